@@ -1,0 +1,236 @@
+// The scan, tidy and undo of a Desktop of 10,000 old files, each against the bare system calls
+// it cannot avoid, measured in the same run on the same folder. Prints figures and ratios;
+// exits 0 whatever the ratios are. An optional argument sets the number of files.
+
+#include "platform/Clock.h"
+#include "platform/linux/JsonSettingsStore.h"
+#include "platform/linux/MimeContentTypes.h"
+#include "platform/linux/PosixFileSystem.h"
+#include "tidy/TidyRunner.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <vector>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace {
+
+constexpr int defaultFileCount = 10000;
+constexpr int repetitions = 7;
+constexpr double day = 24.0 * 60.0 * 60.0;
+
+// A month ahead of the system clock: every file is old by its change time too, which is "now".
+class BenchClock final : public tavlin::Clock
+{
+public:
+    explicit BenchClock(double now) : m_now(now) {}
+    double now() const override { return m_now; }
+
+private:
+    double m_now;
+};
+
+using Steady = std::chrono::steady_clock;
+
+double millisecondsOf(const std::function<void()>& work)
+{
+    const Steady::time_point start = Steady::now();
+    work();
+    return std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool isDotOrDotDot(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+std::vector<QByteArray> listNames(const QByteArray& folder)
+{
+    std::vector<QByteArray> names;
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir))
+        if (!isDotOrDotDot(entry->d_name))
+            names.emplace_back(entry->d_name);
+    ::closedir(dir);
+    return names;
+}
+
+int listAndStat(const QByteArray& folder)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return 0;
+    const int fd = ::dirfd(dir);
+    int count = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st;
+        if (!isDotOrDotDot(entry->d_name) &&
+            ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+            ++count;
+    }
+    ::closedir(dir);
+    return count;
+}
+
+// Lists `from` and renames every entry into `to`, by full paths as the tidy does.
+int renameAll(const QByteArray& from, const QByteArray& to)
+{
+    int count = 0;
+    for (const QByteArray& name : listNames(from)) {
+        const QByteArray source = from + '/' + name;
+        const QByteArray target = to + '/' + name;
+        if (::syscall(SYS_renameat2, AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                      RENAME_NOREPLACE) == 0)
+            ++count;
+    }
+    return count;
+}
+
+bool setModified(const QByteArray& path, double secondsSinceEpoch)
+{
+    timespec times[2];
+    times[0].tv_sec = time_t(secondsSinceEpoch);
+    times[0].tv_nsec = 0;
+    times[1] = times[0];
+    return ::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Mostly named by extension; one in fifty has none and must be told by its content.
+bool makeDesktop(const QByteArray& desktop, int count, double old)
+{
+    static const char* const extensions[] = {".png", ".jpg",    ".pdf",  ".txt", ".md",
+                                             ".zip", ".tar.gz", ".mp4",  ".mp3", ".c",
+                                             ".py",  ".json",   ".docx", ".odt", ".deb"};
+    constexpr int kinds = int(std::size(extensions));
+    for (int i = 0; i < count; ++i) {
+        QByteArray name = "file " + QByteArray::number(i).rightJustified(5, '0');
+        if (i % 50 != 49)
+            name += extensions[i % kinds];
+        const QByteArray path = desktop + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return false;
+        const QByteArray content = "contents of " + name + '\n';
+        const bool written =
+            ::write(fd, content.constData(), size_t(content.size())) == ssize_t(content.size());
+        ::close(fd);
+        if (!written || !setModified(path, old - (i % 365) * day))
+            return false;
+    }
+    return true;
+}
+
+void printFigure(const char* label, double ms)
+{
+    std::printf("  %-34s %9.1f ms\n", label, ms);
+}
+
+void printRatio(const char* label, double ratio, double target)
+{
+    if (target > 0)
+        std::printf("  %-34s %9.2f   target <= %.1f  %s\n", label, ratio, target,
+                    ratio <= target ? "PASS" : "OVER");
+    else
+        std::printf("  %-34s %9.2f   (information)\n", label, ratio);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int fileCount = argc > 1 ? std::max(1, std::atoi(argv[1])) : defaultFileCount;
+
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "bench_tidy: no temporary folder\n");
+        return 1;
+    }
+    const QByteArray root = QFile::encodeName(dir.path());
+    const QByteArray desktop = root + "/Desktop";
+    const QByteArray parked = root + "/Parked";
+    const double realNow = double(QDateTime::currentSecsSinceEpoch());
+    if (::mkdir(desktop.constData(), 0755) != 0 || ::mkdir(parked.constData(), 0755) != 0 ||
+        !makeDesktop(desktop, fileCount, realNow - 400 * day)) {
+        std::fprintf(stderr, "bench_tidy: could not build the Desktop in %s\n", root.constData());
+        return 1;
+    }
+
+    tavlin::PosixFileSystem fileSystem;
+    tavlin::JsonSettingsStore settings(QFile::decodeName(root + "/settings.json"));
+    BenchClock clock(realNow + 30 * day);
+    tavlin::MimeContentTypes contentTypes;
+    tavlin::TidyRunner runner({fileSystem, settings, clock, contentTypes});
+
+    // Page cache, dentry cache and the MIME database loaded before anything is timed.
+    listAndStat(desktop);
+    contentTypes.groupsOf(desktop + "/file 00000.png",
+                          *fileSystem.stat(desktop + "/file 00000.png"));
+
+    std::vector<double> listing, listingStat, renameThere, renameBack, scan, tidy, undo;
+    bool complete = true;
+    for (int round = 0; round < repetitions; ++round) {
+        listing.push_back(millisecondsOf([&] { listNames(desktop); }));
+        listingStat.push_back(millisecondsOf([&] { listAndStat(desktop); }));
+        std::size_t found = 0;
+        scan.push_back(millisecondsOf([&] {
+            const auto pending = runner.scan(desktop);
+            found = pending ? pending->size() : 0;
+        }));
+        int there = 0;
+        int back = 0;
+        renameThere.push_back(millisecondsOf([&] { there = renameAll(desktop, parked); }));
+        renameBack.push_back(millisecondsOf([&] { back = renameAll(parked, desktop); }));
+        tavlin::TidyResult filed;
+        tidy.push_back(millisecondsOf([&] { filed = runner.tidy(desktop); }));
+        undo.push_back(millisecondsOf([&] { runner.undo(desktop); }));
+        const int restored = listAndStat(desktop);
+        if (found != std::size_t(fileCount) || there != fileCount || back != fileCount ||
+            filed.moved != fileCount || restored != fileCount)
+            complete = false;
+    }
+
+    const double list = median(listing);
+    const double listStat = median(listingStat);
+    const double oneWay = median(renameThere);
+    std::printf("bench_tidy: %d files in %s, median of %d runs\n", fileCount, root.constData(),
+                repetitions);
+    printFigure("listing (readdir)", list);
+    printFigure("listing + stat (fstatat)", listStat);
+    printFigure("listing + rename there", oneWay);
+    printFigure("listing + rename back", median(renameBack));
+    printFigure("scan (pending count)", median(scan));
+    printFigure("tidy", median(tidy));
+    printFigure("undo", median(undo));
+    printRatio("scan / (listing + stat)", median(scan) / listStat, 2.0);
+    printRatio("tidy / (rename one way + listing)", median(tidy) / oneWay, 1.5);
+    printRatio("undo / (rename one way + listing)", median(undo) / oneWay, 0);
+    if (!complete)
+        std::printf(
+            "  WARNING: some run did not see or move all %d files; figures are unreliable\n",
+            fileCount);
+    return 0;
+}

@@ -1,0 +1,47 @@
+#include "tidy/ArchivePaths.h"
+
+#include "tidy/FileName.h"
+#include "tidy/TidyKeys.h"
+
+#include <QDateTime>
+#include <cmath>
+
+namespace tavlin {
+
+bool itemExists(const FileSystem& fileSystem, const QByteArray& path)
+{
+    return fileSystem.stat(path).has_value();
+}
+
+QByteArray uniqueDestination(const FileSystem& fileSystem, const QByteArray& folder,
+                             const QByteArray& name)
+{
+    QByteArray dest = FileName::join(folder, name);
+    if (!itemExists(fileSystem, dest))
+        return dest;
+    const QByteArray base = FileName::withoutExtension(name);
+    const QByteArray ext = FileName::extension(name);
+    for (qint64 n = 2;; ++n) {
+        QByteArray candidate = base + ' ' + QByteArray::number(n);
+        if (!ext.isEmpty())
+            candidate += '.' + ext;
+        dest = FileName::join(folder, candidate);
+        if (!itemExists(fileSystem, dest))
+            return dest;
+    }
+}
+
+QByteArray archiveRoot(const QByteArray& desktop)
+{
+    return FileName::join(desktop, QByteArray(TidyKeys::archiveFolderName));
+}
+
+QByteArray monthFolderName(double secondsSinceEpoch)
+{
+    const auto msecs = qint64(std::floor(secondsSinceEpoch * 1000.0));
+    return QDateTime::fromMSecsSinceEpoch(msecs, Qt::LocalTime)
+        .toString(QStringLiteral("yyyy-MM"))
+        .toLatin1();
+}
+
+} // namespace tavlin

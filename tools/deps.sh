@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tavlin needs to build; with --test also what its tests need.
+# Only missing packages are installed, so a second run costs nothing.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6 qt6-svg-dev
+    libxcb-ewmh-dev libxcb-keysyms1-dev libxcb-shape0-dev libxcb-randr0-dev libxcb-xfixes0-dev
+    libx11-dev shared-mime-info
+)
+if [[ "${1:-}" == "--test" ]]; then
+    packages+=(faketime xvfb xauth dbus-x11)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
