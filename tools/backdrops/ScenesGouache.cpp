@@ -1,0 +1,231 @@
+#include "BrushPainter.h"
+#include "Canvas.h"
+#include "Finish.h"
+#include "Flora.h"
+#include "Noise.h"
+#include "Palette.h"
+#include "Random.h"
+#include "Scenes.h"
+#include "Sky.h"
+#include "Terrain.h"
+
+#include <cmath>
+
+namespace tavlin::backdrops {
+
+namespace {
+
+constexpr double pi = 3.14159265358979;
+
+// Opaque, matte paint laid with a flat brush: broad strokes that barely change colour, a
+// faint bristle drag and almost no relief.
+QImage gouache(const QImage& base, quint32 seed)
+{
+    BrushPainter::Style style;
+    style.passes = {
+        {40, 4.0, 1.4, 0.9, 0.1, 0.0},
+        {20, 4.0, 1.3, 0.85, 0.08, 0.0},
+        {10, 3.0, 1.0, 0.9, 0.06, 0.08},
+    };
+    style.bristles = 3;
+    style.bristleContrast = 0.05;
+    style.impasto = 0.1;
+    style.edgeStop = 0.09;
+    QImage painted = BrushPainter(base, seed).paint(style);
+    gouacheFinish(painted, seed, 1.0);
+    return painted;
+}
+
+} // namespace
+
+QImage paintPineFog(QSize size)
+{
+    Canvas canvas(size);
+    QPainter& p = canvas.painter();
+    Random rng(0xF06);
+    const double W = canvas.width();
+    const double H = canvas.height();
+
+    fillVertical(p, QRectF(0, 0, W, H),
+                 {{0.0, hex(0xB9C8C6)}, {0.5, hex(0xDCE0D8)}, {1.0, hex(0xE9E6DC)}});
+    paintSun(p, QPointF(0.7 * W, 0.26 * H), 0.05 * H, hex(0xF4EEDD), hex(0xFFFBEE, 0.5), 0.3 * H);
+
+    // Forested ridges stepping forward out of the fog: each ridge is solid at its treetops and
+    // dissolves into the fog lying in the valley below it.
+    const QColor colors[] = {hex(0x9DB0AA), hex(0x7D948B), hex(0x5D766B), hex(0x3F584E),
+                             hex(0x243A32)};
+    const QColor fog = hex(0xE2E4DC);
+    for (int i = 0; i < 5; ++i) {
+        const double t = i / 4.0;
+        const double base = H * (0.47 + 0.115 * i);
+        const double amp = H * (0.035 + 0.03 * t);
+        const double f1 = rng.range(3.0, 6.0);
+        const double ph = rng.range(0, 2 * pi);
+        const QPolygonF ridge = profileLine(-0.02 * W, 1.02 * W, 240, [&](double x) {
+            return base -
+                   amp * (0.65 * std::sin(x * f1 + ph) + 0.35 * std::sin(x * f1 * 2.7 + ph * 1.7));
+        });
+        QPainterPath forest = areaBelow(ridge, H * 1.02);
+        const double tall = H * (0.05 + 0.13 * t);
+        forest.addPath(pineRow(rng, ridge, tall * 0.35, tall, tall * 0.2, tall * 0.15));
+        fillPathVertical(p, forest, base - amp - tall * 0.5, base + 0.12 * H, colors[i],
+                         i == 4 ? colors[i] : mix(colors[i], fog, 0.8));
+    }
+    // Two tall firs standing close on the right.
+    p.fillPath(pineTree(rng, QPointF(0.86 * W, H * 1.03), 0.85 * H, 0.15 * W), hex(0x24372F));
+    p.fillPath(pineTree(rng, QPointF(0.97 * W, H * 1.03), 0.7 * H, 0.13 * W), hex(0x2A3F36));
+    p.fillPath(pineTree(rng, QPointF(0.06 * W, H * 1.03), 0.5 * H, 0.1 * W), hex(0x2A3F36));
+    return gouache(canvas.finish(), 0xF06);
+}
+
+QImage paintFjord(QSize size)
+{
+    Canvas canvas(size);
+    QPainter& p = canvas.painter();
+    Random rng(0xF10D);
+    const double W = canvas.width();
+    const double H = canvas.height();
+    const double u = canvas.unit();
+    const double water = 0.6 * H;
+
+    fillVertical(p, QRectF(0, 0, W, water),
+                 {{0.0, hex(0x6F97B8)}, {0.6, hex(0xB7CCD8)}, {1.0, hex(0xE6E2D2)}});
+    const QPointF clouds[] = {{0.3 * W, 0.1 * H}, {0.62 * W, 0.2 * H}, {0.86 * W, 0.08 * H}};
+    for (const QPointF& c : clouds)
+        paintCumulus(p, rng, c, rng.range(0.12, 0.18) * W, rng.range(0.04, 0.06) * H, hex(0xF6F3EA),
+                     hex(0xCBD3DC));
+    // Distant mountains closing the fjord, then the two walls, each with a lit and a shaded face.
+    const QPolygonF end = mountainRidge(
+        rng, W, water, 0.24 * H,
+        [](double t) { return 0.3 + 0.7 * std::exp(-std::abs(t - 0.52) / 0.1); }, 0.025 * H, 0.6);
+    const QPainterPath endArea = areaBelow(end, water);
+    p.fillPath(endArea, hex(0x93A6B8));
+    p.save();
+    p.setClipPath(endArea);
+    p.fillPath(snowField(end, rng, water - 0.12 * H, 0.02 * H), hex(0xEEF1F3));
+    p.fillPath(ridgeShadows(end, water, rng), hex(0x7388A0, 0.6));
+    p.restore();
+
+    auto wall = [&](bool left) {
+        QPolygonF top;
+        const int n = 120;
+        const std::vector<double> crag = fractalProfile(rng, 7, 0.6);
+        for (int i = 0; i <= n; ++i) {
+            const double t = static_cast<double>(i) / n;
+            const double x = left ? -0.02 * W + t * 0.44 * W : 1.02 * W - t * 0.44 * W;
+            // High and steep near the viewer, dropping away into the distance.
+            const double y =
+                H * (0.12 + 0.45 * std::pow(t, 1.5)) + 0.025 * H * crag[static_cast<size_t>(i)];
+            top << QPointF(x, y);
+        }
+        QPolygonF face = top;
+        const QPointF tip = top.last();
+        face << QPointF(tip.x(), water) << QPointF(left ? -0.02 * W : 1.02 * W, water + 0.02 * H);
+        QPainterPath path;
+        path.addPolygon(face);
+        path.closeSubpath();
+        return std::pair{top, path};
+    };
+    const auto [leftTop, leftWall] = wall(true);
+    const auto [rightTop, rightWall] = wall(false);
+    // The left wall faces the light; the right one is in shadow.
+    p.fillPath(leftWall, hex(0x7D7A6E));
+    p.fillPath(rightWall, hex(0x4E5560));
+    for (const auto& [top, face, lit] :
+         {std::tuple{leftTop, leftWall, true}, std::tuple{rightTop, rightWall, false}}) {
+        p.save();
+        p.setClipPath(face);
+        // Green ledges along the top and in bands down the face.
+        QPolygonF cap = top;
+        for (int i = top.size() - 1; i >= 0; --i)
+            cap << top[i] + QPointF(0, 0.03 * H + 0.02 * H * std::sin(i * 0.3));
+        QPainterPath capPath;
+        capPath.addPolygon(cap);
+        capPath.closeSubpath();
+        p.fillPath(capPath, lit ? hex(0x6F8B4E) : hex(0x3F5A44));
+        // Ledges slanting down towards the fjord, each with a strip of turf.
+        for (int i = 0; i < 9; ++i) {
+            const double x0 = lit ? rng.range(-0.05, 0.3) * W : W - rng.range(-0.05, 0.3) * W;
+            const double y0 = rng.range(0.25, 0.56) * H;
+            const double len = rng.range(0.08, 0.18) * W;
+            const double x1 = lit ? x0 + len : x0 - len;
+            const double y1 = y0 + len * rng.range(0.2, 0.45);
+            QPainterPath ledge;
+            ledge.moveTo(x0, y0);
+            ledge.lineTo(x1, y1);
+            ledge.lineTo(x1, y1 + 0.008 * H);
+            ledge.lineTo(x0, y0 + 0.018 * H);
+            ledge.closeSubpath();
+            p.fillPath(ledge, lit ? hex(0x62804A, 0.9) : hex(0x3A5342, 0.9));
+            p.fillPath(ledge.translated(0, 0.018 * H),
+                       lit ? hex(0x5E5B52, 0.5) : hex(0x353B45, 0.5));
+        }
+        // Streaks where water runs down the rock.
+        for (int i = 0; i < 14; ++i) {
+            const double x = lit ? rng.range(0.0, 0.4) * W : W - rng.range(0.0, 0.4) * W;
+            const double y0 = lineY(lit ? top : QPolygonF(top.crbegin(), top.crend()), x);
+            const double w = rng.range(3, 9) * u;
+            QPainterPath streak;
+            streak.moveTo(x - w, y0);
+            streak.quadTo(QPointF(x, y0 + 0.2 * H), QPointF(x + rng.range(-1, 1) * w, water));
+            streak.quadTo(QPointF(x + w, y0 + 0.2 * H), QPointF(x + w, y0));
+            streak.closeSubpath();
+            p.fillPath(streak, lit ? hex(0x625F55, 0.45) : hex(0x383E48, 0.45));
+        }
+        p.fillPath(ridgeShadows(top, water, rng, !lit),
+                   lit ? hex(0x5C5A52, 0.6) : hex(0x3A404A, 0.6));
+        p.restore();
+    }
+    // Water: dark under the walls, bright in the middle where it mirrors the sky.
+    fillVertical(p, QRectF(0, water, W, H - water), {{0.0, hex(0xA9BCC8)}, {1.0, hex(0x3F6275)}});
+    QPainterPath leftMirror;
+    leftMirror.addPolygon(QPolygonF{{-0.02 * W, water},
+                                    {0.48 * W, water},
+                                    {0.2 * W, water + 0.14 * H},
+                                    {-0.02 * W, water + 0.3 * H}});
+    p.fillPath(leftMirror, hex(0x5F6A62, 0.7));
+    QPainterPath rightMirror;
+    rightMirror.addPolygon(QPolygonF{{1.02 * W, water},
+                                     {0.52 * W, water},
+                                     {0.8 * W, water + 0.14 * H},
+                                     {1.02 * W, water + 0.3 * H}});
+    p.fillPath(rightMirror, hex(0x36434E, 0.75));
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 80; ++i) {
+        const double y = water + 0.01 * H + std::pow(rng.uniform(), 1.3) * (H - water);
+        const double d = (y - water) / (H - water);
+        p.setBrush(hex(0xE8EEF0, 0.5));
+        p.drawRoundedRect(
+            QRectF(0.5 * W + rng.gauss() * 0.15 * W, y, (0.02 + 0.06 * d) * W, (2 + 4 * d) * u), u,
+            u);
+    }
+    // A strip of shore under the left wall with a red boathouse, and a boat with its wake.
+    QPainterPath strand;
+    strand.addPolygon(QPolygonF{{0.08 * W, water + 0.05 * H},
+                                {0.36 * W, water + 0.01 * H},
+                                {0.4 * W, water + 0.012 * H},
+                                {0.3 * W, water + 0.04 * H},
+                                {0.1 * W, water + 0.07 * H}});
+    p.fillPath(strand, hex(0x6C8550));
+    const QPointF house(0.24 * W, water + 0.035 * H);
+    p.setBrush(hex(0xA8392C));
+    p.drawRect(QRectF(house.x(), house.y() - 0.03 * H, 0.035 * W, 0.03 * H));
+    p.setBrush(hex(0x3A3432));
+    p.drawPolygon(QPolygonF{{house.x() - 0.004 * W, house.y() - 0.029 * H},
+                            {house.x() + 0.0175 * W, house.y() - 0.05 * H},
+                            {house.x() + 0.039 * W, house.y() - 0.029 * H}});
+    const QPointF boat(0.56 * W, 0.76 * H);
+    p.setBrush(hex(0xF2EEE4, 0.7));
+    p.drawPolygon(QPolygonF{boat + QPointF(-0.005 * W, 0), boat + QPointF(-0.09 * W, 0.05 * H),
+                            boat + QPointF(-0.07 * W, 0.055 * H),
+                            boat + QPointF(0.005 * W, 0.004 * H)});
+    p.setBrush(hex(0xC9492F));
+    p.drawPolygon(
+        QPolygonF{boat + QPointF(-0.012 * W, -0.006 * H), boat + QPointF(0.018 * W, -0.006 * H),
+                  boat + QPointF(0.012 * W, 0.004 * H), boat + QPointF(-0.008 * W, 0.004 * H)});
+    p.setBrush(hex(0xF4F0E6));
+    p.drawRect(QRectF(boat.x() - 0.004 * W, boat.y() - 0.016 * H, 0.01 * W, 0.01 * H));
+    return gouache(canvas.finish(), 0xF10D);
+}
+
+} // namespace tavlin::backdrops

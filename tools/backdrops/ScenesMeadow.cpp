@@ -1,0 +1,328 @@
+#include "Buildings.h"
+#include "Canvas.h"
+#include "Field.h"
+#include "Finish.h"
+#include "Flora.h"
+#include "Noise.h"
+#include "Palette.h"
+#include "Random.h"
+#include "Scenes.h"
+#include "Sky.h"
+#include "Terrain.h"
+
+#include <cmath>
+
+namespace tavlin::backdrops {
+
+namespace {
+
+constexpr double pi = 3.14159265358979;
+
+} // namespace
+
+QImage paintTallGrass(QSize size)
+{
+    Canvas canvas(size);
+    QPainter& p = canvas.painter();
+    Random rng(0x7A11);
+    const double W = canvas.width();
+    const double H = canvas.height();
+    const double u = canvas.unit();
+    const double horizon = 0.62 * H;
+
+    fillVertical(
+        p, QRectF(0, 0, W, H),
+        {{0.0, hex(0x7D9CC4)}, {0.45, hex(0xDDC3C0)}, {0.62, hex(0xFCD9A4)}, {1.0, hex(0xD4A870)}});
+    const QPointF sun(0.66 * W, 0.56 * H);
+    paintSun(p, sun, 0.04 * H, hex(0xFFF8E4), hex(0xFFE2A8, 0.8), 0.8 * H);
+    for (int i = 0; i < 4; ++i) {
+        const QPointF c(rng.range(0.05, 0.95) * W, rng.range(0.08, 0.35) * H);
+        p.fillPath(stratusPath(rng, c, rng.range(0.15, 0.3) * W, rng.range(0.01, 0.018) * H),
+                   hex(0xFFF1E4, 0.45));
+    }
+
+    // Distance is out of focus: the far meadow and the back grass are painted on layers and
+    // blurred before the sharp foreground goes on top.
+    {
+        QImage back(size, QImage::Format_ARGB32_Premultiplied);
+        back.fill(Qt::transparent);
+        QPainter b(&back);
+        b.setRenderHint(QPainter::Antialiasing);
+        b.setPen(Qt::NoPen);
+        const QPolygonF trees = rollingLine(W, horizon, 0.015 * H, 71, 4.0);
+        b.fillPath(areaBelow(trees, H), hex(0xB89C86));
+        paintCopses(b, rng, trees, 0, W, 26 * u, hex(0xA78C7C), hex(0xB59884), 0.7);
+        const QPolygonF field = rollingLine(W, horizon + 0.03 * H, 0.01 * H, 72, 2.0);
+        fillPathVertical(b, areaBelow(field, H), horizon, H, hex(0xC9A775), hex(0x9E8A50));
+        paintGrass(b, rng, QRectF(-0.02 * W, horizon + 0.04 * H, 1.04 * W, 0.2 * H), 2500, 0.02 * H,
+                   0.05 * H, hex(0x9F8B52), hex(0xD8B97A), 0.2);
+        b.end();
+        p.drawImage(0, 0, blurred(back, static_cast<int>(5 * u)));
+    }
+    {
+        QImage mid(size, QImage::Format_ARGB32_Premultiplied);
+        mid.fill(Qt::transparent);
+        QPainter m(&mid);
+        m.setRenderHint(QPainter::Antialiasing);
+        m.setPen(Qt::NoPen);
+        paintGrass(m, rng, QRectF(-0.02 * W, 0.78 * H, 1.04 * W, 0.16 * H), 2200, 0.08 * H,
+                   0.18 * H, hex(0x7E7440), hex(0xC2A661), 0.18);
+        m.end();
+        p.drawImage(0, 0, blurred(mid, static_cast<int>(2 * u)));
+    }
+
+    // Sharp foreground: tall stems with seed heads, tallest at the sides to keep the middle calm.
+    struct Stem
+    {
+        QPointF base;
+        double height;
+        double bend;
+        bool seedHead;
+        double tone;
+    };
+    std::vector<Stem> stems;
+    for (int i = 0; i < 1400; ++i) {
+        const double fx = rng.uniform();
+        const double side = std::pow(std::abs(fx - 0.5) * 2.0, 1.5);
+        const double h = H * (0.12 + 0.42 * side) * rng.range(0.5, 1.0);
+        stems.push_back({QPointF(fx * W, H * rng.range(1.0, 1.05)), h,
+                         h * (0.18 + rng.range(-0.1, 0.14)) * (fx < 0.5 ? 1.0 : 0.8),
+                         rng.chance(0.18), rng.uniform()});
+    }
+    for (const Stem& s : stems) {
+        const QColor dark = mix(hex(0x5A5230), hex(0x8A7A45), s.tone);
+        const double width = s.height * rng.range(0.018, 0.03);
+        p.fillPath(grassBlade(s.base, s.height, width, s.bend), dark);
+        // Backlight catches the sun-side edge of each blade.
+        p.fillPath(grassBlade(s.base + QPointF(width * 0.25, 0), s.height, width * 0.3, s.bend),
+                   withAlpha(hex(0xF6D48E), 0.5 + 0.4 * s.tone));
+        if (!s.seedHead)
+            continue;
+        const QPointF tip(s.base.x() + s.bend, s.base.y() - s.height);
+        const QPointF dir = QPointF(s.bend * 0.12, -s.height * 0.12);
+        for (int k = 0; k < 9; ++k) {
+            const double t = k / 9.0;
+            const QPointF c = tip - dir * (t * 1.3);
+            const double r = s.height * 0.012 * (1.0 - 0.6 * std::abs(t - 0.4));
+            p.setBrush(hex(0xE9C983, 0.9));
+            p.drawEllipse(c + QPointF((k % 2 ? 1 : -1) * r * 0.7, 0), r * 0.8, r * 1.4);
+        }
+    }
+    // Out-of-focus flecks of light drifting in front of the sun.
+    for (int i = 0; i < 22; ++i) {
+        const QPointF c = sun + QPointF(rng.gauss() * 0.22 * W, rng.gauss() * 0.12 * H);
+        const double r = rng.range(8, 26) * u;
+        p.setBrush(hex(0xFFF1D0, rng.range(0.08, 0.2)));
+        p.drawEllipse(c, r, r);
+    }
+    return finishIllustration(canvas.finish(), 0x7A11);
+}
+
+QImage paintSeasideBarn(QSize size)
+{
+    Canvas canvas(size);
+    QPainter& p = canvas.painter();
+    Random rng(0x5EA8);
+    const double W = canvas.width();
+    const double H = canvas.height();
+    const double u = canvas.unit();
+    const double horizon = 0.56 * H;
+
+    fillVertical(p, QRectF(0, 0, W, horizon),
+                 {{0.0, hex(0x4A86C0)}, {0.6, hex(0x8DBBE0)}, {1.0, hex(0xDDEBF1)}});
+    const QColor cloud = hex(0xFFFFFF, 0.97);
+    const QColor cloudShade = hex(0xD3DEEA);
+    paintCumulus(p, rng, QPointF(0.2 * W, 0.22 * H), 0.16 * W, 0.07 * H, cloud, cloudShade);
+    paintCumulus(p, rng, QPointF(0.68 * W, 0.14 * H), 0.2 * W, 0.07 * H, cloud, cloudShade);
+    paintCumulus(p, rng, QPointF(0.93 * W, 0.36 * H), 0.1 * W, 0.04 * H, cloud, cloudShade);
+
+    // Sea: deep at the horizon, turquoise near the shore, with glints.
+    fillVertical(p, QRectF(0, horizon, W, H - horizon),
+                 {{0.0, hex(0x3B6F9C)}, {0.35, hex(0x3F88AE)}, {1.0, hex(0x4FB0BE)}});
+    p.setPen(QPen(hex(0xFFFFFF, 0.5), 2 * u, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 160; ++i) {
+        const double y = horizon + std::pow(rng.uniform(), 1.5) * (H - horizon);
+        const double d = (y - horizon) / (H - horizon);
+        const double x = rng.uniform() * W;
+        const double len = (0.004 + 0.02 * d) * W;
+        p.setPen(
+            QPen(hex(0xFFFFFF, 0.25 + 0.35 * d), (1.0 + 2.5 * d) * u, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(x, y), QPointF(x + len, y));
+    }
+    p.setPen(Qt::NoPen);
+    // Far headland and a small sail on the horizon.
+    const QPolygonF headland = profileLine(0.72 * W, 1.02 * W, 120, [&](double t) {
+        return horizon + 2 * u -
+               0.045 * H * std::pow(std::sin(t * pi * 0.5), 0.6) * (0.9 + 0.1 * std::sin(t * 30));
+    });
+    p.fillPath(areaBelow(headland, horizon + 2 * u), hex(0x7C99AE));
+    p.setBrush(hex(0xFFFFFF));
+    p.drawPolygon(QPolygonF{{0.47 * W, horizon - 0.002 * H},
+                            {0.478 * W, horizon - 0.032 * H},
+                            {0.484 * W, horizon - 0.002 * H}});
+    p.setBrush(hex(0x2F4A60));
+    p.drawRect(QRectF(0.466 * W, horizon - 0.002 * H, 0.02 * W, 0.004 * H));
+
+    // Grassy bluff rising on the left above the horizon, falling to the sea in a cliff.
+    const QPolygonF top = profileLine(-0.02 * W, 0.66 * W, 200, [&](double t) {
+        return 0.5 * H + 0.15 * H * std::pow(smoothstep(0.3, 1.0, t), 1.4) +
+               0.006 * H * std::sin(t * 13.0);
+    });
+    const QPointF edge = top.last();
+    QPolygonF cliff = top;
+    cliff << QPointF(edge.x() + 0.025 * W, edge.y() + 0.05 * H)
+          << QPointF(edge.x() + 0.05 * W, edge.y() + 0.09 * H)
+          << QPointF(edge.x() + 0.065 * W, edge.y() + 0.15 * H)
+          << QPointF(edge.x() + 0.1 * W, H * 1.01) << QPointF(-0.02 * W, H * 1.01);
+    QPainterPath cliffPath;
+    cliffPath.addPolygon(cliff);
+    cliffPath.closeSubpath();
+    fillPathVertical(p, cliffPath, edge.y(), H, hex(0xA08C78), hex(0x6F5F52));
+    p.save();
+    p.setClipPath(cliffPath);
+    // Bedding planes dip gently seawards; the shadowed face is darker towards its foot.
+    p.setPen(QPen(hex(0x5E5046, 0.5), 3 * u));
+    for (int i = 0; i < 22; ++i) {
+        const double y = edge.y() + i * 0.018 * H;
+        p.drawLine(QPointF(edge.x() - 0.1 * W, y - 0.02 * H),
+                   QPointF(edge.x() + 0.2 * W, y + 0.03 * H));
+    }
+    p.setPen(Qt::NoPen);
+    p.restore();
+    // Surf at the cliff foot.
+    p.setBrush(hex(0xFFFFFF, 0.75));
+    for (int i = 0; i < 40; ++i) {
+        const double y = H * rng.range(0.8, 1.0);
+        const double x = edge.x() + 0.065 * W +
+                         (y - edge.y() - 0.15 * H) / (H - edge.y() - 0.15 * H) * 0.035 * W;
+        p.drawEllipse(QPointF(x + rng.range(0.0, 0.03) * W, y), rng.range(8, 22) * u,
+                      rng.range(3, 6) * u);
+    }
+    // The turf's seaward boundary runs diagonally down, leaving the cliff face as a wedge.
+    QPolygonF turf = top;
+    turf << QPointF(edge.x() + 0.01 * W, edge.y() + 0.012 * H)
+         << QPointF(edge.x() - 0.1 * W, H * 1.01) << QPointF(-0.02 * W, H * 1.01);
+    QPainterPath grass;
+    grass.addPolygon(turf);
+    grass.closeSubpath();
+    fillPathVertical(p, grass, 0.48 * H, H, hex(0x9CC46A), hex(0x5E9642));
+    p.save();
+    p.setClipPath(grass);
+    p.fillPath(grass.translated(-0.02 * W, 0.012 * H), hex(0x8BB95C));
+    p.restore();
+
+    const QPointF foot(0.12 * W, lineY(top, 0.22 * W) + 0.012 * H);
+    p.setBrush(hex(0x3D6A2E, 0.25));
+    p.drawEllipse(QRectF(foot.x() - 0.01 * W, foot.y() - 0.015 * H, 0.23 * W, 0.035 * H));
+    paintBarn(
+        p, foot, 0.22 * W,
+        {hex(0xB7412F), hex(0x8E2F24), hex(0x5B5D66), hex(0x474951), hex(0xF4EFE6), hex(0x3A4350)});
+    // A rutted track from the bottom edge to the barn door.
+    QPainterPath track;
+    track.moveTo(0.3 * W, H * 1.01);
+    track.cubicTo(QPointF(0.34 * W, 0.8 * H), QPointF(0.24 * W, 0.66 * H),
+                  QPointF(foot.x() + 0.045 * W, foot.y()));
+    track.lineTo(foot.x() + 0.06 * W, foot.y());
+    track.cubicTo(QPointF(0.28 * W, 0.66 * H), QPointF(0.42 * W, 0.8 * H),
+                  QPointF(0.42 * W, H * 1.01));
+    track.closeSubpath();
+    p.fillPath(track, hex(0xCDBE99));
+    scatterDots(p, rng, grass.subtracted(track), QRectF(0, 0.55 * H, 0.75 * W, 0.45 * H), 1600,
+                2.6 * u, hex(0xFFFFFF), hex(0xF5D86A));
+    paintGrass(p, rng, QRectF(-0.02 * W, 0.9 * H, 0.3 * W, 0.1 * H), 500, 0.025 * H, 0.06 * H,
+               hex(0x4C8338), hex(0x9FCB6A), 0.3);
+    paintGrass(p, rng, QRectF(0.45 * W, 0.9 * H, 0.2 * W, 0.1 * H), 400, 0.025 * H, 0.06 * H,
+               hex(0x4C8338), hex(0x9FCB6A), 0.3);
+    return finishIllustration(canvas.finish(), 0x5EA8);
+}
+
+QImage paintPaperHills(QSize size)
+{
+    Canvas canvas(size);
+    QPainter& p = canvas.painter();
+    Random rng(0x9A9E);
+    const double W = canvas.width();
+    const double H = canvas.height();
+    const double u = canvas.unit();
+
+    fillVertical(p, QRectF(0, 0, W, H),
+                 {{0.0, hex(0xF2C4B3)}, {0.5, hex(0xF9DCCB)}, {1.0, hex(0xFCEBDD)}});
+    // Paper sun and clouds: flat cut shapes lifted off the backing by soft shadows.
+    const QPointF sunCentre(0.7 * W, 0.28 * H);
+    QPainterPath sun;
+    sun.addEllipse(sunCentre, 0.085 * H, 0.085 * H);
+    p.drawImage(0, 0,
+                softShape(size, sun.translated(4 * u, 8 * u), static_cast<int>(12 * u),
+                          hex(0x6E3B3A, 0.25)));
+    p.fillPath(sun, hex(0xFFF1E0));
+    QPainterPath ring;
+    ring.addEllipse(sunCentre, 0.12 * H, 0.12 * H);
+    ring.addEllipse(sunCentre, 0.1 * H, 0.1 * H);
+    p.fillPath(ring, hex(0xFCE2CF, 0.8));
+    const QPointF cloudSpots[] = {{0.2 * W, 0.24 * H}, {0.52 * W, 0.14 * H}, {0.86 * W, 0.4 * H}};
+    for (const QPointF& c : cloudSpots) {
+        const QPainterPath cloud = cumulusPath(rng, c, 0.12 * W, 0.05 * H);
+        p.drawImage(0, 0,
+                    softShape(size, cloud.translated(3 * u, 7 * u), static_cast<int>(10 * u),
+                              hex(0x6E3B3A, 0.2)));
+        p.fillPath(cloud, hex(0xFFF8F0));
+    }
+
+    // Hills from back to front; each casts a soft shadow onto the layer behind it.
+    const QColor colors[] = {hex(0xF1C0AE), hex(0xE8A79A), hex(0xDB8D89), hex(0xC47681),
+                             hex(0xA1617A), hex(0x7C5070), hex(0x5A4163), hex(0x3E3456)};
+    const int layers = 8;
+    for (int i = 0; i < layers; ++i) {
+        const double t = static_cast<double>(i) / (layers - 1);
+        const double base = H * (0.52 + 0.42 * std::pow(t, 1.15));
+        // Two sines make bold, smooth swells that read well as cut card.
+        const double amp = H * (0.035 + 0.05 * t);
+        const double f1 = rng.range(4.0, 7.0);
+        const double f2 = rng.range(9.0, 13.0);
+        const double ph1 = rng.range(0, 2 * pi);
+        const double ph2 = rng.range(0, 2 * pi);
+        const QPolygonF ridge = profileLine(-0.02 * W, 1.02 * W, 240, [&](double x) {
+            return base - amp * (0.7 * std::sin(x * f1 + ph1) + 0.3 * std::sin(x * f2 + ph2));
+        });
+        const QPainterPath hill = areaBelow(ridge, H * 1.02);
+        p.drawImage(0, 0,
+                    softShape(size, hill.translated(0, -5 * u), static_cast<int>(14 * u),
+                              hex(0x3A2030, 0.32)));
+        fillPathVertical(p, hill, base - H * 0.08, base + H * 0.25, shade(colors[i], 1.06),
+                         shade(colors[i], 0.94));
+        // A pale cut edge where the light catches the paper's thickness.
+        QPainterPath lip = hill.subtracted(hill.translated(0, 2.5 * u));
+        p.fillPath(lip, withAlpha(shade(colors[i], 1.25), 0.7));
+        if (i == 5 || i == 7) {
+            const double from = i == 5 ? 0.72 * W : 0.02 * W;
+            QPainterPath trees = pineRow(rng, ridge, 0.05 * H, 0.09 * H, 0.018 * W);
+            QPainterPath keep;
+            keep.addRect(QRectF(from, 0, 0.26 * W, H));
+            trees = trees.intersected(keep);
+            p.drawImage(0, 0,
+                        softShape(size, trees.translated(0, -4 * u), static_cast<int>(10 * u),
+                                  hex(0x3A2030, 0.3)));
+            p.fillPath(trees, colors[i]);
+        }
+    }
+    QImage image = canvas.finish();
+    // Paper fibre: a fine mottling with faint longer strands.
+    const Field fibre =
+        Field::fineNoise(image.width(), image.height(), static_cast<float>(2.5 * u), 0x9A9E, 2);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const double strand = valueNoise(static_cast<float>(x / (40.0 * u)),
+                                             static_cast<float>(y / (1.5 * u)), 0x51) -
+                                  0.5;
+            const double f = 1.0 + 0.05 * (fibre.at(x, y) - 0.5) + 0.02 * strand;
+            const QRgb px = line[x];
+            line[x] = qRgb(std::clamp(static_cast<int>(qRed(px) * f), 0, 255),
+                           std::clamp(static_cast<int>(qGreen(px) * f), 0, 255),
+                           std::clamp(static_cast<int>(qBlue(px) * f), 0, 255));
+        }
+    }
+    return finishIllustration(image, 0x9A9E);
+}
+
+} // namespace tavlin::backdrops

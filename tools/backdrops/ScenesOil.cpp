@@ -1,0 +1,329 @@
+#include "BrushPainter.h"
+#include "Canvas.h"
+#include "Finish.h"
+#include "Flora.h"
+#include "Noise.h"
+#include "Palette.h"
+#include "Random.h"
+#include "Scenes.h"
+#include "Sky.h"
+#include "Terrain.h"
+
+#include <QLinearGradient>
+#include <cmath>
+
+namespace tavlin::backdrops {
+
+namespace {
+
+constexpr double pi = 3.14159265358979;
+
+// Thick paint: a broad underlayer, then medium and fine strokes where detail needs them, all
+// with raised, lit bristle marks.
+BrushPainter::Style oilStyle()
+{
+    BrushPainter::Style style;
+    style.passes = {
+        {34, 5.0, 1.4, 1.0, 0.35, 0.0},
+        {18, 5.0, 1.3, 1.0, 0.3, 0.0},
+        {9, 4.5, 1.0, 1.0, 0.25, 0.07},
+    };
+    style.bristles = 3;
+    style.bristleContrast = 0.08;
+    style.impasto = 0.55;
+    style.weave = 0.4;
+    style.edgeStop = 0.12;
+    return style;
+}
+
+} // namespace
+
+QImage paintSnowyPeaks(QSize size)
+{
+    Canvas canvas(size);
+    QPainter& p = canvas.painter();
+    Random rng(0x0115);
+    const double W = canvas.width();
+    const double H = canvas.height();
+    const double horizon = 0.7 * H;
+
+    fillVertical(p, QRectF(0, 0, W, horizon),
+                 {{0.0, hex(0x3D6AA8)}, {0.55, hex(0x8FB0D6)}, {1.0, hex(0xF1DCC4)}});
+    paintGlow(p, QPointF(0.2 * W, 0.55 * H), 0.5 * H, hex(0xFFE6C0, 0.55));
+    // Soft clouds: blurred shapes read as scumbled paint once the strokes go over them.
+    for (int i = 0; i < 4; ++i) {
+        const QPointF c(rng.range(0.05, 0.95) * W, rng.range(0.08, 0.3) * H);
+        const QPainterPath cloud =
+            cumulusPath(rng, c, rng.range(0.14, 0.26) * W, rng.range(0.04, 0.07) * H);
+        p.drawImage(
+            0, 0, softShape(size, cloud, static_cast<int>(30 * canvas.unit()), hex(0xC7CADB, 0.8)));
+        p.drawImage(0, 0,
+                    softShape(size, cloud.translated(0, -0.015 * H),
+                              static_cast<int>(26 * canvas.unit()), hex(0xFFF6EC, 0.9)));
+    }
+    // Two ranges: a pale far one and the main snowy massif.
+    const QPolygonF far = mountainRidge(
+        rng, W, horizon, 0.3 * H,
+        [](double t) { return 0.5 + 0.5 * std::sin(t * 7.0 + 0.5) * std::sin(t * 2.0 + 0.3); },
+        0.05 * H, 0.6);
+    const QPainterPath farArea = areaBelow(far, H);
+    p.fillPath(farArea, hex(0xA3B2CC));
+    p.save();
+    p.setClipPath(farArea);
+    p.fillPath(snowField(far, rng, horizon - 0.2 * H, 0.03 * H), hex(0xE8EDF5));
+    p.fillPath(ridgeShadows(far, H, rng), hex(0x7F93B5, 0.6));
+    p.restore();
+    const QPolygonF main = mountainRidge(
+        rng, W, horizon + 0.05 * H, 0.52 * H,
+        [](double t) {
+            return std::max({std::exp(-std::abs(t - 0.62) / 0.12),
+                             0.7 * std::exp(-std::abs(t - 0.3) / 0.1),
+                             0.5 * std::exp(-std::abs(t - 0.9) / 0.08)});
+        },
+        0.05 * H, 0.65);
+    const QPainterPath mountain = areaBelow(main, H);
+    fillPathVertical(p, mountain, 0.2 * H, horizon, hex(0x7D7C8C), hex(0x4B5264));
+    p.save();
+    p.setClipPath(mountain);
+    const QPainterPath snow = snowField(main, rng, 0.5 * H, 0.06 * H).intersected(mountain);
+    fillPathVertical(p, snow, 0.15 * H, 0.5 * H, hex(0xFFF6EA), hex(0xF2E6DC));
+    const QPainterPath shadows = ridgeShadows(main, H, rng);
+    p.fillPath(shadows, hex(0x2E3550, 0.55));
+    p.fillPath(shadows.intersected(snow), hex(0x8094C2, 0.6));
+    fillPathVertical(p, mountain, 0.5 * H, horizon + 0.05 * H, hex(0xE4DCE0, 0.0),
+                     hex(0xE4DCE0, 0.6));
+    p.restore();
+    // Dark forest slopes.
+    const QPolygonF slope1 = rollingLine(W, horizon + 0.08 * H, 0.04 * H, 0x11, 2.5);
+    p.fillPath(areaBelow(slope1, H), hex(0x3E5A57));
+    p.fillPath(pineRow(rng, slope1, 0.05 * H, 0.1 * H, 0.012 * W), hex(0x3E5A57));
+    const QPolygonF slope2 = profileLine(-0.02 * W, 1.02 * W, 80, [&](double t) {
+        return H * (0.9 + 0.06 * std::cos(t * pi * 1.6 + 0.4));
+    });
+    p.fillPath(areaBelow(slope2, H), hex(0x243A36));
+    p.fillPath(pineRow(rng, slope2, 0.12 * H, 0.26 * H, 0.028 * W), hex(0x243A36));
+
+    const QImage base = canvas.finish();
+    return BrushPainter(base, 0x0115).paint(oilStyle());
+}
+
+QImage paintAutumnForest(QSize size)
+{
+    Canvas canvas(size);
+    QPainter& p = canvas.painter();
+    Random rng(0xA7F0);
+    const double W = canvas.width();
+    const double H = canvas.height();
+    const double u = canvas.unit();
+    const double ground = 0.66 * H;
+
+    fillVertical(p, QRectF(0, 0, W, ground),
+                 {{0.0, hex(0xE9D3AE)}, {0.6, hex(0xF4E2C2)}, {1.0, hex(0xEAD0A4)}});
+    paintGlow(p, QPointF(0.62 * W, 0.3 * H), 0.6 * H, hex(0xFFF3D6, 0.8));
+    const QColor leaves[] = {hex(0xE0892E), hex(0xCC5A2A), hex(0xE8B540),
+                             hex(0xB8452C), hex(0xD9A03A), hex(0x9E6A2E)};
+    // A hazy wall of woodland far back, so the light between the trunks has depth.
+    const QPolygonF wall = rollingLine(W, ground - 0.2 * H, 0.05 * H, 0xA7F1, 6.0);
+    fillPathVertical(p, areaBelow(wall, ground + 0.05 * H), ground - 0.3 * H, ground, hex(0xDDB48A),
+                     hex(0xCFA57E));
+    for (int i = 0; i < 40; ++i) {
+        const double x = rng.uniform() * W;
+        p.fillPath(canopyPath(rng, QPointF(x, lineY(wall, x) + 0.02 * H), 0.04 * W, 0.05 * H, 8),
+                   mix(leaves[rng.integer(0, 5)], hex(0xEBD8B8), 0.6));
+    }
+    // Three depths of trees; the far ones are pale and hazy.
+    for (int layer = 0; layer < 3; ++layer) {
+        const double haze = 1.0 - layer / 2.0;
+        const int count = 26 - layer * 8;
+        for (int i = 0; i < count; ++i) {
+            const double x = (i + rng.range(-0.4, 0.4)) / count * 1.1 * W - 0.05 * W;
+            if (layer == 2 && std::abs(x - 0.5 * W) < 0.16 * W)
+                continue;
+            const double base = ground + (0.01 + 0.05 * layer) * H + rng.range(0.0, 0.02) * H;
+            const double height = H * (0.3 + 0.22 * layer) * rng.range(0.8, 1.2);
+            const QColor leaf = mix(leaves[rng.integer(0, 5)], hex(0xEBD8B8), 0.55 * haze);
+            const QColor trunk = mix(hex(0x4A3A30), hex(0xCDB89A), 0.6 * haze);
+            const double tw = height * 0.035;
+            p.fillRect(QRectF(x - tw / 2, base - height * 0.8, tw, height * 0.8), trunk);
+            const QPainterPath crown =
+                canopyPath(rng, QPointF(x, base - height * 0.75), height * 0.28, height * 0.3, 16);
+            p.fillPath(crown, shade(leaf, 0.85));
+            p.save();
+            p.setClipPath(crown);
+            p.fillPath(canopyPath(rng, QPointF(x + height * 0.05, base - height * 0.8),
+                                  height * 0.22, height * 0.22, 10),
+                       shade(leaf, 1.12));
+            p.restore();
+        }
+        // Haze settles between the rows.
+        fillPathVertical(
+            p, areaBelow(profileLine(0, W, 2, [&](double) { return 0.0; }), ground + 0.05 * H),
+            0.3 * H, ground + 0.05 * H, hex(0xF3E2C0, 0.0), hex(0xF3E2C0, 0.25 * haze));
+    }
+    // Leaf-littered floor and a path winding back into the trees.
+    const QPolygonF floorLine = rollingLine(W, ground + 0.06 * H, 0.01 * H, 0xA7, 3.0);
+    const QPainterPath floor = areaBelow(floorLine, H);
+    fillPathVertical(p, floor, ground, H, hex(0xC98D4A), hex(0x9A5A2C));
+    QPainterPath path;
+    path.moveTo(0.36 * W, H * 1.01);
+    path.cubicTo(QPointF(0.45 * W, 0.86 * H), QPointF(0.62 * W, 0.8 * H),
+                 QPointF(0.5 * W, ground + 0.07 * H));
+    path.lineTo(0.515 * W, ground + 0.07 * H);
+    path.cubicTo(QPointF(0.66 * W, 0.8 * H), QPointF(0.6 * W, 0.88 * H),
+                 QPointF(0.66 * W, H * 1.01));
+    path.closeSubpath();
+    fillPathVertical(p, path, ground, H, hex(0xE3BF86), hex(0xCFA46A));
+    for (int i = 0; i < 2200; ++i) {
+        const double y = ground + 0.06 * H + std::pow(rng.uniform(), 0.7) * 0.36 * H;
+        const double x = rng.uniform() * W;
+        const double d = (y - ground) / (H - ground);
+        const double r = (1.5 + 7 * d) * u;
+        p.setBrush(leaves[rng.integer(0, 5)]);
+        p.drawEllipse(QPointF(x, y), r * 1.5, r);
+    }
+    // Big near trunks framing the view, with their crowns spilling in from the top corners.
+    for (int side = 0; side < 2; ++side) {
+        const double x = side == 0 ? 0.08 * W : 0.9 * W;
+        const double tw = 0.035 * W;
+        QPainterPath trunk;
+        trunk.moveTo(x - tw, H * 1.01);
+        trunk.quadTo(QPointF(x - tw * 0.6, 0.5 * H), QPointF(x - tw * 0.4, -0.01 * H));
+        trunk.lineTo(x + tw * 0.4, -0.01 * H);
+        trunk.quadTo(QPointF(x + tw * 0.6, 0.5 * H), QPointF(x + tw, H * 1.01));
+        trunk.closeSubpath();
+        fillPathVertical(p, trunk, 0, H, hex(0x5A4536), hex(0x3A2C24));
+        p.save();
+        p.setClipPath(trunk);
+        p.fillRect(QRectF(x + (side == 0 ? 0.2 : -0.6) * tw, 0, tw * 0.4, H), hex(0xC7A47E, 0.35));
+        p.restore();
+        for (int i = 0; i < 5; ++i) {
+            const QPointF c(x + (side == 0 ? 1 : -1) * rng.range(-0.05, 0.18) * W,
+                            rng.range(-0.05, 0.2) * H);
+            const QPainterPath crown =
+                canopyPath(rng, c, rng.range(0.08, 0.14) * W, rng.range(0.07, 0.12) * H, 14);
+            p.fillPath(crown, shade(leaves[rng.integer(0, 4)], 0.9));
+        }
+    }
+    // Slanting light through the canopy.
+    for (int i = 0; i < 4; ++i) {
+        const double x = (0.45 + 0.09 * i) * W;
+        QPainterPath beam;
+        beam.moveTo(x, 0);
+        beam.lineTo(x + 0.04 * W, 0);
+        beam.lineTo(x - 0.12 * W, H);
+        beam.lineTo(x - 0.2 * W, H);
+        beam.closeSubpath();
+        p.drawImage(0, 0, softShape(size, beam, static_cast<int>(30 * u), hex(0xFFF1C8, 0.18)));
+    }
+    const QImage base = canvas.finish();
+    BrushPainter::Style style = oilStyle();
+    style.restAngle = pi / 2;
+    style.restWander = 0.6;
+    return BrushPainter(base, 0xA7F0).paint(style);
+}
+
+QImage paintMountainLake(QSize size)
+{
+    Canvas canvas(size);
+    QPainter& p = canvas.painter();
+    Random rng(0x1A3E);
+    const double W = canvas.width();
+    const double H = canvas.height();
+    const double u = canvas.unit();
+    const double water = 0.62 * H;
+
+    fillVertical(p, QRectF(0, 0, W, water),
+                 {{0.0, hex(0x7E9CC0)}, {0.6, hex(0xC9D4DE)}, {1.0, hex(0xF2DDC8)}});
+    paintGlow(p, QPointF(0.7 * W, 0.45 * H), 0.45 * H, hex(0xFFEAD0, 0.7));
+    // Upright scene on its own layer so it can be mirrored into the lake.
+    QImage upright(size, QImage::Format_ARGB32_Premultiplied);
+    upright.fill(Qt::transparent);
+    {
+        QPainter q(&upright);
+        q.setRenderHint(QPainter::Antialiasing);
+        q.setPen(Qt::NoPen);
+        const QPolygonF far = mountainRidge(
+            rng, W, water - 0.04 * H, 0.36 * H,
+            [](double t) {
+                return std::max(std::exp(-std::abs(t - 0.35) / 0.12),
+                                0.8 * std::exp(-std::abs(t - 0.75) / 0.1));
+            },
+            0.04 * H, 0.65);
+        const QPainterPath farArea = areaBelow(far, water);
+        fillPathVertical(q, farArea, water - 0.4 * H, water, hex(0x8E97AE), hex(0xA9B2C2));
+        q.save();
+        q.setClipPath(farArea);
+        q.fillPath(snowField(far, rng, water - 0.28 * H, 0.03 * H), hex(0xEEF0F4));
+        q.fillPath(ridgeShadows(far, water, rng), hex(0x5E6884, 0.45));
+        q.restore();
+        // Forested slopes come down to the water on both sides.
+        for (int side = 0; side < 2; ++side) {
+            const QPolygonF slope =
+                profileLine(side == 0 ? -0.02 * W : 0.62 * W, side == 0 ? 0.4 * W : 1.02 * W, 80,
+                            [&](double t) {
+                                const double f = side == 0 ? t : 1.0 - t;
+                                return water - 0.22 * H * std::pow(1.0 - f, 1.6) - 0.01 * H;
+                            });
+            const QPainterPath area = areaBelow(slope, water);
+            fillPathVertical(q, area, water - 0.25 * H, water, hex(0x51675E), hex(0x3C514A));
+            q.fillPath(pineRow(rng, slope, 0.03 * H, 0.07 * H, 0.009 * W), hex(0x3E544C));
+        }
+        const QPolygonF shore = rollingLine(W, water, 0.004 * H, 0x1A, 5.0);
+        q.fillPath(pineRow(rng, shore, 0.03 * H, 0.08 * H, 0.008 * W), hex(0x2F4640));
+        q.fillRect(QRectF(0, water - 0.006 * H, W, 0.008 * H), hex(0x2F4640));
+    }
+    p.drawImage(0, 0, upright);
+    // The reflection: mirrored, darkened a little and smeared sideways by the ripples.
+    {
+        QImage mirror = upright.mirrored(false, true);
+        const int shift = static_cast<int>(2 * water - H);
+        QImage reflection(size, QImage::Format_ARGB32_Premultiplied);
+        reflection.fill(Qt::transparent);
+        QPainter r(&reflection);
+        r.drawImage(0, shift, mirror);
+        r.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+        r.fillRect(QRectF(0, 0, W, H), hex(0x6A8296, 0.25));
+        // Far from the shore the water shows more sky than mirror.
+        r.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        QLinearGradient fade(0, water, 0, H);
+        fade.setColorAt(0.0, QColor(0, 0, 0, 255));
+        fade.setColorAt(0.55, QColor(0, 0, 0, 120));
+        fade.setColorAt(1.0, QColor(0, 0, 0, 0));
+        r.fillRect(QRectF(0, 0, W, H), fade);
+        r.end();
+        p.fillRect(QRectF(0, water, W, H - water), hex(0x9FB2C2));
+        fillVertical(p, QRectF(0, water, W, H - water),
+                     {{0.0, hex(0xD8D8D8)}, {1.0, hex(0x6F8699)}});
+        p.drawImage(0, 0, blurred(reflection, static_cast<int>(5 * u)));
+    }
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 120; ++i) {
+        const double y = water + 0.01 * H + std::pow(rng.uniform(), 1.3) * (H - water);
+        const double d = (y - water) / (H - water);
+        p.setBrush(hex(0xF2E6D8, 0.35 + 0.3 * (1 - d)));
+        p.drawRoundedRect(QRectF(rng.uniform() * W, y, (0.02 + 0.08 * d) * W, (1.5 + 3 * d) * u), u,
+                          u);
+    }
+    // Morning mist lying on the water and along the mountain feet.
+    QPainterPath band;
+    band.addRect(QRectF(-0.1 * W, water - 0.07 * H, 1.2 * W, 0.09 * H));
+    p.drawImage(0, 0, softShape(size, band, static_cast<int>(40 * u), hex(0xF4EEE8, 0.8)));
+    QPainterPath wisps;
+    for (int i = 0; i < 5; ++i)
+        wisps.addPath(
+            stratusPath(rng, QPointF(rng.range(0.1, 0.9) * W, water - rng.range(0.08, 0.2) * H),
+                        rng.range(0.2, 0.4) * W, 0.03 * H));
+    p.drawImage(0, 0, softShape(size, wisps, static_cast<int>(24 * u), hex(0xF6F0EA, 0.6)));
+    // Near shore: a grassy bank with reeds on the left, dark firs on the right.
+    const QPolygonF bank =
+        profileLine(-0.02 * W, 0.4 * W, 60, [&](double t) { return H * (0.9 + 0.14 * t * t); });
+    fillPathVertical(p, areaBelow(bank, H * 1.02), 0.9 * H, H, hex(0x6C7A4A), hex(0x4A5636));
+    paintGrass(p, rng, QRectF(-0.02 * W, 0.9 * H, 0.32 * W, 0.1 * H), 260, 0.05 * H, 0.14 * H,
+               hex(0x55613A), hex(0xA6A36A), 0.15);
+    p.fillPath(pineTree(rng, QPointF(0.93 * W, H * 1.02), 0.6 * H, 0.12 * W), hex(0x22332E));
+    p.fillPath(pineTree(rng, QPointF(0.83 * W, H * 1.02), 0.42 * H, 0.09 * W), hex(0x2A3D37));
+    const QImage base = canvas.finish();
+    return BrushPainter(base, 0x1A3E).paint(oilStyle());
+}
+
+} // namespace tavlin::backdrops

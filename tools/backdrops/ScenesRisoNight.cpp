@@ -1,0 +1,325 @@
+#include "Field.h"
+#include "Flora.h"
+#include "Noise.h"
+#include "Palette.h"
+#include "Random.h"
+#include "RisoPrint.h"
+#include "Scenes.h"
+#include "Sky.h"
+#include "Terrain.h"
+
+#include <cmath>
+
+namespace tavlin::backdrops {
+
+namespace {
+
+constexpr double pi = 3.14159265358979;
+
+QPainterPath rectPath(const QRectF& r)
+{
+    QPainterPath path;
+    path.addRect(r);
+    return path;
+}
+
+QPainterPath disc(QPointF c, double r)
+{
+    QPainterPath path;
+    path.addEllipse(c, r, r);
+    return path;
+}
+
+// Four-pointed glint for the brightest stars.
+QPainterPath sparkle(QPointF c, double r)
+{
+    QPainterPath path;
+    path.moveTo(c + QPointF(0, -r));
+    path.quadTo(c, c + QPointF(r, 0));
+    path.quadTo(c, c + QPointF(0, r));
+    path.quadTo(c, c + QPointF(-r, 0));
+    path.quadTo(c, c + QPointF(0, -r));
+    path.closeSubpath();
+    return path;
+}
+
+// Stars are knocked out of the sky plates so they print as bare paper, the brightest with a
+// touch of one ink.
+void knockOutStars(RisoPrint& print, Random& rng, const QRectF& area, int count, double unit,
+                   std::initializer_list<double> brightTint,
+                   const std::function<double(QPointF)>& density)
+{
+    for (int i = 0; i < count; ++i) {
+        const QPointF c(area.left() + rng.uniform() * area.width(),
+                        area.top() + rng.uniform() * area.height());
+        const double size = std::pow(rng.uniform(), 5.0);
+        const bool bright = rng.chance(0.018);
+        if (rng.uniform() > density(c))
+            continue;
+        const double r = unit * (1.5 + 3.5 * size + (bright ? 1.5 : 0.0));
+        if (bright) {
+            print.fill(sparkle(c, r * 3.5), brightTint);
+            print.fill(disc(c, r), {0.0, 0.0, 0.0});
+        } else {
+            print.fill(disc(c, r), {0.0, 0.0, 0.0});
+        }
+    }
+}
+
+} // namespace
+
+QImage paintNorthernLights(QSize size)
+{
+    RisoPrint print(size, ink::paper(), {ink::mediumBlue(), ink::green(), ink::fluorescentPink()},
+                    0xA0A);
+    Random rng(0xA0A);
+    const double W = size.width();
+    const double H = size.height();
+    const double u = print.unit();
+    const double horizon = 0.64 * H;
+    const double shore = 0.72 * H;
+
+    const QPainterPath sky = rectPath(QRectF(0, 0, W, H));
+    // A deep sky: solid blue with a little pink under it, so the aurora, which lifts ink
+    // off, is the brightest thing in the picture.
+    print.fill(sky, {1.0, 0.0, 0.3});
+    print.ramp(2, sky, 0, horizon, 0.45, 0.15);
+    knockOutStars(print, rng, QRectF(0, 0, W, horizon), 1500, u, {0.0, 0.0, 0.35},
+                  [&](QPointF c) { return 1.0 - 0.7 * c.y() / horizon; });
+
+    // Aurora: it lifts the blue off the paper and prints green, with pink at the ray tops.
+    Field rise;
+    const Field glow = auroraIntensity(size, 0xA0A, {0.42 * H, 0.1 * H, 0.3 * H, 0.25, 1.5}, &rise);
+    Field rise2;
+    const Field glow2 =
+        auroraIntensity(size, 0xA0B, {0.22 * H, 0.06 * H, 0.14 * H, -0.2, 0.8}, &rise2);
+    print.adjust([&](int x, int y, double* d) {
+        double a = glow.at(x, y);
+        double t = rise.at(x, y);
+        double b = glow2.at(x, y);
+        double t2 = rise2.at(x, y);
+        if (y > shore) {
+            // The lake mirrors the sky about the shore line, dimmer and broken by ripples.
+            const int my = static_cast<int>(2 * shore - y);
+            const int mx = std::clamp(x + static_cast<int>(6 * u * std::sin(y * 0.25 / u)), 0,
+                                      static_cast<int>(W) - 1);
+            if (my < 0)
+                return;
+            a = glow.at(mx, my) * 0.7;
+            t = rise.at(mx, my);
+            b = glow2.at(mx, my) * 0.7;
+            t2 = rise2.at(mx, my);
+        }
+        const double v = std::max(a, b);
+        const double top = std::max(a * t, b * t2);
+        const double pinkTop = smoothstep(0.1, 0.6, top);
+        d[0] *= 1.0 - 0.95 * v;
+        d[2] = std::max(d[2] * (1.0 - v), 0.8 * pinkTop);
+        d[1] = std::max(d[1], std::min(1.0, 1.2 * v) * (1.0 - 0.8 * pinkTop));
+    });
+
+    // Mountains across the horizon, a lake and a forest along the shore.
+    const QPolygonF ridge = mountainRidge(
+        rng, W, horizon, 0.14 * H,
+        [](double t) { return 0.35 + 0.65 * std::pow(std::sin(t * pi * 1.5 + 0.6), 2.0); },
+        0.03 * H);
+    print.fill(areaBelow(ridge, shore), {1.0, 0.5, 0.45});
+    print.fill(ridgeShadows(ridge, shore, rng).intersected(areaBelow(ridge, shore)),
+               {1.0, 0.75, 0.6});
+    QPolygonF mirrored = ridge;
+    for (QPointF& pt : mirrored)
+        pt.setY(2 * shore - pt.y());
+    QPainterPath reflection;
+    reflection.addPolygon(mirrored);
+    reflection.lineTo(mirrored.last().x(), shore);
+    reflection.lineTo(mirrored.first().x(), shore);
+    reflection.closeSubpath();
+    print.fill(reflection, {1.0, 0.45, 0.4});
+    const QPolygonF bank = rollingLine(W, shore, 0.004 * H, 3, 6.0);
+    QPainterPath trees = pineRow(rng, bank, 0.03 * H, 0.07 * H, 0.006 * W);
+    print.fill(trees, {1.0, 0.9, 0.7});
+    // Ripple lines across the reflection.
+    for (int i = 0; i < 40; ++i) {
+        const double y = shore + 0.01 * H + std::pow(rng.uniform(), 1.3) * (H - shore);
+        const double x = rng.uniform() * W;
+        QPainterPath line;
+        line.addRoundedRect(QRectF(x, y, rng.range(0.03, 0.12) * W, 2.5 * u), 1.2 * u, 1.2 * u);
+        print.fill(line, {0.5, -1, -1});
+    }
+    // Foreground pines framing the sides.
+    const QPolygonF leftGround =
+        profileLine(-0.05 * W, 0.3 * W, 40, [&](double t) { return H * (0.93 + 0.1 * t); });
+    const QPolygonF rightGround =
+        profileLine(0.72 * W, 1.05 * W, 40, [&](double t) { return H * (1.02 - 0.1 * t); });
+    QPainterPath near = pineRow(rng, leftGround, 0.18 * H, 0.42 * H, 0.04 * W);
+    near.addPath(pineRow(rng, rightGround, 0.2 * H, 0.45 * H, 0.04 * W));
+    near.addPath(
+        areaBelow(profileLine(-0.02 * W, 1.02 * W, 60,
+                              [&](double t) { return H * (0.97 + 0.03 * std::cos(t * pi * 2)); }),
+                  H * 1.02));
+    print.fill(near, {1.0, 1.0, 0.9});
+    return print.print();
+}
+
+QImage paintStarField(QSize size)
+{
+    RisoPrint print(size, ink::paper(), {ink::mediumBlue(), ink::fluorescentPink(), ink::yellow()},
+                    0x57A2);
+    Random rng(0x57A2);
+    const double W = size.width();
+    const double H = size.height();
+    const double u = print.unit();
+    const double horizon = 0.78 * H;
+
+    const QPainterPath sky = rectPath(QRectF(0, 0, W, H));
+    print.ramp(0, sky, 0.3 * H, horizon, 1.0, 0.75);
+    print.ramp(1, sky, 0, horizon, 0.3, 0.7);
+    print.ramp(2, sky, 0.55 * H, horizon, 0.0, 0.35);
+
+    // The Milky Way: a diagonal band where the blue thins into mottled light with dark lanes.
+    const Field cloud =
+        Field::smoothNoise(size.width(), size.height(), static_cast<float>(160 * u), 0x57A3, 5, 4);
+    const double angle = -0.42;
+    const double ca = std::cos(angle);
+    const double sa = std::sin(angle);
+    print.adjust([&](int x, int y, double* d) {
+        const double dx = x - 0.5 * W;
+        const double dy = y - 0.42 * H;
+        const double across = -dx * sa + dy * ca;
+        const double wander = 0.04 * H * std::sin((dx * ca + dy * sa) / W * 5.0);
+        const double band = std::exp(-std::pow((across - wander) / (0.13 * H), 2.0));
+        if (band < 0.01)
+            return;
+        const double glow = band * (0.6 + 0.9 * (cloud.at(x, y) - 0.5));
+        // Dust lanes are streaked along the band.
+        const double along = dx * ca + dy * sa;
+        const double lane = fbm(static_cast<float>(along / (260 * u)),
+                                static_cast<float>((across - wander) / (30 * u)), 0x57A4, 4);
+        const double dust = band * smoothstep(0.56, 0.72, lane) * 0.45;
+        d[0] = std::clamp(d[0] * (1.0 - 0.6 * glow) + 0.5 * dust, 0.0, 1.0);
+        d[1] = std::clamp(d[1] * (1.0 - 0.3 * glow) + 0.1 * dust, 0.0, 1.0);
+        d[2] = std::clamp(d[2] + 0.15 * glow - 0.1 * dust, 0.0, 1.0);
+    });
+    // Stars crowd into the band.
+    knockOutStars(print, rng, QRectF(0, 0, W, horizon), 5000, u, {0.0, 0.0, 0.6}, [&](QPointF c) {
+        const double dx = c.x() - 0.5 * W;
+        const double dy = c.y() - 0.42 * H;
+        const double band = std::exp(-std::pow((-dx * sa + dy * ca) / (0.18 * H), 2.0));
+        return (0.35 + 0.65 * band) * (1.0 - 0.6 * smoothstep(0.5 * H, horizon, c.y()));
+    });
+    // A shooting star.
+    QPainterPath streak;
+    const QPointF head(0.8 * W, 0.16 * H);
+    const QPointF tail(0.66 * W, 0.08 * H);
+    const QPointF side(0, 2.5 * u);
+    streak.moveTo(tail);
+    streak.lineTo(head - side);
+    streak.lineTo(head + side);
+    streak.closeSubpath();
+    print.fill(streak, {0.0, 0.0, 0.3});
+    print.fill(disc(head, 4 * u), {0.0, 0.0, 0.0});
+
+    // Hills and a few pines on the horizon; a cabin with one lit window.
+    const QPolygonF far = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {
+        return horizon - 0.03 * H * (0.6 * std::sin(t * 5.0 + 1.0) + 0.4 * std::sin(t * 11.0));
+    });
+    print.fill(areaBelow(far, H * 1.02), {1.0, 0.75, 0.0});
+    const QPolygonF hills = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {
+        return horizon + 0.06 * H - 0.16 * H * std::exp(-std::pow((t - 0.1) / 0.2, 2.0)) -
+               0.03 * H * std::sin(t * 6.0 + 2.0);
+    });
+    print.fill(areaBelow(hills, H * 1.02), {1.0, 0.85, 0.2});
+    QPolygonF clump =
+        profileLine(0.0, 0.24 * W, 30, [&](double t) { return lineY(hills, 0.24 * t * W); });
+    print.fill(pineRow(rng, clump, 0.07 * H, 0.17 * H, 0.014 * W), {1.0, 0.85, 0.2});
+    QPolygonF clump2 = profileLine(0.84 * W, 0.95 * W, 10,
+                                   [&](double t) { return lineY(far, (0.84 + 0.11 * t) * W); });
+    print.fill(pineRow(rng, clump2, 0.03 * H, 0.06 * H, 0.008 * W), {1.0, 0.75, 0.0});
+    const double cx = 0.74 * W;
+    const double cy = lineY(hills, cx) + 0.006 * H;
+    const double s = 0.03 * H;
+    QPainterPath cabin;
+    cabin.addRect(QRectF(cx - s, cy - s * 0.8, 2 * s, s * 0.8));
+    cabin.moveTo(cx - s * 1.2, cy - s * 0.75);
+    cabin.lineTo(cx, cy - s * 1.6);
+    cabin.lineTo(cx + s * 1.2, cy - s * 0.75);
+    cabin.closeSubpath();
+    cabin.addRect(QRectF(cx + s * 0.5, cy - s * 1.6, s * 0.25, s * 0.6));
+    print.fill(cabin, {1.0, 0.85, 0.2});
+    QPainterPath window;
+    window.addRect(QRectF(cx - s * 0.55, cy - s * 0.6, s * 0.4, s * 0.3));
+    print.fill(window, {0.0, 0.25, 1.0});
+    print.fill(disc(QPointF(cx - s * 0.35, cy - s * 0.45), s * 1.4), {-1, -1, 0.15});
+    print.fill(window, {0.0, 0.25, 1.0});
+    return print.print();
+}
+
+QImage paintPalmSilhouette(QSize size)
+{
+    RisoPrint print(size, ink::paper(), {ink::fluorescentPink(), ink::yellow(), ink::purple()},
+                    0x9A1);
+    Random rng(0x9A1);
+    const double W = size.width();
+    const double H = size.height();
+    const double u = print.unit();
+    const double horizon = 0.64 * H;
+
+    const QPainterPath sky = rectPath(QRectF(0, 0, W, horizon));
+    print.ramp(0, sky, 0, horizon, 0.85, 0.45);
+    print.ramp(1, sky, 0.1 * H, horizon, 0.1, 1.0);
+    print.ramp(2, sky, 0, 0.4 * H, 0.65, 0.0);
+    const QPointF sunCentre(0.5 * W, 0.56 * H);
+    print.fill(disc(sunCentre, 0.14 * H).intersected(rectPath(QRectF(0, 0, W, horizon))),
+               {0.15, 1.0, 0.0});
+    for (int i = 0; i < 3; ++i) {
+        const QPointF c(rng.range(0.2, 0.8) * W, (0.2 + 0.09 * i) * H);
+        print.fill(stratusPath(rng, c, rng.range(0.18, 0.3) * W, 0.013 * H), {0.95, 0.45, 0.2});
+    }
+
+    // Sea: purple deepening towards the viewer, with the sun's path broken into bars.
+    const QPainterPath sea = rectPath(QRectF(0, horizon, W, H - horizon));
+    print.fill(sea, {0.6, 0.3, 0.3});
+    print.ramp(2, sea, horizon, H, 0.3, 0.85);
+    for (int i = 0; i < 26; ++i) {
+        const double t = static_cast<double>(i) / 26;
+        const double y = horizon + 0.006 * H + std::pow(t, 1.4) * (H - horizon) * 0.95;
+        const double half = (0.12 - 0.06 * t) * H * rng.range(0.6, 1.2);
+        QPainterPath bar;
+        bar.addRoundedRect(
+            QRectF(sunCentre.x() - half + rng.range(-0.02, 0.02) * W, y, 2 * half, (2 + 7 * t) * u),
+            3 * u, 3 * u);
+        print.fill(bar, {0.25, 0.95, 0.0});
+    }
+    // A far island and the near shore.
+    const QPolygonF island = profileLine(0.06 * W, 0.3 * W, 60, [&](double t) {
+        return horizon + 1 - 0.03 * H * std::pow(std::sin(t * pi), 0.7);
+    });
+    print.fill(areaBelow(island, horizon + 2), {0.7, 0.4, 0.75});
+    QPainterPath palms;
+    palms.setFillRule(Qt::WindingFill);
+    palms.addPath(palmTree(rng, QPointF(0.08 * W, 0.97 * H), 0.62 * H, 0.28));
+    palms.addPath(palmTree(rng, QPointF(0.16 * W, 0.99 * H), 0.46 * H, 0.15));
+    palms.addPath(palmTree(rng, QPointF(0.93 * W, 0.98 * H), 0.56 * H, -0.3));
+    palms.addPath(palmTree(rng, QPointF(0.27 * W, horizon + 0.002 * H), 0.07 * H, 0.1));
+    const QPolygonF beach = profileLine(-0.02 * W, 1.02 * W, 120, [&](double t) {
+        return H * (0.955 - 0.06 * std::pow((t - 0.5) * 2.0, 2.0));
+    });
+    // Filled separately: trunk and beach outlines wind opposite ways and would cancel.
+    print.fill(areaBelow(beach, H * 1.02), {1.0, 0.35, 1.0});
+    print.fill(palms, {1.0, 0.35, 1.0});
+    // Birds.
+    for (int i = 0; i < 4; ++i) {
+        const QPointF c(0.6 * W + i * 0.035 * W, 0.3 * H + rng.range(-0.05, 0.05) * H);
+        const double s = rng.range(0.009, 0.013) * H;
+        QPainterPath bird;
+        bird.moveTo(c + QPointF(-s, -s * 0.3));
+        bird.quadTo(c + QPointF(-s * 0.4, -s * 0.7), c);
+        bird.quadTo(c + QPointF(s * 0.4, -s * 0.7), c + QPointF(s, -s * 0.3));
+        bird.quadTo(c + QPointF(s * 0.4, -s * 0.45), c + QPointF(0, s * 0.2));
+        bird.quadTo(c + QPointF(-s * 0.4, -s * 0.45), c + QPointF(-s, -s * 0.3));
+        print.fill(bird, {1.0, 0.35, 1.0});
+    }
+    return print.print();
+}
+
+} // namespace tavlin::backdrops
