@@ -17,6 +17,11 @@ Backdrop Backdrop::fromStoredValue(const QString& stored)
     return wallpaper();
 }
 
+Backdrop Backdrop::stored(const SettingsStore& settings)
+{
+    return fromStoredValue(settings.string(settingsKey()).value_or(QString()));
+}
+
 QString Backdrop::storedValue() const
 {
     switch (m_kind) {

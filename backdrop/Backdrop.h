@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SettingsStore.h"
+
 #include <QString>
 #include <cstddef>
 
@@ -21,6 +23,11 @@ public:
     // including an empty string, is the wallpaper.
     static Backdrop fromStoredValue(const QString& stored);
     QString storedValue() const;
+
+    // The preference key, and the backdrop stored under it now: every overlay window reads it
+    // afresh when it is built.
+    static QString settingsKey() { return QStringLiteral("backdrop"); }
+    static Backdrop stored(const SettingsStore& settings);
 
     Kind kind() const { return m_kind; }
     QString file() const { return m_file; } // empty unless an image

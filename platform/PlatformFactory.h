@@ -1,12 +1,16 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/CompositorWatch.h"
 #include "platform/ContentTypes.h"
+#include "platform/DesktopPictures.h"
 #include "platform/DirectoryWatcher.h"
 #include "platform/FileManagerReveal.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
 #include "platform/SettingsStore.h"
+#include "platform/WindowStacking.h"
+#include "platform/WorkspaceEvents.h"
 
 #include <memory>
 
@@ -21,6 +25,15 @@ struct CoreServices
     std::unique_ptr<ContentTypes> contentTypes;
 };
 
+// What the overlay windows need from the window system.
+struct WindowServices
+{
+    std::unique_ptr<WorkspaceEvents> workspace;
+    std::unique_ptr<CompositorWatch> compositor;
+    std::unique_ptr<WindowStacking> stacking;
+    std::unique_ptr<DesktopPictures> desktopPictures;
+};
+
 // Picks the real backend for this system at run time.
 namespace PlatformFactory {
 CoreServices makeCoreServices();
@@ -28,6 +41,8 @@ std::unique_ptr<DirectoryWatcher> makeDirectoryWatcher();
 // These two need a running QApplication.
 std::unique_ptr<FolderChooser> makeFolderChooser();
 std::unique_ptr<FileManagerReveal> makeFileManagerReveal();
+// X11 when the application runs there, window hints only elsewhere. Needs a QGuiApplication.
+WindowServices makeWindowServices();
 } // namespace PlatformFactory
 
 } // namespace tavlin

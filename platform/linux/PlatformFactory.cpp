@@ -1,6 +1,8 @@
 #include "platform/PlatformFactory.h"
 
 #include "platform/UserFolders.h"
+#include "platform/generic/FixedCompositorWatch.h"
+#include "platform/generic/GenericWindowStacking.h"
 #include "platform/linux/DbusFileManagerReveal.h"
 #include "platform/linux/DialogFolderChooser.h"
 #include "platform/linux/InotifyDirectoryWatcher.h"
@@ -8,6 +10,10 @@
 #include "platform/linux/MimeContentTypes.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/x11/X11CompositorWatch.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11WindowStacking.h"
+#include "platform/x11/X11WorkspaceEvents.h"
 
 #include <QFile>
 
@@ -37,6 +43,22 @@ std::unique_ptr<FolderChooser> makeFolderChooser()
 std::unique_ptr<FileManagerReveal> makeFileManagerReveal()
 {
     return std::make_unique<DbusFileManagerReveal>();
+}
+
+WindowServices makeWindowServices()
+{
+    WindowServices services;
+    std::shared_ptr<X11Connection> x11 = X11Connection::create();
+    services.workspace = std::make_unique<X11WorkspaceEvents>(x11);
+    if (x11) {
+        services.compositor = std::make_unique<X11CompositorWatch>(x11);
+        services.stacking = std::make_unique<X11WindowStacking>(x11);
+    } else {
+        // Wayland compositors always composite; nothing else can show overlays at all.
+        services.compositor = std::make_unique<FixedCompositorWatch>(true);
+        services.stacking = std::make_unique<GenericWindowStacking>();
+    }
+    return services;
 }
 
 } // namespace tavlin::PlatformFactory

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/WindowStacking.h"
+
+#include <QWidget>
+
+class QScreen;
+
+namespace tavlin {
+
+// A borderless window exactly covering one screen at one of the overlay levels, on every
+// virtual desktop, kept out of taskbars and window cycling. Its content fills it.
+class OverlayWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    OverlayWindow(QScreen* screen, OverlayLevel level, WindowStacking& stacking);
+
+    OverlayLevel level() const { return m_level; }
+    void setContent(QWidget* content);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    OverlayLevel m_level;
+    QWidget* m_content = nullptr;
+};
+
+} // namespace tavlin

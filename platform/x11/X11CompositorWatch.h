@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/CompositorWatch.h"
+
+#include <memory>
+
+namespace tavlin {
+
+class X11Connection;
+
+// A compositing manager is running while someone owns the _NET_WM_CM_S0 selection; XFixes tells
+// when the owner changes.
+class X11CompositorWatch : public CompositorWatch
+{
+    Q_OBJECT
+public:
+    explicit X11CompositorWatch(std::shared_ptr<X11Connection> connection,
+                                QObject* parent = nullptr);
+    bool isActive() const override { return m_active; }
+
+private:
+    bool queryOwner() const;
+
+    std::shared_ptr<X11Connection> m_connection;
+    bool m_active = false;
+};
+
+} // namespace tavlin

@@ -1,0 +1,142 @@
+#include "platform/x11/X11WindowStacking.h"
+
+#include "platform/x11/X11Connection.h"
+
+#include <QWidget>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace tavlin {
+
+X11WindowStacking::X11WindowStacking(std::shared_ptr<X11Connection> connection)
+    : m_connection(std::move(connection))
+{
+}
+
+void X11WindowStacking::prepare(QWidget* window, OverlayLevel level)
+{
+    Qt::WindowFlags flags = window->windowFlags() | Qt::FramelessWindowHint |
+                            Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+    if (level != OverlayLevel::Cover) {
+        // Override-redirect: no frame to swallow clicks, and no window-manager layer to keep it
+        // below anything.
+        flags |= Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
+    }
+    window->setWindowFlags(flags);
+
+    const auto id = xcb_window_t(window->winId());
+    xcb_connection_t* c = m_connection->xcb();
+    const uint32_t everyDesktop = 0xFFFFFFFF;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id,
+                        m_connection->atom(X11Connection::NetWmDesktop), XCB_ATOM_CARDINAL, 32, 1,
+                        &everyDesktop);
+    const uint32_t states[] = {m_connection->atom(X11Connection::NetWmStateSkipTaskbar),
+                               m_connection->atom(X11Connection::NetWmStateSkipPager)};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, m_connection->atom(X11Connection::NetWmState),
+                        XCB_ATOM_ATOM, 32, 2, states);
+    if (level == OverlayLevel::Cover) {
+        // A desktop-type window stays below every ordinary window and, unlike a borderless
+        // screen-sized normal window, is never taken for a full-screen application. Written
+        // after the native window exists: Qt sets the type from the window flags when it creates
+        // it, and not again when it shows it.
+        const uint32_t desktop = m_connection->atom(X11Connection::NetWmWindowTypeDesktop);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id,
+                            m_connection->atom(X11Connection::NetWmWindowType), XCB_ATOM_ATOM, 32,
+                            1, &desktop);
+    }
+    xcb_flush(c);
+}
+
+void X11WindowStacking::keepStacked(const QList<QWidget*>& windows, OverlayLevel level)
+{
+    QList<xcb_window_t> ids;
+    for (QWidget* window : windows) {
+        if (window && window->isVisible())
+            ids.append(xcb_window_t(window->winId()));
+    }
+    if (ids.isEmpty())
+        return;
+    if (level == OverlayLevel::Cover)
+        keepCoversAboveIcons(ids);
+    else
+        keepOnTop(ids);
+}
+
+void X11WindowStacking::keepCoversAboveIcons(const QList<xcb_window_t>& covers)
+{
+    // Bottom to top.
+    const QList<quint32> stack = m_connection->property32(
+        m_connection->root(), X11Connection::NetClientListStacking, XCB_ATOM_WINDOW);
+    xcb_connection_t* c = m_connection->xcb();
+    std::vector<xcb_get_property_cookie_t> cookies;
+    cookies.reserve(size_t(stack.size()));
+    for (const quint32 window : stack)
+        cookies.push_back(xcb_get_property(c, 0, window,
+                                           m_connection->atom(X11Connection::NetWmWindowType),
+                                           XCB_ATOM_ATOM, 0, 32));
+    const xcb_atom_t desktopType = m_connection->atom(X11Connection::NetWmWindowTypeDesktop);
+    qsizetype topIcon = -1;
+    for (qsizetype i = 0; i < stack.size(); ++i) {
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookies[size_t(i)], nullptr);
+        if (reply && reply->format == 32 && !covers.contains(stack[i])) {
+            const auto* types = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+            const int count = xcb_get_property_value_length(reply) / 4;
+            if (std::find(types, types + count, desktopType) != types + count)
+                topIcon = i;
+        }
+        std::free(reply);
+    }
+    if (topIcon < 0)
+        return; // nothing draws icons: a desktop-type window is already below everything else
+
+    const bool inPlace = std::all_of(covers.begin(), covers.end(), [&](xcb_window_t cover) {
+        return stack.indexOf(cover) > topIcon;
+    });
+    if (inPlace)
+        return;
+    for (const xcb_window_t cover : covers)
+        restackAbove(cover, stack[topIcon]);
+    xcb_flush(c);
+}
+
+void X11WindowStacking::restackAbove(xcb_window_t window, xcb_window_t sibling)
+{
+    // Managed windows are restacked by asking the window manager (source 2: a pager-like tool,
+    // which window managers obey without focus-stealing checks).
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = m_connection->atom(X11Connection::NetRestackWindow);
+    message.data.data32[0] = 2;
+    message.data.data32[1] = sibling;
+    message.data.data32[2] = XCB_STACK_MODE_ABOVE;
+    xcb_send_event(m_connection->xcb(), 0, m_connection->root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&message));
+}
+
+void X11WindowStacking::keepOnTop(const QList<xcb_window_t>& windows)
+{
+    xcb_connection_t* c = m_connection->xcb();
+    xcb_query_tree_reply_t* tree =
+        xcb_query_tree_reply(c, xcb_query_tree(c, m_connection->root()), nullptr);
+    if (!tree)
+        return;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    const int count = xcb_query_tree_children_length(tree);
+    // In place when the top of the root's children is exactly our windows.
+    bool inPlace = count >= windows.size();
+    for (int i = count - int(windows.size()); inPlace && i < count; ++i)
+        inPlace = windows.contains(children[i]);
+    std::free(tree);
+    if (inPlace)
+        return;
+    const uint32_t above = XCB_STACK_MODE_ABOVE;
+    for (const xcb_window_t window : windows)
+        xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_flush(c);
+}
+
+} // namespace tavlin

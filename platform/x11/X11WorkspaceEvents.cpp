@@ -1,0 +1,60 @@
+#include "platform/x11/X11WorkspaceEvents.h"
+
+#include "platform/x11/X11Connection.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+namespace tavlin {
+
+X11WorkspaceEvents::X11WorkspaceEvents(std::shared_ptr<X11Connection> connection, QObject* parent)
+    : WorkspaceEvents(parent), m_connection(std::move(connection))
+{
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+        watchScreen(screen);
+        screensMayHaveChanged();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this,
+            &X11WorkspaceEvents::screensMayHaveChanged);
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (QScreen* screen : screens)
+        watchScreen(screen);
+
+    if (!m_connection)
+        return;
+    const xcb_atom_t currentDesktop = m_connection->atom(X11Connection::NetCurrentDesktop);
+    const xcb_atom_t stacking = m_connection->atom(X11Connection::NetClientListStacking);
+    const xcb_window_t root = m_connection->root();
+    m_connection->listen(
+        this, [this, currentDesktop, stacking, root](const xcb_generic_event_t& event) {
+            if ((event.response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+                return;
+            const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            if (property.window != root)
+                return;
+            if (property.atom == currentDesktop)
+                Q_EMIT currentDesktopChanged();
+            else if (property.atom == stacking)
+                Q_EMIT stackingChanged();
+        });
+}
+
+void X11WorkspaceEvents::watchScreen(QScreen* screen)
+{
+    connect(screen, &QScreen::geometryChanged, this, &X11WorkspaceEvents::screensMayHaveChanged);
+}
+
+void X11WorkspaceEvents::screensMayHaveChanged()
+{
+    // A monitor change arrives as several removals and additions; report it once.
+    if (m_screenChangeQueued)
+        return;
+    m_screenChangeQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_screenChangeQueued = false;
+        Q_EMIT screensChanged();
+    });
+}
+
+} // namespace tavlin
