@@ -76,12 +76,18 @@ QImage BackdropImages::thumbnail(const QString& file)
     const QString path = locatePicture(file);
     if (path.isEmpty())
         return {};
-    QImageReader reader(path);
+    // A small copy ships beside the pictures (WebP cannot be decoded at a reduced size, so a
+    // thumbnail made from the picture itself costs a full decode); the picture itself is the
+    // fallback, decoded as small as its format allows.
+    const QFileInfo picture(path);
+    const QString small = picture.path() + QStringLiteral("/thumbnails/") +
+                          picture.completeBaseName() + QStringLiteral(".png");
+    QImageReader reader(QFileInfo(small).isFile() ? small : path);
     const QSize full = reader.size();
     if (!full.isValid() || full.isEmpty())
         return {};
-    // Decoded at the small size directly: opening the menu never decodes a full picture.
-    reader.setScaledSize(full.scaled(thumbnailMaxPixels, thumbnailMaxPixels, Qt::KeepAspectRatio));
+    reader.setScaledSize(
+        full.scaled(thumbnailMaxPixels, thumbnailMaxPixels, Qt::KeepAspectRatio).boundedTo(full));
     const QImage image = reader.read();
     if (image.isNull())
         return {};

@@ -10,7 +10,10 @@ packages=(
     libx11-dev shared-mime-info
 )
 if [[ "${1:-}" == "--test" ]]; then
-    packages+=(faketime xvfb xauth dbus-x11)
+    # A real X session for the window tests: server, window manager, compositor, desktop
+    # icons, tray, and the tools that drive and inspect them.
+    packages+=(faketime xvfb xauth dbus-x11 openbox picom pcmanfm trayer xdotool x11-utils
+               x11-xserver-utils feh xterm procps)
 fi
 
 missing=()

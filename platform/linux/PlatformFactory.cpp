@@ -12,6 +12,7 @@
 #include "platform/linux/SystemClock.h"
 #include "platform/x11/X11CompositorWatch.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11WindowStacking.h"
 #include "platform/x11/X11WorkspaceEvents.h"
 
@@ -50,6 +51,8 @@ WindowServices makeWindowServices()
     WindowServices services;
     std::shared_ptr<X11Connection> x11 = X11Connection::create();
     services.workspace = std::make_unique<X11WorkspaceEvents>(x11);
+    // The desktop's own settings are read everywhere; the root background only on X11.
+    services.desktopPictures = std::make_unique<X11DesktopPictures>(x11);
     if (x11) {
         services.compositor = std::make_unique<X11CompositorWatch>(x11);
         services.stacking = std::make_unique<X11WindowStacking>(x11);

@@ -90,14 +90,19 @@ void X11WindowStacking::keepCoversAboveIcons(const QList<xcb_window_t>& covers)
     if (topIcon < 0)
         return; // nothing draws icons: a desktop-type window is already below everything else
 
-    const bool inPlace = std::all_of(covers.begin(), covers.end(), [&](xcb_window_t cover) {
-        return stack.indexOf(cover) > topIcon;
-    });
-    if (inPlace)
-        return;
-    for (const xcb_window_t cover : covers)
-        restackAbove(cover, stack[topIcon]);
-    xcb_flush(c);
+    // Only windows the window manager already manages are restacked: openbox crashes on a
+    // restack request that races with its managing a window. A cover it has not taken on yet
+    // comes back here when the stacking list changes to include it.
+    bool restacked = false;
+    for (const xcb_window_t cover : covers) {
+        const qsizetype place = stack.indexOf(cover);
+        if (place >= 0 && place < topIcon) {
+            restackAbove(cover, stack[topIcon]);
+            restacked = true;
+        }
+    }
+    if (restacked)
+        xcb_flush(c);
 }
 
 void X11WindowStacking::restackAbove(xcb_window_t window, xcb_window_t sibling)

@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <algorithm>
 #include <atomic>
@@ -27,6 +28,18 @@ bool save(const QImage& image, const QString& path)
 {
     const bool jpeg = path.endsWith(QLatin1String(".jpeg")) || path.endsWith(QLatin1String(".jpg"));
     return image.save(path, jpeg ? "JPEG" : "WEBP", jpeg ? 88 : 85);
+}
+
+// The menu's small copy: WebP cannot be decoded at a reduced size, so the program reads this
+// instead of decoding the whole picture.
+bool saveThumbnail(const QImage& image, const QDir& out, const QString& file)
+{
+    if (!out.mkpath(QStringLiteral("thumbnails")))
+        return false;
+    const QImage small = image.scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return small.save(out.filePath(QStringLiteral("thumbnails/") +
+                                   QFileInfo(file).completeBaseName() + QStringLiteral(".png")),
+                      "PNG");
 }
 
 } // namespace
@@ -51,7 +64,10 @@ int main(int argc, char** argv)
     const QCommandLineOption jobsOption(QStringLiteral("jobs"),
                                         QStringLiteral("Pictures painted at once."),
                                         QStringLiteral("count"));
-    parser.addOptions({widthOption, heightOption, onlyOption, jobsOption});
+    const QCommandLineOption thumbnailsOption(
+        QStringLiteral("thumbnails-only"),
+        QStringLiteral("Only make the thumbnails, from the pictures already in the folder."));
+    parser.addOptions({widthOption, heightOption, onlyOption, jobsOption, thumbnailsOption});
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
@@ -101,9 +117,11 @@ int main(int argc, char** argv)
         for (size_t i = next++; i < todo.size(); i = next++) {
             QElapsedTimer timer;
             timer.start();
-            const QImage image = todo[i].paint(size);
             const QString path = out.filePath(todo[i].file);
-            const bool ok = save(image, path);
+            const bool repaint = !parser.isSet(thumbnailsOption);
+            const QImage image = repaint ? todo[i].paint(size) : QImage(path);
+            const bool ok = !image.isNull() && (!repaint || save(image, path)) &&
+                            saveThumbnail(image, out, todo[i].file);
             const std::lock_guard lock(console);
             if (!ok) {
                 failed = true;

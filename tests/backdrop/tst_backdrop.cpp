@@ -1,0 +1,345 @@
+#include "backdrop/Backdrop.h"
+#include "backdrop/BackdropCatalog.h"
+#include "backdrop/BackdropImage.h"
+#include "backdrop/BackdropImages.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tavlin;
+
+namespace {
+
+const QString resources = QStringLiteral(TAVLIN_RESOURCES);
+const QString sample = QStringLiteral("bg-country-road.jpeg");
+const QString otherSample = QStringLiteral("bg-riso-star-field.webp");
+
+// What the desktop would show: whatever the test last put here, for any screen.
+class FakeDesktopPictures : public DesktopPictures
+{
+public:
+    DesktopPicture pictureFor(const QScreen*) const override { return m_picture; }
+    DesktopPicture m_picture;
+};
+
+QStringList allStoredValues()
+{
+    QStringList values{QStringLiteral("wallpaper"), QStringLiteral("gradient")};
+    for (const BackdropPicture& picture : backdropCatalog())
+        values.append(picture.file);
+    return values;
+}
+
+int brightness(const QImage& image, const QPoint& point)
+{
+    return qGray(image.pixel(point));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(tavlin::Backdrop)
+
+class TestBackdrop : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void storedValueIsParsedStrictly_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<Backdrop>("expected");
+
+        QTest::newRow("gradient") << QStringLiteral("gradient") << Backdrop::gradient();
+        QTest::newRow("gradient capitalised") << QStringLiteral("Gradient") << Backdrop();
+        QTest::newRow("gradient, space before") << QStringLiteral(" gradient") << Backdrop();
+        QTest::newRow("gradient, space after") << QStringLiteral("gradient ") << Backdrop();
+        QTest::newRow("picture") << sample << Backdrop::image(sample);
+        QTest::newRow("picture without extension")
+            << QStringLiteral("bg-country-road") << Backdrop();
+        QTest::newRow("picture in capitals") << sample.toUpper() << Backdrop();
+        QTest::newRow("picture with a folder")
+            << QStringLiteral("resources/") + sample << Backdrop();
+        QTest::newRow("picture not in the catalogue")
+            << QStringLiteral("bg-unknown-meadow.jpeg") << Backdrop();
+        QTest::newRow("wallpaper") << QStringLiteral("wallpaper") << Backdrop();
+        QTest::newRow("empty") << QStringLiteral("") << Backdrop();
+        QTest::newRow("absent") << QString() << Backdrop();
+    }
+
+    void storedValueIsParsedStrictly()
+    {
+        QFETCH(QString, stored);
+        QFETCH(Backdrop, expected);
+
+        const Backdrop parsed = Backdrop::fromStoredValue(stored);
+        QCOMPARE(parsed.kind(), expected.kind());
+        QCOMPARE(parsed.file(), expected.file());
+    }
+
+    void everyValueRoundTrips_data()
+    {
+        QTest::addColumn<QString>("stored");
+
+        const QStringList values = allStoredValues();
+        QCOMPARE(QSet<QString>(values.begin(), values.end()).size(), 26);
+        for (const QString& value : values)
+            QTest::newRow(qPrintable(value)) << value;
+    }
+
+    void everyValueRoundTrips()
+    {
+        QFETCH(QString, stored);
+
+        const Backdrop backdrop = Backdrop::fromStoredValue(stored);
+        QCOMPARE(backdrop.storedValue(), stored);
+        QCOMPARE(Backdrop::fromStoredValue(backdrop.storedValue()), backdrop);
+    }
+
+    void equalityAndHashAgree_data()
+    {
+        QTest::addColumn<Backdrop>("a");
+        QTest::addColumn<Backdrop>("b");
+        QTest::addColumn<bool>("equal");
+
+        QTest::newRow("wallpaper, twice") << Backdrop() << Backdrop::wallpaper() << true;
+        QTest::newRow("gradient, twice") << Backdrop::gradient() << Backdrop::gradient() << true;
+        QTest::newRow("same picture") << Backdrop::image(sample) << Backdrop::image(sample) << true;
+        QTest::newRow("different pictures")
+            << Backdrop::image(sample) << Backdrop::image(otherSample) << false;
+        QTest::newRow("wallpaper and gradient") << Backdrop() << Backdrop::gradient() << false;
+        QTest::newRow("picture named wallpaper")
+            << Backdrop::image(QStringLiteral("wallpaper")) << Backdrop::wallpaper() << false;
+        QTest::newRow("picture named gradient")
+            << Backdrop::image(QStringLiteral("gradient")) << Backdrop::gradient() << false;
+        QTest::newRow("picture without a name") << Backdrop::image({}) << Backdrop() << false;
+    }
+
+    void equalityAndHashAgree()
+    {
+        QFETCH(Backdrop, a);
+        QFETCH(Backdrop, b);
+        QFETCH(bool, equal);
+
+        QCOMPARE(a == b, equal);
+        QCOMPARE(b == a, equal);
+        QCOMPARE(qHash(a, 7) == qHash(b, 7), equal);
+        QCOMPARE(QSet<Backdrop>({a, b}).size(), equal ? 1 : 2);
+    }
+
+    void picturesAreDecodedOncePerFile_data()
+    {
+        QTest::addColumn<QString>("first");  // stored value
+        QTest::addColumn<QString>("second"); // stored value
+        QTest::addColumn<QString>("wallpaperFirst");
+        QTest::addColumn<QString>("wallpaperSecond");
+        QTest::addColumn<bool>("same");
+
+        const QString wallpaper = QStringLiteral("wallpaper");
+        QTest::newRow("same wallpaper on two screens")
+            << wallpaper << wallpaper << sample << sample << true;
+        QTest::newRow("different wallpapers")
+            << wallpaper << wallpaper << sample << otherSample << false;
+        QTest::newRow("same picture on two screens") << sample << sample << ""
+                                                     << "" << true;
+        QTest::newRow("different pictures") << sample << otherSample << ""
+                                            << "" << false;
+        QTest::newRow("picture that is also the wallpaper")
+            << sample << wallpaper << "" << sample << true;
+    }
+
+    void picturesAreDecodedOncePerFile()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, wallpaperFirst);
+        QFETCH(QString, wallpaperSecond);
+        QFETCH(bool, same);
+
+        FakeDesktopPictures desktop;
+        BackdropImages images({resources}, &desktop);
+        const auto show = [&](const QString& stored, const QString& wallpaper) {
+            desktop.m_picture.file =
+                wallpaper.isEmpty() ? QString() : images.locatePicture(wallpaper);
+            return images.screenImage(Backdrop::fromStoredValue(stored), nullptr);
+        };
+        const BackdropImage a = show(first, wallpaperFirst);
+        const BackdropImage b = show(second, wallpaperSecond);
+        QVERIFY(!a.isGradient());
+        QVERIFY(!b.isGradient());
+        QCOMPARE(a.image().cacheKey() == b.image().cacheKey(), same);
+        QCOMPARE(a.size(), QSizeF(2560, 1600));
+    }
+
+    void wallpaperSources_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("wallpaperAsPixels");
+        QTest::addColumn<bool>("gradient");
+
+        QTest::newRow("gradient, wallpaper known") << "gradient" << true << true;
+        QTest::newRow("wallpaper known only as pixels") << "wallpaper" << true << false;
+        QTest::newRow("wallpaper unknown") << "wallpaper" << false << true;
+    }
+
+    void wallpaperSources()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, wallpaperAsPixels);
+        QFETCH(bool, gradient);
+
+        FakeDesktopPictures desktop;
+        if (wallpaperAsPixels) {
+            desktop.m_picture.image = QImage(64, 36, QImage::Format_RGB32);
+            desktop.m_picture.image.fill(Qt::darkCyan);
+        }
+        BackdropImages images({resources}, &desktop);
+        const BackdropImage image = images.screenImage(Backdrop::fromStoredValue(stored), nullptr);
+        QCOMPARE(image.isGradient(), gradient);
+        if (!gradient)
+            QCOMPARE(image.image().cacheKey(), desktop.m_picture.image.cacheKey());
+        QCOMPARE(image.size(), gradient ? BackdropImage::gradientSize : QSizeF(64, 36));
+    }
+
+    void lostPicturesAreFoundAgain_data()
+    {
+        QTest::addColumn<bool>("asWallpaper");
+        QTest::addColumn<bool>("garbled");
+
+        QTest::newRow("built-in picture missing") << false << false;
+        QTest::newRow("built-in picture unreadable") << false << true;
+        QTest::newRow("wallpaper file missing") << true << false;
+        QTest::newRow("wallpaper file unreadable") << true << true;
+    }
+
+    void lostPicturesAreFoundAgain()
+    {
+        QFETCH(bool, asWallpaper);
+        QFETCH(bool, garbled);
+
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(sample);
+        if (garbled) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not a picture at all");
+        }
+        FakeDesktopPictures desktop;
+        desktop.m_picture.file = asWallpaper ? path : QString();
+        BackdropImages images({folder.path()}, &desktop);
+        const Backdrop backdrop = asWallpaper ? Backdrop::wallpaper() : Backdrop::image(sample);
+
+        QVERIFY(images.screenImage(backdrop, nullptr).isGradient());
+        QVERIFY(images.thumbnail(sample).isNull());
+
+        QFile::remove(path);
+        QVERIFY(QFile::copy(resources + QLatin1Char('/') + sample, path));
+        const BackdropImage restored = images.screenImage(backdrop, nullptr);
+        QVERIFY(!restored.isGradient());
+        QCOMPARE(restored.image().size(), QSize(2560, 1600));
+        QVERIFY(!images.thumbnail(sample).isNull());
+    }
+
+    void aspectFillCoversAndCentres_data()
+    {
+        QTest::addColumn<QSizeF>("imageSize");
+        QTest::addColumn<QRectF>("target");
+        QTest::addColumn<QRectF>("expected");
+
+        QTest::newRow("wide into square")
+            << QSizeF(1600, 1000) << QRectF(0, 0, 1000, 1000) << QRectF(-300, 0, 1600, 1000);
+        QTest::newRow("into a wide strip")
+            << QSizeF(1600, 1000) << QRectF(0, 0, 2000, 500) << QRectF(0, -375, 2000, 1250);
+        QTest::newRow("same shape, smaller")
+            << QSizeF(1600, 1000) << QRectF(0, 0, 800, 500) << QRectF(0, 0, 800, 500);
+        QTest::newRow("second monitor")
+            << QSizeF(1600, 1000) << QRectF(960, 0, 960, 1080) << QRectF(576, 0, 1728, 1080);
+        QTest::newRow("zero size") << QSizeF(0, 0) << QRectF(0, 0, 1000, 1000) << QRectF();
+        QTest::newRow("zero height") << QSizeF(100, 0) << QRectF(0, 0, 1000, 1000) << QRectF();
+    }
+
+    void aspectFillCoversAndCentres()
+    {
+        QFETCH(QSizeF, imageSize);
+        QFETCH(QRectF, target);
+        QFETCH(QRectF, expected);
+
+        const QRectF rect = aspectFillRect(imageSize, target);
+        QCOMPARE(rect, expected);
+    }
+
+    void drawingFillsTheTarget_data()
+    {
+        QTest::addColumn<bool>("gradient");
+
+        QTest::newRow("picture") << false;
+        QTest::newRow("gradient") << true;
+    }
+
+    void drawingFillsTheTarget()
+    {
+        QFETCH(bool, gradient);
+
+        // Left half red, right half blue: a centred crop of a square shows both halves.
+        QImage picture(200, 100, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QPainter(&picture).fillRect(100, 0, 100, 100, Qt::blue);
+        const BackdropImage backdrop = gradient ? BackdropImage() : BackdropImage(picture);
+
+        QImage canvas(300, 300, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        {
+            QPainter painter(&canvas);
+            const QRectF target(100, 100, 100, 100);
+            painter.setClipRect(target);
+            backdrop.drawAspectFill(painter, target);
+        }
+        QCOMPARE(canvas.pixelColor(50, 150), QColor(Qt::transparent)); // outside: clipped
+        for (const QPoint corner :
+             {QPoint(100, 100), QPoint(199, 100), QPoint(100, 199), QPoint(199, 199)})
+            QCOMPARE(qAlpha(canvas.pixel(corner)), 255);
+        if (gradient) {
+            const QColor middle = canvas.pixelColor(150, 150);
+            QVERIFY2(middle.blue() > middle.red() && middle.value() < 128,
+                     qPrintable(middle.name()));
+            // The highlight sits up and to the left.
+            QVERIFY(brightness(canvas, QPoint(110, 110)) > brightness(canvas, QPoint(190, 190)));
+        } else {
+            QCOMPARE(canvas.pixelColor(120, 150), QColor(Qt::red));
+            QCOMPARE(canvas.pixelColor(180, 150), QColor(Qt::blue));
+        }
+    }
+
+    void thumbnailsAreSmall_data()
+    {
+        QTest::addColumn<QString>("file");
+
+        for (const BackdropPicture& picture : backdropCatalog())
+            QTest::newRow(qPrintable(picture.file)) << picture.file;
+    }
+
+    void thumbnailsAreSmall()
+    {
+        QFETCH(QString, file);
+
+        BackdropImages images({resources}, nullptr);
+        const QImage thumbnail = images.thumbnail(file);
+        QVERIFY(!thumbnail.isNull());
+        const QSize full = QImageReader(resources + QLatin1Char('/') + file).size();
+        const QSize expected = full.scaled(BackdropImages::thumbnailMaxPixels,
+                                           BackdropImages::thumbnailMaxPixels, Qt::KeepAspectRatio);
+        QCOMPARE(thumbnail.size(), expected);
+        QCOMPARE(std::max(thumbnail.width(), thumbnail.height()),
+                 BackdropImages::thumbnailMaxPixels);
+        // The menu asks again each time it opens: the answer is kept.
+        QCOMPARE(images.thumbnail(file).cacheKey(), thumbnail.cacheKey());
+    }
+};
+
+QTEST_MAIN(TestBackdrop)
+
+#include "tst_backdrop.moc"

@@ -1,0 +1,426 @@
+#include "tests/x11/X11Session.h"
+
+#include "tests/x11/PixelChecks.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QThread>
+
+namespace tavlin {
+
+namespace {
+
+X11Session* currentSession = nullptr;
+
+constexpr int startTimeoutMs = 15000;
+
+QString xrandrGeometry(const QRect& rect)
+{
+    // Sizes in millimetres for 96 dpi, so Qt sees no high-DPI screen.
+    const auto mm = [](int pixels) { return QString::number(qRound(pixels * 25.4 / 96.0)); };
+    return QStringLiteral("%1/%2x%3/%4+%5+%6")
+        .arg(rect.width())
+        .arg(mm(rect.width()))
+        .arg(rect.height())
+        .arg(mm(rect.height()))
+        .arg(rect.x())
+        .arg(rect.y());
+}
+
+} // namespace
+
+X11Session::X11Session(X11SessionOptions options) : m_options(std::move(options)) {}
+
+X11Session::~X11Session()
+{
+    stop();
+}
+
+X11Session* X11Session::current()
+{
+    return currentSession;
+}
+
+bool X11Session::waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+QString X11Session::homePath() const
+{
+    return m_home ? m_home->homePath() : QString();
+}
+
+QString X11Session::desktopFolder() const
+{
+    return m_home ? m_home->desktopFolder() : QString();
+}
+
+QString X11Session::scratchPath() const
+{
+    return m_home ? m_home->scratchPath() : QString();
+}
+
+QString X11Session::logFile(const QString& name) const
+{
+    return m_home->logFile(name);
+}
+
+bool X11Session::fail(const QString& what, const QString& logName)
+{
+    m_error = what;
+    if (!logName.isEmpty() && m_home)
+        m_error += QStringLiteral("\n--- %1 ---\n").arg(logName) +
+                   QString::fromLocal8Bit(m_home->logTail(logName));
+    return false;
+}
+
+bool X11Session::startServer()
+{
+    const QString size = QStringLiteral("%1x%2x24")
+                             .arg(m_options.screenSize.width())
+                             .arg(m_options.screenSize.height());
+    for (int number = 90; number < 200; ++number) {
+        const QString lock = QStringLiteral("/tmp/.X%1-lock").arg(number);
+        if (QFileInfo::exists(lock) ||
+            QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
+            continue;
+        const QByteArray display = ':' + QByteArray::number(number);
+        const qint64 pid = m_children.start(QStringLiteral("Xvfb"),
+                                            {QString::fromLatin1(display),
+                                             QStringLiteral("-screen"), QStringLiteral("0"), size,
+                                             QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                             QStringLiteral("-noreset"), QStringLiteral("-br")},
+                                            logFile(QStringLiteral("Xvfb")));
+        if (!pid)
+            return fail(QStringLiteral("cannot start Xvfb"));
+        // Ours once its lock names our child and it answers; another server may have
+        // taken the number meanwhile, and then ours gives up at once.
+        const auto ours = [&] {
+            QFile file(lock);
+            return file.open(QIODevice::ReadOnly) && file.readAll().trimmed().toLongLong() == pid;
+        };
+        std::unique_ptr<XcbProbe> probe;
+        waitFor(
+            [&] {
+                if (!m_children.isRunning(pid))
+                    return true;
+                if (ours())
+                    probe = std::make_unique<XcbProbe>(display);
+                if (probe && !probe->isConnected())
+                    probe.reset();
+                return probe != nullptr;
+            },
+            startTimeoutMs);
+        if (probe) {
+            m_display = display;
+            m_probe = std::move(probe);
+            m_home->setEnvironment("DISPLAY", display);
+            return true;
+        }
+        m_children.stop(pid);
+    }
+    return fail(QStringLiteral("Xvfb could not start on any display from :90 to :199"),
+                QStringLiteral("Xvfb"));
+}
+
+bool X11Session::startWindowManager()
+{
+    const QString bus = m_home->runtimePath() + QStringLiteral("/bus");
+    if (m_children.start(QStringLiteral("dbus-daemon"),
+                         {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                          QStringLiteral("--nopidfile"),
+                          QStringLiteral("--address=unix:path=") + bus},
+                         logFile(QStringLiteral("dbus"))) &&
+        waitFor([&] { return QFileInfo::exists(bus); }))
+        m_home->setEnvironment("DBUS_SESSION_BUS_ADDRESS",
+                               QFile::encodeName(QStringLiteral("unix:path=") + bus));
+
+    if (!m_children.start(QStringLiteral("openbox"),
+                          {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"),
+                           m_home->openboxConfig()},
+                          logFile(QStringLiteral("openbox"))))
+        return fail(QStringLiteral("cannot start openbox"));
+    // The window manager is up once its check window names itself.
+    const bool up = waitFor(
+        [&] {
+            const auto check = m_probe->cardinal(m_probe->root(), "_NET_SUPPORTING_WM_CHECK");
+            return check && m_probe->cardinal(*check, "_NET_SUPPORTING_WM_CHECK") == check &&
+                   m_probe->cardinal(m_probe->root(), "_NET_NUMBER_OF_DESKTOPS") ==
+                       quint32(desktopCount);
+        },
+        startTimeoutMs);
+    return up || fail(QStringLiteral("openbox did not start"), QStringLiteral("openbox"));
+}
+
+bool X11Session::startDesktop()
+{
+    m_desktop = m_children.start(QStringLiteral("pcmanfm"), {QStringLiteral("--desktop")},
+                                 logFile(QStringLiteral("pcmanfm")));
+    if (!m_desktop)
+        return fail(QStringLiteral("cannot start pcmanfm"));
+    const int monitors = int(monitorRects().size());
+    // One desktop window per monitor, and the first icon drawn on the plain colour.
+    const bool drawn = waitFor(
+        [&] {
+            if (m_probe->desktopWindows().size() != monitors)
+                return false;
+            return pixels::countDiffering(m_probe->grabRoot(), QRect(0, 0, 150, 120),
+                                          QColor(desktopColor), 40) > 100;
+        },
+        startTimeoutMs);
+    return drawn || fail(QStringLiteral("pcmanfm drew no desktop"), QStringLiteral("pcmanfm"));
+}
+
+bool X11Session::startTray()
+{
+    if (!m_children.start(
+            QStringLiteral("trayer"),
+            {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
+             QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
+             QStringLiteral("--height"), QStringLiteral("24"), QStringLiteral("--expand"),
+             QStringLiteral("true"), QStringLiteral("--transparent"), QStringLiteral("false"),
+             QStringLiteral("--SetDockType"), QStringLiteral("true"),
+             QStringLiteral("--SetPartialStrut"), QStringLiteral("true")},
+            logFile(QStringLiteral("trayer"))))
+        return fail(QStringLiteral("cannot start trayer"));
+    const bool up = waitFor([&] { return m_probe->selectionOwner("_NET_SYSTEM_TRAY_S0") != 0; },
+                            startTimeoutMs);
+    return up || fail(QStringLiteral("trayer took no tray selection"), QStringLiteral("trayer"));
+}
+
+bool X11Session::start()
+{
+    stop();
+    m_error.clear();
+    ChildProcesses::adoptOrphans();
+    m_home = std::make_unique<SessionHome>();
+    if (!m_home->isValid())
+        return fail(QStringLiteral("cannot prepare a temporary home"));
+    if (!startServer())
+        return false;
+    currentSession = this;
+    if (m_options.twoMonitors && !applyMonitors(true))
+        return false;
+    if (!startWindowManager())
+        return false;
+    if (m_options.desktopIcons && !startDesktop())
+        return false;
+    if (m_options.tray && !startTray())
+        return false;
+    return !m_options.compositor || startCompositor();
+}
+
+void X11Session::stop()
+{
+    if (currentSession == this)
+        currentSession = nullptr;
+    m_probe.reset();
+    m_children.stopAll();
+    m_compositor = 0;
+    m_desktop = 0;
+    m_display.clear();
+    m_home.reset();
+}
+
+QList<QRect> X11Session::monitorRects() const
+{
+    const QSize size = m_options.screenSize;
+    if (!m_twoMonitors)
+        return {QRect(QPoint(0, 0), size)};
+    const int half = size.width() / 2;
+    return {QRect(0, 0, half, size.height()), QRect(half, 0, size.width() - half, size.height())};
+}
+
+bool X11Session::applyMonitors(bool two)
+{
+    bool done = true;
+    if (two) {
+        m_twoMonitors = true;
+        const QList<QRect> rects = monitorRects();
+        done =
+            run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("A"),
+                                           xrandrGeometry(rects[0]), QStringLiteral("screen")}) &&
+            run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("B"),
+                                           xrandrGeometry(rects[1]), QStringLiteral("none")});
+    } else {
+        // Without monitors of its own the server falls back to its one output.
+        m_twoMonitors = false;
+        run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), QStringLiteral("B")});
+        run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), QStringLiteral("A")});
+    }
+    return done || fail(QStringLiteral("xrandr could not set the monitors"));
+}
+
+bool X11Session::setTwoMonitors(bool two)
+{
+    if (!applyMonitors(two))
+        return false;
+    // pcmanfm (GTK 2) never notices monitors set with xrandr; a new one lays out afresh.
+    if (m_desktop) {
+        m_children.stop(m_desktop);
+        if (!waitFor([&] { return m_probe->desktopWindows().isEmpty(); }) || !startDesktop())
+            return false;
+    }
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return true;
+    const QList<QRect> expected = monitorRects();
+    const bool seen = waitFor([&] {
+        QList<QRect> actual;
+        for (const QScreen* screen : QGuiApplication::screens())
+            actual.append(screen->geometry());
+        std::sort(actual.begin(), actual.end(),
+                  [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
+        return actual == expected;
+    });
+    return seen || fail(QStringLiteral("the application's screens did not follow the monitors"));
+}
+
+bool X11Session::startCompositor()
+{
+    if (m_compositor && m_children.isRunning(m_compositor))
+        return true;
+    m_compositor = m_children.start(QStringLiteral("picom"),
+                                    {QStringLiteral("--config"), m_home->picomConfig()},
+                                    logFile(QStringLiteral("picom")));
+    if (!m_compositor)
+        return fail(QStringLiteral("cannot start picom"));
+    return waitFor([&] { return compositorActive(); }, startTimeoutMs) ||
+           fail(QStringLiteral("picom took no compositing selection"), QStringLiteral("picom"));
+}
+
+bool X11Session::stopCompositor()
+{
+    m_children.stop(m_compositor);
+    m_compositor = 0;
+    return waitFor([&] { return !compositorActive(); }) ||
+           fail(QStringLiteral("the compositing selection stayed owned"));
+}
+
+bool X11Session::compositorActive()
+{
+    return m_probe && m_probe->selectionOwner("_NET_WM_CM_S0") != 0;
+}
+
+bool X11Session::switchDesktop(int desktop)
+{
+    return run(QStringLiteral("xdotool"),
+               {QStringLiteral("set_desktop"), QString::number(desktop)}) &&
+           waitFor([&] { return currentDesktop() == desktop; });
+}
+
+int X11Session::currentDesktop()
+{
+    const auto desktop = m_probe->cardinal(m_probe->root(), "_NET_CURRENT_DESKTOP");
+    return desktop ? int(*desktop) : -1;
+}
+
+qint64 X11Session::startClient(const QString& program, const QStringList& args)
+{
+    const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
+    const qint64 pid = m_children.start(program, args, logFile(log));
+    if (!pid) {
+        fail(QStringLiteral("cannot start ") + program);
+        return 0;
+    }
+    const bool shown = waitFor(
+        [&] {
+            const quint32 window = m_probe->clientOfPid(pid);
+            return (window && m_probe->isViewable(window)) || !m_children.isRunning(pid);
+        },
+        startTimeoutMs);
+    if (!shown || !m_children.isRunning(pid)) {
+        fail(program + QStringLiteral(" showed no window"), log);
+        m_children.stop(pid);
+        return 0;
+    }
+    return pid;
+}
+
+qint64 X11Session::startWindow(const QRect& geometry, const QColor& color, double opacity,
+                               const QString& title)
+{
+    return startClient(QStringLiteral(TAVLIN_TEST_WINDOW),
+                       {QStringLiteral("%1x%2+%3+%4")
+                            .arg(geometry.width())
+                            .arg(geometry.height())
+                            .arg(geometry.x())
+                            .arg(geometry.y()),
+                        color.name(), QString::number(opacity),
+                        title.isEmpty() ? QStringLiteral("test window") : title});
+}
+
+quint32 X11Session::windowOf(qint64 pid)
+{
+    return m_probe->clientOfPid(pid);
+}
+
+void X11Session::stopClient(qint64 pid)
+{
+    m_children.stop(pid);
+    waitFor([&] { return m_probe->clientOfPid(pid) == 0; });
+}
+
+quint32 X11Session::desktopIconWindow()
+{
+    for (const quint32 window : m_probe->desktopWindows()) {
+        if (m_probe->geometry(window).contains(monitorRects().first().center()))
+            return window;
+    }
+    return 0;
+}
+
+bool X11Session::raiseDesktopIconWindow()
+{
+    const quint32 window = desktopIconWindow();
+    return window &&
+           run(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), QString::number(window)});
+}
+
+bool X11Session::setRootBackground(const QList<QImage>& perMonitor)
+{
+    QStringList args{QStringLiteral("--no-fehbg"), QStringLiteral("--bg-fill")};
+    for (qsizetype i = 0; i < perMonitor.size(); ++i) {
+        const QString path = m_home->path() + QStringLiteral("/background%1.png").arg(i);
+        if (!perMonitor[i].save(path))
+            return fail(QStringLiteral("cannot save ") + path);
+        args.append(path);
+    }
+    return run(QStringLiteral("feh"), args) &&
+           m_probe->windows(m_probe->root(), "_XROOTPMAP_ID").size() == 1;
+}
+
+bool X11Session::run(const QString& program, const QStringList& args, int timeoutMs,
+                     QByteArray* output)
+{
+    const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
+    const qint64 pid = m_children.start(program, args, logFile(log));
+    const std::optional<int> exitCode = pid ? m_children.waitForExit(pid, timeoutMs) : std::nullopt;
+    if (output) {
+        QFile file(logFile(log));
+        *output = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    if (exitCode == 0)
+        return true;
+    return fail(QStringLiteral("%1 %2 failed").arg(program, args.join(QLatin1Char(' '))), log);
+}
+
+QImage X11Session::grabScreen()
+{
+    return m_probe ? m_probe->grabRoot() : QImage();
+}
+
+} // namespace tavlin

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "tests/x11/ChildProcesses.h"
+#include "tests/x11/SessionHome.h"
+#include "tests/x11/XcbProbe.h"
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace tavlin {
+
+struct X11SessionOptions
+{
+    QSize screenSize{1920, 1080};
+    bool twoMonitors = false;  // side by side, each half the screen
+    bool compositor = false;   // picom, xrender backend, no fades or shadows
+    bool desktopIcons = false; // pcmanfm drawing the desktop folder on a plain colour
+    bool tray = false;         // trayer, a system tray along the bottom edge
+};
+
+// A private X display for one test process: Xvfb, openbox, and on request picom, pcmanfm's
+// desktop and a tray, all reading configuration from a temporary home. Start it before the
+// QApplication exists and stop it after that is gone; every program it started dies with it.
+class X11Session
+{
+public:
+    // The colour pcmanfm paints the desktop with, around its icons.
+    static constexpr QRgb desktopColor = SessionHome::desktopColor;
+    static constexpr int desktopCount = 4;
+
+    explicit X11Session(X11SessionOptions options = {});
+    ~X11Session();
+    X11Session(const X11Session&) = delete;
+    X11Session& operator=(const X11Session&) = delete;
+
+    // The session started last and not yet stopped, for the test functions.
+    static X11Session* current();
+
+    bool start();
+    void stop();
+    QString errorString() const { return m_error; }
+
+    const X11SessionOptions& options() const { return m_options; }
+    QByteArray display() const { return m_display; }
+    QString homePath() const;
+    QString desktopFolder() const;
+    // Room for a test's own files; removed with the session.
+    QString scratchPath() const;
+    XcbProbe& probe() { return *m_probe; }
+
+    // What the monitors are meant to be now, left to right.
+    QList<QRect> monitorRects() const;
+    // Also waits for the application's QScreens to match, when there is one, and restarts the
+    // desktop, which would not follow.
+    bool setTwoMonitors(bool two);
+
+    bool startCompositor();
+    bool stopCompositor();
+    bool compositorActive();
+
+    bool switchDesktop(int desktop);
+    int currentDesktop();
+
+    // Starts a program that opens a window and waits until the window manager shows it; the
+    // pid, or 0. The window carries _NET_WM_PID.
+    qint64 startClient(const QString& program, const QStringList& args);
+    // A solid, undecorated window at `geometry`.
+    qint64 startWindow(const QRect& geometry, const QColor& color, double opacity = 1.0,
+                       const QString& title = {});
+    quint32 windowOf(qint64 pid);
+    void stopClient(qint64 pid);
+
+    // pcmanfm's desktop window on the first monitor, or 0.
+    quint32 desktopIconWindow();
+    bool raiseDesktopIconWindow();
+
+    // The root background, one picture per monitor (as feh sets it, with _XROOTPMAP_ID).
+    bool setRootBackground(const QList<QImage>& perMonitor);
+
+    // Runs a program to its end; true when it exited with 0 within `timeoutMs`.
+    bool run(const QString& program, const QStringList& args, int timeoutMs = 10000,
+             QByteArray* output = nullptr);
+
+    // The whole screen as shown: under a compositor, what it painted.
+    QImage grabScreen();
+
+    // Polls `condition` until it holds or `timeoutMs` pass, letting the application (if any)
+    // handle its events meanwhile.
+    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+private:
+    bool startServer();
+    bool startWindowManager();
+    bool startDesktop();
+    bool startTray();
+    bool applyMonitors(bool two);
+    bool fail(const QString& what, const QString& logName = {});
+    QString logFile(const QString& name) const;
+
+    X11SessionOptions m_options;
+    bool m_twoMonitors = false;
+    std::unique_ptr<SessionHome> m_home;
+    ChildProcesses m_children;
+    std::unique_ptr<XcbProbe> m_probe;
+    QByteArray m_display;
+    qint64 m_compositor = 0;
+    qint64 m_desktop = 0;
+    int m_runs = 0;
+    QString m_error;
+};
+
+} // namespace tavlin

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <optional>
+
+struct xcb_connection_t;
+
+namespace tavlin {
+
+// A connection of the test's own to the X server, to read what the window manager, the
+// compositor and the desktop have published, independently of the toolkit under test.
+class XcbProbe
+{
+public:
+    explicit XcbProbe(const QByteArray& display);
+    ~XcbProbe();
+    XcbProbe(const XcbProbe&) = delete;
+    XcbProbe& operator=(const XcbProbe&) = delete;
+
+    bool isConnected() const { return m_connection != nullptr; }
+    quint32 root() const { return m_root; }
+    quint32 atom(const char* name);
+
+    std::optional<quint32> cardinal(quint32 window, const char* property);
+    QList<quint32> windows(quint32 window, const char* property);
+    QList<quint32> atoms(quint32 window, const char* property);
+    QByteArray text(quint32 window, const char* property);
+    quint32 selectionOwner(const char* selection);
+
+    bool isViewable(quint32 window);
+    // Outer geometry in root coordinates; empty when the window is gone.
+    QRect geometry(quint32 window);
+
+    // The managed clients, bottom to top.
+    QList<quint32> clients();
+    quint32 clientOfPid(qint64 pid);
+    // The viewable clients that declare themselves desktop windows.
+    QList<quint32> desktopWindows();
+
+    // The root window's pixels, which under a compositor are what it painted.
+    QImage grabRoot();
+
+private:
+    xcb_connection_t* m_connection = nullptr;
+    quint32 m_root = 0;
+};
+
+} // namespace tavlin

@@ -1,0 +1,313 @@
+// The desktop cover on a real X server: two monitors, openbox, picom and pcmanfm's icons.
+#include "backdrop/Backdrop.h"
+#include "backdrop/BackdropImage.h"
+#include "backdrop/DesktopCover.h"
+#include "backdrop/OverlayFade.h"
+#include "platform/PlatformFactory.h"
+#include "platform/linux/JsonSettingsStore.h"
+#include "tests/x11/PixelChecks.h"
+#include "tests/x11/X11Session.h"
+#include "tests/x11/X11TestMain.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QTest>
+#include <QVariantAnimation>
+#include <algorithm>
+
+using namespace tavlin;
+
+namespace {
+
+constexpr QRgb roadColor = 0xffc03020; // stands in for the country-road picture
+constexpr QRgb peakColor = 0xff20a040; // and for the snow-peak one
+constexpr QRgb leftWallpaper = 0xffe08020;
+constexpr QRgb rightWallpaper = 0xff7030a0;
+
+bool writeSolid(const QString& path, QRgb color)
+{
+    QImage image(320, 200, QImage::Format_RGB32);
+    image.fill(color);
+    return image.save(path, "JPEG", 100);
+}
+
+// The soft gradient as the cover draws it over `size`, to compare screenshots against.
+QImage gradientAt(const QSize& size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    BackdropImage().drawAspectFill(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
+} // namespace
+
+class TestDesktopCover : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void coversEveryMonitorEdgeToEdge_data();
+    void coversEveryMonitorEdgeToEdge();
+    void windowsStayAboveTheCover();
+    void raisedIconWindowGoesBackUnder();
+    void backdropCrossfade();
+    void hotKeyToggleHasNoFade();
+    void withoutCompositorNothingFades();
+    // Last: it leaves one monitor behind.
+    void desktopSwitchAndMonitorRemovalRebuild();
+
+private:
+    X11Session& session() { return *X11Session::current(); }
+    void setBackdrop(const QString& stored);
+    // True once every monitor shows `expected` (one colour per monitor) edge to edge.
+    bool monitorsShow(const QList<QRgb>& expected, int tolerance = 6);
+    bool iconsCovered();
+
+    std::unique_ptr<JsonSettingsStore> m_settings;
+    WindowServices m_services;
+    std::unique_ptr<BackdropImages> m_images;
+    std::unique_ptr<DesktopCover> m_cover;
+    QString m_pictures;
+};
+
+void TestDesktopCover::initTestCase()
+{
+    m_pictures = session().scratchPath() + QStringLiteral("/pictures");
+    QVERIFY(QDir().mkpath(m_pictures));
+    QVERIFY(writeSolid(m_pictures + QStringLiteral("/bg-country-road.jpeg"), roadColor));
+    QImage left(960, 1080, QImage::Format_RGB32);
+    left.fill(leftWallpaper);
+    QImage right(960, 1080, QImage::Format_RGB32);
+    right.fill(rightWallpaper);
+    QVERIFY(session().setRootBackground({left, right}));
+    m_services = PlatformFactory::makeWindowServices();
+    QVERIFY(m_services.compositor->isActive());
+}
+
+void TestDesktopCover::init()
+{
+    if (QGuiApplication::screens().size() != 2)
+        QVERIFY2(session().setTwoMonitors(true), qPrintable(session().errorString()));
+    QVERIFY(session().compositorActive() || session().startCompositor());
+    QTRY_VERIFY(m_services.compositor->isActive());
+    m_settings = std::make_unique<JsonSettingsStore>(session().scratchPath() +
+                                                     QStringLiteral("/settings.json"));
+    m_images =
+        std::make_unique<BackdropImages>(QStringList{m_pictures}, m_services.desktopPictures.get());
+    m_cover = std::make_unique<DesktopCover>(*m_settings, *m_images, *m_services.stacking,
+                                             *m_services.workspace, *m_services.compositor);
+    setBackdrop(QStringLiteral("bg-country-road.jpeg"));
+    // The icons show before the cover goes on.
+    QVERIFY(X11Session::waitFor([this] { return !iconsCovered(); }));
+}
+
+void TestDesktopCover::cleanup()
+{
+    // Whatever the cover did, the window manager is still there.
+    QByteArray managers;
+    session().run(QStringLiteral("pgrep"), {QStringLiteral("-a"), QStringLiteral("openbox")}, 5000,
+                  &managers);
+    QVERIFY2(!managers.isEmpty() && !managers.contains("defunct"), "openbox died");
+    m_cover.reset();
+    QVERIFY(X11Session::waitFor([this] { return !iconsCovered(); }));
+}
+
+void TestDesktopCover::setBackdrop(const QString& stored)
+{
+    m_settings->setValue(Backdrop::settingsKey(), stored);
+}
+
+bool TestDesktopCover::monitorsShow(const QList<QRgb>& expected, int tolerance)
+{
+    const QImage screen = session().grabScreen();
+    const QList<QRect> monitors = session().monitorRects();
+    if (monitors.size() != expected.size())
+        return false;
+    for (qsizetype i = 0; i < monitors.size(); ++i) {
+        if (!pixels::isUniform(screen, monitors[i], QColor(expected[i]), tolerance))
+            return false;
+    }
+    return true;
+}
+
+bool TestDesktopCover::iconsCovered()
+{
+    // pcmanfm draws its first icon at the top left of the first monitor.
+    const QImage screen = session().grabScreen();
+    return pixels::countDiffering(screen, QRect(0, 0, 120, 120),
+                                  pixels::colorAt(screen, QPoint(130, 130)), 12) == 0;
+}
+
+void TestDesktopCover::coversEveryMonitorEdgeToEdge_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QList<QRgb>>("expected"); // empty: the gradient
+    QTest::newRow("picture") << QStringLiteral("bg-country-road.jpeg")
+                             << QList<QRgb>{roadColor, roadColor};
+    QTest::newRow("wallpaper of each monitor")
+        << QStringLiteral("wallpaper") << QList<QRgb>{leftWallpaper, rightWallpaper};
+    QTest::newRow("missing picture shows the gradient")
+        << QStringLiteral("bg-snow-peak.jpeg") << QList<QRgb>{};
+    QTest::newRow("gradient") << QStringLiteral("gradient") << QList<QRgb>{};
+}
+
+void TestDesktopCover::coversEveryMonitorEdgeToEdge()
+{
+    QFETCH(QString, stored);
+    QFETCH(QList<QRgb>, expected);
+    setBackdrop(stored);
+    m_cover->setOn(true);
+    QCOMPARE(m_cover->windows().size(), 2);
+    for (OverlayWindow* window : m_cover->windows())
+        QCOMPARE(window->geometry(), window->screen()->geometry());
+
+    if (!expected.isEmpty()) {
+        QVERIFY2(X11Session::waitFor([&] { return monitorsShow(expected); }),
+                 pixels::describe(session().grabScreen(), session().monitorRects().first(),
+                                  QColor(expected.first()))
+                     .constData());
+        return;
+    }
+    // The gradient, drawn to each monitor's own size.
+    QVERIFY(X11Session::waitFor([this] { return iconsCovered(); }));
+    const QImage screen = session().grabScreen();
+    for (const QRect& monitor : session().monitorRects()) {
+        const QImage gradient = gradientAt(monitor.size());
+        for (const QPoint& p : {QPoint(10, 10), QPoint(monitor.width() / 2, monitor.height() / 2),
+                                QPoint(monitor.width() - 10, monitor.height() - 10)}) {
+            QVERIFY2(pixels::distance(pixels::colorAt(screen, monitor.topLeft() + p),
+                                      gradient.pixelColor(p)) <= 6,
+                     pixels::describe(screen, QRect(monitor.topLeft() + p, QSize(1, 1)),
+                                      gradient.pixelColor(p))
+                         .constData());
+        }
+    }
+}
+
+void TestDesktopCover::windowsStayAboveTheCover()
+{
+    const QRect where(300, 300, 200, 150);
+    const qint64 client = session().startWindow(where, Qt::blue);
+    QVERIFY(client > 0);
+    m_cover->setOn(true);
+    QVERIFY(X11Session::waitFor([&] {
+        const QImage screen = session().grabScreen();
+        return pixels::isUniform(screen, where.adjusted(10, 10, -10, -10), Qt::blue, 6) &&
+               pixels::isUniform(screen, QRect(700, 500, 100, 100), QColor(roadColor), 6);
+    }));
+    session().stopClient(client);
+}
+
+void TestDesktopCover::raisedIconWindowGoesBackUnder()
+{
+    m_cover->setOn(true);
+    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
+    const auto coverOnTop = [this] {
+        const QList<quint32> clients = session().probe().clients();
+        const qsizetype icons = clients.indexOf(session().desktopIconWindow());
+        const QList<OverlayWindow*> windows = m_cover->windows();
+        return icons >= 0 && std::all_of(windows.begin(), windows.end(), [&](OverlayWindow* w) {
+                   return clients.indexOf(quint32(w->winId())) > icons;
+               });
+    };
+    QVERIFY(X11Session::waitFor(coverOnTop));
+    for (int round = 0; round < 3; ++round) {
+        QVERIFY(session().raiseDesktopIconWindow());
+        QVERIFY(X11Session::waitFor([&] {
+            return coverOnTop() && monitorsShow({roadColor, roadColor});
+        }));
+    }
+}
+
+void TestDesktopCover::desktopSwitchAndMonitorRemovalRebuild()
+{
+    m_cover->toggleWithoutAnimation();
+    const QList<OverlayWindow*> first = m_cover->windows();
+    QCOMPARE(first.size(), 2);
+    QVERIFY(session().switchDesktop(1));
+    QTRY_VERIFY(m_cover->windows() != first);
+    QCOMPARE(m_cover->windows().size(), 2);
+    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
+
+    // Monitor B unplugged. (The harness would restart the desktop icons too, and wait for them
+    // to show, which the cover prevents.)
+    QVERIFY(session().run(QStringLiteral("xrandr"),
+                          {QStringLiteral("--delmonitor"), QStringLiteral("B")}));
+    QTRY_COMPARE(QGuiApplication::screens().size(), 1);
+    QTRY_COMPARE(m_cover->windows().size(), 1);
+    const QRect remaining = QGuiApplication::screens().first()->geometry();
+    QCOMPARE(m_cover->windows().first()->geometry(), remaining);
+    QVERIFY(X11Session::waitFor([&] {
+        return pixels::isUniform(session().grabScreen(), remaining, QColor(roadColor), 6);
+    }));
+}
+
+void TestDesktopCover::backdropCrossfade()
+{
+    QVERIFY(writeSolid(m_pictures + QStringLiteral("/bg-snow-peak.jpeg"), peakColor));
+    m_cover->setOn(true);
+    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
+    QList<QPointer<OverlayWindow>> old;
+    for (OverlayWindow* window : m_cover->windows())
+        old.append(window);
+
+    setBackdrop(QStringLiteral("bg-snow-peak.jpeg"));
+    m_cover->crossfadeBackdrop();
+    QElapsedTimer since;
+    since.start();
+    QCOMPARE(m_cover->windows().size(), 2);
+    // Both generations are on screen until the new one has faded in…
+    QTest::qWait(100);
+    if (since.elapsed() < OverlayFade::fadeInMs)
+        for (const QPointer<OverlayWindow>& window : old)
+            QVERIFY(window && window->isVisible());
+    // …and then only the new one.
+    QTRY_VERIFY(std::none_of(old.begin(), old.end(),
+                             [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); }));
+    QVERIFY(since.elapsed() >= DesktopCover::crossfadeOrderOutMs);
+    QVERIFY(X11Session::waitFor([this] { return monitorsShow({peakColor, peakColor}); }));
+    QFile::remove(m_pictures + QStringLiteral("/bg-snow-peak.jpeg"));
+}
+
+void TestDesktopCover::hotKeyToggleHasNoFade()
+{
+    m_cover->toggleWithoutAnimation();
+    QVERIFY(m_cover->isOn());
+    for (OverlayWindow* window : m_cover->windows()) {
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowOpacity(), 1.0);
+        QVERIFY(!window->findChild<QVariantAnimation*>());
+    }
+    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
+    m_cover->toggleWithoutAnimation();
+    QVERIFY(m_cover->windows().isEmpty());
+
+    // From the menu the same switch fades in.
+    m_cover->setOn(true);
+    QVERIFY(m_cover->windows().first()->windowOpacity() < 1.0);
+    QTRY_COMPARE(m_cover->windows().first()->windowOpacity(), 1.0);
+}
+
+void TestDesktopCover::withoutCompositorNothingFades()
+{
+    QVERIFY(session().stopCompositor());
+    QTRY_VERIFY(!m_services.compositor->isActive());
+    m_cover->setOn(true);
+    for (OverlayWindow* window : m_cover->windows())
+        QCOMPARE(window->windowOpacity(), 1.0);
+    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
+    QVERIFY(session().startCompositor());
+    QTRY_VERIFY(m_services.compositor->isActive());
+}
+
+TAVLIN_X11_TEST_MAIN(TestDesktopCover,
+                     (X11SessionOptions{QSize(1920, 1080), true, true, true, false}))
+#include "tst_desktopcover.moc"

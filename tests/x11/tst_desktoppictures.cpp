@@ -1,0 +1,297 @@
+// Each screen's desktop picture on a real X server with two monitors: from the desktop
+// environments' settings (with stand-ins for their tools), a feh script, the root pixmap.
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11DesktopPictures.h"
+#include "tests/x11/PixelChecks.h"
+#include "tests/x11/X11TestMain.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QScreen>
+#include <QUrl>
+
+using namespace tavlin;
+
+namespace {
+
+enum class Root { Colours, Missing, Stale };
+
+// Program name → script.
+using Tools = QMap<QString, QByteArray>;
+
+// Red on the left monitor, blue on the right, as feh sets it.
+const QList<QColor> rootColours{Qt::red, Qt::blue};
+
+// Within this the answer came without waiting for any tool's deadline.
+constexpr qint64 quickMs = 500;
+
+// Qt logs the X errors its connection receives, as debug messages.
+QtMessageHandler passOn = nullptr;
+int xcbErrors = 0;
+
+void countXcbErrors(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(u"XCB error"))
+        ++xcbErrors;
+    passOn(type, context, message);
+}
+
+QList<QScreen*> screensLeftToRight()
+{
+    QList<QScreen*> screens = QGuiApplication::screens();
+    std::sort(screens.begin(), screens.end(), [](const QScreen* a, const QScreen* b) {
+        return a->geometry().x() < b->geometry().x();
+    });
+    return screens;
+}
+
+QImage solid(const QColor& color)
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+// A script that reports the arguments it was started with as if it were a settings tool.
+QByteArray tool(const QByteArray& caseBody)
+{
+    return "#!/bin/sh\ncase \"$*\" in\n" + caseBody + "\n*) exit 1;;\nesac\n";
+}
+
+} // namespace
+
+class TestDesktopPictures : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+    void cleanupTestCase();
+    void pictureFor_data();
+    void pictureFor();
+
+private:
+    X11Session& session() { return *X11Session::current(); }
+    QByteArray withPaths(QByteArray text) const;
+    bool writeFile(const QString& path, const QByteArray& contents, bool executable = false);
+    bool setRoot(Root root);
+
+    std::unique_ptr<X11DesktopPictures> m_pictures;
+    QString m_folder;
+    QByteArray m_path;
+};
+
+void TestDesktopPictures::initTestCase()
+{
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::screens().size(), 2, 5000);
+    m_pictures = std::make_unique<X11DesktopPictures>(X11Connection::create());
+    m_folder = session().scratchPath() + QStringLiteral("/pictures");
+    QVERIFY(QDir().mkpath(m_folder));
+    QVERIFY(solid(Qt::green).save(m_folder + QStringLiteral("/green.png")));
+    QVERIFY(solid(Qt::yellow).save(m_folder + QStringLiteral("/my yellow.png")));
+    QVERIFY(writeFile(m_folder + QStringLiteral("/slideshow.xml"), "<background/>\n"));
+    m_path = qgetenv("PATH");
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.xcb.debug=true"));
+    passOn = qInstallMessageHandler(countXcbErrors);
+}
+
+void TestDesktopPictures::cleanupTestCase()
+{
+    qInstallMessageHandler(passOn);
+}
+
+void TestDesktopPictures::cleanup()
+{
+    qputenv("PATH", m_path);
+    qunsetenv("XDG_CURRENT_DESKTOP");
+}
+
+// {dir} is the pictures folder, {url} the same as a file URL.
+QByteArray TestDesktopPictures::withPaths(QByteArray text) const
+{
+    const QByteArray dir = QFile::encodeName(m_folder);
+    return text.replace("{url}", QUrl::fromLocalFile(m_folder).toEncoded()).replace("{dir}", dir);
+}
+
+bool TestDesktopPictures::writeFile(const QString& path, const QByteArray& contents,
+                                    bool executable)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(contents) != contents.size())
+        return false;
+    file.close();
+    return !executable ||
+           file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ReadOwner);
+}
+
+bool TestDesktopPictures::setRoot(Root root)
+{
+    const QString xprop = QStringLiteral("xprop");
+    const QStringList remove{QStringLiteral("-root"), QStringLiteral("-remove")};
+    switch (root) {
+    case Root::Colours:
+        return session().setRootBackground({solid(rootColours[0]), solid(rootColours[1])});
+    case Root::Missing:
+        return session().run(xprop, remove + QStringList{QStringLiteral("_XROOTPMAP_ID")}) &&
+               session().run(xprop, remove + QStringList{QStringLiteral("ESETROOT_PMAP_ID")});
+    case Root::Stale:
+        // An id no client owns, as left behind when a setter's pixmap has been freed.
+        return session().run(xprop, remove + QStringList{QStringLiteral("ESETROOT_PMAP_ID")}) &&
+               session().run(xprop, {QStringLiteral("-root"), QStringLiteral("-f"),
+                                     QStringLiteral("_XROOTPMAP_ID"), QStringLiteral("32x"),
+                                     QStringLiteral("-set"), QStringLiteral("_XROOTPMAP_ID"),
+                                     QStringLiteral("0x1fffff")});
+    }
+    return false;
+}
+
+void TestDesktopPictures::pictureFor_data()
+{
+    QTest::addColumn<QString>("desktop"); // XDG_CURRENT_DESKTOP
+    QTest::addColumn<Root>("root");
+    QTest::addColumn<QByteArray>("fehbg"); // ~/.fehbg; none when empty
+    QTest::addColumn<QByteArray>("appletsrc");
+    // Stand-ins for the desktop's tools, the only programs on PATH.
+    QTest::addColumn<Tools>("tools");
+    // Per screen, left to right: a file name in the pictures folder, a colour of the root
+    // background, or empty for nothing.
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<qint64>("maxMs");
+
+    const Tools noTools;
+    const QStringList rootPicture{QStringLiteral("red"), QStringLiteral("blue")};
+    const QStringList green{QStringLiteral("green.png"), QStringLiteral("green.png")};
+    const QByteArray plasma = "[Containments][1]\n"
+                              "lastScreen=1\nplugin=org.kde.plasma.folder\n"
+                              "wallpaperplugin=org.kde.image\n\n"
+                              "[Containments][1][Wallpaper][org.kde.image][General]\n"
+                              "Image={url}/my%20yellow.png\n\n"
+                              "[Containments][2]\nlastScreen=0\nplugin=org.kde.panel\n\n"
+                              "[Containments][7]\nlastScreen=0\n"
+                              "wallpaperplugin=org.kde.image\n\n"
+                              "[Containments][7][Wallpaper][org.kde.image][General]\n"
+                              "Image={dir}/green.png\n";
+
+    QTest::newRow("root pixmap per monitor") << QString() << Root::Colours << QByteArray()
+                                             << QByteArray() << noTools << rootPicture << quickMs;
+    QTest::newRow("feh script with one file for all screens")
+        << QStringLiteral("openbox") << Root::Colours
+        << QByteArray("#!/bin/sh\nfeh --no-fehbg --bg-fill '{dir}/green.png' \n") << QByteArray()
+        << noTools << green << quickMs;
+    QTest::newRow("feh script with a file per screen")
+        << QString() << Root::Colours
+        << QByteArray("feh --bg-scale '{dir}/my yellow.png' '{dir}/green.png'\n") << QByteArray()
+        << noTools << QStringList{QStringLiteral("my yellow.png"), QStringLiteral("green.png")}
+        << quickMs;
+    QTest::newRow("feh script naming a missing file")
+        << QString() << Root::Colours << QByteArray("feh --bg-fill '{dir}/gone.png'\n")
+        << QByteArray() << noTools << rootPicture << quickMs;
+    QTest::newRow("XFCE without xfconf-query")
+        << QStringLiteral("XFCE") << Root::Colours << QByteArray() << QByteArray() << noTools
+        << rootPicture << quickMs;
+    QTest::newRow("XFCE picture per monitor name")
+        << QStringLiteral("XFCE") << Root::Colours << QByteArray() << QByteArray()
+        << Tools{{QStringLiteral("xfconf-query"),
+                  tool("'-c xfce4-desktop -l') printf '%s\\n' "
+                       "/backdrop/screen0/monitor0/workspace0/last-image "
+                       "/backdrop/screen0/monitorA/workspace0/last-image "
+                       "/backdrop/screen0/monitorB/workspace0/last-image;;\n"
+                       "*monitor0/workspace0*) echo '{dir}/gone.png';;\n"
+                       "*monitorA/workspace0*) echo '{dir}/green.png';;\n"
+                       "*monitorB/workspace0*) echo '{dir}/my yellow.png';;")}}
+        << QStringList{QStringLiteral("green.png"), QStringLiteral("my yellow.png")} << quickMs;
+    QTest::newRow("KDE containment per screen")
+        << QStringLiteral("KDE") << Root::Colours << QByteArray() << plasma << noTools
+        << QStringList{QStringLiteral("green.png"), QStringLiteral("my yellow.png")} << quickMs;
+    QTest::newRow("KDE picture missing")
+        << QStringLiteral("KDE") << Root::Colours << QByteArray()
+        << QByteArray(plasma).replace("green.png", "gone.png") << noTools
+        << QStringList{QStringLiteral("red"), QStringLiteral("my yellow.png")} << quickMs;
+    QTest::newRow("GNOME dark picture, percent-encoded")
+        << QStringLiteral("ubuntu:GNOME") << Root::Colours << QByteArray() << QByteArray()
+        << Tools{{QStringLiteral("gsettings"),
+                  tool("*color-scheme) echo \"'prefer-dark'\";;\n"
+                       "*picture-uri) echo \"'{url}/green.png'\";;\n"
+                       "*picture-uri-dark) echo \"'{url}/my%20yellow.png'\";;")}}
+        << QStringList{QStringLiteral("my yellow.png"), QStringLiteral("my yellow.png")} << quickMs;
+    QTest::newRow("GNOME slideshow falls through to feh")
+        << QStringLiteral("GNOME") << Root::Colours
+        << QByteArray("feh --bg-fill '{dir}/green.png'\n") << QByteArray()
+        << Tools{{QStringLiteral("gsettings"),
+                  tool("*picture-uri) echo \"'{url}/slideshow.xml'\";;")}}
+        << green << quickMs;
+    QTest::newRow("hanging tool given up")
+        << QStringLiteral("GNOME") << Root::Colours << QByteArray() << QByteArray()
+        << Tools{{QStringLiteral("gsettings"), QByteArray("#!/bin/sh\nexec /bin/sleep 30\n")}}
+        << rootPicture << qint64(1500);
+    QTest::newRow("stale root pixmap") << QString() << Root::Stale << QByteArray() << QByteArray()
+                                       << noTools << QStringList{QString(), QString()} << quickMs;
+    QTest::newRow("no root pixmap") << QString() << Root::Missing << QByteArray() << QByteArray()
+                                    << noTools << QStringList{QString(), QString()} << quickMs;
+}
+
+void TestDesktopPictures::pictureFor()
+{
+    QFETCH(QString, desktop);
+    QFETCH(Root, root);
+    QFETCH(QByteArray, fehbg);
+    QFETCH(QByteArray, appletsrc);
+    QFETCH(Tools, tools);
+    QFETCH(QStringList, expected);
+    QFETCH(qint64, maxMs);
+
+    const QString home = session().homePath();
+    const QString fehbgPath = home + QStringLiteral("/.fehbg");
+    const QString appletsPath =
+        home + QStringLiteral("/.config/plasma-org.kde.plasma.desktop-appletsrc");
+    QFile::remove(fehbgPath);
+    QFile::remove(appletsPath);
+    if (!fehbg.isEmpty())
+        QVERIFY(writeFile(fehbgPath, withPaths(fehbg)));
+    if (!appletsrc.isEmpty())
+        QVERIFY(writeFile(appletsPath, withPaths(appletsrc)));
+    const QString bin = session().scratchPath() + QStringLiteral("/bin");
+    QVERIFY(QDir(bin).removeRecursively() && QDir().mkpath(bin));
+    for (auto it = tools.cbegin(); it != tools.cend(); ++it)
+        QVERIFY(writeFile(bin + u'/' + it.key(), withPaths(it.value()), true));
+    QVERIFY2(setRoot(root), qPrintable(session().errorString()));
+
+    qputenv("PATH", QFile::encodeName(bin));
+    if (!desktop.isEmpty())
+        qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
+    xcbErrors = 0;
+    const QList<QScreen*> screens = screensLeftToRight();
+    QCOMPARE(screens.size(), expected.size());
+    for (qsizetype i = 0; i < screens.size(); ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const DesktopPicture picture = m_pictures->pictureFor(screens[i]);
+        QCOMPARE_LT(timer.elapsed(), maxMs);
+        QGuiApplication::sync(); // an X error it caused reaches Qt's log now
+        QCOMPARE(xcbErrors, 0);
+
+        const QString& want = expected[i];
+        if (want.endsWith(u".png")) {
+            QCOMPARE(picture.file, m_folder + u'/' + want);
+            QVERIFY(picture.image.isNull());
+            continue;
+        }
+        QCOMPARE(picture.file, QString());
+        if (want.isEmpty()) {
+            QVERIFY(picture.image.isNull());
+            continue;
+        }
+        QCOMPARE(picture.image.size(), screens[i]->geometry().size());
+        const QColor colour = QColor::fromString(want);
+        QVERIFY2(pixels::isUniform(picture.image, picture.image.rect(), colour),
+                 pixels::describe(picture.image, picture.image.rect(), colour).constData());
+    }
+}
+
+TAVLIN_X11_TEST_MAIN(TestDesktopPictures, {.twoMonitors = true})
+
+#include "tst_desktoppictures.moc"
