@@ -31,6 +31,8 @@ constexpr std::array<const char*, X11Connection::AtomCount> atomNames{
     "_NET_WM_WINDOW_TYPE_NORMAL",
     "_GTK_FRAME_EXTENTS",
     "_NET_WM_CM_S0",
+    "_XROOTPMAP_ID",
+    "ESETROOT_PMAP_ID",
 };
 
 } // namespace

@@ -37,6 +37,8 @@ public:
         NetWmWindowTypeNormal,
         GtkFrameExtents,
         NetWmCmS0,
+        XRootPmapId,
+        EsetrootPmapId,
         AtomCount
     };
 

@@ -14,7 +14,6 @@ namespace tavlin {
 namespace {
 
 // Both names are in use: _XROOTPMAP_ID by most setters, ESETROOT_PMAP_ID by older ones.
-constexpr std::array<const char*, 2> pixmapAtomNames{"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"};
 
 struct Channel
 {
@@ -131,19 +130,8 @@ X11RootBackground::X11RootBackground(std::shared_ptr<X11Connection> connection)
 {
     if (!m_connection)
         return;
-    xcb_connection_t* c = m_connection->xcb();
-    std::array<xcb_intern_atom_cookie_t, pixmapAtomNames.size()> cookies{};
-    for (size_t i = 0; i < cookies.size(); ++i)
-        cookies[i] =
-            xcb_intern_atom(c, 0, uint16_t(strlen(pixmapAtomNames[i])), pixmapAtomNames[i]);
-    std::array<xcb_atom_t, pixmapAtomNames.size()> atoms{};
-    for (size_t i = 0; i < cookies.size(); ++i) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookies[i], nullptr);
-        atoms[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-    }
-    m_rootPixmapAtom = atoms[0];
-    m_setrootPixmapAtom = atoms[1];
+    m_rootPixmapAtom = m_connection->atom(X11Connection::XRootPmapId);
+    m_setrootPixmapAtom = m_connection->atom(X11Connection::EsetrootPmapId);
 }
 
 QImage X11RootBackground::under(const QRect& area) const
