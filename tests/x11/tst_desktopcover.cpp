@@ -1,6 +1,7 @@
 // The desktop cover on a real X server: two monitors, openbox, picom and pcmanfm's icons.
 #include "backdrop/Backdrop.h"
 #include "backdrop/BackdropImage.h"
+#include "backdrop/BackdropView.h"
 #include "backdrop/DesktopCover.h"
 #include "backdrop/OverlayFade.h"
 #include "platform/PlatformFactory.h"
@@ -44,6 +45,22 @@ QImage gradientAt(const QSize& size)
     return image;
 }
 
+// Counts the mouse presses a widget receives.
+class ClickCounter : public QObject
+{
+public:
+    explicit ClickCounter(int& presses) : m_presses(presses) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress)
+            ++m_presses;
+        return false;
+    }
+
+private:
+    int& m_presses;
+};
+
 } // namespace
 
 class TestDesktopCover : public QObject
@@ -58,6 +75,7 @@ private Q_SLOTS:
     void coversEveryMonitorEdgeToEdge();
     void windowsStayAboveTheCover();
     void raisedIconWindowGoesBackUnder();
+    void coverTakesClicks();
     void backdropCrossfade();
     void hotKeyToggleHasNoFade();
     void withoutCompositorNothingFades();
@@ -248,6 +266,21 @@ void TestDesktopCover::desktopSwitchAndMonitorRemovalRebuild()
     QVERIFY(X11Session::waitFor([&] {
         return pixels::isUniform(session().grabScreen(), remaining, QColor(roadColor), 6);
     }));
+}
+
+void TestDesktopCover::coverTakesClicks()
+{
+    // Not click-through: a click on the cover lands on it, not on an icon beneath.
+    m_cover->toggleWithoutAnimation();
+    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
+    QWidget* left = m_cover->windows().first();
+    int presses = 0;
+    ClickCounter counter(presses);
+    left->findChild<BackdropView*>()->installEventFilter(&counter);
+    QVERIFY(session().run(QStringLiteral("xdotool"),
+                          {QStringLiteral("mousemove"), QStringLiteral("40"), QStringLiteral("40"),
+                           QStringLiteral("click"), QStringLiteral("1")}));
+    QVERIFY(X11Session::waitFor([&] { return presses > 0; }));
 }
 
 void TestDesktopCover::backdropCrossfade()
