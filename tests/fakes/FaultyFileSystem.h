@@ -6,8 +6,9 @@
 
 namespace tavlin {
 
-// The real file system, with refusals injected where a test asks for them and a count of the
-// listings, so tests can see failures the machine would rarely produce.
+// The real file system, with refusals injected where a test asks for them, listings that may
+// not know every date, and a count of the listings, so tests can see failures the machine would
+// rarely produce.
 class FaultyFileSystem final : public FileSystem
 {
 public:
@@ -19,14 +20,42 @@ public:
     void setFailureRule(FailureRule rule) { m_rule = std::move(rule); }
     int listingCount() const { return m_listings; }
     int refusals() const { return m_refusals; }
+    bool unknownModified = false;
+    bool unknownChanged = false;
 
-    std::optional<std::vector<DirectoryItem>> listItems(const QByteArray& folder) const override;
-    std::optional<std::vector<QByteArray>> listNames(const QByteArray& folder) const override;
-    std::optional<ItemStat> stat(const QByteArray& path) const override;
-    bool makeDirectory(const QByteArray& path) override;
-    MoveResult move(const QByteArray& from, const QByteArray& to) override;
-    bool removeTree(const QByteArray& path) override;
-    bool canOpenFolder(const QByteArray& path) const override;
+    std::optional<std::vector<DirectoryItem>> listItems(const QByteArray& folder) const override
+    {
+        ++m_listings;
+        auto items = m_real.listItems(folder);
+        for (size_t i = 0; items && i < items->size(); ++i) {
+            if (unknownModified)
+                (*items)[i].stat.modified.reset();
+            if (unknownChanged)
+                (*items)[i].stat.changed.reset();
+        }
+        return items;
+    }
+    std::optional<std::vector<QByteArray>> listNames(const QByteArray& folder) const override
+    {
+        return m_real.listNames(folder);
+    }
+    std::optional<ItemStat> stat(const QByteArray& path) const override
+    {
+        return m_real.stat(path);
+    }
+    bool makeDirectory(const QByteArray& path) override
+    {
+        return !refused(Operation::MakeDirectory, path) && m_real.makeDirectory(path);
+    }
+    MoveResult move(const QByteArray& from, const QByteArray& to) override
+    {
+        return refused(Operation::Move, from) ? MoveResult::Failed : m_real.move(from, to);
+    }
+    bool removeTree(const QByteArray& path) override
+    {
+        return !refused(Operation::RemoveTree, path) && m_real.removeTree(path);
+    }
+    bool canOpenFolder(const QByteArray& path) const override { return m_real.canOpenFolder(path); }
 
 private:
     bool refused(Operation operation, const QByteArray& path);

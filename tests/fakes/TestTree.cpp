@@ -1,8 +1,10 @@
 #include "tests/fakes/TestTree.h"
 
 #include <cmath>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,8 +14,7 @@ namespace {
 
 void collect(const QByteArray& root, const QByteArray& relative, Snapshot& out)
 {
-    const QByteArray folder = relative.isEmpty() ? root : root + '/' + relative;
-    DIR* dir = opendir(folder.constData());
+    DIR* dir = opendir((relative.isEmpty() ? root : root + '/' + relative).constData());
     if (!dir)
         return;
     while (dirent* entry = readdir(dir)) {
@@ -22,9 +23,7 @@ void collect(const QByteArray& root, const QByteArray& relative, Snapshot& out)
             continue;
         const QByteArray rel = relative.isEmpty() ? name : relative + '/' + name;
         const QByteArray full = root + '/' + rel;
-        struct stat st
-        {
-        };
+        struct stat st = {};
         if (lstat(full.constData(), &st) != 0)
             continue;
         if (S_ISDIR(st.st_mode)) {
@@ -41,6 +40,11 @@ void collect(const QByteArray& root, const QByteArray& relative, Snapshot& out)
         }
     }
     closedir(dir);
+}
+
+int removeEntry(const char* path, const struct stat*, int, FTW*)
+{
+    return ::remove(path);
 }
 
 } // namespace
@@ -82,9 +86,7 @@ bool setModified(const QByteArray& path, double secondsSinceEpoch)
 
 double changedTime(const QByteArray& path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (lstat(path.constData(), &st) != 0)
         return std::nan("");
     return double(st.st_ctim.tv_sec) + double(st.st_ctim.tv_nsec) / 1e9;
@@ -92,9 +94,7 @@ double changedTime(const QByteArray& path)
 
 bool exists(const QByteArray& path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     return lstat(path.constData(), &st) == 0;
 }
 
@@ -117,6 +117,74 @@ Snapshot snapshot(const QByteArray& root)
     Snapshot out;
     collect(root, {}, out);
     return out;
+}
+
+QByteArrayList entries(const QByteArray& text)
+{
+    QByteArrayList result;
+    for (QByteArray entry : text.split('|')) {
+        if (entry.startsWith("@/"))
+            entry = thisMonth + entry.mid(2);
+        if (!entry.isEmpty())
+            result.append(entry.replace(" > @/", " > " + thisMonth));
+    }
+    return result;
+}
+
+Snapshot tree(const QByteArray& text)
+{
+    Snapshot result;
+    for (const QByteArray& entry : entries(text)) {
+        const qsizetype equals = entry.indexOf('=');
+        const QByteArray path = equals < 0 ? entry : entry.left(equals);
+        result[path] = equals < 0 ? QByteArray("D") : entry.mid(equals + 1);
+        for (qsizetype slash = path.lastIndexOf('/'); slash > 0;
+             slash = path.lastIndexOf('/', slash - 1))
+            result[path.left(slash)] = "D";
+    }
+    return result;
+}
+
+bool build(const QByteArray& root, const Snapshot& tree)
+{
+    // In path order, so that every folder comes before what it holds.
+    for (const auto& [relative, value] : tree) {
+        const QByteArray full = root + '/' + relative;
+        const bool made = value == "D"             ? makeFolder(full)
+                          : value == "O"           ? makeFifo(full)
+                          : value.startsWith("F:") ? writeFile(full, value.mid(2))
+                          : value.startsWith("L:") ? makeSymlink(value.mid(2), full)
+                                                   : false;
+        if (!made)
+            return false;
+    }
+    return true;
+}
+
+bool remove(const QByteArray& path)
+{
+    return nftw(path.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS) == 0;
+}
+
+std::optional<QByteArray> setEnvironment(const char* name, const std::optional<QByteArray>& value)
+{
+    std::optional<QByteArray> was;
+    if (qEnvironmentVariableIsSet(name))
+        was = qgetenv(name);
+    value ? qputenv(name, *value) : qunsetenv(name);
+    return was;
+}
+
+Scratch::~Scratch()
+{
+    // QTemporaryDir cannot remove names that are not valid UTF-8.
+    if (m_dir.autoRemove())
+        remove(root);
+}
+
+void Scratch::keep()
+{
+    m_dir.setAutoRemove(false);
 }
 
 } // namespace tavlin::TestTree

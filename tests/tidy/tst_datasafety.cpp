@@ -3,27 +3,15 @@
 // Each round's seed is its index; TAVLIN_SAFETY_ROUNDS=N runs N rounds, TAVLIN_SAFETY_SEED=S
 // replays round S alone.
 
-#include "platform/linux/JsonSettingsStore.h"
-#include "platform/linux/MimeContentTypes.h"
-#include "platform/linux/PosixFileSystem.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FaultyFileSystem.h"
-#include "tests/fakes/TestTree.h"
+#include "tests/fakes/TestDesktop.h"
 #include "tidy/ArchivePaths.h"
 #include "tidy/FileName.h"
-#include "tidy/MoveLog.h"
 #include "tidy/TidyKeys.h"
 #include "tidy/TidyRunner.h"
 
-#include <QDateTime>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-#include <map>
 #include <random>
 #include <set>
-#include <vector>
 
 using namespace tavlin;
 
@@ -31,9 +19,10 @@ namespace {
 
 using Snapshot = TestTree::Snapshot;
 using Random = std::mt19937;
+using Log = std::vector<std::optional<MoveRecord>>;
 
 constexpr int defaultRounds = 300;
-constexpr double day = 24.0 * 60.0 * 60.0;
+constexpr double day = TestDesktop::day;
 
 int pick(Random& random, int low, int high)
 {
@@ -45,27 +34,22 @@ bool chance(Random& random, double probability)
     return std::bernoulli_distribution(probability)(random);
 }
 
+template <typename List> auto pickFrom(Random& random, const List& list)
+{
+    return list[size_t(pick(random, 0, int(std::size(list)) - 1))];
+}
+
 // Failure messages must stay readable whatever bytes a name holds.
 QByteArray printable(const QByteArray& bytes, qsizetype limit = 160)
 {
-    QByteArray out;
-    for (qsizetype i = 0; i < bytes.size() && i < limit; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b >= 0x20 && b < 0x7f && b != '\\')
-            out += char(b);
-        else
-            out += "\\x" + QByteArray::number(b, 16).rightJustified(2, '0');
-    }
-    if (bytes.size() > limit)
-        out += "...";
-    return out;
+    return bytes.left(limit).toPercentEncoding(" /.()'#:") + (bytes.size() > limit ? "..." : "");
 }
 
 QByteArray randomExtension(Random& random)
 {
     static const char* const extensions[] = {".png",    ".jpg", ".pdf", ".txt",  ".md",  ".zip",
                                              ".tar.gz", ".c",   ".py",  ".json", ".mp3", ""};
-    return extensions[pick(random, 0, int(std::size(extensions)) - 1)];
+    return pickFrom(random, extensions);
 }
 
 // The awkward names Desktops collect. The id keeps most of them unique.
@@ -85,9 +69,9 @@ QByteArray randomName(Random& random, int id)
     switch (pick(random, 0, 6)) {
     case 0:
     case 1:
-        return QByteArray(patterns[pick(random, 0, int(patterns.size()) - 1)]).replace("%1", n);
+        return QByteArray(pickFrom(random, patterns)).replace("%1", n);
     case 2:
-        return common[pick(random, 0, int(common.size()) - 1)];
+        return pickFrom(random, common);
     case 3:
         return "bad" + QByteArray(1, char(pick(random, 0x80, 0xff))) + n + randomExtension(random);
     case 4: {
@@ -108,7 +92,7 @@ QByteArray fileContent(Random& random, int id)
         return {};
     static const char* const heads[] = {"",           "%PDF-1.4\n",  "\x89PNG\r\n\x1a\n",
                                         "PK\x03\x04", "#!/bin/sh\n", "{\"a\": 1}\n"};
-    QByteArray content(heads[pick(random, 0, 5)]);
+    QByteArray content(pickFrom(random, heads));
     const int length = pick(random, 0, 300);
     for (int i = 0; i < length; ++i)
         content += char(pick(random, 0, 255));
@@ -120,7 +104,7 @@ QByteArray linkTarget(Random& random, const QByteArray& desktop,
 {
     const int kind = pick(random, 0, 6);
     if ((kind == 0 || kind == 1) && !names.empty()) {
-        const QByteArray& name = names[size_t(pick(random, 0, int(names.size()) - 1))];
+        const QByteArray name = pickFrom(random, names);
         return kind == 0 ? desktop + '/' + name : name;
     }
     switch (kind) {
@@ -141,8 +125,7 @@ bool makeFilledFolder(Random& random, const QByteArray& path, int& nextId)
 {
     if (!TestTree::makeFolder(path))
         return false;
-    const int files = pick(random, 1, 2);
-    for (int i = 0; i < files; ++i) {
+    for (int i = pick(random, 1, 2); i > 0; --i) {
         const int id = nextId++;
         if (!TestTree::writeFile(path + '/' + randomName(random, id), fileContent(random, id)))
             TestTree::writeFile(path + "/inner " + QByteArray::number(id), fileContent(random, id));
@@ -157,38 +140,30 @@ bool makeFilledFolder(Random& random, const QByteArray& path, int& nextId)
 bool populateDesktop(Random& random, const QByteArray& desktop, int& nextId, double now)
 {
     std::vector<QByteArray> names;
-    const int count = pick(random, 10, 40);
-    for (int i = 0; i < count; ++i) {
+    for (int i = pick(random, 10, 40); i > 0; --i) {
         const int id = nextId++;
         const QByteArray name = randomName(random, id);
         const QByteArray path = desktop + '/' + name;
         if (TestTree::exists(path))
             continue;
         const int kind = pick(random, 0, 99);
-        bool made = false;
-        if (kind < 55)
-            made = TestTree::writeFile(path, fileContent(random, id));
-        else if (kind < 70)
-            made = makeFilledFolder(random, path, nextId);
-        else if (kind < 97)
-            made = TestTree::makeSymlink(linkTarget(random, desktop, names, name, id), path);
-        else
-            made = TestTree::makeFifo(path);
-        if (!made)
-            return false;
+        const bool made =
+            kind < 55   ? TestTree::writeFile(path, fileContent(random, id))
+            : kind < 70 ? makeFilledFolder(random, path, nextId)
+            : kind < 97 ? TestTree::makeSymlink(linkTarget(random, desktop, names, name, id), path)
+                        : TestTree::makeFifo(path);
         names.push_back(name);
         // Most items are old; a few were touched hours before the run and must stay.
         const double modified =
             chance(random, 0.85) ? now - pick(random, 8, 900) * day : now - day / 2;
-        if (!TestTree::setModified(path, modified))
+        if (!made || !TestTree::setModified(path, modified))
             return false;
     }
     return true;
 }
 
-void makePath(const QByteArray& root, const QByteArrayList& parts)
+void makePath(QByteArray path, const QByteArrayList& parts)
 {
-    QByteArray path = root;
     for (const QByteArray& part : parts)
         TestTree::makeFolder(path += '/' + part);
 }
@@ -232,8 +207,8 @@ void prepopulateArchive(Random& random, TidyRunner& runner, const QByteArray& ro
     }
     if (shape < 30)
         return;
-    const std::optional<std::vector<TidyCandidate>> candidates = runner.scan(desktop);
-    for (const TidyCandidate& candidate : candidates.value_or(std::vector<TidyCandidate>{})) {
+    for (const TidyCandidate& candidate :
+         runner.scan(desktop).value_or(std::vector<TidyCandidate>{})) {
         if (!chance(random, 0.35))
             continue;
         const QByteArray category = runner.categoryOf(candidate).toUtf8();
@@ -258,9 +233,7 @@ void prepopulateArchive(Random& random, TidyRunner& runner, const QByteArray& ro
 Snapshot snapshotOf(const QByteArray& root)
 {
     Snapshot snapshot = TestTree::snapshot(root);
-    std::erase_if(snapshot, [](const auto& entry) {
-        return entry.first == "config" || entry.first.startsWith("config/");
-    });
+    snapshot.erase("settings.json");
     return snapshot;
 }
 
@@ -278,8 +251,7 @@ QByteArray checkNothingLost(const Snapshot& start, const std::set<QByteArray>& p
         if (it == now.end() || it->second != start.at(path))
             return "an item already in the archive was replaced or removed: " + printable(path);
     }
-    using Places = std::map<QByteArray, std::vector<QByteArray>>;
-    Places expected, found;
+    std::map<QByteArray, std::vector<QByteArray>> expected, found;
     for (const auto& [snapshot, places] : {std::pair{&start, &expected}, std::pair{&now, &found}})
         for (const auto& [path, identity] : *snapshot)
             if (identity != "D" && !placed.contains(path))
@@ -325,14 +297,12 @@ Snapshot subtree(const Snapshot& snapshot, const QByteArray& path)
 
 // The log holds one record per item that left the Desktop, each naming where it went.
 QByteArray checkTidyLog(const Snapshot& before, const Snapshot& after, const QByteArray& root,
-                        const TidyResult& result,
-                        const std::vector<std::optional<MoveRecord>>& logBefore,
-                        const std::vector<std::optional<MoveRecord>>& log)
+                        const TidyResult& result, const Log& logBefore, const Log& log)
 {
     const std::set<QByteArray> namesBefore = desktopNames(before);
     std::set<QByteArray> left = namesBefore;
     for (const QByteArray& name : desktopNames(after))
-        if (left.erase(name) == 0 && !namesBefore.contains(name))
+        if (left.erase(name) == 0)
             return "an item appeared on the Desktop: " + printable(name);
     if (size_t(result.moved) != left.size())
         return "the tidy reports " + QByteArray::number(result.moved) + " moved, but " +
@@ -357,35 +327,18 @@ QByteArray checkTidyLog(const Snapshot& before, const Snapshot& after, const QBy
     return {};
 }
 
-QByteArray firstDifference(const Snapshot& expected, const Snapshot& actual)
-{
-    for (const auto& [path, identity] : expected)
-        if (!actual.contains(path) || actual.at(path) != identity)
-            return printable(path) + " is missing or differs";
-    for (const auto& [path, identity] : actual)
-        if (!expected.contains(path))
-            return printable(path) + " is extra";
-    return {};
-}
-
-QByteArray runRoundIn(quint32 seed, const QByteArray& root, PosixFileSystem& real)
+QByteArray runRound(TestDesktop& world, quint32 seed)
 {
     Random random(seed);
-    const QByteArray desktop = root + "/Desktop";
-    if (!TestTree::makeFolder(desktop) || !TestTree::makeFolder(root + "/config"))
-        return "could not make the Desktop";
-
-    FaultyFileSystem faulty(real);
-    JsonSettingsStore settings(QFile::decodeName(root + "/config/settings.json"));
-    FakeClock clock(double(QDateTime::currentMSecsSinceEpoch()) / 1000.0 + 30 * day);
-    MimeContentTypes types;
-    TidyRunner runner({faulty, settings, clock, types});
+    const QByteArray root = world.scratch();
+    const QByteArray desktop = world.path();
+    TidyRunner runner(world.services());
 
     int nextId = 1;
-    if (!populateDesktop(random, desktop, nextId, clock.now()))
+    if (!world.isValid() || !populateDesktop(random, desktop, nextId, world.clock.now()))
         return "could not build the Desktop";
     const Snapshot desktopOnly = snapshotOf(root);
-    prepopulateArchive(random, runner, root, monthFolderName(clock.now()), nextId);
+    prepopulateArchive(random, runner, root, monthFolderName(world.clock.now()), nextId);
     const Snapshot start = snapshotOf(root);
     std::set<QByteArray> placed;
     for (const auto& [path, identity] : start)
@@ -394,8 +347,8 @@ QByteArray runRoundIn(quint32 seed, const QByteArray& root, PosixFileSystem& rea
 
     Random faults(seed + 0x9e3779b9u);
     static const double rates[] = {0.0, 0.05, 0.15, 0.3};
-    double faultRate = rates[pick(random, 0, 3)];
-    faulty.setFailureRule([&](FaultyFileSystem::Operation operation, const QByteArray&) {
+    double faultRate = pickFrom(random, rates);
+    world.fileSystem.setFailureRule([&](FaultyFileSystem::Operation operation, const QByteArray&) {
         return operation != FaultyFileSystem::Operation::RemoveTree && faultRate > 0 &&
                chance(faults, faultRate);
     });
@@ -408,14 +361,14 @@ QByteArray runRoundIn(quint32 seed, const QByteArray& root, PosixFileSystem& rea
         const Snapshot now = snapshotOf(root);
         QByteArray failure = checkNothingLost(start, placed, arrivals, now);
         // What an undo keeps in the log is what it could not move back, still in the archive.
-        const std::vector<std::optional<MoveRecord>> log = MoveLog::read(settings);
+        const Log log = MoveLog::read(world.settings);
         for (const std::optional<MoveRecord>& record : log)
             if (failure.isEmpty() && (!record || !TestTree::exists(record->to)))
                 failure = "the log keeps a record whose item is not in the archive";
-        if (failure.isEmpty() && log.empty() && exactRestore) {
-            const QByteArray difference = firstDifference(start, now);
-            if (!difference.isEmpty())
-                failure = "a complete undo did not restore everything: " + difference;
+        if (failure.isEmpty() && log.empty() && exactRestore && now != start) {
+            const auto [a, b] = std::mismatch(start.begin(), start.end(), now.begin(), now.end());
+            failure = "a complete undo did not restore everything, first at " +
+                      printable(a != start.end() ? a->first : b->first);
         }
         return failure.isEmpty() ? QByteArray() : step + ": " + failure;
     };
@@ -423,17 +376,17 @@ QByteArray runRoundIn(quint32 seed, const QByteArray& root, PosixFileSystem& rea
     const int cycles = chance(random, 0.5) ? 2 : 1;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         if (cycle == 2 && chance(random, 0.5))
-            clock.advance(31 * day);
+            world.clock.advance(31 * day);
         const QByteArray n = QByteArray::number(cycle);
         const Snapshot before = snapshotOf(root);
-        const std::vector<std::optional<MoveRecord>> logBefore = MoveLog::read(settings);
+        const Log logBefore = MoveLog::read(world.settings);
         const TidyResult result = runner.tidy(desktop);
         if (!result.listed)
             return "tidy " + n + ": the Desktop could not be listed";
         if (result.moved > 0 && !logBefore.empty())
             exactRestore = false;
         const Snapshot after = snapshotOf(root);
-        const std::vector<std::optional<MoveRecord>> log = MoveLog::read(settings);
+        const Log log = MoveLog::read(world.settings);
         QByteArray failure = checkNothingLost(start, placed, arrivals, after);
         if (failure.isEmpty())
             failure = checkTidyLog(before, after, root, result, logBefore, log);
@@ -449,42 +402,23 @@ QByteArray runRoundIn(quint32 seed, const QByteArray& root, PosixFileSystem& rea
             exactRestore = false;
         }
         runner.undo(desktop);
-        failure = afterUndo("after undo " + n);
-        if (!failure.isEmpty())
+        if (failure = afterUndo("after undo " + n); !failure.isEmpty())
             return failure;
     }
 
     // Once the system stops refusing, a retry brings back whatever is still logged.
     faultRate = 0;
-    if (MoveLog::storedCount(settings) > 0) {
-        runner.undo(desktop);
-        // Only beside an arrival, and only when a name near the length limit has no room for a
-        // number, may an item stay behind.
-        for (const std::optional<MoveRecord>& record : MoveLog::read(settings))
-            if (!record || FileName::lastComponent(record->from).size() < 250)
-                return "after the retried undo: an item was not moved back although nothing "
-                       "was refused: " +
-                       (record ? printable(record->to) : QByteArray("(malformed)"));
-        return afterUndo("after the retried undo");
-    }
-    return {};
-}
-
-QByteArray runRound(quint32 seed)
-{
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        return "could not make a temporary folder";
-    const QByteArray root = QFile::encodeName(dir.path());
-    PosixFileSystem real;
-    const QByteArray failure = runRoundIn(seed, root, real);
-    // QTemporaryDir cannot remove names that are not valid UTF-8.
-    if (failure.isEmpty())
-        real.removeTree(root);
-    else
-        qInfo("data safety: the failed round's folder is kept at %s", root.constData());
-    dir.setAutoRemove(failure.isEmpty());
-    return failure;
+    if (MoveLog::storedCount(world.settings) == 0)
+        return {};
+    runner.undo(desktop);
+    // Only beside an arrival, and only when a name near the length limit has no room for a
+    // number, may an item stay behind.
+    for (const std::optional<MoveRecord>& record : MoveLog::read(world.settings))
+        if (!record || FileName::lastComponent(record->from).size() < 250)
+            return "after the retried undo: an item was not moved back although nothing was "
+                   "refused: " +
+                   (record ? printable(record->to) : QByteArray("(malformed)"));
+    return afterUndo("after the retried undo");
 }
 
 } // namespace
@@ -494,29 +428,31 @@ class TestDataSafety : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void randomDesktopsSurviveTidyAndUndo();
+    void randomDesktopsSurviveTidyAndUndo()
+    {
+        bool ok = false;
+        const int replay = qEnvironmentVariableIntValue("TAVLIN_SAFETY_SEED", &ok);
+        const int first = ok ? replay : 0;
+        int rounds = ok ? 1 : qEnvironmentVariableIntValue("TAVLIN_SAFETY_ROUNDS", &ok);
+        if (!ok || rounds <= 0)
+            rounds = defaultRounds;
+        qInfo("data safety: %d round(s), seeds %d to %d", rounds, first, first + rounds - 1);
+
+        QElapsedTimer timer;
+        timer.start();
+        for (int seed = first; seed < first + rounds; ++seed) {
+            TestDesktop world;
+            const QByteArray failure = runRound(world, quint32(seed));
+            if (failure.isEmpty())
+                continue;
+            world.keep();
+            qInfo("data safety: the failed round's folder is kept at %s",
+                  world.scratch().constData());
+            QFAIL(("seed " + QByteArray::number(seed) + ", " + failure).constData());
+        }
+        qInfo("data safety: %d round(s) passed in %lld ms", rounds, timer.elapsed());
+    }
 };
 
-void TestDataSafety::randomDesktopsSurviveTidyAndUndo()
-{
-    bool ok = false;
-    const int replay = qEnvironmentVariableIntValue("TAVLIN_SAFETY_SEED", &ok);
-    const int first = ok ? replay : 0;
-    int rounds = ok ? 1 : qEnvironmentVariableIntValue("TAVLIN_SAFETY_ROUNDS", &ok);
-    if (!ok || rounds <= 0)
-        rounds = defaultRounds;
-    qInfo("data safety: %d round(s), seeds %d to %d", rounds, first, first + rounds - 1);
-
-    QElapsedTimer timer;
-    timer.start();
-    for (int seed = first; seed < first + rounds; ++seed) {
-        const QByteArray failure = runRound(quint32(seed));
-        if (!failure.isEmpty())
-            QFAIL(("seed " + QByteArray::number(seed) + ", " + failure).constData());
-    }
-    qInfo("data safety: %d round(s) passed in %lld ms", rounds, timer.elapsed());
-}
-
 QTEST_GUILESS_MAIN(TestDataSafety)
-
 #include "tst_datasafety.moc"
