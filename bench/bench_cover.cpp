@@ -1,6 +1,7 @@
 // How long the desktop cover takes from being switched on to every cover window being mapped,
 // on two monitors, without fades, against plain screen-sized windows mapped the same way.
 #include "backdrop/DesktopCover.h"
+#include "bench/BenchTiming.h"
 #include "platform/PlatformFactory.h"
 #include "platform/linux/JsonSettingsStore.h"
 #include "tests/x11/X11Session.h"
@@ -18,13 +19,9 @@ using namespace tavlin;
 
 namespace {
 
-constexpr int repetitions = 15;
+using tavlin::bench::median;
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+constexpr int repetitions = 15;
 
 bool allMapped(X11Session& session, const QList<QWidget*>& windows)
 {
@@ -43,7 +40,7 @@ double timeToMapped(X11Session& session, const std::function<QList<QWidget*>()>&
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-int bench(int, char**)
+int run(int, char**)
 {
     X11Session& session = *X11Session::current();
     JsonSettingsStore settings(session.scratchPath() + QStringLiteral("/settings.json"));
@@ -102,5 +99,5 @@ int bench(int, char**)
 int main(int argc, char** argv)
 {
     return runX11Test(argc, argv, {.twoMonitors = true, .compositor = true, .desktopIcons = true},
-                      bench);
+                      run);
 }

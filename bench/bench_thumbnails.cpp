@@ -5,6 +5,7 @@
 
 #include "backdrop/BackdropCatalog.h"
 #include "backdrop/BackdropImages.h"
+#include "bench/BenchTiming.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -18,22 +19,10 @@
 
 namespace {
 
+using tavlin::bench::median;
+using tavlin::bench::millisecondsOf;
+
 constexpr int repetitions = 7;
-
-using Steady = std::chrono::steady_clock;
-
-double millisecondsOf(const std::function<void()>& work)
-{
-    const Steady::time_point start = Steady::now();
-    work();
-    return std::chrono::duration<double, std::milli>(Steady::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 struct Timings
 {

@@ -2,6 +2,7 @@
 // it cannot avoid, measured in the same run on the same folder. Prints figures and ratios;
 // exits 0 whatever the ratios are. An optional argument sets the number of files.
 
+#include "bench/BenchTiming.h"
 #include "platform/Clock.h"
 #include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/MimeContentTypes.h"
@@ -30,6 +31,9 @@
 
 namespace {
 
+using tavlin::bench::median;
+using tavlin::bench::millisecondsOf;
+
 constexpr int defaultFileCount = 10000;
 constexpr int repetitions = 7;
 constexpr double day = 24.0 * 60.0 * 60.0;
@@ -44,21 +48,6 @@ public:
 private:
     double m_now;
 };
-
-using Steady = std::chrono::steady_clock;
-
-double millisecondsOf(const std::function<void()>& work)
-{
-    const Steady::time_point start = Steady::now();
-    work();
-    return std::chrono::duration<double, std::milli>(Steady::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 bool isDotOrDotDot(const char* name)
 {
