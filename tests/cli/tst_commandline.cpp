@@ -173,6 +173,10 @@ private:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), QFile::decodeName(m_scratch->at("config")));
         env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
         env.insert(QStringLiteral("NO_FAKE_STAT"), QStringLiteral("1"));
+        // faketime preloads its library ahead of everything; a sanitizer build must accept that.
+        env.insert(QStringLiteral("ASAN_OPTIONS"),
+                   env.value(QStringLiteral("ASAN_OPTIONS")) +
+                       QStringLiteral(":verify_asan_link_order=0"));
         env.insert(QStringLiteral("TAVLIN"), qEnvironmentVariable("TAVLIN_BINARY"));
         env.insert(QStringLiteral("D"), QFile::decodeName(desktop()));
         process.setProcessEnvironment(env);

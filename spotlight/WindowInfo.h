@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QRectF>
+#include <QtGlobal>
+#include <optional>
+
+namespace tavlin {
+
+// One on-screen window as the window-system layer reports it. The list comes front-most first.
+struct WindowInfo
+{
+    std::optional<qint32> pid; // owning process; unknown when the client does not say
+    // A managed normal or dialog window that is mapped, not hidden and on the current desktop.
+    // Docks, panels, menus and our own overlays are never ordinary.
+    bool ordinary = false;
+    std::optional<double> opacity; // 0 to 1; unknown when the window sets none
+    QRectF bounds;                 // visible frame, global coordinates, origin top-left
+};
+
+} // namespace tavlin

@@ -1,0 +1,137 @@
+#include "spotlight/HoleGeometry.h"
+
+#include <QTest>
+#include <limits>
+
+using namespace tavlin;
+
+namespace {
+
+using Windows = QList<WindowInfo>;
+using Holes = QList<QRectF>;
+
+constexpr qint32 target = 100;
+constexpr qint32 other = 200;
+
+WindowInfo window(std::optional<qint32> pid, const QRectF& bounds,
+                  std::optional<double> opacity = std::nullopt, bool ordinary = true)
+{
+    WindowInfo info;
+    info.pid = pid;
+    info.ordinary = ordinary;
+    info.opacity = opacity;
+    info.bounds = bounds;
+    return info;
+}
+
+} // namespace
+
+class TestHoleGeometry : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void globalHoles_data()
+    {
+        QTest::addColumn<Windows>("windows");
+        QTest::addColumn<QSet<qint32>>("targets");
+        QTest::addColumn<Holes>("expected");
+
+        const QSet<qint32> targets{target};
+        const QRectF frame(100, 50, 800, 600);
+        const auto row = [&](const char* tag, const WindowInfo& info, const Holes& expected) {
+            QTest::newRow(tag) << Windows{info} << targets << expected;
+        };
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+
+        row("target window is the hole, unchanged", window(target, frame), {frame});
+        row("other process", window(other, frame), {});
+        row("owner unknown", window(std::nullopt, frame), {});
+        row("minimised, hidden, other desktop or a panel", window(target, frame, 1.0, false), {});
+
+        row("40 wide", window(target, QRectF(0, 0, 40, 600)), {});
+        row("40 high", window(target, QRectF(0, 0, 800, 40)), {});
+        row("40.5 square", window(target, QRectF(0, 0, 40.5, 40.5)), {QRectF(0, 0, 40.5, 40.5)});
+        row("empty frame", window(target, QRectF()), {});
+
+        row("opacity 0", window(target, frame, 0.0), {});
+        row("opacity NaN", window(target, frame, nan), {});
+        row("barely visible", window(target, frame, 0.001), {frame});
+        row("opacity not set", window(target, frame, std::nullopt), {frame});
+
+        const QRectF back(300, 300, 500, 500);
+        QTest::newRow("overlapping windows keep front-to-back order")
+            << Windows{window(target, frame), window(other, frame), window(target, back)} << targets
+            << Holes{frame, back};
+        QTest::newRow("no targets") << Windows{window(target, frame)} << QSet<qint32>() << Holes{};
+    }
+
+    void globalHoles()
+    {
+        QFETCH(Windows, windows);
+        QFETCH(QSet<qint32>, targets);
+        QFETCH(Holes, expected);
+        QCOMPARE(HoleGeometry::globalHoles(windows, targets), expected);
+    }
+
+    void holesForOverlay_data()
+    {
+        QTest::addColumn<Holes>("holes");
+        QTest::addColumn<QPointF>("origin");
+        QTest::addColumn<Holes>("expected");
+
+        // Two 1920 x 1080 monitors side by side; the window spans both.
+        const QRectF spanning(1800, 100, 400, 300);
+        QTest::newRow("spanning window on the left monitor")
+            << Holes{spanning} << QPointF(0, 0) << Holes{spanning};
+        QTest::newRow("spanning window on the right monitor")
+            << Holes{spanning} << QPointF(1920, 0) << Holes{QRectF(-120, 100, 400, 300)};
+        QTest::newRow("hole off this monitor is kept")
+            << Holes{QRectF(100, 430, 800, 600)} << QPointF(1920, 0)
+            << Holes{QRectF(-1820, 430, 800, 600)};
+        QTest::newRow("monitor left of the primary moves holes right")
+            << Holes{QRectF(-1000, 200, 500, 400)} << QPointF(-1280, 0)
+            << Holes{QRectF(280, 200, 500, 400)};
+        QTest::newRow("monitor above the primary moves holes down")
+            << Holes{QRectF(10, -700, 500, 400)} << QPointF(0, -1080)
+            << Holes{QRectF(10, 380, 500, 400)};
+    }
+
+    void holesForOverlay()
+    {
+        QFETCH(Holes, holes);
+        QFETCH(QPointF, origin);
+        QFETCH(Holes, expected);
+        QCOMPARE(HoleGeometry::holesForOverlay(holes, origin), expected);
+    }
+
+    void holesChanged_data()
+    {
+        QTest::addColumn<Holes>("before");
+        QTest::addColumn<Holes>("after");
+        QTest::addColumn<bool>("changed");
+
+        const QRectF a(100, 100, 400, 300);
+        const QRectF b(600, 100, 400, 300);
+        QTest::newRow("both empty") << Holes{} << Holes{} << false;
+        QTest::newRow("equal") << Holes{a, b} << Holes{a, b} << false;
+        QTest::newRow("reordered") << Holes{a, b} << Holes{b, a} << true;
+        QTest::newRow("one gone") << Holes{a, b} << Holes{a} << true;
+        QTest::newRow("all gone") << Holes{a} << Holes{} << true;
+        QTest::newRow("moved") << Holes{a} << Holes{a.translated(1, 0)} << true;
+        QTest::newRow("moved less than fuzzy equality sees")
+            << Holes{QRectF(1000, 100, 400, 300)} << Holes{QRectF(1000 + 1e-10, 100, 400, 300)}
+            << true;
+    }
+
+    void holesChanged()
+    {
+        QFETCH(Holes, before);
+        QFETCH(Holes, after);
+        QFETCH(bool, changed);
+        QCOMPARE(HoleGeometry::holesChanged(before, after), changed);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHoleGeometry)
+#include "tst_holegeometry.moc"
