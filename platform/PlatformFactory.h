@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
 #include "platform/SettingsStore.h"
+#include "platform/WindowList.h"
 #include "platform/WindowStacking.h"
 #include "platform/WorkspaceEvents.h"
 
@@ -32,6 +33,7 @@ struct WindowServices
     std::unique_ptr<CompositorWatch> compositor;
     std::unique_ptr<WindowStacking> stacking;
     std::unique_ptr<DesktopPictures> desktopPictures;
+    std::unique_ptr<WindowList> windowList;
 };
 
 // Picks the real backend for this system at run time.

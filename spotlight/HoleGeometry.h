@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spotlight/WindowInfo.h"
+#include "platform/WindowInfo.h"
 
 #include <QList>
 #include <QPointF>

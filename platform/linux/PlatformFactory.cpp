@@ -2,6 +2,7 @@
 
 #include "platform/UserFolders.h"
 #include "platform/generic/FixedCompositorWatch.h"
+#include "platform/generic/GenericWindowList.h"
 #include "platform/generic/GenericWindowStacking.h"
 #include "platform/linux/DbusFileManagerReveal.h"
 #include "platform/linux/DialogFolderChooser.h"
@@ -13,6 +14,7 @@
 #include "platform/x11/X11CompositorWatch.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
+#include "platform/x11/X11WindowList.h"
 #include "platform/x11/X11WindowStacking.h"
 #include "platform/x11/X11WorkspaceEvents.h"
 
@@ -56,10 +58,12 @@ WindowServices makeWindowServices()
     if (x11) {
         services.compositor = std::make_unique<X11CompositorWatch>(x11);
         services.stacking = std::make_unique<X11WindowStacking>(x11);
+        services.windowList = std::make_unique<X11WindowList>(x11);
     } else {
         // Wayland compositors always composite; nothing else can show overlays at all.
         services.compositor = std::make_unique<FixedCompositorWatch>(true);
         services.stacking = std::make_unique<GenericWindowStacking>();
+        services.windowList = std::make_unique<GenericWindowList>();
     }
     return services;
 }

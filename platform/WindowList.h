@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/WindowInfo.h"
+
+#include <QList>
+#include <QObject>
+
+namespace tavlin {
+
+// The windows on screen, as spotlight mode needs them to cut its holes.
+class WindowList : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Front-most first. Cheap enough to call on every frame.
+    virtual QList<WindowInfo> windows() = 0;
+
+Q_SIGNALS:
+    // Something in the list may have changed: a window opened, closed, moved or restacked.
+    void changed();
+};
+
+} // namespace tavlin

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/WindowList.h"
+
+namespace tavlin {
+
+// Where other clients' windows cannot be seen (Wayland, offscreen): none.
+class GenericWindowList : public WindowList
+{
+    Q_OBJECT
+public:
+    using WindowList::WindowList;
+
+    QList<WindowInfo> windows() override { return {}; }
+};
+
+} // namespace tavlin
