@@ -311,13 +311,7 @@ QImage paintPalmSilhouette(QSize size)
     for (int i = 0; i < 4; ++i) {
         const QPointF c(0.6 * W + i * 0.035 * W, 0.3 * H + rng.range(-0.05, 0.05) * H);
         const double s = rng.range(0.009, 0.013) * H;
-        QPainterPath bird;
-        bird.moveTo(c + QPointF(-s, -s * 0.3));
-        bird.quadTo(c + QPointF(-s * 0.4, -s * 0.7), c);
-        bird.quadTo(c + QPointF(s * 0.4, -s * 0.7), c + QPointF(s, -s * 0.3));
-        bird.quadTo(c + QPointF(s * 0.4, -s * 0.45), c + QPointF(0, s * 0.2));
-        bird.quadTo(c + QPointF(-s * 0.4, -s * 0.45), c + QPointF(-s, -s * 0.3));
-        print.fill(bird, {1.0, 0.35, 1.0});
+        print.fill(birdSilhouette(c, s), {1.0, 0.35, 1.0});
     }
     return print.print();
 }

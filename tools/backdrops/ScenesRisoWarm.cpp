@@ -253,13 +253,7 @@ QImage paintHillsSundown(QSize size)
         const QPointF c(0.28 * W + i * 0.03 * W + rng.range(-0.01, 0.01) * W,
                         0.26 * H + rng.range(-0.04, 0.04) * H);
         const double s = rng.range(0.008, 0.012) * H;
-        QPainterPath bird;
-        bird.moveTo(c + QPointF(-s, -s * 0.3));
-        bird.quadTo(c + QPointF(-s * 0.4, -s * 0.7), c);
-        bird.quadTo(c + QPointF(s * 0.4, -s * 0.7), c + QPointF(s, -s * 0.3));
-        bird.quadTo(c + QPointF(s * 0.4, -s * 0.45), c + QPointF(0, s * 0.2));
-        bird.quadTo(c + QPointF(-s * 0.4, -s * 0.45), c + QPointF(-s, -s * 0.3));
-        print.fill(bird, {1.0, 0.0, 1.0});
+        print.fill(birdSilhouette(c, s), {1.0, 0.0, 1.0});
     }
     return print.print();
 }

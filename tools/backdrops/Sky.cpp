@@ -206,4 +206,15 @@ void addAurora(QImage& image, const Field& intensity, const Field& heightFractio
     }
 }
 
+QPainterPath birdSilhouette(QPointF c, double s)
+{
+    QPainterPath bird;
+    bird.moveTo(c + QPointF(-s, -s * 0.3));
+    bird.quadTo(c + QPointF(-s * 0.4, -s * 0.7), c);
+    bird.quadTo(c + QPointF(s * 0.4, -s * 0.7), c + QPointF(s, -s * 0.3));
+    bird.quadTo(c + QPointF(s * 0.4, -s * 0.45), c + QPointF(0, s * 0.2));
+    bird.quadTo(c + QPointF(-s * 0.4, -s * 0.45), c + QPointF(-s, -s * 0.3));
+    return bird;
+}
+
 } // namespace tavlin::backdrops

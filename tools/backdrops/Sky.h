@@ -20,6 +20,9 @@ void paintSun(QPainter& p, QPointF centre, double radius, const QColor& disc, co
               double glowRadius);
 
 // Flat-bottomed heap of puffs; `base` is the middle of the flat bottom.
+// A gliding bird seen from below, filled: wings spread `s` to each side of `c`.
+QPainterPath birdSilhouette(QPointF c, double s);
+
 QPainterPath cumulusPath(Random& rng, QPointF base, double width, double height);
 void paintCumulus(QPainter& p, Random& rng, QPointF base, double width, double height,
                   const QColor& light, const QColor& shadow);
