@@ -17,6 +17,9 @@ public:
     OverlayWindow(QScreen* screen, OverlayLevel level, WindowStacking& stacking);
 
     OverlayLevel level() const { return m_level; }
+    // Where it belongs from now on; the stacking puts it there when next asked.
+    void setLevel(OverlayLevel level) { m_level = level; }
+    QWidget* content() const { return m_content; }
     void setContent(QWidget* content);
 
 protected:

@@ -8,7 +8,10 @@ void GenericWindowStacking::prepare(QWidget* window, OverlayLevel level)
 {
     Qt::WindowFlags flags = window->windowFlags() | Qt::FramelessWindowHint |
                             Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint | Qt::Tool;
-    flags |= level == OverlayLevel::Cover ? Qt::WindowStaysOnBottomHint : Qt::WindowStaysOnTopHint;
+    if (level == OverlayLevel::Cover)
+        flags |= Qt::WindowStaysOnBottomHint;
+    else
+        flags |= Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput;
     window->setWindowFlags(flags);
 }
 

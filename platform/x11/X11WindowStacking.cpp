@@ -21,7 +21,9 @@ void X11WindowStacking::prepare(QWidget* window, OverlayLevel level)
     if (level != OverlayLevel::Cover) {
         // Override-redirect: no frame to swallow clicks, and no window-manager layer to keep it
         // below anything.
-        flags |= Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
+        // An empty input shape lets clicks, scrolling and hovering through to what lies below.
+        flags |= Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint |
+                 Qt::WindowTransparentForInput;
     }
     window->setWindowFlags(flags);
 
@@ -57,10 +59,20 @@ void X11WindowStacking::keepStacked(const QList<QWidget*>& windows, OverlayLevel
     }
     if (ids.isEmpty())
         return;
-    if (level == OverlayLevel::Cover)
+    switch (level) {
+    case OverlayLevel::Cover:
         keepCoversAboveIcons(ids);
-    else
+        break;
+    case OverlayLevel::Spotlight:
+        keepAboveManaged(ids, false);
+        break;
+    case OverlayLevel::SpotlightPanels:
+        keepAboveManaged(ids, true);
+        break;
+    case OverlayLevel::Reminder:
         keepOnTop(ids);
+        break;
+    }
 }
 
 void X11WindowStacking::keepCoversAboveIcons(const QList<xcb_window_t>& covers)
@@ -120,6 +132,112 @@ void X11WindowStacking::restackAbove(xcb_window_t window, xcb_window_t sibling)
     xcb_send_event(m_connection->xcb(), 0, m_connection->root(),
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&message));
+}
+
+void X11WindowStacking::keepAboveManaged(const QList<xcb_window_t>& windows, bool abovePanels)
+{
+    const RootStack stack = readRootStack();
+    // The top-most managed window the overlays must cover; with panels spared, the lowest panel
+    // bounds them from above when no other managed window exists.
+    qsizetype sibling = -1;
+    qsizetype lowestPanel = -1;
+    for (qsizetype i = 0; i < stack.children.size(); ++i) {
+        const xcb_window_t child = stack.children[i];
+        if (windows.contains(child))
+            continue;
+        const bool panel = stack.panels.contains(child);
+        if (panel && lowestPanel < 0)
+            lowestPanel = i;
+        if (stack.managed.contains(child) && (abovePanels || !panel))
+            sibling = i;
+    }
+    if (sibling < 0 && lowestPanel < 0) {
+        keepOnTop(windows);
+        return;
+    }
+
+    // In place when our windows follow the sibling (or lie right under the lowest panel)
+    // directly; anything else the others mapped above us stays above.
+    const qsizetype first = sibling >= 0 ? sibling + 1 : lowestPanel - windows.size();
+    bool inPlace = first >= 0 && first + windows.size() <= stack.children.size();
+    for (qsizetype i = 0; inPlace && i < windows.size(); ++i)
+        inPlace = windows.contains(stack.children[first + i]);
+    if (inPlace)
+        return;
+
+    xcb_connection_t* c = m_connection->xcb();
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        const bool anchored = i == 0;
+        const uint32_t values[] = {
+            anchored ? (sibling >= 0 ? stack.children[sibling] : stack.children[lowestPanel])
+                     : windows[i - 1],
+            anchored && sibling < 0 ? uint32_t(XCB_STACK_MODE_BELOW)
+                                    : uint32_t(XCB_STACK_MODE_ABOVE)};
+        xcb_configure_window(c, windows[i],
+                             XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+    }
+    xcb_flush(c);
+}
+
+X11WindowStacking::RootStack X11WindowStacking::readRootStack() const
+{
+    xcb_connection_t* c = m_connection->xcb();
+    const xcb_window_t root = m_connection->root();
+    const auto rootTree = xcb_query_tree(c, root);
+    const QList<quint32> clients =
+        m_connection->property32(root, X11Connection::NetClientList, XCB_ATOM_WINDOW);
+
+    // One batch for every client's type and parent.
+    struct Pending
+    {
+        xcb_window_t window;
+        bool panel;
+        xcb_query_tree_cookie_t parent;
+    };
+    std::vector<xcb_get_property_cookie_t> types;
+    std::vector<Pending> pending;
+    for (const quint32 client : clients) {
+        types.push_back(xcb_get_property(c, 0, client,
+                                         m_connection->atom(X11Connection::NetWmWindowType),
+                                         XCB_ATOM_ATOM, 0, 32));
+        pending.push_back({client, false, xcb_query_tree(c, client)});
+    }
+
+    RootStack stack;
+    if (xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, rootTree, nullptr)) {
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
+            stack.children.append(children[i]);
+        std::free(tree);
+    }
+    const xcb_atom_t dock = m_connection->atom(X11Connection::NetWmWindowTypeDock);
+    for (size_t i = 0; i < types.size(); ++i) {
+        if (xcb_get_property_reply_t* type = xcb_get_property_reply(c, types[i], nullptr)) {
+            const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(type));
+            const int count = type->format == 32 ? xcb_get_property_value_length(type) / 4 : 0;
+            pending[i].panel = std::find(atoms, atoms + count, dock) != atoms + count;
+            std::free(type);
+        }
+    }
+    // Walk up to the root's children: a window manager's frame is one or two levels up.
+    for (int depth = 0; depth < 4 && !pending.empty(); ++depth) {
+        std::vector<Pending> next;
+        for (const Pending& window : pending) {
+            xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, window.parent, nullptr);
+            if (!tree)
+                continue;
+            if (tree->parent == root) {
+                stack.managed.insert(window.window);
+                if (window.panel)
+                    stack.panels.insert(window.window);
+            } else {
+                next.push_back({tree->parent, window.panel, xcb_query_tree(c, tree->parent)});
+            }
+            std::free(tree);
+        }
+        pending = std::move(next);
+    }
+    return stack;
 }
 
 void X11WindowStacking::keepOnTop(const QList<xcb_window_t>& windows)

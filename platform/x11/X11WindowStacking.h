@@ -2,7 +2,9 @@
 
 #include "platform/WindowStacking.h"
 
+#include <QSet>
 #include <memory>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace tavlin {
@@ -10,8 +12,9 @@ namespace tavlin {
 class X11Connection;
 
 // Covers are desktop-type windows restacked directly above the desktop-icon windows (which are
-// desktop-type windows of the file manager); the other levels are override-redirect windows
-// raised above the managed ones.
+// desktop-type windows of the file manager). Spotlight overlays are override-redirect windows
+// kept directly above the top-most managed window (below or above the panels); the reminder
+// sits above everything.
 class X11WindowStacking : public WindowStacking
 {
 public:
@@ -22,6 +25,16 @@ public:
 
 private:
     void keepCoversAboveIcons(const QList<xcb_window_t>& covers);
+    // The root's children bottom to top, and which of them hold managed windows and panels.
+    struct RootStack
+    {
+        QList<xcb_window_t> children;
+        QSet<xcb_window_t> managed;
+        QSet<xcb_window_t> panels;
+    };
+    RootStack readRootStack() const;
+    // Directly above the top-most managed window, sparing the panels unless told otherwise.
+    void keepAboveManaged(const QList<xcb_window_t>& windows, bool abovePanels);
     void keepOnTop(const QList<xcb_window_t>& windows);
     void restackAbove(xcb_window_t window, xcb_window_t sibling);
 

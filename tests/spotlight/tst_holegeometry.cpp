@@ -1,4 +1,5 @@
 #include "spotlight/HoleGeometry.h"
+#include "spotlight/HoleShape.h"
 
 #include <QTest>
 #include <limits>
@@ -130,6 +131,40 @@ private Q_SLOTS:
         QFETCH(Holes, after);
         QFETCH(bool, changed);
         QCOMPARE(HoleGeometry::holesChanged(before, after), changed);
+    }
+
+    // Without a compositor the window's shape must leave exactly the rounded holes out.
+    void visibleRegion_data()
+    {
+        QTest::addColumn<Holes>("holes");
+        QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<bool>("visible");
+
+        const QRectF hole(100, 100, 200, 100);
+        QTest::newRow("outside every hole") << Holes{hole} << QPoint(50, 50) << true;
+        QTest::newRow("hole centre") << Holes{hole} << QPoint(200, 150) << false;
+        QTest::newRow("first column of the hole") << Holes{hole} << QPoint(100, 150) << false;
+        QTest::newRow("column left of the hole") << Holes{hole} << QPoint(99, 150) << true;
+        QTest::newRow("last row of the hole") << Holes{hole} << QPoint(200, 199) << false;
+        QTest::newRow("row below the hole") << Holes{hole} << QPoint(200, 200) << true;
+        QTest::newRow("corner pixel rounded off") << Holes{hole} << QPoint(100, 100) << true;
+        QTest::newRow("edge just past the arc") << Holes{hole} << QPoint(110, 100) << false;
+        QTest::newRow("inside the arc") << Holes{hole} << QPoint(103, 103) << false;
+        QTest::newRow("bottom-right corner rounded off") << Holes{hole} << QPoint(299, 199) << true;
+        QTest::newRow("overlapping holes unite")
+            << Holes{hole, hole.translated(150, 0)} << QPoint(320, 150) << false;
+        QTest::newRow("hole reaching past the area")
+            << Holes{QRectF(-50, -50, 100, 100)} << QPoint(0, 0) << false;
+        QTest::newRow("fractional edge covers the pixel whose centre it holds")
+            << Holes{QRectF(100.4, 100, 200, 100)} << QPoint(100, 150) << false;
+    }
+    void visibleRegion()
+    {
+        QFETCH(Holes, holes);
+        QFETCH(QPoint, pixel);
+        QFETCH(bool, visible);
+        const QRegion region = HoleShape::visibleRegion(QRect(0, 0, 400, 300), holes, 10);
+        QCOMPARE(region.contains(pixel), visible);
     }
 };
 

@@ -152,12 +152,17 @@ quint32 XcbProbe::clientOfPid(qint64 pid)
 
 QList<quint32> XcbProbe::desktopWindows()
 {
-    const quint32 desktopType = atom("_NET_WM_WINDOW_TYPE_DESKTOP");
+    return windowsOfType("_NET_WM_WINDOW_TYPE_DESKTOP");
+}
+
+QList<quint32> XcbProbe::windowsOfType(const char* type)
+{
+    const quint32 wanted = atom(type);
     QList<quint32> found;
-    // The test process's own desktop-type windows (a cover) are not the desktop's.
+    // The test process's own windows (a cover, say) are not what the test looks for.
     const auto self = quint32(::getpid());
     for (const quint32 window : clients()) {
-        if (atoms(window, "_NET_WM_WINDOW_TYPE").contains(desktopType) && isViewable(window) &&
+        if (atoms(window, "_NET_WM_WINDOW_TYPE").contains(wanted) && isViewable(window) &&
             cardinal(window, "_NET_WM_PID") != self)
             found.append(window);
     }

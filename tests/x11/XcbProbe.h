@@ -39,6 +39,8 @@ public:
     quint32 clientOfPid(qint64 pid);
     // The viewable clients that declare themselves desktop windows.
     QList<quint32> desktopWindows();
+    // The viewable clients of another process with this _NET_WM_WINDOW_TYPE.
+    QList<quint32> windowsOfType(const char* type);
 
     // The root window's pixels, which under a compositor are what it painted.
     QImage grabRoot();

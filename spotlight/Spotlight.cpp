@@ -1,0 +1,286 @@
+#include "spotlight/Spotlight.h"
+
+#include "backdrop/Backdrop.h"
+#include "backdrop/OverlayFade.h"
+#include "spotlight/CutoutView.h"
+#include "spotlight/HoleGeometry.h"
+#include "spotlight/TargetRule.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QScreen>
+
+namespace tavlin {
+
+namespace {
+
+const QString pinnedKey = QStringLiteral("spotlightApps");
+const QString coversMenuBarKey = QStringLiteral("spotlightCoversMenuBar");
+const QString remindsKey = QStringLiteral("spotlightRemindsAboutNotifications");
+
+bool sameApps(const QList<RunningApp>& a, const QList<RunningApp>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const RunningApp& x, const RunningApp& y) {
+                          return x.pid == y.pid && x.identifier == y.identifier && x.name == y.name;
+                      });
+}
+
+} // namespace
+
+Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServices& services,
+                     QObject* parent)
+    : QObject(parent), m_settings(settings), m_images(images), m_services(services),
+      m_selfPid(qint32(QCoreApplication::applicationPid()))
+{
+    for (const QJsonValue& id : m_settings.array(pinnedKey).value_or(QJsonArray())) {
+        if (id.isString())
+            m_pinnedApps.insert(id.toString());
+    }
+    m_coversMenuBar = m_settings.boolean(coversMenuBarKey);
+    const QJsonValue reminds = m_settings.value(remindsKey);
+    m_remindsAboutNotifications = reminds.isBool() ? reminds.toBool() : true;
+
+    refreshRunningApps();
+    connect(m_services.runningApps.get(), &RunningApps::changed, this,
+            &Spotlight::refreshRunningApps);
+    connect(m_services.workspace.get(), &WorkspaceEvents::screensChanged, this,
+            [this] { rebuildWindows(false); });
+    connect(m_services.workspace.get(), &WorkspaceEvents::stackingChanged, this,
+            &Spotlight::keepStacked);
+    connect(m_services.compositor.get(), &CompositorWatch::activeChanged, this,
+            &Spotlight::followCompositor);
+
+    m_timer.setInterval(tickMs);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &Spotlight::updateHoles);
+}
+
+Spotlight::~Spotlight()
+{
+    for (const QPointer<OverlayWindow>& window : std::as_const(m_windows))
+        delete window.data();
+}
+
+void Spotlight::setOn(bool on)
+{
+    if (m_isOn == on)
+        return;
+    m_isOn = on;
+    Q_EMIT isOnChanged();
+    if (on)
+        start();
+    else
+        stop();
+}
+
+void Spotlight::setPinnedApps(const QSet<QString>& apps)
+{
+    const bool changed = apps != m_pinnedApps;
+    m_pinnedApps = apps;
+    if (changed)
+        Q_EMIT pinnedAppsChanged();
+    savePinnedApps();
+}
+
+void Spotlight::setCoversMenuBar(bool covers)
+{
+    const bool changed = covers != m_coversMenuBar;
+    m_coversMenuBar = covers;
+    if (changed)
+        Q_EMIT coversMenuBarChanged();
+    m_settings.setBoolean(coversMenuBarKey, covers);
+    // Re-levelled in place, not rebuilt: no fade, no flicker.
+    keepStacked();
+}
+
+void Spotlight::setRemindsAboutNotifications(bool reminds)
+{
+    const bool changed = reminds != m_remindsAboutNotifications;
+    m_remindsAboutNotifications = reminds;
+    if (changed)
+        Q_EMIT remindsAboutNotificationsChanged();
+    SettingsStore::Changes changes{{remindsKey, reminds}};
+    // Switching it on again allows the reminder its three showings afresh.
+    if (reminds)
+        changes.append({QStringLiteral("focusReminderShown"), QJsonValue(QJsonValue::Undefined)});
+    m_settings.setValues(changes);
+}
+
+bool Spotlight::isPinned(const RunningApp& app) const
+{
+    return !app.identifier.isEmpty() && m_pinnedApps.contains(app.identifier);
+}
+
+void Spotlight::setPinned(const RunningApp& app, bool pinned)
+{
+    if (app.identifier.isEmpty())
+        return;
+    if (pinned)
+        m_pinnedApps.insert(app.identifier);
+    else
+        m_pinnedApps.remove(app.identifier);
+    savePinnedApps();
+    Q_EMIT pinnedAppsChanged();
+}
+
+void Spotlight::savePinnedApps()
+{
+    QJsonArray ids;
+    for (const QString& id : std::as_const(m_pinnedApps))
+        ids.append(id);
+    m_settings.setValue(pinnedKey, ids);
+}
+
+void Spotlight::refreshRunningApps()
+{
+    QList<RunningApp> apps = TargetRule::menuApps(m_services.runningApps->apps(), m_selfPid);
+    const bool changed = !sameApps(apps, m_runningApps);
+    m_runningApps = std::move(apps);
+    if (changed)
+        Q_EMIT runningAppsChanged();
+}
+
+QSet<qint32> Spotlight::targetPids() const
+{
+    return TargetRule::targetPids(m_runningApps, m_pinnedApps, m_fallbackPid);
+}
+
+void Spotlight::toggleWithoutAnimation()
+{
+    m_animates = false;
+    setOn(!m_isOn);
+    m_animates = true;
+}
+
+void Spotlight::start()
+{
+    m_fallbackPid = TargetRule::fallbackPid(m_services.runningApps->frontmostPid(), m_selfPid);
+    rebuildWindows(m_animates);
+    m_timer.start();
+}
+
+void Spotlight::stop()
+{
+    m_timer.stop();
+    const bool fade = m_animates && m_services.compositor->isActive();
+    for (const QPointer<OverlayWindow>& window : std::as_const(m_windows)) {
+        if (window)
+            OverlayFade::fadeOut(window, fade, [window] {
+                if (window)
+                    window->deleteLater();
+            });
+    }
+    m_windows.clear();
+}
+
+void Spotlight::rebuildWindows(bool animated)
+{
+    if (!m_isOn)
+        return;
+    const QList<QPointer<OverlayWindow>> old = m_windows;
+    m_windows.clear();
+    const bool fade = animated && m_services.compositor->isActive();
+    const bool shaped = !m_services.compositor->isActive();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (QScreen* screen : screens) {
+        auto* window = new OverlayWindow(screen, level(), *m_services.stacking);
+        // The stored value decides, read afresh for every overlay.
+        auto* view =
+            new CutoutView(m_images.screenImage(Backdrop::stored(m_settings), screen), window);
+        window->setContent(view);
+        view->setShaped(shaped);
+        OverlayFade::fadeIn(window, fade);
+        m_windows.append(window);
+    }
+    updateHoles();
+    keepStacked();
+
+    const auto orderOut = [old] {
+        for (const QPointer<OverlayWindow>& window : old) {
+            if (window) {
+                window->hide();
+                window->deleteLater();
+            }
+        }
+    };
+    // Animated, the old overlays stay until the new ones have faded in over them.
+    if (fade)
+        QTimer::singleShot(crossfadeOrderOutMs, this, orderOut);
+    else
+        orderOut();
+}
+
+void Spotlight::updateHoles()
+{
+    if (QGuiApplication::screens().isEmpty())
+        return;
+    const QList<QRectF> holes =
+        HoleGeometry::globalHoles(m_services.windowList->windows(), targetPids());
+    for (const QPointer<OverlayWindow>& window : std::as_const(m_windows)) {
+        CutoutView* view = viewOf(window);
+        if (!view)
+            continue;
+        QList<QRectF> own = HoleGeometry::holesForOverlay(holes, window->geometry().topLeft());
+        const bool changed = HoleGeometry::holesChanged(view->holes(), own);
+        view->setHoles(std::move(own));
+        if (changed)
+            view->redraw();
+    }
+}
+
+QList<OverlayWindow*> Spotlight::windows() const
+{
+    QList<OverlayWindow*> windows;
+    for (const QPointer<OverlayWindow>& window : m_windows) {
+        if (window)
+            windows.append(window);
+    }
+    return windows;
+}
+
+CutoutView* Spotlight::viewOf(OverlayWindow* window) const
+{
+    return window ? qobject_cast<CutoutView*>(window->content()) : nullptr;
+}
+
+OverlayLevel Spotlight::level() const
+{
+    return m_coversMenuBar ? OverlayLevel::SpotlightPanels : OverlayLevel::Spotlight;
+}
+
+void Spotlight::keepStacked()
+{
+    const QList<OverlayWindow*> overlays = windows();
+    if (overlays.isEmpty())
+        return;
+    QList<QWidget*> widgets;
+    for (OverlayWindow* window : overlays) {
+        window->setLevel(level());
+        widgets.append(window);
+    }
+    m_services.stacking->keepStacked(widgets, level());
+}
+
+void Spotlight::followCompositor(bool active)
+{
+    for (OverlayWindow* window : windows()) {
+        if (CutoutView* view = viewOf(window))
+            view->setShaped(!active);
+    }
+}
+
+QScreen* Spotlight::screenOfActiveWindow() const
+{
+    const std::optional<qint32> front = m_services.runningApps->frontmostPid();
+    if (!front)
+        return nullptr;
+    for (const WindowInfo& window : m_services.windowList->windows()) {
+        if (window.pid == front && window.ordinary)
+            return QGuiApplication::screenAt(window.bounds.center().toPoint());
+    }
+    return nullptr;
+}
+
+} // namespace tavlin

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "backdrop/BackdropImages.h"
+#include "backdrop/OverlayWindow.h"
+#include "platform/PlatformFactory.h"
+#include "platform/RunningApps.h"
+#include "platform/SettingsStore.h"
+#include "spotlight/RunningApp.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+#include <optional>
+
+namespace tavlin {
+
+class CutoutView;
+
+// Spotlight mode: while on, every screen is covered by an overlay showing the backdrop, with
+// rounded holes over the windows of the pinned applications (or, when none of them runs, of the
+// application that was in front when the mode started). The holes follow their windows sixty
+// times a second.
+class Spotlight : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isOn READ isOn WRITE setOn NOTIFY isOnChanged)
+    Q_PROPERTY(
+        QSet<QString> pinnedApps READ pinnedApps WRITE setPinnedApps NOTIFY pinnedAppsChanged)
+    Q_PROPERTY(
+        bool coversMenuBar READ coversMenuBar WRITE setCoversMenuBar NOTIFY coversMenuBarChanged)
+    Q_PROPERTY(bool remindsAboutNotifications READ remindsAboutNotifications WRITE
+                   setRemindsAboutNotifications NOTIFY remindsAboutNotificationsChanged)
+    Q_PROPERTY(QList<tavlin::RunningApp> runningApps READ runningApps NOTIFY runningAppsChanged)
+
+public:
+    static constexpr int tickMs = 16; // 1/60 s, rounded down so holes never lag a frame
+    static constexpr int crossfadeOrderOutMs = 200;
+
+    // `services` must outlive the controller; its window list and running applications are
+    // needed, the rest as for any overlay.
+    Spotlight(SettingsStore& settings, BackdropImages& images, WindowServices& services,
+              QObject* parent = nullptr);
+    ~Spotlight() override;
+
+    bool isOn() const { return m_isOn; }
+    void setOn(bool on);
+    QSet<QString> pinnedApps() const { return m_pinnedApps; }
+    void setPinnedApps(const QSet<QString>& apps);
+    bool coversMenuBar() const { return m_coversMenuBar; }
+    void setCoversMenuBar(bool covers);
+    bool remindsAboutNotifications() const { return m_remindsAboutNotifications; }
+    void setRemindsAboutNotifications(bool reminds);
+    QList<RunningApp> runningApps() const { return m_runningApps; }
+
+    bool isPinned(const RunningApp& app) const;
+    void setPinned(const RunningApp& app, bool pinned);
+    void refreshRunningApps();
+    QSet<qint32> targetPids() const;
+    std::optional<qint32> fallbackPid() const { return m_fallbackPid; }
+
+    // The hot key's switch: no fades and no reminder.
+    void toggleWithoutAnimation();
+    // New overlays for the screens and backdrop as they are now; only while on.
+    void rebuildWindows(bool animated);
+    // One tick: the holes of every overlay from the window list as it is now.
+    void updateHoles();
+
+    QList<OverlayWindow*> windows() const;
+    CutoutView* viewOf(OverlayWindow* window) const;
+
+Q_SIGNALS:
+    void isOnChanged();
+    void pinnedAppsChanged();
+    void coversMenuBarChanged();
+    void remindsAboutNotificationsChanged();
+    void runningAppsChanged();
+
+private:
+    void start();
+    void stop();
+    void savePinnedApps();
+    OverlayLevel level() const;
+    void keepStacked();
+    void followCompositor(bool active);
+    QScreen* screenOfActiveWindow() const;
+
+    SettingsStore& m_settings;
+    BackdropImages& m_images;
+    WindowServices& m_services;
+    const qint32 m_selfPid;
+
+    bool m_isOn = false;
+    QSet<QString> m_pinnedApps;
+    bool m_coversMenuBar = false;
+    bool m_remindsAboutNotifications = true;
+    QList<RunningApp> m_runningApps;
+    QList<QPointer<OverlayWindow>> m_windows;
+    QTimer m_timer;
+    std::optional<qint32> m_fallbackPid;
+    bool m_animates = true;
+};
+
+} // namespace tavlin
