@@ -8,6 +8,7 @@
 #include "platform/FileManagerReveal.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
+#include "platform/HotKeyGrabber.h"
 #include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowList.h"
@@ -47,6 +48,8 @@ std::unique_ptr<FolderChooser> makeFolderChooser();
 std::unique_ptr<FileManagerReveal> makeFileManagerReveal();
 // X11 when the application runs there, window hints only elsewhere. Needs a QGuiApplication.
 WindowServices makeWindowServices();
+// Key grabs on X11; elsewhere every chord is refused. Needs a QGuiApplication.
+std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber();
 } // namespace PlatformFactory
 
 } // namespace tavlin

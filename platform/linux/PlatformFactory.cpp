@@ -2,6 +2,7 @@
 
 #include "platform/UserFolders.h"
 #include "platform/generic/FixedCompositorWatch.h"
+#include "platform/generic/GenericHotKeyGrabber.h"
 #include "platform/generic/GenericWindowList.h"
 #include "platform/generic/GenericWindowStacking.h"
 #include "platform/linux/DbusFileManagerReveal.h"
@@ -14,6 +15,7 @@
 #include "platform/x11/X11CompositorWatch.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
+#include "platform/x11/X11HotKeyGrabber.h"
 #include "platform/x11/X11WindowList.h"
 #include "platform/x11/X11WindowStacking.h"
 #include "platform/x11/X11WorkspaceEvents.h"
@@ -66,6 +68,13 @@ WindowServices makeWindowServices()
         services.windowList = std::make_unique<GenericWindowList>();
     }
     return services;
+}
+
+std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
+{
+    if (std::shared_ptr<X11Connection> x11 = X11Connection::create())
+        return std::make_unique<X11HotKeyGrabber>(std::move(x11));
+    return std::make_unique<GenericHotKeyGrabber>();
 }
 
 } // namespace tavlin::PlatformFactory

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/HotKeyGrabber.h"
+#include "platform/x11/HotKeyMatch.h"
+
+#include <QList>
+#include <memory>
+#include <optional>
+
+namespace tavlin {
+
+class X11Connection;
+
+// Passive key grabs on the root window, one per state of Caps Lock and Num Lock, so that a
+// chord works whichever of them is on.
+class X11HotKeyGrabber : public HotKeyGrabber
+{
+    Q_OBJECT
+public:
+    explicit X11HotKeyGrabber(std::shared_ptr<X11Connection> connection, QObject* parent = nullptr);
+    // Gives the chords back, so that other programs can take them.
+    ~X11HotKeyGrabber() override;
+
+    bool grab(quint32 id, const KeyChord& chord) override;
+
+private:
+    quint8 keycodeOf(KeyPosition key) const;
+    QList<quint16> lockCombinations() const;
+    quint16 locks() const;
+    void ungrab(quint8 keycode, quint16 modifiers, const QList<quint16>& lockStates);
+    void handle(const X11KeyEvent& event);
+
+    std::shared_ptr<X11Connection> m_connection;
+    quint16 m_numLockMask = 0;
+    QList<X11HotKey> m_grabbed;
+    std::optional<X11KeyEvent> m_previous;
+};
+
+} // namespace tavlin
