@@ -1,0 +1,161 @@
+#include "platform/generic/FixedCompositorWatch.h"
+#include "platform/generic/GenericWindowStacking.h"
+#include "platform/linux/JsonSettingsStore.h"
+#include "spotlight/FocusReminder.h"
+#include "spotlight/MoonSymbol.h"
+#include "spotlight/ReminderPanel.h"
+#include "spotlight/ReminderView.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QJsonDocument>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tavlin;
+
+namespace {
+
+const QJsonValue absent(QJsonValue::Undefined);
+
+// Numbers compare by value: a stored 3 reads back as 3.0.
+bool sameValue(const QJsonValue& a, const QJsonValue& b)
+{
+    return a.isDouble() && b.isDouble() ? a.toDouble() == b.toDouble() : a == b;
+}
+
+QFont withPixelSize(QFont font, int pixels, QFont::Weight weight)
+{
+    font.setPixelSize(pixels);
+    font.setWeight(weight);
+    return font;
+}
+
+} // namespace
+
+class TestFocusReminder : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void countRules_data()
+    {
+        QTest::addColumn<QJsonValue>("stored");
+        QTest::addColumn<bool>("activeScreenKnown");
+        QTest::addColumn<bool>("shows");
+        QTest::addColumn<QJsonValue>("after");
+
+        if (QGuiApplication::screens().isEmpty()) {
+            // The second run, without any screen (see CMakeLists.txt).
+            QTest::newRow("no screen, never shown") << absent << false << false << absent;
+            QTest::newRow("no screen, shown twice")
+                << QJsonValue(2) << false << false << QJsonValue(2);
+            return;
+        }
+        QTest::newRow("never shown") << absent << true << true << QJsonValue(1);
+        QTest::newRow("shown twice") << QJsonValue(2) << true << true << QJsonValue(3);
+        QTest::newRow("shown three times") << QJsonValue(3) << true << false << QJsonValue(3);
+        QTest::newRow("far more") << QJsonValue(57) << true << false << QJsonValue(57);
+        QTest::newRow("fraction counts as none")
+            << QJsonValue(2.5) << true << true << QJsonValue(1);
+        QTest::newRow("text counts as none")
+            << QJsonValue(QStringLiteral("twice")) << true << true << QJsonValue(1);
+        QTest::newRow("negative counts as none") << QJsonValue(-5) << true << true << QJsonValue(1);
+        QTest::newRow("active screen unknown: the primary")
+            << QJsonValue(1) << false << true << QJsonValue(2);
+    }
+
+    void countRules()
+    {
+        QFETCH(QJsonValue, stored);
+        QFETCH(bool, activeScreenKnown);
+        QFETCH(bool, shows);
+        QFETCH(QJsonValue, after);
+
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        JsonSettingsStore settings(folder.filePath(QStringLiteral("settings.json")));
+        settings.setValue(FocusReminder::countKey(), stored);
+        GenericWindowStacking stacking;
+        FixedCompositorWatch compositor(false);
+        QScreen* active = activeScreenKnown ? QGuiApplication::screens().constLast() : nullptr;
+        FocusReminder reminder(settings, stacking, compositor, [active] { return active; });
+
+        reminder.showReminderIfNeeded();
+        QWidget* panel = reminder.currentPanel();
+        QCOMPARE(panel != nullptr, shows);
+        if (panel) {
+            QVERIFY(panel->isVisible());
+            QCOMPARE(panel->screen(), active ? active : QGuiApplication::primaryScreen());
+        }
+        const QJsonValue now = settings.value(FocusReminder::countKey());
+        QVERIFY2(sameValue(now, after), QJsonDocument(QJsonArray{now}).toJson().constData());
+    }
+
+    void placement_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("bar of 24 on a 900-high screen")
+            << QRect(0, 24, 1440, 876) << QSize(300, 60) << QRect(570, 40, 300, 60);
+        QTest::newRow("odd leftover rounds left")
+            << QRect(0, 0, 1920, 1080) << QSize(301, 57) << QRect(809, 16, 301, 57);
+        QTest::newRow("screen left of the primary")
+            << QRect(-1280, 0, 1280, 1024) << QSize(300, 60) << QRect(-790, 16, 300, 60);
+        QTest::newRow("screen above the primary")
+            << QRect(0, -1080, 1920, 1080) << QSize(300, 60) << QRect(810, -1064, 300, 60);
+    }
+
+    void placement()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QSize, size);
+        QFETCH(QRect, expected);
+        QCOMPARE(reminderGeometry(available, size), expected);
+    }
+
+    void viewFitsBothTexts_data()
+    {
+        QTest::addColumn<QString>("family"); // empty: the application's as it is
+        QTest::newRow("default font") << QString();
+        QTest::newRow("wide monospace font") << QStringLiteral("DejaVu Sans Mono");
+    }
+
+    void viewFitsBothTexts()
+    {
+        QFETCH(QString, family);
+        const QFont original = QApplication::font();
+        if (!family.isEmpty())
+            QApplication::setFont(QFont(family));
+        const auto restore = qScopeGuard([&] { QApplication::setFont(original); });
+
+        const QFontMetricsF title(withPixelSize(QApplication::font(), 13, QFont::DemiBold));
+        const QFontMetricsF hint(withPixelSize(QApplication::font(), 12, QFont::Normal));
+        const double fixedWidth = 16 + 16 + 10 + 16; // insets, moon, spacing
+        ReminderView view;
+        const QSize size = view.sizeHint();
+        QVERIFY(size.width() >= fixedWidth + title.horizontalAdvance(
+                                                 QStringLiteral("Notifications can still pop up")));
+        QVERIFY(size.width() >= fixedWidth + hint.horizontalAdvance(QStringLiteral(
+                                                 "Turn on Do Not Disturb before you record.")));
+        QVERIFY(size.height() >= 10 + title.height() + 2 + hint.height() + 10);
+    }
+
+    void moonIsACrescent()
+    {
+        const QPainterPath moon = moonPath(QRectF(-50, 20, 40, 16)); // wide: a centred 16 square
+        const QPointF centre(-30, 28);
+        QVERIFY(QRectF(-38, 20, 16, 16)
+                    .adjusted(-0.01, -0.01, 0.01, 0.01)
+                    .contains(moon.boundingRect()));
+        QVERIFY(moon.contains(centre + QPointF(-5, 4))); // lit lower left
+        QVERIFY(!moon.contains(centre));                 // bitten out towards the upper right
+        QVERIFY(!moon.contains(centre + QPointF(3, -3)));
+        QVERIFY(moonPath(QRectF()).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFocusReminder)
+#include "tst_focusreminder.moc"
