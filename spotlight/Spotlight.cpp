@@ -32,7 +32,9 @@ bool sameApps(const QList<RunningApp>& a, const QList<RunningApp>& b)
 Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServices& services,
                      QObject* parent)
     : QObject(parent), m_settings(settings), m_images(images), m_services(services),
-      m_selfPid(qint32(QCoreApplication::applicationPid()))
+      m_selfPid(qint32(QCoreApplication::applicationPid())),
+      m_reminder(settings, *services.stacking, *services.compositor,
+                 [this] { return screenOfActiveWindow(); })
 {
     for (const QJsonValue& id : m_settings.array(pinnedKey).value_or(QJsonArray())) {
         if (id.isString())
@@ -104,7 +106,7 @@ void Spotlight::setRemindsAboutNotifications(bool reminds)
     SettingsStore::Changes changes{{remindsKey, reminds}};
     // Switching it on again allows the reminder its three showings afresh.
     if (reminds)
-        changes.append({QStringLiteral("focusReminderShown"), QJsonValue(QJsonValue::Undefined)});
+        changes.append({FocusReminder::countKey(), QJsonValue(QJsonValue::Undefined)});
     m_settings.setValues(changes);
 }
 
@@ -159,10 +161,14 @@ void Spotlight::start()
     m_fallbackPid = TargetRule::fallbackPid(m_services.runningApps->frontmostPid(), m_selfPid);
     rebuildWindows(m_animates);
     m_timer.start();
+    // Only a start from the menu reminds; the hot key is for someone already recording.
+    if (m_remindsAboutNotifications && m_animates)
+        m_reminder.showReminderIfNeeded();
 }
 
 void Spotlight::stop()
 {
+    m_reminder.dismissReminder();
     m_timer.stop();
     const bool fade = m_animates && m_services.compositor->isActive();
     for (const QPointer<OverlayWindow>& window : std::as_const(m_windows)) {
@@ -261,6 +267,7 @@ void Spotlight::keepStacked()
         widgets.append(window);
     }
     m_services.stacking->keepStacked(widgets, level());
+    m_reminder.keepStacked();
 }
 
 void Spotlight::followCompositor(bool active)

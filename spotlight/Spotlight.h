@@ -5,6 +5,7 @@
 #include "platform/PlatformFactory.h"
 #include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
+#include "spotlight/FocusReminder.h"
 #include "spotlight/RunningApp.h"
 
 #include <QList>
@@ -70,6 +71,7 @@ public:
 
     QList<OverlayWindow*> windows() const;
     CutoutView* viewOf(OverlayWindow* window) const;
+    FocusReminder& reminder() { return m_reminder; }
 
 Q_SIGNALS:
     void isOnChanged();
@@ -101,6 +103,7 @@ private:
     QTimer m_timer;
     std::optional<qint32> m_fallbackPid;
     bool m_animates = true;
+    FocusReminder m_reminder;
 };
 
 } // namespace tavlin

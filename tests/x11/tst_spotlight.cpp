@@ -1,0 +1,343 @@
+// Spotlight mode on a real X server: two monitors, openbox, picom and a tray panel, with test
+// windows of known processes.
+#include "backdrop/Backdrop.h"
+#include "platform/PlatformFactory.h"
+#include "platform/linux/JsonSettingsStore.h"
+#include "spotlight/CutoutView.h"
+#include "spotlight/Spotlight.h"
+#include "tests/x11/PixelChecks.h"
+#include "tests/x11/X11Session.h"
+#include "tests/x11/X11TestMain.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QScreen>
+#include <QTest>
+
+using namespace tavlin;
+
+namespace {
+
+constexpr QRgb backdropColor = 0xff2050c0; // a solid picture standing in for a built-in one
+constexpr QRgb pinnedColor = 0xffe03030;
+constexpr QRgb otherColor = 0xff30c040;
+const QString pinnedClass = QStringLiteral("PinnedApp");
+
+X11Session& session()
+{
+    return *X11Session::current();
+}
+
+bool shows(const QImage& screen, const QPoint& point, QRgb color)
+{
+    return pixels::distance(pixels::colorAt(screen, point), QColor(color)) <= 12;
+}
+
+// Just inside and just outside each corner of `rect`, where the rounding must stop exactly:
+// the straight edges run into the corners, the very corner pixel is rounded off.
+struct CornerProbe
+{
+    QPoint point;
+    bool insideHole;
+};
+QList<CornerProbe> cornerProbes(const QRect& rect)
+{
+    const int r = int(CutoutView::holeCornerRadius);
+    QList<CornerProbe> probes;
+    const QList<QPoint> corners = {rect.topLeft(), rect.topRight(), rect.bottomLeft(),
+                                   rect.bottomRight()};
+    for (const QPoint& corner : corners) {
+        const int dx = corner.x() == rect.left() ? 1 : -1;
+        const int dy = corner.y() == rect.top() ? 1 : -1;
+        probes.append({corner + QPoint(dx * r, dy), true});       // on the edge, past the arc
+        probes.append({corner + QPoint(dx, dy * r), true});       // the other edge
+        probes.append({corner + QPoint(dx * 3, dy * 3), true});   // the arc's inside
+        probes.append({corner, false});                           // cut off by the rounding
+        probes.append({corner + QPoint(-dx * 2, dy * r), false}); // just outside the edge
+        probes.append({corner + QPoint(dx * r, -dy * 2), false});
+    }
+    return probes;
+}
+
+} // namespace
+
+class TestSpotlight : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void pinnedWindowsShowThroughExactly();
+    void fallsBackToTheFrontmostApplication();
+    void holesFollowAMovedWindow();
+    void noHoleFor_data();
+    void noHoleFor();
+    void windowSpanningTwoMonitorsHasTwoHoles();
+    void clicksGoThroughTheOverlay();
+    void newAndRaisedWindowsStayCovered();
+    void coversPanelsOnlyWhenAsked();
+    void compositorStoppingAndStarting();
+    void reminderAtMostThreeTimes();
+
+private:
+    bool holeShows(const QRect& rect, QRgb color);
+    bool covered(const QRect& rect);
+    qint64 startPinned(const QRect& rect);
+
+    WindowServices m_services;
+    std::unique_ptr<JsonSettingsStore> m_settings;
+    std::unique_ptr<BackdropImages> m_images;
+    std::unique_ptr<Spotlight> m_spotlight;
+    QList<qint64> m_clients;
+};
+
+void TestSpotlight::initTestCase()
+{
+    const QString pictures = session().scratchPath() + QStringLiteral("/pictures");
+    QVERIFY(QDir().mkpath(pictures));
+    QImage solid(320, 200, QImage::Format_RGB32);
+    solid.fill(backdropColor);
+    QVERIFY(solid.save(pictures + QStringLiteral("/bg-country-road.jpeg"), "JPEG", 100));
+    m_services = PlatformFactory::makeWindowServices();
+    m_images =
+        std::make_unique<BackdropImages>(QStringList{pictures}, m_services.desktopPictures.get());
+}
+
+void TestSpotlight::init()
+{
+    QVERIFY(session().compositorActive() || session().startCompositor());
+    QTRY_VERIFY(m_services.compositor->isActive());
+    const QString file = session().scratchPath() + QStringLiteral("/settings.json");
+    QFile::remove(file);
+    m_settings = std::make_unique<JsonSettingsStore>(file);
+    m_settings->setValue(Backdrop::settingsKey(), QStringLiteral("bg-country-road.jpeg"));
+    m_settings->setValue(QStringLiteral("spotlightApps"), QJsonArray{pinnedClass});
+    m_settings->setValue(QStringLiteral("spotlightRemindsAboutNotifications"), false);
+    m_spotlight = std::make_unique<Spotlight>(*m_settings, *m_images, m_services);
+}
+
+void TestSpotlight::cleanup()
+{
+    m_spotlight.reset();
+    for (const qint64 pid : std::as_const(m_clients))
+        session().stopClient(pid);
+    m_clients.clear();
+    QByteArray managers;
+    session().run(QStringLiteral("pgrep"), {QStringLiteral("-a"), QStringLiteral("openbox")}, 5000,
+                  &managers);
+    QVERIFY2(!managers.isEmpty() && !managers.contains("defunct"), "openbox died");
+}
+
+qint64 TestSpotlight::startPinned(const QRect& rect)
+{
+    const qint64 pid = session().startWindow(rect, QColor(pinnedColor), 1.0,
+                                             QStringLiteral("pinned"), pinnedClass);
+    m_clients.append(pid);
+    return pid;
+}
+
+bool TestSpotlight::holeShows(const QRect& rect, QRgb color)
+{
+    const QImage screen = session().grabScreen();
+    for (const CornerProbe& probe : cornerProbes(rect)) {
+        if (!shows(screen, probe.point, probe.insideHole ? color : backdropColor))
+            return false;
+    }
+    return shows(screen, rect.center(), color);
+}
+
+bool TestSpotlight::covered(const QRect& rect)
+{
+    const QImage screen = session().grabScreen();
+    return pixels::isUniform(screen, rect, QColor(backdropColor), 12);
+}
+
+void TestSpotlight::pinnedWindowsShowThroughExactly()
+{
+    const QRect pinned(200, 150, 400, 300);
+    const QRect other(300, 600, 300, 200);
+    startPinned(pinned);
+    m_clients.append(session().startWindow(other, QColor(otherColor)));
+    QTRY_VERIFY(m_spotlight->runningApps().size() >= 2);
+
+    m_spotlight->setOn(true);
+    QCOMPARE(m_spotlight->windows().size(), 2);
+    QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
+    QVERIFY(covered(other));
+    QVERIFY(covered(QRect(1200, 100, 300, 300))); // the other monitor: backdrop everywhere
+
+    m_spotlight->setOn(false);
+    QVERIFY(X11Session::waitFor(
+        [&] { return shows(session().grabScreen(), other.center(), otherColor); }));
+    QVERIFY(m_spotlight->windows().isEmpty());
+}
+
+void TestSpotlight::fallsBackToTheFrontmostApplication()
+{
+    m_settings->setValue(QStringLiteral("spotlightApps"),
+                         QJsonArray{QStringLiteral("not.running")});
+    m_spotlight = std::make_unique<Spotlight>(*m_settings, *m_images, m_services);
+    const QRect front(1100, 200, 400, 300);
+    const QRect back(200, 200, 400, 300);
+    m_clients.append(session().startWindow(back, QColor(otherColor)));
+    const qint64 frontPid = session().startWindow(front, QColor(pinnedColor));
+    m_clients.append(frontPid);
+    QVERIFY(session().run(QStringLiteral("xdotool"),
+                          {QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                           QString::number(session().windowOf(frontPid))}));
+    QTRY_COMPARE(m_services.runningApps->frontmostPid(), std::optional<qint32>(qint32(frontPid)));
+
+    m_spotlight->toggleWithoutAnimation();
+    QCOMPARE(m_spotlight->fallbackPid(), std::optional<qint32>(qint32(frontPid)));
+    QVERIFY(X11Session::waitFor([&] { return holeShows(front, pinnedColor); }));
+    QVERIFY(covered(back));
+}
+
+void TestSpotlight::holesFollowAMovedWindow()
+{
+    const qint64 pid = startPinned(QRect(100, 100, 300, 200));
+    m_spotlight->toggleWithoutAnimation();
+    QVERIFY(X11Session::waitFor([&] { return holeShows(QRect(100, 100, 300, 200), pinnedColor); }));
+    QVERIFY(session().run(QStringLiteral("xdotool"),
+                          {QStringLiteral("windowmove"), QString::number(session().windowOf(pid)),
+                           QStringLiteral("500"), QStringLiteral("400")}));
+    QVERIFY(X11Session::waitFor([&] { return holeShows(QRect(500, 400, 300, 200), pinnedColor); }));
+    QVERIFY(covered(QRect(110, 110, 280, 180)));
+}
+
+void TestSpotlight::noHoleFor_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("action"); // an xdotool command applied to the window first
+
+    QTest::newRow("minimised") << QSize(300, 200) << QStringLiteral("windowminimize");
+    QTest::newRow("on another desktop")
+        << QSize(300, 200) << QStringLiteral("set_desktop_for_window");
+    QTest::newRow("40 wide") << QSize(40, 200) << QString();
+    QTest::newRow("40 high") << QSize(300, 40) << QString();
+}
+
+void TestSpotlight::noHoleFor()
+{
+    QFETCH(QSize, size);
+    QFETCH(QString, action);
+    const QRect rect(QPoint(300, 300), size);
+    const qint64 pid = startPinned(rect);
+    // A big pinned window elsewhere shows the mode is cutting holes at all.
+    startPinned(QRect(1100, 100, 300, 300));
+    if (!action.isEmpty()) {
+        QStringList args{action, QString::number(session().windowOf(pid))};
+        if (action == QStringLiteral("set_desktop_for_window"))
+            args << QStringLiteral("2");
+        QVERIFY(session().run(QStringLiteral("xdotool"), args));
+    }
+    m_spotlight->toggleWithoutAnimation();
+    QVERIFY(
+        X11Session::waitFor([&] { return holeShows(QRect(1100, 100, 300, 300), pinnedColor); }));
+    QVERIFY(covered(rect));
+}
+
+void TestSpotlight::windowSpanningTwoMonitorsHasTwoHoles()
+{
+    const QRect spanning(760, 300, 400, 300); // 200 on each monitor
+    startPinned(spanning);
+    m_spotlight->toggleWithoutAnimation();
+    QVERIFY(X11Session::waitFor([&] { return holeShows(spanning, pinnedColor); }));
+    const QImage screen = session().grabScreen();
+    QVERIFY(pixels::isUniform(screen, QRect(770, 320, 180, 260), QColor(pinnedColor), 12));
+    QVERIFY(pixels::isUniform(screen, QRect(970, 320, 180, 260), QColor(pinnedColor), 12));
+}
+
+void TestSpotlight::clicksGoThroughTheOverlay()
+{
+    const QRect rect(300, 300, 300, 200);
+    const qint64 coveredPid = session().startWindow(rect, QColor(otherColor));
+    m_clients.append(coveredPid);
+    startPinned(QRect(1100, 100, 300, 300)); // in front now
+    m_spotlight->toggleWithoutAnimation();
+    QVERIFY(X11Session::waitFor([&] { return covered(rect); }));
+    // The window manager activates a window on a press inside it, so the press got through.
+    QVERIFY(session().run(QStringLiteral("xdotool"),
+                          {QStringLiteral("mousemove"), QStringLiteral("450"), QStringLiteral("400"),
+                           QStringLiteral("click"), QStringLiteral("1")}));
+    const quint32 window = session().windowOf(coveredPid);
+    QVERIFY(X11Session::waitFor([&] {
+        return session().probe().windows(session().probe().root(), "_NET_ACTIVE_WINDOW") ==
+               QList<quint32>{window};
+    }));
+}
+
+void TestSpotlight::newAndRaisedWindowsStayCovered()
+{
+    m_spotlight->toggleWithoutAnimation();
+    const QRect rect(300, 300, 300, 200);
+    const qint64 pid = session().startWindow(rect, QColor(otherColor));
+    m_clients.append(pid);
+    QVERIFY(X11Session::waitFor([&] { return covered(rect); }));
+    QVERIFY(session().run(QStringLiteral("xdotool"),
+                          {QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                           QString::number(session().windowOf(pid))}));
+    QVERIFY(X11Session::waitFor([&] { return covered(rect); }));
+}
+
+void TestSpotlight::coversPanelsOnlyWhenAsked()
+{
+    const QList<quint32> docks = session().probe().windowsOfType("_NET_WM_WINDOW_TYPE_DOCK");
+    QVERIFY(!docks.isEmpty());
+    const QRect panel = session().probe().geometry(docks.first()).adjusted(2, 2, -2, -2);
+    QVERIFY(!panel.isEmpty());
+
+    m_spotlight->toggleWithoutAnimation();
+    QVERIFY(X11Session::waitFor([&] { return covered(QRect(100, 100, 200, 200)); }));
+    QVERIFY(!covered(panel));
+    const QList<OverlayWindow*> before = m_spotlight->windows();
+    m_spotlight->setCoversMenuBar(true);
+    QVERIFY(X11Session::waitFor([&] { return covered(panel); }));
+    m_spotlight->setCoversMenuBar(false);
+    QVERIFY(X11Session::waitFor([&] { return !covered(panel); }));
+    QCOMPARE(m_spotlight->windows(), before); // re-levelled, not rebuilt
+}
+
+void TestSpotlight::compositorStoppingAndStarting()
+{
+    const QRect pinned(200, 150, 400, 300);
+    startPinned(pinned);
+    m_spotlight->toggleWithoutAnimation();
+    QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
+
+    // Without a compositor the overlay is shaped: the window shows, never black.
+    QVERIFY(session().stopCompositor());
+    QTRY_VERIFY(!m_services.compositor->isActive());
+    QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
+    QVERIFY(covered(QRect(1200, 100, 300, 300)));
+
+    QVERIFY(session().startCompositor());
+    QTRY_VERIFY(m_services.compositor->isActive());
+    QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
+}
+
+void TestSpotlight::reminderAtMostThreeTimes()
+{
+    m_spotlight->setRemindsAboutNotifications(true);
+    m_spotlight->toggleWithoutAnimation(); // the hot key never reminds
+    QVERIFY(!m_spotlight->reminder().currentPanel());
+    m_spotlight->toggleWithoutAnimation();
+    for (int showing = 1; showing <= 4; ++showing) {
+        m_spotlight->setOn(true);
+        QPointer<QWidget> panel = m_spotlight->reminder().currentPanel();
+        QCOMPARE(bool(panel), showing <= 3);
+        if (panel)
+            QTRY_VERIFY(panel->isVisible());
+        m_spotlight->setOn(false);
+        QVERIFY(!m_spotlight->reminder().currentPanel());
+        QTRY_VERIFY(!panel || !panel->isVisible());
+    }
+    QCOMPARE(m_settings->integer(FocusReminder::countKey()), 3);
+}
+
+TAVLIN_X11_TEST_MAIN(TestSpotlight, {.twoMonitors = true, .compositor = true, .tray = true})
+
+#include "tst_spotlight.moc"
