@@ -10,6 +10,7 @@
 #include "platform/FolderChooser.h"
 #include "platform/HotKeyGrabber.h"
 #include "platform/RunningApps.h"
+#include "platform/LoginItem.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowList.h"
 #include "platform/WindowStacking.h"
@@ -43,6 +44,8 @@ struct WindowServices
 namespace PlatformFactory {
 CoreServices makeCoreServices();
 std::unique_ptr<DirectoryWatcher> makeDirectoryWatcher();
+// Starts this program at login; needs a QCoreApplication (for the program's path).
+std::unique_ptr<LoginItem> makeLoginItem();
 // These two need a running QApplication.
 std::unique_ptr<FolderChooser> makeFolderChooser();
 std::unique_ptr<FileManagerReveal> makeFileManagerReveal();

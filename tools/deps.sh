@@ -11,9 +11,9 @@ packages=(
 )
 if [[ "${1:-}" == "--test" ]]; then
     # A real X session for the window tests: server, window manager, compositor, desktop
-    # icons, tray, and the tools that drive and inspect them.
+    # icons, tray, and the tools that drive and inspect them; gio starts desktop entries.
     packages+=(faketime xvfb xauth dbus-x11 openbox picom pcmanfm trayer xdotool x11-utils
-               x11-xserver-utils feh xterm procps)
+               x11-xserver-utils feh xterm procps libglib2.0-bin)
 fi
 
 missing=()

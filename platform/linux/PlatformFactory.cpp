@@ -5,6 +5,7 @@
 #include "platform/generic/GenericHotKeyGrabber.h"
 #include "platform/generic/GenericWindowList.h"
 #include "platform/generic/GenericWindowStacking.h"
+#include "platform/linux/AutostartLoginItem.h"
 #include "platform/linux/DbusFileManagerReveal.h"
 #include "platform/linux/DialogFolderChooser.h"
 #include "platform/linux/InotifyDirectoryWatcher.h"
@@ -20,6 +21,7 @@
 #include "platform/x11/X11WindowStacking.h"
 #include "platform/x11/X11WorkspaceEvents.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 namespace tavlin::PlatformFactory {
@@ -38,6 +40,12 @@ CoreServices makeCoreServices()
 std::unique_ptr<DirectoryWatcher> makeDirectoryWatcher()
 {
     return std::make_unique<InotifyDirectoryWatcher>();
+}
+
+std::unique_ptr<LoginItem> makeLoginItem()
+{
+    return std::make_unique<AutostartLoginItem>(QFile::decodeName(UserFolders::configHome()),
+                                                QCoreApplication::applicationFilePath());
 }
 
 std::unique_ptr<FolderChooser> makeFolderChooser()

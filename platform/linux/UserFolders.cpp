@@ -12,17 +12,22 @@ QByteArray desktop()
     return location.isEmpty() ? QByteArray() : QFile::encodeName(location);
 }
 
-QByteArray settingsFile()
+QByteArray configHome()
 {
     // Read the variables directly: Qt's test mode would redirect the config location.
-    QByteArray base = qgetenv("XDG_CONFIG_HOME");
-    if (!base.startsWith('/')) { // unset, empty or relative: ignored, as the XDG rules say
-        QByteArray home = qgetenv("HOME");
-        if (home.isEmpty())
-            home = QFile::encodeName(QDir::homePath());
-        base = home + "/.config";
-    }
-    return base + "/tavlin/settings.json";
+    const QByteArray base = qgetenv("XDG_CONFIG_HOME");
+    if (base.startsWith('/'))
+        return base;
+    // Unset, empty or relative: ignored, as the XDG rules say.
+    QByteArray home = qgetenv("HOME");
+    if (home.isEmpty())
+        home = QFile::encodeName(QDir::homePath());
+    return home + "/.config";
+}
+
+QByteArray settingsFile()
+{
+    return configHome() + "/tavlin/settings.json";
 }
 
 } // namespace tavlin::UserFolders

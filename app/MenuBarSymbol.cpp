@@ -1,0 +1,14 @@
+#include "app/MenuBarSymbol.h"
+
+namespace tavlin {
+
+QString menuBarSymbolName(bool tidyJustFinished, bool coverOn, bool spotlightOn)
+{
+    if (tidyJustFinished)
+        return QStringLiteral("checkmark.circle.fill");
+    if (coverOn || spotlightOn)
+        return QStringLiteral("eye.slash.fill");
+    return QStringLiteral("eye.fill");
+}
+
+} // namespace tavlin

@@ -1,0 +1,138 @@
+#include "app/MenuBarIcons.h"
+#include "app/MenuBarSymbol.h"
+#include "app/SymbolPaths.h"
+
+#include <QTest>
+
+using namespace tavlin;
+
+namespace {
+
+const QString eyeFill = QStringLiteral("eye.fill");
+const QString eyeSlash = QStringLiteral("eye.slash.fill");
+const QString checkmark = QStringLiteral("checkmark.circle.fill");
+
+// The fully opaque pixel furthest to one side, un-premultiplied.
+QColor outermostOpaque(const QImage& image, bool fromLeft)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int i = 0; i < argb.width(); ++i) {
+        const int x = fromLeft ? i : argb.width() - 1 - i;
+        for (int y = 0; y < argb.height(); ++y) {
+            const QColor colour = argb.pixelColor(x, y);
+            if (colour.alpha() == 255)
+                return colour;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+class TestMenuBarIcons : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void symbolName_data()
+    {
+        QTest::addColumn<bool>("tidyJustFinished");
+        QTest::addColumn<bool>("coverOn");
+        QTest::addColumn<bool>("spotlightOn");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("all off") << false << false << false << eyeFill;
+        QTest::newRow("cover on") << false << true << false << eyeSlash;
+        QTest::newRow("spotlight on") << false << false << true << eyeSlash;
+        QTest::newRow("cover and spotlight on") << false << true << true << eyeSlash;
+        QTest::newRow("tidy finished") << true << false << false << checkmark;
+        QTest::newRow("tidy finished while cover on") << true << true << false << checkmark;
+        QTest::newRow("tidy finished while both on") << true << true << true << checkmark;
+    }
+
+    void symbolName()
+    {
+        QFETCH(bool, tidyJustFinished);
+        QFETCH(bool, coverOn);
+        QFETCH(bool, spotlightOn);
+        QFETCH(QString, expected);
+        QCOMPARE(menuBarSymbolName(tidyJustFinished, coverOn, spotlightOn), expected);
+    }
+
+    // Points in design units: the cut-outs must really be holes, the body really filled.
+    void shape_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QPointF>("point");
+        QTest::addColumn<bool>("filled");
+
+        QTest::newRow("eye: pupil is a hole") << eyeFill << QPointF(50, 50) << false;
+        QTest::newRow("eye: white of the eye") << eyeFill << QPointF(24, 50) << true;
+        QTest::newRow("eye: above the pupil") << eyeFill << QPointF(50, 30) << true;
+        QTest::newRow("slash: on the slash") << eyeSlash << QPointF(50, 50) << true;
+        QTest::newRow("slash: gap beside it") << eyeSlash << QPointF(30, 38) << false;
+        QTest::newRow("slash: eye beyond the gap") << eyeSlash << QPointF(24, 50) << true;
+        QTest::newRow("check: inside the circle") << checkmark << QPointF(50, 20) << true;
+        QTest::newRow("check: the tick is a hole") << checkmark << QPointF(44, 66) << false;
+        QTest::newRow("check: long stroke is a hole") << checkmark << QPointF(60, 48) << false;
+    }
+
+    void shape()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(QPointF, point);
+        QFETCH(bool, filled);
+        QCOMPARE(SymbolPaths::forName(symbol).contains(point), filled);
+    }
+
+    void colours_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        for (const QString& name : {eyeFill, eyeSlash, checkmark})
+            QTest::newRow(qPrintable(name)) << name;
+    }
+
+    // Pink at the left of the shape, yellow at the right, nothing around it; at 1x and 2x.
+    void colours()
+    {
+        QFETCH(QString, symbol);
+        MenuBarIcons icons;
+        const QIcon icon = icons.icon(symbol);
+        for (const int pixels : {16, 22, 32, 44}) {
+            const QImage image = icon.pixmap(QSize(pixels, pixels)).toImage();
+            QCOMPARE(image.size(), QSize(pixels, pixels));
+            const QColor left = outermostOpaque(image, true);
+            QVERIFY2(left.red() > 230 && left.blue() > left.green(),
+                     qPrintable(QStringLiteral("%1 px: left is %2").arg(pixels).arg(left.name())));
+            const QColor right = outermostOpaque(image, false);
+            QVERIFY2(
+                right.red() > 230 && right.green() > 170 && right.blue() < 110,
+                qPrintable(QStringLiteral("%1 px: right is %2").arg(pixels).arg(right.name())));
+            const int last = pixels - 1;
+            for (const QPoint corner :
+                 {QPoint(0, 0), QPoint(last, 0), QPoint(0, last), QPoint(last, last)})
+                QCOMPARE(image.pixelColor(corner).alpha(), 0);
+        }
+    }
+
+    void builtOnce()
+    {
+        MenuBarIcons icons;
+        const QIcon first = icons.icon(eyeSlash);
+        QVERIFY(!first.isNull());
+        QCOMPARE(icons.icon(eyeSlash).cacheKey(), first.cacheKey());
+        QVERIFY(icons.icon(eyeFill).cacheKey() != first.cacheKey());
+    }
+
+    void unknownNameNotRemembered()
+    {
+        MenuBarIcons icons;
+        const QString name = QStringLiteral("moon.stars");
+        QVERIFY(icons.icon(name).isNull());
+        QVERIFY(icons.icon(name).isNull());
+        QVERIFY(icons.icon(QString()).isNull());
+    }
+};
+
+QTEST_MAIN(TestMenuBarIcons)
+#include "tst_menubaricons.moc"

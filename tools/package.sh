@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the Debian package into build/ and prints its path. The program is built for the package
+# in a tree of its own (build/package: Release, no tests), whatever build/ itself is set up for.
+# Only the path goes to standard output.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/deps.sh >&2
+cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DTAVLIN_BUILD_TESTS=OFF -DTAVLIN_BUILD_BENCH=OFF >/dev/null
+cmake --build build/package >&2
+rm -f build/tavlin_*.deb
+cpack --config build/package/CPackConfig.cmake -B "$PWD/build" >/dev/null
+rm -rf build/_CPack_Packages
+
+deb=$(ls build/tavlin_*.deb)
+# A missing install rule still makes a package; catch it here rather than on a user's machine.
+contents=$(dpkg-deb --contents "$deb")
+for wanted in ./usr/bin/tavlin ./usr/share/applications/tavlin.desktop \
+              ./usr/share/icons/hicolor/scalable/apps/tavlin.svg \
+              ./usr/share/icons/hicolor/48x48/apps/tavlin.png; do
+    grep -q " $wanted\$" <<<"$contents" || { echo "$deb lacks $wanted" >&2; exit 1; }
+done
+pictures=$(grep -cE ' \./usr/share/tavlin/backdrops/bg-[^/]+\.(jpeg|webp)$' <<<"$contents" || true)
+[[ $pictures -eq 24 ]] || { echo "$deb holds $pictures pictures, not 24" >&2; exit 1; }
+echo "$deb"
