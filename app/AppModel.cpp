@@ -1,0 +1,67 @@
+#include "app/AppModel.h"
+
+#include "menu/HotKeyChords.h"
+
+namespace tavlin {
+
+AppModel::AppModel(AppServices& services, QObject* parent)
+    : QObject(parent), m_services(services),
+      m_images(std::make_unique<BackdropImages>(BackdropImages::defaultPictureFolders(),
+                                                services.window.desktopPictures.get())),
+      m_access(std::make_unique<DesktopAccess>(*services.core.settings, *services.core.fileSystem,
+                                               services.folderChooser.get()))
+{
+    SettingsStore& settings = *services.core.settings;
+    WindowServices& window = services.window;
+    m_cover = std::make_unique<DesktopCover>(settings, *m_images, *window.stacking,
+                                             *window.workspace, *window.compositor);
+    m_spotlight = std::make_unique<Spotlight>(settings, *m_images, window);
+    const TidyServices tidy{*services.core.fileSystem, settings, *services.core.clock,
+                            *services.core.contentTypes};
+    m_tidy = std::make_unique<DesktopTidy>(tidy, *m_access, services.reveal.get(),
+                                           PlatformFactory::makeDirectoryWatcher());
+    // Read once; from here on only the menu changes it.
+    m_launchAtLogin = services.loginItem->isEnabled();
+    m_backdrop = Backdrop::stored(settings);
+
+    m_hotKeys = std::make_unique<HotKeys>(*services.hotKeyGrabber);
+    DesktopCover* cover = m_cover.get();
+    Spotlight* spotlight = m_spotlight.get();
+    m_hotKeys->registerHotKey(HotKeyChords::cover, [cover] { cover->toggleWithoutAnimation(); });
+    m_hotKeys->registerHotKey(HotKeyChords::spotlight,
+                              [spotlight] { spotlight->toggleWithoutAnimation(); });
+}
+
+AppModel::~AppModel() = default;
+
+void AppModel::setLaunchAtLogin(bool on)
+{
+    const bool previous = m_launchAtLogin;
+    if (on == previous)
+        return;
+    m_launchAtLogin = on;
+    Q_EMIT launchAtLoginChanged();
+    if (m_services.loginItem->setEnabled(on))
+        return;
+    // Refused: the toggle flips back, and the opposite change is asked for once. Should that
+    // fail too, the flag stays where the user found it.
+    if (m_revertingLogin)
+        return;
+    m_revertingLogin = true;
+    setLaunchAtLogin(previous);
+    m_revertingLogin = false;
+}
+
+void AppModel::setBackdrop(const Backdrop& backdrop)
+{
+    const bool changed = !(backdrop == m_backdrop);
+    m_backdrop = backdrop;
+    if (changed)
+        Q_EMIT backdropChanged();
+    m_services.core.settings->setValue(Backdrop::settingsKey(), backdrop.storedValue());
+    if (m_cover->isOn())
+        m_cover->crossfadeBackdrop();
+    m_spotlight->rebuildWindows(true);
+}
+
+} // namespace tavlin

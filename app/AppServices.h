@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/FileManagerReveal.h"
+#include "platform/FolderChooser.h"
+#include "platform/HotKeyGrabber.h"
+#include "platform/LoginItem.h"
+#include "platform/PlatformFactory.h"
+
+#include <memory>
+
+namespace tavlin {
+
+// Everything the running program reaches the system through, made once at start.
+struct AppServices
+{
+    CoreServices core;
+    WindowServices window;
+    std::unique_ptr<FolderChooser> folderChooser;
+    std::unique_ptr<FileManagerReveal> reveal;
+    std::unique_ptr<LoginItem> loginItem;
+    std::unique_ptr<HotKeyGrabber> hotKeyGrabber;
+
+    // The real ones for this system; needs a QApplication.
+    static AppServices make();
+};
+
+} // namespace tavlin
