@@ -1,5 +1,7 @@
 #include "platform/x11/X11Connection.h"
 
+#include "platform/x11/XcbReply.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <cstdlib>
@@ -97,19 +99,10 @@ void X11Connection::listen(QObject* owner, Handler handler)
 
 QList<quint32> X11Connection::property32(xcb_window_t window, Atom name, xcb_atom_t type) const
 {
-    QList<quint32> values;
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, window, atom(name), type, 0, 4096),
-        nullptr);
-    if (reply && reply->format == 32) {
-        const auto* data = static_cast<const quint32*>(xcb_get_property_value(reply));
-        const int count = xcb_get_property_value_length(reply) / 4;
-        values.reserve(count);
-        for (int i = 0; i < count; ++i)
-            values.append(data[i]);
-    }
-    std::free(reply);
-    return values;
+    return values32(takeReply(m_connection,
+                              xcb_get_property(m_connection, 0, window, atom(name), type, 0, 4096),
+                              xcb_get_property_reply)
+                        .get());
 }
 
 bool X11Connection::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
