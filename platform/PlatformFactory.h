@@ -8,6 +8,7 @@
 #include "platform/FileManagerReveal.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
+#include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowList.h"
 #include "platform/WindowStacking.h"
@@ -34,6 +35,7 @@ struct WindowServices
     std::unique_ptr<WindowStacking> stacking;
     std::unique_ptr<DesktopPictures> desktopPictures;
     std::unique_ptr<WindowList> windowList;
+    std::unique_ptr<RunningApps> runningApps;
 };
 
 // Picks the real backend for this system at run time.
