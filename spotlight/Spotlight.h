@@ -3,10 +3,10 @@
 #include "backdrop/BackdropImages.h"
 #include "backdrop/OverlayWindow.h"
 #include "platform/PlatformFactory.h"
+#include "platform/RunningApp.h"
 #include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
 #include "spotlight/FocusReminder.h"
-#include "spotlight/RunningApp.h"
 
 #include <QList>
 #include <QObject>

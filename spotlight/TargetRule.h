@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spotlight/RunningApp.h"
+#include "platform/RunningApp.h"
 
 #include <QList>
 #include <QSet>

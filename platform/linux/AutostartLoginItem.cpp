@@ -1,6 +1,6 @@
 #include "platform/linux/AutostartLoginItem.h"
 
-#include "platform/linux/DesktopEntry.h"
+#include "platform/linux/DesktopEntryText.h"
 
 #include <QByteArrayList>
 #include <QDir>
@@ -35,11 +35,11 @@ AutostartLoginItem::Entry AutostartLoginItem::read() const
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return {Kind::Unusable, {}};
     Entry entry{Kind::Foreign, file.readAll()};
-    if (!DesktopEntry::hasMainGroup(entry.contents))
+    if (!DesktopEntryText::hasMainGroup(entry.contents))
         entry.kind = Kind::Unusable;
     else if (info.isSymLink())
         entry.kind = Kind::ForeignLinked;
-    else if (DesktopEntry::boolean(entry.contents, ownMarker) == true)
+    else if (DesktopEntryText::boolean(entry.contents, ownMarker) == true)
         entry.kind = Kind::Ours;
     return entry;
 }
@@ -48,8 +48,8 @@ bool AutostartLoginItem::enabledIn(const Entry& entry)
 {
     if (entry.kind == Kind::Missing || entry.kind == Kind::Unusable)
         return false;
-    return DesktopEntry::boolean(entry.contents, hiddenKey) != true &&
-           DesktopEntry::boolean(entry.contents, gnomeEnabledKey) != false;
+    return DesktopEntryText::boolean(entry.contents, hiddenKey) != true &&
+           DesktopEntryText::boolean(entry.contents, gnomeEnabledKey) != false;
 }
 
 bool AutostartLoginItem::isEnabled() const
@@ -70,9 +70,9 @@ bool AutostartLoginItem::setEnabled(bool enabled)
         if (enabledIn(entry) == enabled)
             return true;
         QByteArray contents =
-            DesktopEntry::withValue(entry.contents, hiddenKey, enabled ? "false" : "true");
-        if (enabled && DesktopEntry::boolean(contents, gnomeEnabledKey) == false)
-            contents = DesktopEntry::withValue(contents, gnomeEnabledKey, "true");
+            DesktopEntryText::withValue(entry.contents, hiddenKey, enabled ? "false" : "true");
+        if (enabled && DesktopEntryText::boolean(contents, gnomeEnabledKey) == false)
+            contents = DesktopEntryText::withValue(contents, gnomeEnabledKey, "true");
         return replaceContents(contents);
     }
     case Kind::ForeignLinked:
@@ -102,7 +102,7 @@ bool AutostartLoginItem::writeOwnEntry()
         "Type=Application",
         "Name=Tavlin",
         "Comment=Hide desktop icons, spotlight windows, tidy the Desktop",
-        "Exec=" + DesktopEntry::execArgument(m_programPath),
+        "Exec=" + DesktopEntryText::execArgument(m_programPath),
         "Icon=tavlin",
         "Terminal=false",
         gnomeEnabledKey + "=true",

@@ -1,107 +1,124 @@
 #include "platform/linux/DesktopEntry.h"
 
-#include <QByteArrayList>
-#include <algorithm>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStringList>
 
-namespace tavlin::DesktopEntry {
+namespace tavlin {
 
 namespace {
 
-const QByteArray mainGroup = QByteArrayLiteral("[Desktop Entry]");
+// Real entries are a few kilobytes; anything this large is not one.
+constexpr qint64 maxFileSize = 1 << 20;
 
-// Calls `visit(lineIndex, key, value)` for each key line of the main group.
-template <typename Visit> void forEachMainKey(const QByteArrayList& lines, Visit visit)
+QString unescape(const QString& value)
 {
-    bool inMain = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].trimmed();
-        if (line.startsWith('[')) {
-            inMain = line == mainGroup;
+    static const QString escapes = QStringLiteral("sntr");
+    static const QString meanings = QStringLiteral(" \n\t\r");
+    QString result;
+    result.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != QLatin1Char('\\') || i + 1 == value.size()) {
+            result.append(value[i]);
             continue;
         }
-        const qsizetype equals = line.indexOf('=');
-        if (!inMain || line.startsWith('#') || equals < 0)
-            continue;
-        visit(i, line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
+        const QChar next = value[++i];
+        const qsizetype known = escapes.indexOf(next);
+        result.append(known >= 0 ? meanings[known] : next); // "\\" (and the unknown) as itself
     }
+    return result;
+}
+
+// The suffixes to try for a localised key, best first: for "sr_RS.UTF-8@latin" these are
+// sr_RS@latin, sr_RS, sr@latin, sr.
+QStringList localeSuffixes(const QString& locale)
+{
+    QString rest = locale;
+    QString modifier;
+    if (const qsizetype at = rest.indexOf(QLatin1Char('@')); at >= 0) {
+        modifier = rest.mid(at);
+        rest.truncate(at);
+    }
+    if (const qsizetype dot = rest.indexOf(QLatin1Char('.')); dot >= 0)
+        rest.truncate(dot);
+    const qsizetype underscore = rest.indexOf(QLatin1Char('_'));
+    const QString language = underscore >= 0 ? rest.left(underscore) : rest;
+    if (language.isEmpty() || language == QLatin1String("C") || language == QLatin1String("POSIX"))
+        return {};
+    QStringList suffixes;
+    if (underscore >= 0 && !modifier.isEmpty())
+        suffixes.append(rest + modifier);
+    if (underscore >= 0)
+        suffixes.append(rest);
+    if (!modifier.isEmpty())
+        suffixes.append(language + modifier);
+    suffixes.append(language);
+    return suffixes;
 }
 
 } // namespace
 
-QByteArray execArgument(const QString& argument)
+std::optional<DesktopEntry> DesktopEntry::read(const QString& path, const QString& id,
+                                               const QString& locale)
 {
-    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    QString text = argument;
-    text.replace(QLatin1Char('%'), QStringLiteral("%%"));
-    const bool quote =
-        std::any_of(text.cbegin(), text.cend(), [](QChar c) { return reserved.contains(c); });
-    if (quote) {
-        QString quoted;
-        for (const QChar c : std::as_const(text)) {
-            if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
-                c == QLatin1Char('\\'))
-                quoted += QLatin1Char('\\');
-            quoted += c;
+    QFile file(path);
+    if (file.size() > maxFileSize || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QHash<QString, QString> keys;
+    bool inGroup = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine(maxFileSize)).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            if (inGroup)
+                break; // other groups (actions) say nothing about the application
+            if (line != QLatin1String("[Desktop Entry]"))
+                return std::nullopt;
+            inGroup = true;
+            continue;
         }
-        text = QLatin1Char('"') + quoted + QLatin1Char('"');
+        if (!inGroup)
+            return std::nullopt; // keys before the group: not a desktop entry
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            continue; // a broken line costs that line only
+        const QString key = line.left(equals).trimmed();
+        if (!keys.contains(key))
+            keys.insert(key, line.mid(equals + 1).trimmed());
     }
-    // The whole line is a string value as well, whose own escapes apply after the above.
-    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    text.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
-    text.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
-    return text.toUtf8();
-}
+    if (keys.value(QStringLiteral("Type")) != QLatin1String("Application"))
+        return std::nullopt;
 
-bool hasMainGroup(const QByteArray& contents)
-{
-    const QByteArrayList lines = contents.split('\n');
-    return std::any_of(lines.cbegin(), lines.cend(),
-                       [](const QByteArray& line) { return line.trimmed() == mainGroup; });
-}
-
-std::optional<QByteArray> value(const QByteArray& contents, const QByteArray& key)
-{
-    std::optional<QByteArray> found;
-    forEachMainKey(contents.split('\n'), [&](qsizetype, const QByteArray& k, const QByteArray& v) {
-        if (k == key)
-            found = v; // the last one counts, as in the common readers
-    });
-    return found;
-}
-
-std::optional<bool> boolean(const QByteArray& contents, const QByteArray& key)
-{
-    const std::optional<QByteArray> text = value(contents, key);
-    if (text == "true" || text == "1")
-        return true;
-    if (text == "false" || text == "0")
-        return false;
-    return std::nullopt;
-}
-
-QByteArray withValue(const QByteArray& contents, const QByteArray& key, const QByteArray& value)
-{
-    QByteArrayList lines = contents.split('\n');
-    const QByteArray line = key + '=' + value;
-    bool replaced = false;
-    forEachMainKey(lines, [&](qsizetype i, const QByteArray& k, const QByteArray&) {
-        if (k == key) {
-            lines[i] = line;
-            replaced = true;
+    DesktopEntry entry;
+    entry.id = id;
+    entry.name = keys.value(QStringLiteral("Name"));
+    const QStringList suffixes = localeSuffixes(locale);
+    for (const QString& suffix : suffixes) {
+        const auto localised = keys.constFind(QStringLiteral("Name[%1]").arg(suffix));
+        if (localised != keys.cend()) {
+            entry.name = *localised;
+            break;
         }
-    });
-    if (!replaced) {
-        qsizetype header = 0;
-        while (header < lines.size() && lines[header].trimmed() != mainGroup)
-            ++header;
-        if (header == lines.size()) {
-            lines.prepend(mainGroup);
-            header = 0;
-        }
-        lines.insert(header + 1, line);
     }
-    return lines.join('\n');
+    entry.name = unescape(entry.name);
+    entry.icon = unescape(keys.value(QStringLiteral("Icon")));
+    entry.startupWmClass = unescape(keys.value(QStringLiteral("StartupWMClass")));
+    entry.hidden = keys.value(QStringLiteral("NoDisplay")) == QLatin1String("true") ||
+                   keys.value(QStringLiteral("Hidden")) == QLatin1String("true");
+    return entry;
 }
 
-} // namespace tavlin::DesktopEntry
+QIcon DesktopEntry::loadIcon() const
+{
+    if (icon.isEmpty())
+        return {};
+    if (QDir::isAbsolutePath(icon))
+        return QFileInfo(icon).isFile() ? QIcon(icon) : QIcon();
+    const QIcon themed = QIcon::fromTheme(icon);
+    return themed.isNull() ? QIcon() : themed;
+}
+
+} // namespace tavlin

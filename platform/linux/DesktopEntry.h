@@ -1,27 +1,27 @@
 #pragma once
 
-#include <QByteArray>
+#include <QIcon>
 #include <QString>
 #include <optional>
 
-// Reading and editing the [Desktop Entry] group of a desktop entry file as text, so that every
-// line the edit does not concern stays exactly as it was.
-namespace tavlin::DesktopEntry {
+namespace tavlin {
 
-// `argument` written for an Exec line: quoted when it holds a reserved character, with the
-// escapes of the Exec rules inside the quotes and those of string values on top.
-QByteArray execArgument(const QString& argument);
+// What the program needs of an application's .desktop file.
+struct DesktopEntry
+{
+    QString id;   // the file's path below applications/, '/' read as '-', without ".desktop"
+    QString name; // in the user's language when the file has it; empty when the file has none
+    QString icon; // an absolute path or a name in the icon theme
+    QString startupWmClass;
+    bool hidden = false; // NoDisplay or Hidden: menus leave it out
 
-bool hasMainGroup(const QByteArray& contents);
+    // The [Desktop Entry] group of an application's file; none when the file is unreadable,
+    // far too large, not an application, or does not start with that group.
+    static std::optional<DesktopEntry> read(const QString& path, const QString& id,
+                                            const QString& locale);
 
-// The value of `key` in the [Desktop Entry] group, without the spaces around it.
-std::optional<QByteArray> value(const QByteArray& contents, const QByteArray& key);
+    // The icon it names, from the file or the theme; null when there is none.
+    QIcon loadIcon() const;
+};
 
-// A boolean value as the format spells it: "true" (or "1") and "false" (or "0").
-std::optional<bool> boolean(const QByteArray& contents, const QByteArray& key);
-
-// `contents` with `key` set to `value` in the [Desktop Entry] group: existing lines for the key
-// are rewritten in place, otherwise the key goes right below the group header.
-QByteArray withValue(const QByteArray& contents, const QByteArray& key, const QByteArray& value);
-
-} // namespace tavlin::DesktopEntry
+} // namespace tavlin

@@ -3,6 +3,7 @@
 #include "platform/UserFolders.h"
 #include "platform/generic/FixedCompositorWatch.h"
 #include "platform/generic/GenericHotKeyGrabber.h"
+#include "platform/generic/GenericRunningApps.h"
 #include "platform/generic/GenericWindowList.h"
 #include "platform/generic/GenericWindowStacking.h"
 #include "platform/linux/AutostartLoginItem.h"
@@ -17,6 +18,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
+#include "platform/x11/X11RunningApps.h"
 #include "platform/x11/X11WindowList.h"
 #include "platform/x11/X11WindowStacking.h"
 #include "platform/x11/X11WorkspaceEvents.h"
@@ -69,11 +71,13 @@ WindowServices makeWindowServices()
         services.compositor = std::make_unique<X11CompositorWatch>(x11);
         services.stacking = std::make_unique<X11WindowStacking>(x11);
         services.windowList = std::make_unique<X11WindowList>(x11);
+        services.runningApps = std::make_unique<X11RunningApps>(x11);
     } else {
         // Wayland compositors always composite; nothing else can show overlays at all.
         services.compositor = std::make_unique<FixedCompositorWatch>(true);
         services.stacking = std::make_unique<GenericWindowStacking>();
         services.windowList = std::make_unique<GenericWindowList>();
+        services.runningApps = std::make_unique<GenericRunningApps>();
     }
     return services;
 }

@@ -1,5 +1,7 @@
 #include "platform/x11/X11Connection.h"
 
+#include "platform/x11/XcbReply.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <cstdlib>
@@ -18,6 +20,7 @@ constexpr std::array<const char*, X11Connection::AtomCount> atomNames{
     "_NET_FRAME_EXTENTS",
     "_NET_RESTACK_WINDOW",
     "_NET_WM_DESKTOP",
+    "_NET_WM_ICON",
     "_NET_WM_PID",
     "_NET_WM_STATE",
     "_NET_WM_STATE_HIDDEN",
@@ -28,8 +31,14 @@ constexpr std::array<const char*, X11Connection::AtomCount> atomNames{
     "_NET_WM_WINDOW_TYPE_DESKTOP",
     "_NET_WM_WINDOW_TYPE_DIALOG",
     "_NET_WM_WINDOW_TYPE_DOCK",
+    "_NET_WM_WINDOW_TYPE_MENU",
     "_NET_WM_WINDOW_TYPE_NORMAL",
+    "_NET_WM_WINDOW_TYPE_SPLASH",
+    "_NET_WM_WINDOW_TYPE_TOOLBAR",
+    "_NET_WM_WINDOW_TYPE_UTILITY",
+    "_GTK_APPLICATION_ID",
     "_GTK_FRAME_EXTENTS",
+    "_KDE_NET_WM_DESKTOP_FILE",
     "_NET_WM_CM_S0",
     "_XROOTPMAP_ID",
     "ESETROOT_PMAP_ID",
@@ -97,19 +106,10 @@ void X11Connection::listen(QObject* owner, Handler handler)
 
 QList<quint32> X11Connection::property32(xcb_window_t window, Atom name, xcb_atom_t type) const
 {
-    QList<quint32> values;
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, window, atom(name), type, 0, 4096),
-        nullptr);
-    if (reply && reply->format == 32) {
-        const auto* data = static_cast<const quint32*>(xcb_get_property_value(reply));
-        const int count = xcb_get_property_value_length(reply) / 4;
-        values.reserve(count);
-        for (int i = 0; i < count; ++i)
-            values.append(data[i]);
-    }
-    std::free(reply);
-    return values;
+    return values32(takeReply(m_connection,
+                              xcb_get_property(m_connection, 0, window, atom(name), type, 0, 4096),
+                              xcb_get_property_reply)
+                        .get());
 }
 
 bool X11Connection::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)

@@ -1,6 +1,7 @@
 #include "platform/x11/X11WindowList.h"
 
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/XcbReply.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -13,36 +14,6 @@
 namespace tavlin {
 
 namespace {
-
-struct FreeReply
-{
-    void operator()(void* reply) const { std::free(reply); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeReply>;
-
-// The property in one go; an error (the window is gone) reads as absent.
-template <typename Cookie, typename T>
-Reply<T> take(xcb_connection_t* c, Cookie cookie,
-              T* (*reply)(xcb_connection_t*, Cookie, xcb_generic_error_t**))
-{
-    xcb_generic_error_t* error = nullptr;
-    Reply<T> result(reply(c, cookie, &error));
-    std::free(error);
-    return result;
-}
-
-QList<quint32> values32(const xcb_get_property_reply_t* reply)
-{
-    QList<quint32> values;
-    if (!reply || reply->format != 32)
-        return values;
-    const auto* data = static_cast<const quint32*>(xcb_get_property_value(reply));
-    const int count = xcb_get_property_value_length(reply) / 4;
-    values.reserve(count);
-    for (int i = 0; i < count; ++i)
-        values.append(data[i]);
-    return values;
-}
 
 // left, right, top, bottom, as both extents properties list them.
 QMargins extents(const QList<quint32>& values)
@@ -193,8 +164,10 @@ void X11WindowList::refreshStacking()
     const xcb_get_property_cookie_t desktopCookie = xcb_get_property(
         c, 0, root, m_connection->atom(X11Connection::NetCurrentDesktop), XCB_ATOM_CARDINAL, 0, 1);
     ++m_roundTrips;
-    const QList<quint32> bottomFirst = values32(take(c, stackCookie, xcb_get_property_reply).get());
-    const QList<quint32> desktop = values32(take(c, desktopCookie, xcb_get_property_reply).get());
+    const QList<quint32> bottomFirst =
+        values32(takeReply(c, stackCookie, xcb_get_property_reply).get());
+    const QList<quint32> desktop =
+        values32(takeReply(c, desktopCookie, xcb_get_property_reply).get());
     m_currentDesktop = desktop.isEmpty() ? 0 : desktop.first();
 
     m_stack = QList<xcb_window_t>(bottomFirst.rbegin(), bottomFirst.rend());
@@ -261,16 +234,16 @@ void X11WindowList::refreshClients()
     ++m_roundTrips;
     bool watchedFrames = false;
     for (const Pending& p : pending) {
-        Reply<xcb_query_tree_reply_t> tree;
+        XcbReply<xcb_query_tree_reply_t> tree;
         if (p.findFrame)
-            tree = take(c, p.tree, xcb_query_tree_reply);
-        const auto attributes = take(c, p.attributes, xcb_get_window_attributes_reply);
-        const auto geometry = take(c, p.geometry, xcb_get_geometry_reply);
-        const auto origin = take(c, p.origin, xcb_translate_coordinates_reply);
+            tree = takeReply(c, p.tree, xcb_query_tree_reply);
+        const auto attributes = takeReply(c, p.attributes, xcb_get_window_attributes_reply);
+        const auto geometry = takeReply(c, p.geometry, xcb_get_geometry_reply);
+        const auto origin = takeReply(c, p.origin, xcb_translate_coordinates_reply);
         std::array<QList<quint32>, Count> values;
         for (int i = 0; i < Count; ++i)
             values[size_t(i)] =
-                values32(take(c, p.properties[size_t(i)], xcb_get_property_reply).get());
+                values32(takeReply(c, p.properties[size_t(i)], xcb_get_property_reply).get());
         if (!attributes || !geometry || !origin) {
             // Gone while we asked: drop it; the stacking list will follow.
             if (const auto client = m_clients.find(p.window); client != m_clients.end()) {

@@ -1,6 +1,6 @@
 #include "platform/PlatformFactory.h"
 #include "platform/linux/AutostartLoginItem.h"
-#include "platform/linux/DesktopEntry.h"
+#include "platform/linux/DesktopEntryText.h"
 #include "tests/fakes/TestTree.h"
 
 #include <QDir>
@@ -70,10 +70,10 @@ private Q_SLOTS:
         QVERIFY(item.setEnabled(true));
         QVERIFY(item.isEnabled());
         const QByteArray entry = readFile(m_entry);
-        QCOMPARE(DesktopEntry::value(entry, "Type"), "Application");
-        QCOMPARE(DesktopEntry::value(entry, "Name"), "Tavlin");
-        QCOMPARE(DesktopEntry::value(entry, "Icon"), "tavlin");
-        QCOMPARE(DesktopEntry::boolean(entry, "X-GNOME-Autostart-enabled"), true);
+        QCOMPARE(DesktopEntryText::value(entry, "Type"), "Application");
+        QCOMPARE(DesktopEntryText::value(entry, "Name"), "Tavlin");
+        QCOMPARE(DesktopEntryText::value(entry, "Icon"), "tavlin");
+        QCOMPARE(DesktopEntryText::boolean(entry, "X-GNOME-Autostart-enabled"), true);
 
         QCOMPARE(QProcess::execute(gio, {QStringLiteral("launch"), QFile::decodeName(m_entry)}), 0);
         QTRY_COMPARE(QFile::decodeName(readFile(marker)), program);
@@ -192,8 +192,8 @@ private Q_SLOTS:
         const bool enabled = PlatformFactory::makeLoginItem()->setEnabled(true);
         setEnvironment("XDG_CONFIG_HOME", old);
         QVERIFY(enabled);
-        QCOMPARE(DesktopEntry::value(readFile(m_entry), "Exec"),
-                 DesktopEntry::execArgument(QCoreApplication::applicationFilePath()));
+        QCOMPARE(DesktopEntryText::value(readFile(m_entry), "Exec"),
+                 DesktopEntryText::execArgument(QCoreApplication::applicationFilePath()));
     }
 
 private:

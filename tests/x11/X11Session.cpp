@@ -351,16 +351,25 @@ qint64 X11Session::startClient(const QString& program, const QStringList& args)
 }
 
 qint64 X11Session::startWindow(const QRect& geometry, const QColor& color, double opacity,
-                               const QString& title)
+                               const QString& title, const TestWindowOptions& options)
 {
-    return startClient(QStringLiteral(TAVLIN_TEST_WINDOW),
-                       {QStringLiteral("%1x%2+%3+%4")
-                            .arg(geometry.width())
-                            .arg(geometry.height())
-                            .arg(geometry.x())
-                            .arg(geometry.y()),
-                        color.name(), QString::number(opacity),
-                        title.isEmpty() ? QStringLiteral("test window") : title});
+    QStringList args{QStringLiteral("%1x%2+%3+%4")
+                         .arg(geometry.width())
+                         .arg(geometry.height())
+                         .arg(geometry.x())
+                         .arg(geometry.y()),
+                     color.name(), QString::number(opacity),
+                     title.isEmpty() ? QStringLiteral("test window") : title,
+                     QStringLiteral("--windows=%1").arg(options.windows)};
+    if (!options.instance.isEmpty())
+        args.append(QStringLiteral("--instance=") + options.instance);
+    if (!options.windowClass.isEmpty())
+        args.append(QStringLiteral("--class=") + options.windowClass);
+    if (!options.type.isEmpty())
+        args.append(QStringLiteral("--type=") + options.type);
+    if (options.icon)
+        args.append(QStringLiteral("--icon"));
+    return startClient(QStringLiteral(TAVLIN_TEST_WINDOW), args);
 }
 
 quint32 X11Session::windowOf(qint64 pid)

@@ -24,6 +24,16 @@ struct X11SessionOptions
     bool tray = false;         // trayer, a system tray along the bottom edge
 };
 
+// What a test window says of itself, besides where it is and how it looks.
+struct TestWindowOptions
+{
+    QString instance{};    // WM_CLASS; the test window's own when empty
+    QString windowClass{}; // likewise
+    QString type{};        // "DOCK", "DIALOG" ...: _NET_WM_WINDOW_TYPE; none when empty
+    bool icon = false;     // a 16 × 16 _NET_WM_ICON
+    int windows = 1;       // opened by the one process, each 20 pixels further down and right
+};
+
 // A private X display for one test process: Xvfb, openbox, and on request picom, pcmanfm's
 // desktop and a tray, all reading configuration from a temporary home. Start it before the
 // QApplication exists and stop it after that is gone; every program it started dies with it.
@@ -72,7 +82,7 @@ public:
     qint64 startClient(const QString& program, const QStringList& args);
     // A solid, undecorated window at `geometry`.
     qint64 startWindow(const QRect& geometry, const QColor& color, double opacity = 1.0,
-                       const QString& title = {});
+                       const QString& title = {}, const TestWindowOptions& options = {});
     quint32 windowOf(qint64 pid);
     void stopClient(qint64 pid);
 

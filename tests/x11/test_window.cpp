@@ -1,7 +1,12 @@
 // A plain client window for the X11 tests: one solid colour at an exact place, undecorated,
 // optionally translucent. Lives until its connection closes or it is killed.
 //
-//   tavlin_test_window WxH+X+Y #rrggbb [opacity] [title]
+//   tavlin_test_window WxH+X+Y #rrggbb [opacity] [title] [options]
+//
+//   --instance=NAME --class=NAME  its WM_CLASS
+//   --type=TYPE                   _NET_WM_WINDOW_TYPE_<TYPE> ("DOCK", "DIALOG" ...)
+//   --icon                        a small _NET_WM_ICON
+//   --windows=N                   N alike windows, each 20 pixels further down and right
 
 #include <array>
 #include <cstdio>
@@ -9,6 +14,7 @@
 #include <cstring>
 #include <string>
 #include <unistd.h>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace {
@@ -35,26 +41,47 @@ void setText(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t prope
                         uint32_t(text.size()), text.data());
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+struct Options
 {
-    int width = 0;
-    int height = 0;
-    int x = 0;
-    int y = 0;
-    unsigned colour = 0;
-    if (argc < 3 || std::sscanf(argv[1], "%dx%d+%d+%d", &width, &height, &x, &y) != 4 ||
-        std::sscanf(argv[2], "#%x", &colour) != 1 || width <= 0 || height <= 0) {
-        std::fprintf(stderr, "usage: %s WxH+X+Y #rrggbb [opacity] [title]\n", argv[0]);
-        return 2;
-    }
-    const double opacity = argc > 3 ? std::atof(argv[3]) : 1.0;
-    const std::string title = argc > 4 ? argv[4] : "tavlin test window";
+    std::vector<std::string> positional;
+    std::string instance = "tavlin-test-window";
+    std::string windowClass = "TavlinTestWindow";
+    std::string type;
+    bool icon = false;
+    int windows = 1;
+};
 
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection))
-        return 1;
+// What follows "--name=" in `arg`, or nullptr when it is another argument.
+const char* valueOf(const std::string& arg, const char* name)
+{
+    const size_t length = std::strlen(name);
+    return arg.compare(0, length, name) == 0 ? arg.c_str() + length : nullptr;
+}
+
+Options parse(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (const char* instance = valueOf(arg, "--instance="))
+            options.instance = instance;
+        else if (const char* windowClass = valueOf(arg, "--class="))
+            options.windowClass = windowClass;
+        else if (const char* type = valueOf(arg, "--type="))
+            options.type = type;
+        else if (const char* windows = valueOf(arg, "--windows="))
+            options.windows = std::atoi(windows);
+        else if (arg == "--icon")
+            options.icon = true;
+        else
+            options.positional.push_back(arg);
+    }
+    return options;
+}
+
+void openWindow(xcb_connection_t* connection, const Options& options, int x, int y, int width,
+                int height, unsigned colour, double opacity, const std::string& title)
+{
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const xcb_window_t window = xcb_generate_id(connection);
     // The server fills the window with its background pixel: nothing to draw ourselves.
@@ -86,15 +113,56 @@ int main(int argc, char** argv)
     setText(connection, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, title);
     setText(connection, window, intern(connection, "_NET_WM_NAME"),
             intern(connection, "UTF8_STRING"), title);
-    const std::string windowClass = std::string("tavlin-test-window") + '\0' + "TavlinTestWindow";
+    const std::string windowClass = options.instance + '\0' + options.windowClass;
     setText(connection, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, windowClass + '\0');
     if (opacity < 1.0) {
         const uint32_t value = uint32_t(opacity * 0xffffffffu);
         setCardinals(connection, window, intern(connection, "_NET_WM_WINDOW_OPACITY"),
                      XCB_ATOM_CARDINAL, &value, 1);
     }
-
+    if (!options.type.empty()) {
+        const xcb_atom_t type = intern(connection, ("_NET_WM_WINDOW_TYPE_" + options.type).c_str());
+        setCardinals(connection, window, intern(connection, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM,
+                     &type, 1);
+    }
+    if (options.icon) {
+        // 16 × 16 opaque orange.
+        std::vector<uint32_t> icon(2 + 16 * 16, 0xffff8000);
+        icon[0] = 16;
+        icon[1] = 16;
+        setCardinals(connection, window, intern(connection, "_NET_WM_ICON"), XCB_ATOM_CARDINAL,
+                     icon.data(), uint32_t(icon.size()));
+    }
     xcb_map_window(connection, window);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Options options = parse(argc, argv);
+    const std::vector<std::string>& args = options.positional;
+    int width = 0;
+    int height = 0;
+    int x = 0;
+    int y = 0;
+    unsigned colour = 0;
+    if (args.size() < 2 ||
+        std::sscanf(args[0].c_str(), "%dx%d+%d+%d", &width, &height, &x, &y) != 4 ||
+        std::sscanf(args[1].c_str(), "#%x", &colour) != 1 || width <= 0 || height <= 0 ||
+        options.windows < 1) {
+        std::fprintf(stderr, "usage: %s WxH+X+Y #rrggbb [opacity] [title] [options]\n", argv[0]);
+        return 2;
+    }
+    const double opacity = args.size() > 2 ? std::atof(args[2].c_str()) : 1.0;
+    const std::string title = args.size() > 3 ? args[3] : "tavlin test window";
+
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection))
+        return 1;
+    for (int i = 0; i < options.windows; ++i)
+        openWindow(connection, options, x + 20 * i, y + 20 * i, width, height, colour, opacity,
+                   title);
     xcb_flush(connection);
     while (xcb_generic_event_t* event = xcb_wait_for_event(connection))
         std::free(event);

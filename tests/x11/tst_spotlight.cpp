@@ -261,8 +261,8 @@ void TestSpotlight::clicksGoThroughTheOverlay()
     QVERIFY(X11Session::waitFor([&] { return covered(rect); }));
     // The window manager activates a window on a press inside it, so the press got through.
     QVERIFY(session().run(QStringLiteral("xdotool"),
-                          {QStringLiteral("mousemove"), QStringLiteral("450"), QStringLiteral("400"),
-                           QStringLiteral("click"), QStringLiteral("1")}));
+                          {QStringLiteral("mousemove"), QStringLiteral("450"),
+                           QStringLiteral("400"), QStringLiteral("click"), QStringLiteral("1")}));
     const quint32 window = session().windowOf(coveredPid);
     QVERIFY(X11Session::waitFor([&] {
         return session().probe().windows(session().probe().root(), "_NET_ACTIVE_WINDOW") ==

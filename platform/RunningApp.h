@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 #include <QtGlobal>
 
@@ -11,6 +12,7 @@ struct RunningApp
     QString identifier; // desktop-file id, else the WM_CLASS class; empty when neither is known
     QString name;       // shown in the menu; empty when unknown
     qint32 pid = 0;
+    QIcon icon{}; // null when unknown
 };
 
 } // namespace tavlin
