@@ -24,7 +24,7 @@ DesktopCover::DesktopCover(SettingsStore& settings, BackdropImages& images,
 
 DesktopCover::~DesktopCover()
 {
-    orderOut(m_windows);
+    OverlayWindow::retire(m_windows, false);
 }
 
 void DesktopCover::setOn(bool on)
@@ -52,7 +52,7 @@ void DesktopCover::rebuild()
         return;
     const QList<QPointer<OverlayWindow>> old = m_windows;
     show(false);
-    orderOut(old);
+    OverlayWindow::retire(old, false);
 }
 
 void DesktopCover::crossfadeBackdrop()
@@ -61,7 +61,7 @@ void DesktopCover::crossfadeBackdrop()
         return;
     const QList<QPointer<OverlayWindow>> old = m_windows;
     show(true);
-    QTimer::singleShot(crossfadeOrderOutMs, this, [old] { orderOut(old); });
+    QTimer::singleShot(crossfadeOrderOutMs, this, [old] { OverlayWindow::retire(old, false); });
 }
 
 QList<OverlayWindow*> DesktopCover::windows() const
@@ -85,14 +85,7 @@ void DesktopCover::show(bool animated)
 
 void DesktopCover::hide(bool animated)
 {
-    const bool fade = animated && m_compositor.isActive();
-    for (const QPointer<OverlayWindow>& window : std::as_const(m_windows)) {
-        if (window)
-            OverlayFade::fadeOut(window, fade, [window] {
-                if (window)
-                    window->deleteLater();
-            });
-    }
+    OverlayWindow::retire(m_windows, animated && m_compositor.isActive());
     m_windows.clear();
 }
 
@@ -115,16 +108,6 @@ void DesktopCover::keepStacked()
     for (OverlayWindow* window : windows())
         widgets.append(window);
     m_stacking.keepStacked(widgets, OverlayLevel::Cover);
-}
-
-void DesktopCover::orderOut(const QList<QPointer<OverlayWindow>>& windows)
-{
-    for (const QPointer<OverlayWindow>& window : windows) {
-        if (window) {
-            window->hide();
-            window->deleteLater();
-        }
-    }
 }
 
 } // namespace tavlin

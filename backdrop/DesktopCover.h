@@ -54,7 +54,6 @@ private:
     void hide(bool animated);
     OverlayWindow* makeCoverWindow(QScreen* screen, bool animated);
     void keepStacked();
-    static void orderOut(const QList<QPointer<OverlayWindow>>& windows);
 
     SettingsStore& m_settings;
     BackdropImages& m_images;

@@ -1,5 +1,7 @@
 #include "backdrop/OverlayWindow.h"
 
+#include "backdrop/OverlayFade.h"
+
 #include <QScreen>
 
 namespace tavlin {
@@ -24,6 +26,17 @@ void OverlayWindow::setContent(QWidget* content)
     content->setParent(this);
     content->setGeometry(rect());
     content->show();
+}
+
+void OverlayWindow::retire(const QList<QPointer<OverlayWindow>>& windows, bool animated)
+{
+    for (const QPointer<OverlayWindow>& window : windows) {
+        if (window)
+            OverlayFade::fadeOut(window, animated, [window] {
+                if (window)
+                    window->deleteLater();
+            });
+    }
 }
 
 void OverlayWindow::resizeEvent(QResizeEvent* event)

@@ -2,6 +2,8 @@
 
 #include "platform/WindowStacking.h"
 
+#include <QList>
+#include <QPointer>
 #include <QWidget>
 
 class QScreen;
@@ -21,6 +23,10 @@ public:
     void setLevel(OverlayLevel level) { m_level = level; }
     QWidget* content() const { return m_content; }
     void setContent(QWidget* content);
+
+    // A generation of overlays that is done: faded out (or hidden at once) and then deleted.
+    // Windows already gone are skipped.
+    static void retire(const QList<QPointer<OverlayWindow>>& windows, bool animated);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -62,7 +62,7 @@ Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServ
 Spotlight::~Spotlight()
 {
     for (const QPointer<OverlayWindow>& window : std::as_const(m_windows))
-        delete window.data();
+        delete window.data(); // now: no event loop may run again to delete them later
 }
 
 void Spotlight::setOn(bool on)
@@ -170,14 +170,7 @@ void Spotlight::stop()
 {
     m_reminder.dismissReminder();
     m_timer.stop();
-    const bool fade = m_animates && m_services.compositor->isActive();
-    for (const QPointer<OverlayWindow>& window : std::as_const(m_windows)) {
-        if (window)
-            OverlayFade::fadeOut(window, fade, [window] {
-                if (window)
-                    window->deleteLater();
-            });
-    }
+    OverlayWindow::retire(m_windows, m_animates && m_services.compositor->isActive());
     m_windows.clear();
 }
 
@@ -203,19 +196,11 @@ void Spotlight::rebuildWindows(bool animated)
     updateHoles();
     keepStacked();
 
-    const auto orderOut = [old] {
-        for (const QPointer<OverlayWindow>& window : old) {
-            if (window) {
-                window->hide();
-                window->deleteLater();
-            }
-        }
-    };
     // Animated, the old overlays stay until the new ones have faded in over them.
     if (fade)
-        QTimer::singleShot(crossfadeOrderOutMs, this, orderOut);
+        QTimer::singleShot(crossfadeOrderOutMs, this, [old] { OverlayWindow::retire(old, false); });
     else
-        orderOut();
+        OverlayWindow::retire(old, false);
 }
 
 void Spotlight::updateHoles()
