@@ -56,8 +56,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("app without a name") << MenuTitles::appName({}) << QStringLiteral("Unknown");
-        QTest::newRow("app name") << MenuTitles::appName(QStringLiteral("Files"))
-                                  << QStringLiteral("Files");
         QTest::newRow("nothing pinned") << MenuTitles::spotlightAppsHeader({})
                                         << QStringLiteral("None picked: uses the frontmost app");
         QTest::newRow("pinned, running or not")
@@ -72,16 +70,6 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         QFETCH(QString, expected);
         QCOMPARE(shown, expected);
-    }
-
-    void olderThanOptions()
-    {
-        QStringList shown;
-        for (const MenuTitles::OlderThanOption& option : MenuTitles::olderThanOptions())
-            shown.append(option.title + QLatin1Char('=') + QString::number(option.days));
-        QCOMPARE(shown, QStringList({QStringLiteral("1 Day=1"), QStringLiteral("3 Days=3"),
-                                     QStringLiteral("1 Week=7"), QStringLiteral("2 Weeks=14"),
-                                     QStringLiteral("1 Month=30")}));
     }
 };
 
