@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/AppModel.h"
+
+#include <QList>
+#include <QObject>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QStyle;
+
+namespace tavlin {
+
+// The tray's menu: every item shows a property of the model or one of its features, writes
+// through that owner's setter, or calls one of its actions. Items follow their properties while
+// the menu is open; nothing here holds state of its own.
+class MenuView : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `model` must outlive the view.
+    explicit MenuView(AppModel& model, QObject* parent = nullptr);
+    ~MenuView() override;
+
+    QMenu* menu() const { return m_menu.get(); }
+
+private:
+    void addSpotlightApps(QMenu* submenu);
+    void addBackground(QMenu* submenu);
+    void addTidy();
+    void addOlderThan(QMenu* submenu);
+
+    template <typename Owner>
+    QAction* addToggle(QMenu* menu, const QString& title, Owner& owner, bool (Owner::*read)() const,
+                       void (Owner::*write)(bool), void (Owner::*changed)());
+    template <typename Value, typename Write>
+    QAction* addOption(QMenu* menu, QActionGroup* group, const QString& title, const Value& value,
+                       Write write);
+
+    void showSpotlightAppsHeader();
+    void rebuildAppRows();
+    void checkBackdrop();
+    void loadThumbnails();
+    void checkOlderThan();
+    void showPendingCount();
+    void showUndoCount();
+    void showStatus();
+
+    AppModel& m_model;
+    std::unique_ptr<QStyle> m_thumbnailStyle; // outlives the menu that uses it
+    std::unique_ptr<QMenu> m_menu;
+    QMenu* m_appsMenu = nullptr;
+    QAction* m_appsHeader = nullptr;
+    QAction* m_appsEnd = nullptr; // the separator below the application rows
+    QList<QAction*> m_appRows;
+    QActionGroup* m_backdrops = nullptr;
+    QActionGroup* m_olderThan = nullptr;
+    QAction* m_tidyNow = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_status = nullptr;
+};
+
+} // namespace tavlin
