@@ -18,9 +18,10 @@ namespace {
 
 // The row's icon, a 16x16 copy of the application's own. Running applications carry no icon
 // yet, so rows show the name alone.
-QIcon appIcon(const RunningApp&)
+// A 16x16 copy, so the shared icon is left as it is.
+QIcon appIcon(const RunningApp& app)
 {
-    return QIcon();
+    return app.icon.isNull() ? QIcon() : QIcon(app.icon.pixmap(QSize(16, 16)));
 }
 
 // The key shown at the item's right edge. Qt matches an action's shortcut only through the
