@@ -1,10 +1,15 @@
 #include "app/CommandLine.h"
+#include "app/TavlinApp.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    // Without arguments the program is the tray item.
+    if (!tavlin::CommandLine::wantsCommandLine(argc))
+        return tavlin::TavlinApp::run(argc, argv);
+
     QByteArrayList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QByteArray(argv[i]));
@@ -13,7 +18,5 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavlin"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVLIN_VERSION));
-    if (!tavlin::CommandLine::wantsCommandLine(argc))
-        arguments.append(QByteArrayLiteral("--help"));
     return tavlin::CommandLine(arguments, stdout, stderr).run();
 }
