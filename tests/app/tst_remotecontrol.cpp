@@ -111,12 +111,8 @@ private Q_SLOTS:
             << QByteArray("\"$TAVLIN\" cover on") << false << true << 0 << QByteArray("on\n") << 1;
         QTest::newRow("cover toggle, no fade") << QByteArray("\"$TAVLIN\" cover toggle") << false
                                                << true << 0 << QByteArray("on\n") << 0;
-        QTest::newRow("cover toggle off") << QByteArray("\"$TAVLIN\" cover toggle") << true << false
-                                          << 0 << QByteArray("off\n") << -1;
         QTest::newRow("spotlight off") << QByteArray("\"$TAVLIN\" spotlight off") << true << false
                                        << 0 << QByteArray("off\n") << -1;
-        QTest::newRow("spotlight toggle") << QByteArray("\"$TAVLIN\" spotlight toggle") << false
-                                          << true << 0 << QByteArray("on\n") << -1;
         QTest::newRow("bad action")
             << QByteArray("\"$TAVLIN\" cover up") << false << false << 2 << QByteArray() << -1;
         // Any other client, by the names alone.
