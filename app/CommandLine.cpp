@@ -1,9 +1,8 @@
 #include "app/CommandLine.h"
 
+#include "app/RemoteClient.h"
+#include "app/TidyCommand.h"
 #include "platform/PlatformFactory.h"
-#include "tidy/DesktopAccess.h"
-#include "tidy/TidyKeys.h"
-#include "tidy/TidyRunner.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +12,7 @@ namespace tavlin {
 struct CommandLine::Options
 {
     QByteArray command;
+    QByteArray action; // of cover and spotlight
     QByteArray desktop;
     bool dryRun = false;
 };
@@ -33,6 +33,15 @@ CommandLine::CommandLine(QByteArrayList arguments, std::FILE* out, std::FILE* er
 {
 }
 
+namespace {
+
+bool isSwitch(const QByteArray& command)
+{
+    return command == "cover" || command == "spotlight";
+}
+
+} // namespace
+
 bool CommandLine::wantsCommandLine(int argc)
 {
     return argc > 1;
@@ -44,12 +53,17 @@ void CommandLine::printUsage(std::FILE* stream)
         "Usage: tavlin [COMMAND] [OPTIONS]\n"
         "\n"
         "Tavlin keeps a screen you share or record tidy. Without a command it runs in the\n"
-        "system tray. The commands below work without any display.\n"
+        "system tray. tidy, undo and pending work without any display; while Tavlin runs,\n"
+        "it carries them out, so its menu follows. cover and spotlight switch the running\n"
+        "Tavlin: on and off fade as the menu does, toggle switches at once like the hot\n"
+        "keys. Bind them to your desktop's own shortcuts where the hot keys cannot work.\n"
         "\n"
         "Commands:\n"
         "  tidy [--desktop DIR] [--dry-run]  File old Desktop items into \"Tavlin Archive\"\n"
         "  undo [--desktop DIR]              Move the items of the last tidy back\n"
         "  pending [--desktop DIR]           Print how many items a tidy would file now\n"
+        "  cover on|off|toggle               Hide or show the desktop icons; print the state\n"
+        "  spotlight on|off|toggle           Switch spotlight mode; print the state\n"
         "\n"
         "Options:\n"
         "  --desktop DIR  Use DIR as the Desktop instead of the folder chosen in the tray menu\n"
@@ -63,8 +77,8 @@ void CommandLine::printUsage(std::FILE* stream)
 int CommandLine::usageError(const QByteArray& problem)
 {
     writeLine(m_err, "tavlin: " + problem);
-    writeLine(m_err,
-              "Usage: tavlin tidy|undo|pending [--desktop DIR] [--dry-run]; see tavlin --help");
+    writeLine(m_err, "Usage: tavlin tidy|undo|pending [--desktop DIR] [--dry-run], or tavlin "
+                     "cover|spotlight on|off|toggle; see tavlin --help");
     return Usage;
 }
 
@@ -98,14 +112,26 @@ int CommandLine::parse(Options& options)
             return usageError("unknown option '" + arg + "'");
         } else if (options.command.isEmpty()) {
             options.command = arg;
+        } else if (isSwitch(options.command) && options.action.isEmpty()) {
+            options.action = arg;
         } else {
             return usageError("unexpected argument '" + arg + "'");
         }
     }
     if (options.command.isEmpty())
         return usageError("no command given");
-    if (options.command != "tidy" && options.command != "undo" && options.command != "pending")
+    if (isSwitch(options.command)) {
+        if (options.action.isEmpty())
+            return usageError(options.command + " needs on, off or toggle");
+        if (options.action != "on" && options.action != "off" && options.action != "toggle")
+            return usageError("unknown action '" + options.action + "' for " + options.command +
+                              "; use on, off or toggle");
+        if (!options.desktop.isEmpty())
+            return usageError("--desktop goes with tidy, undo and pending only");
+    } else if (options.command != "tidy" && options.command != "undo" &&
+               options.command != "pending") {
         return usageError("unknown command '" + options.command + "'");
+    }
     if (options.dryRun && options.command != "tidy")
         return usageError("--dry-run goes with tidy only");
     return Success;
@@ -132,47 +158,53 @@ int CommandLine::run()
         return Success;
     }
 
-    CoreServices services = PlatformFactory::makeCoreServices();
-    QByteArray desktop;
-    if (!options.desktop.isEmpty()) {
-        desktop = absolute(options.desktop);
-    } else if (auto stored = DesktopAccess(*services.settings, *services.fileSystem, nullptr)
-                                 .storedFolder()) {
-        desktop = *stored;
-    } else if (services.settings.get()->contains(TidyKeys::desktopBookmark)) {
-        writeLine(m_err, "tavlin: the Desktop folder chosen earlier can no longer be opened; "
-                         "pass --desktop DIR or choose it again from the tray menu");
-        return Usage;
-    } else {
-        writeLine(m_err, "tavlin: no Desktop folder has been chosen yet; pass --desktop DIR "
-                         "or choose it from the tray menu");
-        return Usage;
-    }
+    if (isSwitch(options.command))
+        return switchFeature(options);
+    return tidyCommand(options);
+}
 
-    TidyRunner runner(
-        {*services.fileSystem, *services.settings, *services.clock, *services.contentTypes});
-    if (options.command == "undo") {
-        writeLine(m_out, runner.undo(desktop).toUtf8());
-        return Success;
-    }
-    if (options.command == "tidy" && !options.dryRun) {
-        const TidyResult result = runner.tidy(desktop);
-        writeLine(m_out, result.status.toUtf8());
-        return result.listed ? Success : Failure;
-    }
-
-    const auto candidates = runner.scan(desktop);
-    if (!candidates) {
-        writeLine(m_err, "tavlin: Couldn't read the Desktop");
+int CommandLine::switchFeature(const Options& options)
+{
+    const QString action = QString::fromLatin1(options.action);
+    const std::optional<CommandResult> result = options.command == "cover"
+                                                    ? RemoteClient::setCover(action)
+                                                    : RemoteClient::setSpotlight(action);
+    if (!result) {
+        writeLine(m_err, "tavlin: no running Tavlin to switch; start it first with `tavlin`");
         return Failure;
     }
-    if (options.command == "pending") {
-        writeLine(m_out, QByteArray::number(qsizetype(candidates->size())));
-        return Success;
+    return print(*result);
+}
+
+int CommandLine::tidyCommand(const Options& options)
+{
+    const QByteArray desktop = options.desktop.isEmpty() ? QByteArray() : absolute(options.desktop);
+    std::optional<CommandResult> result;
+    TidyCommand::Action action = TidyCommand::Action::Pending;
+    if (options.command == "tidy") {
+        action = options.dryRun ? TidyCommand::Action::DryRun : TidyCommand::Action::Tidy;
+        result = RemoteClient::tidy(desktop, options.dryRun);
+    } else if (options.command == "undo") {
+        action = TidyCommand::Action::Undo;
+        result = RemoteClient::undo(desktop);
+    } else {
+        result = RemoteClient::pending(desktop);
     }
-    for (const TidyCandidate& candidate : *candidates)
-        writeLine(m_out, runner.categoryOf(candidate).toUtf8() + '\t' + candidate.name);
-    return Success;
+    if (!result) {
+        // No running program: the same work here, on this process's own services.
+        CoreServices services = PlatformFactory::makeCoreServices();
+        result = TidyCommand(services, nullptr).run(action, desktop);
+    }
+    return print(*result);
+}
+
+int CommandLine::print(const CommandResult& result)
+{
+    std::fwrite(result.out.constData(), 1, size_t(result.out.size()), m_out);
+    std::fflush(m_out);
+    std::fwrite(result.err.constData(), 1, size_t(result.err.size()), m_err);
+    std::fflush(m_err);
+    return result.exitCode;
 }
 
 } // namespace tavlin

@@ -1,17 +1,22 @@
 #pragma once
 
+#include "app/CommandResult.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <cstdio>
 
 namespace tavlin {
 
-// The tidy from a terminal, without any display: tidy, undo, pending, --help, --version.
-// Arguments are raw bytes, so a Desktop path that is not valid UTF-8 works too.
+// The program from a terminal: tidy, undo, pending, cover, spotlight, --help, --version. The
+// tidy commands go to the running program when one runs, so its menu follows and two tidies never
+// overlap; otherwise they run here, without any display. Arguments are raw bytes, so a Desktop
+// path that is not valid UTF-8 works too.
 class CommandLine
 {
 public:
-    enum ExitCode { Success = 0, Failure = 1, Usage = 2 };
+    using ExitCode = CommandResult::ExitCode;
+    using enum CommandResult::ExitCode;
 
     // Outputs are parameters so tests can run it in-process.
     CommandLine(QByteArrayList arguments, std::FILE* out, std::FILE* err);
@@ -25,6 +30,9 @@ private:
     struct Options;
     int parse(Options& options);
     int usageError(const QByteArray& problem);
+    int switchFeature(const Options& options);
+    int tidyCommand(const Options& options);
+    int print(const CommandResult& result);
     void printUsage(std::FILE* stream);
     QByteArray absolute(const QByteArray& path) const;
 

@@ -2,6 +2,8 @@
 
 #include "app/AppModel.h"
 #include "app/AppServices.h"
+#include "app/RemoteClient.h"
+#include "app/RemoteControl.h"
 #include "app/TrayItem.h"
 #include "menu/MenuView.h"
 
@@ -19,8 +21,14 @@ int run(int argc, char** argv)
     // Overlays and the reminder come and go; only "Quit Tavlin" ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // One per session: a second launch hands over to the running one and opens nothing new.
+    if (RemoteClient::activate())
+        return 0;
     AppServices services = AppServices::make();
     AppModel model(services);
+    RemoteControl remote(model, services); // after the model, so it goes first
+    if (!remote.registerInstance())
+        return 0; // lost a race with a launch at the same moment
     MenuView menu(model);
     TrayItem tray(model, menu.menu());
     return QApplication::exec();

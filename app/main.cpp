@@ -4,19 +4,25 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
-    // Without arguments the program is the tray item.
-    if (!tavlin::CommandLine::wantsCommandLine(argc))
-        return tavlin::TavlinApp::run(argc, argv);
+namespace {
 
+// A command: the command line needs no display, so it runs on a plain core application.
+int runCommand(int argc, char** argv)
+{
     QByteArrayList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QByteArray(argv[i]));
-
-    // The command line needs no display, so it runs on a plain core application.
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavlin"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVLIN_VERSION));
     return tavlin::CommandLine(arguments, stdout, stderr).run();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Without arguments the program is the tray item.
+    return tavlin::CommandLine::wantsCommandLine(argc) ? runCommand(argc, argv)
+                                                       : tavlin::TavlinApp::run(argc, argv);
 }

@@ -62,33 +62,44 @@ QVariant DesktopTidy::pendingCountVariant() const
 void DesktopTidy::tidyNow()
 {
     const std::optional<QByteArray> desktop = m_access.desktopFolder(true);
-    if (!desktop)
-        return;
-    tidy(*desktop);
-    refreshPending();
+    if (desktop)
+        tidyFolder(*desktop);
 }
 
-void DesktopTidy::tidy(const QByteArray& desktop)
+TidyResult DesktopTidy::tidyFolder(const QByteArray& desktop)
+{
+    const TidyResult result = tidy(desktop);
+    refreshPending();
+    return result;
+}
+
+TidyResult DesktopTidy::tidy(const QByteArray& desktop)
 {
     const TidyResult result = m_runner.tidy(desktop);
     setStatus(result.status);
     if (!result.listed)
-        return;
+        return result;
     if (result.moved > 0)
         setUndoCount(MoveLog::storedCount(m_services.settings));
     flashFinished();
+    return result;
 }
 
 void DesktopTidy::undoLastTidy()
 {
     const std::optional<QByteArray> desktop = m_access.desktopFolder(true);
-    if (!desktop)
-        return;
-    const QString result = m_runner.undo(*desktop);
+    if (desktop)
+        undoFolder(*desktop);
+}
+
+QString DesktopTidy::undoFolder(const QByteArray& desktop)
+{
+    const QString result = m_runner.undo(desktop);
     setUndoCount(MoveLog::storedCount(m_services.settings));
     refreshPending();
     setStatus(result);
     flashFinished();
+    return result;
 }
 
 void DesktopTidy::showArchive()

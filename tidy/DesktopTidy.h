@@ -54,6 +54,11 @@ public:
     void undoLastTidy();
     void showArchive();
 
+    // The same two runs on a folder the caller already has, never asking: the command line
+    // through the running program. The state follows as it does for the menu.
+    TidyResult tidyFolder(const QByteArray& desktop);
+    QString undoFolder(const QByteArray& desktop);
+
     // Background work: never asks.
     void refreshPending();
     void autoTidyIfDue();
@@ -69,7 +74,7 @@ Q_SIGNALS:
     void justFinishedChanged();
 
 private:
-    void tidy(const QByteArray& desktop);
+    TidyResult tidy(const QByteArray& desktop);
     void startWatching(const QByteArray& desktop);
     void onDesktopChanged();
     void flashFinished();

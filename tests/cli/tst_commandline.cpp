@@ -172,6 +172,9 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), QFile::decodeName(m_scratch->at("config")));
         env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+        // No session bus: a Tavlin the user runs must not carry out these commands.
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                   QStringLiteral("unix:path=") + QFile::decodeName(m_scratch->at("no-bus")));
         env.insert(QStringLiteral("NO_FAKE_STAT"), QStringLiteral("1"));
         // faketime preloads its library ahead of everything; a sanitizer build must accept that.
         env.insert(QStringLiteral("ASAN_OPTIONS"),

@@ -1,0 +1,117 @@
+#include "app/RemoteControl.h"
+
+#include "app/AppModel.h"
+#include "app/AppServices.h"
+#include "app/RemoteNames.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusError>
+
+namespace tavlin {
+
+RemoteControl::RemoteControl(AppModel& model, AppServices& services, QObject* parent)
+    : QObject(parent), m_model(model), m_command(services.core, &model.tidy())
+{
+}
+
+RemoteControl::~RemoteControl()
+{
+    if (!m_registered)
+        return;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.unregisterService(RemoteNames::service);
+    bus.unregisterObject(RemoteNames::path);
+}
+
+bool RemoteControl::registerInstance()
+{
+    if (m_registered)
+        return true;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qWarning("tavlin: no session bus, so the command line cannot reach this instance: %s",
+                 qPrintable(bus.lastError().message()));
+        return true;
+    }
+    if (!bus.registerObject(RemoteNames::path, RemoteNames::interface, this,
+                            QDBusConnection::ExportScriptableSlots))
+        return false;
+    if (bus.registerService(RemoteNames::service)) {
+        m_registered = true;
+        return true;
+    }
+    bus.unregisterObject(RemoteNames::path);
+    // Only an owner elsewhere means another instance; a bus that refuses the name for any other
+    // reason must not stop the program from running.
+    const bool taken = bus.interface()->isServiceRegistered(RemoteNames::service);
+    if (!taken)
+        qWarning("tavlin: the session bus refused the name %s: %s",
+                 qPrintable(RemoteNames::service), qPrintable(bus.lastError().message()));
+    return !taken;
+}
+
+template <typename Feature>
+bool RemoteControl::switchFeature(Feature& feature, const QString& action)
+{
+    if (action == QLatin1String("on") || action == QLatin1String("off")) {
+        feature.setOn(action == QLatin1String("on"));
+    } else if (action == QLatin1String("toggle")) {
+        feature.toggleWithoutAnimation();
+    } else if (calledFromDBus()) {
+        sendErrorReply(QDBusError::InvalidArgs,
+                       QStringLiteral("unknown action '%1'; use on, off or toggle").arg(action));
+    }
+    return feature.isOn();
+}
+
+bool RemoteControl::SetCover(const QString& action)
+{
+    return switchFeature(m_model.cover(), action);
+}
+
+bool RemoteControl::SetSpotlight(const QString& action)
+{
+    return switchFeature(m_model.spotlight(), action);
+}
+
+int RemoteControl::Tidy(const QByteArray& desktop, bool dryRun, QByteArray& output,
+                        QByteArray& errors)
+{
+    return run(dryRun ? TidyCommand::Action::DryRun : TidyCommand::Action::Tidy, desktop, output,
+               errors);
+}
+
+int RemoteControl::Undo(const QByteArray& desktop, QByteArray& output, QByteArray& errors)
+{
+    return run(TidyCommand::Action::Undo, desktop, output, errors);
+}
+
+int RemoteControl::Pending(const QByteArray& desktop, QByteArray& output, QByteArray& errors)
+{
+    return run(TidyCommand::Action::Pending, desktop, output, errors);
+}
+
+void RemoteControl::Activate()
+{
+    Q_EMIT activated();
+}
+
+int RemoteControl::run(TidyCommand::Action action, const QByteArray& desktop, QByteArray& output,
+                       QByteArray& errors)
+{
+    CommandResult result;
+    // This process's working folder is not the caller's, so a relative path would name
+    // another folder.
+    if (!desktop.isEmpty() && !desktop.startsWith('/')) {
+        result.exitCode = CommandResult::Usage;
+        result.errLine("tavlin: the Desktop folder must be an absolute path");
+    } else {
+        result = m_command.run(action, desktop);
+    }
+    output = result.out;
+    errors = result.err;
+    return result.exitCode;
+}
+
+} // namespace tavlin

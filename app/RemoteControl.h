@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/TidyCommand.h"
+
+#include <QDBusContext>
+#include <QObject>
+
+namespace tavlin {
+
+class AppModel;
+struct AppServices;
+
+// The running program on the session bus. The command line switches the overlays and tidies
+// through it, and so can a desktop's own shortcuts where keys cannot be grabbed. Every call runs
+// on the GUI thread and to its end before the next event, so a tidy asked for here never
+// interleaves with one from the menu, the timer or another caller.
+class RemoteControl : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+
+public:
+    // `model` and `services` must outlive this object.
+    RemoteControl(AppModel& model, AppServices& services, QObject* parent = nullptr);
+    ~RemoteControl() override;
+
+    // Claims the program's name on the session bus: false when another instance holds it.
+    // Without a usable session bus there is nothing to claim: true, and nothing can call in.
+    bool registerInstance();
+
+Q_SIGNALS:
+    // A second launch handed over to this one.
+    void activated();
+
+public Q_SLOTS:
+    // The bus methods, named as the bus names them. "on" and "off" switch as the menu does,
+    // with fades; "toggle" as the hot key does, without. They answer the new state.
+    Q_SCRIPTABLE bool SetCover(const QString& action);
+    Q_SCRIPTABLE bool SetSpotlight(const QString& action);
+    // Each answers the command line's exit code, standard output and standard error. A
+    // `desktop` must be absolute; empty means the folder chosen in the tray menu.
+    Q_SCRIPTABLE int Tidy(const QByteArray& desktop, bool dryRun, QByteArray& output,
+                          QByteArray& errors);
+    Q_SCRIPTABLE int Undo(const QByteArray& desktop, QByteArray& output, QByteArray& errors);
+    Q_SCRIPTABLE int Pending(const QByteArray& desktop, QByteArray& output, QByteArray& errors);
+    // A second launch: this instance already is the program, so nothing new opens.
+    Q_SCRIPTABLE void Activate();
+
+private:
+    template <typename Feature> bool switchFeature(Feature& feature, const QString& action);
+    int run(TidyCommand::Action action, const QByteArray& desktop, QByteArray& output,
+            QByteArray& errors);
+
+    AppModel& m_model;
+    TidyCommand m_command;
+    bool m_registered = false;
+};
+
+} // namespace tavlin

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// Where the running program answers on the session bus; the command line calls it there.
+namespace tavlin::RemoteNames {
+inline const QString service = QStringLiteral("io.github.tavlin.Tavlin");
+inline const QString path = QStringLiteral("/io/github/tavlin/Tavlin");
+inline const QString interface = QStringLiteral("io.github.tavlin.Tavlin1");
+} // namespace tavlin::RemoteNames

@@ -1,0 +1,306 @@
+// The running program's bus interface as a user reaches it: the real command line in a child
+// process, a real model answering in this test's event loop, on a private session bus. The
+// instance's clock stands eight days ahead while the child's does not, so what a command prints
+// also tells which process tidied: the instance sees every item as old, the child none.
+#include "app/AppModel.h"
+#include "app/AppServices.h"
+#include "app/CommandResult.h"
+#include "app/RemoteControl.h"
+#include "app/RemoteNames.h"
+#include "tests/fakes/FakeClock.h"
+#include "tests/fakes/TestTree.h"
+#include "tidy/StoredPath.h"
+#include "tidy/TidyKeys.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDateTime>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <algorithm>
+#include <memory>
+
+using namespace tavlin;
+
+namespace {
+
+// What a child printed and how it ended: -1 when it did not end normally.
+using Run = CommandResult;
+
+const QByteArray threeItems = "photo.png=F:png|report.docx=F:docx|Projects";
+
+// Stands in where the platform offers no list of applications yet.
+class NoRunningApps final : public RunningApps
+{
+public:
+    QList<RunningApp> apps() const override { return {}; }
+    std::optional<qint32> frontmostPid() const override { return std::nullopt; }
+};
+
+} // namespace
+
+class TestRemoteControl : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TestRemoteControl(QByteArray busSocket) : m_busSocket(std::move(busSocket)) {}
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(qEnvironmentVariable("TAVLIN_BINARY")),
+                 "TAVLIN_BINARY must name the built program");
+        m_bus.start(QStringLiteral("dbus-daemon"),
+                    {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                     QStringLiteral("--nopidfile"),
+                     QStringLiteral("--address=unix:path=") + QFile::decodeName(m_busSocket)});
+        QVERIFY2(m_bus.waitForStarted(), "dbus-daemon (package dbus-daemon) must be installed");
+        QTRY_VERIFY(TestTree::exists(m_busSocket));
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+    }
+
+    void cleanupTestCase()
+    {
+        m_bus.terminate();
+        m_bus.waitForFinished();
+    }
+
+    void init()
+    {
+        m_scratch = std::make_unique<TestTree::Scratch>();
+        QVERIFY(TestTree::build(m_scratch->root, TestTree::tree("home|config|Desktop")));
+        QVERIFY(TestTree::build(desktop(), TestTree::tree(threeItems)));
+        qputenv("HOME", m_scratch->at("home"));
+        qputenv("XDG_CONFIG_HOME", m_scratch->at("config"));
+
+        m_services = std::make_unique<AppServices>(AppServices::make());
+        if (!m_services->window.runningApps)
+            m_services->window.runningApps = std::make_unique<NoRunningApps>();
+        m_services->core.clock =
+            std::make_unique<FakeClock>(double(QDateTime::currentSecsSinceEpoch()) + 8 * 86400.0);
+        m_services->core.settings->setValue(TidyKeys::desktopBookmark,
+                                            StoredPath::encode(desktop()));
+        m_model = std::make_unique<AppModel>(*m_services);
+        m_remote = std::make_unique<RemoteControl>(*m_model, *m_services);
+        QVERIFY(m_remote->registerInstance());
+    }
+
+    void cleanup()
+    {
+        m_remote.reset();
+        m_model.reset();
+        m_services.reset();
+        m_scratch.reset();
+    }
+
+    // Switches as the menu does (fading) or as the hot key does (at once); the command prints
+    // the new state. A cover window's opacity right after the call shows whether it fades.
+    void switches_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<bool>("startOn");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<int>("fades"); // -1: not looked at
+
+        QTest::newRow("cover on fades")
+            << QByteArray("\"$TAVLIN\" cover on") << false << true << 0 << QByteArray("on\n") << 1;
+        QTest::newRow("cover toggle, no fade") << QByteArray("\"$TAVLIN\" cover toggle") << false
+                                               << true << 0 << QByteArray("on\n") << 0;
+        QTest::newRow("spotlight off") << QByteArray("\"$TAVLIN\" spotlight off") << true << false
+                                       << 0 << QByteArray("off\n") << -1;
+        QTest::newRow("bad action")
+            << QByteArray("\"$TAVLIN\" cover up") << false << false << 2 << QByteArray() << -1;
+        // Any other client, by the names alone.
+        QTest::newRow("dbus-send")
+            << dbusSend("SetCover string:on >/dev/null") << false << true << 0 << QByteArray() << 1;
+        QTest::newRow("dbus-send, bad action")
+            << dbusSend("SetCover string:up") << false << false << 1 << QByteArray() << -1;
+    }
+    void switches()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(bool, startOn);
+        QFETCH(bool, on);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(int, fades);
+        const bool spotlight = command.contains("spotlight");
+        const auto isOn = [&] {
+            return spotlight ? m_model->spotlight().isOn() : m_model->cover().isOn();
+        };
+        if (startOn)
+            spotlight ? m_model->spotlight().toggleWithoutAnimation()
+                      : m_model->cover().toggleWithoutAnimation();
+        double opacity = -1;
+        QObject context;
+        connect(
+            &m_model->cover(), &DesktopCover::isOnChanged, &context,
+            [&] {
+                for (QWidget* window : m_model->cover().windows())
+                    opacity = window->windowOpacity();
+            },
+            Qt::QueuedConnection);
+
+        const Run run = shell(command);
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out, out);
+        QCOMPARE(isOn(), on);
+        if (exitCode != 0)
+            QVERIFY2(run.err.contains("unknown action 'up'"), run.err.constData());
+        if (fades >= 0)
+            QCOMPARE(opacity < 1.0, bool(fades));
+    }
+
+    // What the instance prints is what the command line prints on its own for the same
+    // Desktop (the same texts its own tests expect).
+    void sameAsCommandLine_data()
+    {
+        QTest::addColumn<QByteArray>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+
+        QTest::newRow("pending") << QByteArray("pending") << 0 << QByteArray("3\n") << QByteArray();
+        QTest::newRow("pending, relative folder")
+            << QByteArray("pending --desktop Desktop") << 0 << QByteArray("3\n") << QByteArray();
+        QTest::newRow("dry run, raw byte names")
+            << QByteArray("tidy --dry-run --desktop \"$D/../Desk$(printf '\\377')\"") << 0
+            << QByteArray("Documents\tcaf\xe9.txt\n") << QByteArray();
+        QTest::newRow("pending, Desktop gone")
+            << QByteArray("pending --desktop \"$D/gone\"") << 1 << QByteArray()
+            << QByteArray("tavlin: Couldn't read the Desktop\n");
+        QTest::newRow("tidy, Desktop gone")
+            << QByteArray("tidy --desktop \"$D/gone\"") << 1
+            << QByteArray("Couldn't read the Desktop\n") << QByteArray();
+    }
+    void sameAsCommandLine()
+    {
+        QFETCH(QByteArray, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        QVERIFY(TestTree::build(m_scratch->root, TestTree::tree("Desk\xff/caf\xe9.txt=F:x")));
+
+        const Run run = shell("\"$TAVLIN\" " + arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out, out);
+        QCOMPARE(run.err, err);
+    }
+
+    // Tidy and undo through the instance: the model's status, counts and icon flash follow.
+    void tidyAndUndoFollowTheModel()
+    {
+        DesktopTidy& tidy = m_model->tidy();
+        Run run = shell("\"$TAVLIN\" tidy --dry-run");
+        QByteArrayList lines = run.out.split('\n');
+        QCOMPARE(lines.takeLast(), QByteArray());
+        std::sort(lines.begin(), lines.end());
+        QCOMPARE(lines, (QByteArrayList{"Documents\treport.docx", "Folders\tProjects",
+                                        "Images\tphoto.png"}));
+        QVERIFY(tidy.status().isNull());
+
+        run = shell("\"$TAVLIN\" tidy");
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("Filed 3 items\n"));
+        QCOMPARE(tidy.status(), QStringLiteral("Filed 3 items"));
+        QCOMPARE(tidy.undoCount(), 3);
+        QCOMPARE(tidy.pendingCountVariant(), QVariant(0));
+        QVERIFY(tidy.justFinished());
+
+        run = shell("\"$TAVLIN\" undo");
+        QCOMPARE(run.out, QByteArray("Restored 3 items\n"));
+        QCOMPARE(tidy.status(), QStringLiteral("Restored 3 items"));
+        QCOMPARE(tidy.undoCount(), 0);
+        QCOMPARE(tidy.pendingCountVariant(), QVariant(3));
+    }
+
+    // Without an instance the switches refuse in one line and the tidy commands run in the
+    // child, whose clock finds nothing old yet.
+    void withoutInstance()
+    {
+        m_remote.reset();
+        Run run = shell("\"$TAVLIN\" cover on");
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err,
+                 QByteArray("tavlin: no running Tavlin to switch; start it first with `tavlin`\n"));
+        QVERIFY(!m_model->cover().isOn());
+
+        run = shell("\"$TAVLIN\" pending --desktop \"$D\"");
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("0\n"));
+    }
+
+    // One instance per session: a second launch hands over and opens nothing; a second
+    // instance cannot claim the name while another connection holds it.
+    void oneInstance()
+    {
+        QSignalSpy activated(m_remote.get(), &RemoteControl::activated);
+        const Run run = shell("\"$TAVLIN\"");
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(activated.count(), 1);
+
+        m_remote.reset();
+        QDBusConnection other =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
+        QVERIFY(other.registerService(RemoteNames::service));
+        RemoteControl second(*m_model, *m_services);
+        QVERIFY(!second.registerInstance());
+        QVERIFY(other.unregisterService(RemoteNames::service));
+        QVERIFY(second.registerInstance());
+        QDBusConnection::disconnectFromBus(QStringLiteral("other"));
+    }
+
+private:
+    static QByteArray dbusSend(const QByteArray& call)
+    {
+        return "dbus-send --print-reply --dest=" + RemoteNames::service.toLatin1() + ' ' +
+               RemoteNames::path.toLatin1() + ' ' + RemoteNames::interface.toLatin1() + '.' + call;
+    }
+
+    // Runs a shell command line in which "$TAVLIN" is the program and "$D" the Desktop, from the
+    // scratch folder, while this event loop keeps answering the bus.
+    Run shell(const QByteArray& command)
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TAVLIN"), qEnvironmentVariable("TAVLIN_BINARY"));
+        env.insert(QStringLiteral("D"), QFile::decodeName(desktop()));
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(QFile::decodeName(m_scratch->root));
+        QSignalSpy finished(&process, &QProcess::finished);
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), QString::fromUtf8(command)});
+        if (!finished.wait(30000))
+            return {-1, {}, {}};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+    QByteArray desktop() const { return m_scratch->at("Desktop"); }
+
+    const QByteArray m_busSocket;
+    QProcess m_bus;
+    std::unique_ptr<TestTree::Scratch> m_scratch;
+    std::unique_ptr<AppServices> m_services;
+    std::unique_ptr<AppModel> m_model;
+    std::unique_ptr<RemoteControl> m_remote;
+};
+
+int main(int argc, char** argv)
+{
+    // The bus is named before anything can connect, so nothing here reaches a user's own bus.
+    QTemporaryDir busFolder;
+    const QByteArray socket = QFile::encodeName(busFolder.path()) + "/bus";
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socket);
+    QApplication app(argc, argv);
+    TestRemoteControl test(socket);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_remotecontrol.moc"
