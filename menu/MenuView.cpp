@@ -63,6 +63,8 @@ MenuView::MenuView(AppModel& model, QObject* parent)
     : QObject(parent), m_model(model), m_menu(std::make_unique<QMenu>())
 {
     QMenu* menu = m_menu.get();
+    // Each opening starts with nothing selected, wherever the keyboard left off last time.
+    connect(menu, &QMenu::aboutToShow, menu, [menu] { menu->setActiveAction(nullptr); });
     menu->addSection(QStringLiteral("Recording"));
     showShortcut(addToggle(menu, QStringLiteral("Hide Desktop Icons"), model.cover(),
                            &DesktopCover::isOn, &DesktopCover::setOn, &DesktopCover::isOnChanged),

@@ -372,6 +372,22 @@ qint64 X11Session::startWindow(const QRect& geometry, const QColor& color, doubl
     return startClient(QStringLiteral(TAVLIN_TEST_WINDOW), args);
 }
 
+qint64 X11Session::startProgram(const QString& program, const QStringList& args)
+{
+    return m_children.start(program, args,
+                            logFile(QFileInfo(program).fileName() + QString::number(++m_runs)));
+}
+
+std::optional<int> X11Session::waitForExit(qint64 pid, int timeoutMs)
+{
+    return m_children.waitForExit(pid, timeoutMs);
+}
+
+bool X11Session::isRunning(qint64 pid)
+{
+    return m_children.isRunning(pid);
+}
+
 quint32 X11Session::windowOf(qint64 pid)
 {
     return m_probe->clientOfPid(pid);

@@ -12,6 +12,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tavlin {
 
@@ -84,6 +85,11 @@ public:
     qint64 startWindow(const QRect& geometry, const QColor& color, double opacity = 1.0,
                        const QString& title = {}, const TestWindowOptions& options = {});
     quint32 windowOf(qint64 pid);
+    // A program that shows no window of its own (a tray program); it dies with the session.
+    qint64 startProgram(const QString& program, const QStringList& args = {});
+    // Its exit status once it ended within `timeoutMs`.
+    std::optional<int> waitForExit(qint64 pid, int timeoutMs);
+    bool isRunning(qint64 pid);
     void stopClient(qint64 pid);
 
     // pcmanfm's desktop window on the first monitor, or 0.

@@ -1,0 +1,295 @@
+// The real program as a user drives it: started with no arguments in a session with a tray,
+// desktop icons and a compositor; its icon clicked, its menu used from the keyboard, its hot key
+// pressed, its command line pointed at it.
+#include "tests/x11/PixelChecks.h"
+#include "tests/x11/X11Session.h"
+#include "tests/x11/X11TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+using namespace tavlin;
+
+namespace {
+
+X11Session& session()
+{
+    return *X11Session::current();
+}
+
+const QString program = QStringLiteral(TAVLIN_PROGRAM);
+
+// The icon's gradient runs from pink to yellow: strong red, clearly less blue.
+bool isIconPixel(QRgb pixel)
+{
+    return qRed(pixel) > 200 && qRed(pixel) - qBlue(pixel) > 70 && qGreen(pixel) < 235;
+}
+
+} // namespace
+
+class TestApp : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void iconAppearsInTheTray();
+    void secondLaunchOpensNothingNew();
+    void clickOpensTheMenu();
+    void menuHidesTheDesktopIcons();
+    void commandLineSwitchesTheRunningInstance();
+    void hotKeyStartsSpotlightWithoutFade();
+    void tidyThroughTheInstanceFlashesTheCheckMark();
+    void launchAtLoginWritesAndRemovesTheEntry();
+    void quitEndsTheProgram();
+
+private:
+    QRect trayIcon();
+    QList<quint32> programWindows(const char* type = nullptr);
+    QList<quint32> menuWindows();
+    bool openMenu();
+    bool chooseFromMenu(const QStringList& keys);
+    QByteArray command(const QStringList& args, int* exitCode = nullptr);
+
+    qint64 m_pid = 0;    // what the test started: faketime, which runs the program
+    qint64 m_appPid = 0; // the program itself
+    QRect m_icon;
+};
+
+void TestApp::initTestCase()
+{
+    // Three old items on the Desktop: the program runs ten days ahead, so everything is old.
+    const QString desktop = session().desktopFolder();
+    for (const char* name : {"notes.txt", "photo.png", "report.pdf"}) {
+        QFile file(desktop + QLatin1Char('/') + QLatin1String(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QString config = session().homePath() + QStringLiteral("/.config/tavlin");
+    QVERIFY(QDir().mkpath(config));
+    QFile settings(config + QStringLiteral("/settings.json"));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write(QByteArrayLiteral("{\"desktopBookmark\": \"") + QFile::encodeName(desktop) +
+                   QByteArrayLiteral("\", \"spotlightRemindsAboutNotifications\": true}"));
+    settings.close();
+
+    m_pid = session().startProgram(QStringLiteral("faketime"),
+                                   {QStringLiteral("-f"), QStringLiteral("+10d"), program});
+    QVERIFY(m_pid);
+}
+
+void TestApp::cleanupTestCase()
+{
+    if (m_pid && session().isRunning(m_pid))
+        session().waitForExit(m_pid, 0);
+}
+
+QRect TestApp::trayIcon()
+{
+    const QImage screen = session().grabScreen();
+    QRect found;
+    for (int y = screen.height() - 30; y < screen.height(); ++y) {
+        for (int x = 0; x < screen.width(); ++x) {
+            if (isIconPixel(screen.pixel(x, y)))
+                found |= QRect(x, y, 1, 1);
+        }
+    }
+    return found;
+}
+
+QList<quint32> TestApp::programWindows(const char* type)
+{
+    QByteArray out;
+    session().run(QStringLiteral("xdotool"),
+                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                   QStringLiteral("--pid"), QString::number(m_appPid)},
+                  5000, &out);
+    QList<quint32> windows;
+    const quint32 wanted = type ? session().probe().atom(type) : 0;
+    for (const QByteArray& line : out.split('\n')) {
+        const quint32 window = line.trimmed().toUInt();
+        if (window &&
+            (!type || session().probe().atoms(window, "_NET_WM_WINDOW_TYPE").contains(wanted)))
+            windows.append(window);
+    }
+    return windows;
+}
+
+// Qt gives its menus no window type of their own: a menu is the program's tall window.
+QList<quint32> TestApp::menuWindows()
+{
+    QList<quint32> menus;
+    for (const quint32 window : programWindows()) {
+        if (session().probe().geometry(window).height() > 200 &&
+            session().probe().geometry(window).width() < 900)
+            menus.append(window);
+    }
+    return menus;
+}
+
+// Right button: under openbox the left press on a tray icon goes to the panel's frame binding.
+bool TestApp::openMenu()
+{
+    const QPoint at = m_icon.center();
+    return session().run(QStringLiteral("xdotool"),
+                         {QStringLiteral("mousemove"), QStringLiteral("300"), QStringLiteral("300"),
+                          QStringLiteral("sleep"), QStringLiteral("0.2"),
+                          QStringLiteral("mousemove"), QString::number(at.x()),
+                          QString::number(at.y()), QStringLiteral("click"), QStringLiteral("3")}) &&
+           X11Session::waitFor([&] { return !menuWindows().isEmpty(); });
+}
+
+bool TestApp::chooseFromMenu(const QStringList& keys)
+{
+    if (!openMenu())
+        return false;
+    QStringList args{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50")};
+    return session().run(QStringLiteral("xdotool"), args + keys) &&
+           X11Session::waitFor([&] { return menuWindows().isEmpty(); });
+}
+
+QByteArray TestApp::command(const QStringList& args, int* exitCode)
+{
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(20000);
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.readAllStandardOutput().trimmed();
+}
+
+void TestApp::iconAppearsInTheTray()
+{
+    QVERIFY2(X11Session::waitFor([&] { return trayIcon().width() >= 10; }, 15000),
+             "no gradient icon in the tray");
+    m_icon = trayIcon();
+    QByteArray pid;
+    QVERIFY(session().run(QStringLiteral("pgrep"),
+                          {QStringLiteral("-n"), QStringLiteral("-x"), QStringLiteral("tavlin")},
+                          5000, &pid));
+    m_appPid = pid.trimmed().toLongLong();
+    QVERIFY(m_appPid > 0);
+    QVERIFY(m_icon.height() >= 10 && m_icon.width() <= 40);
+    QVERIFY(session().isRunning(m_pid));
+}
+
+void TestApp::secondLaunchOpensNothingNew()
+{
+    const qint64 second = session().startProgram(program);
+    QCOMPARE(session().waitForExit(second, 10000), std::optional<int>(0));
+    QVERIFY(session().isRunning(m_pid));
+}
+
+void TestApp::clickOpensTheMenu()
+{
+    QVERIFY(openMenu());
+    const QList<quint32> menus = menuWindows();
+    const QRect menu = session().probe().geometry(menus.first());
+    QVERIFY2(menu.width() > 150 && menu.height() > 200, "the menu is too small to hold its items");
+    // On screen, not just mapped: the screenshot shows something other than the desktop there.
+    const QImage screen = session().grabScreen();
+    QVERIFY(pixels::countDiffering(screen, menu, QColor(X11Session::desktopColor), 8) >
+            menu.width() * menu.height() / 2);
+    QVERIFY(session().run(QStringLiteral("xdotool"),
+                          {QStringLiteral("key"), QStringLiteral("Escape")}));
+    QVERIFY(X11Session::waitFor([&] { return menuWindows().isEmpty(); }));
+}
+
+void TestApp::menuHidesTheDesktopIcons()
+{
+    // The first item is "Hide Desktop Icons".
+    QVERIFY(chooseFromMenu({QStringLiteral("Down"), QStringLiteral("Return")}));
+    QVERIFY(X11Session::waitFor(
+        [&] { return !programWindows("_NET_WM_WINDOW_TYPE_DESKTOP").isEmpty(); }));
+    int exitCode = -1;
+    QCOMPARE(command({QStringLiteral("cover"), QStringLiteral("off")}, &exitCode),
+             QByteArray("off"));
+    QCOMPARE(exitCode, 0);
+    QVERIFY(X11Session::waitFor(
+        [&] { return programWindows("_NET_WM_WINDOW_TYPE_DESKTOP").isEmpty(); }));
+}
+
+void TestApp::commandLineSwitchesTheRunningInstance()
+{
+    int exitCode = -1;
+    QCOMPARE(command({QStringLiteral("cover"), QStringLiteral("toggle")}, &exitCode),
+             QByteArray("on"));
+    QCOMPARE(exitCode, 0);
+    QVERIFY(X11Session::waitFor(
+        [&] { return !programWindows("_NET_WM_WINDOW_TYPE_DESKTOP").isEmpty(); }));
+    QCOMPARE(command({QStringLiteral("cover"), QStringLiteral("toggle")}), QByteArray("off"));
+    QVERIFY(X11Session::waitFor(
+        [&] { return programWindows("_NET_WM_WINDOW_TYPE_DESKTOP").isEmpty(); }));
+}
+
+void TestApp::hotKeyStartsSpotlightWithoutFade()
+{
+    const QList<quint32> before = programWindows();
+    QVERIFY(session().run(QStringLiteral("xdotool"),
+                          {QStringLiteral("key"), QStringLiteral("ctrl+alt+super+s")}));
+    QList<quint32> overlays;
+    QVERIFY(X11Session::waitFor([&] {
+        overlays.clear();
+        for (const quint32 window : programWindows()) {
+            if (!before.contains(window) && session().probe().geometry(window).width() >= 960)
+                overlays.append(window);
+        }
+        return overlays.size() == 2;
+    }));
+    // Fully opaque from the first moment, and no reminder beside the two overlays.
+    for (const quint32 overlay : overlays) {
+        const std::optional<quint32> opacity =
+            session().probe().cardinal(overlay, "_NET_WM_WINDOW_OPACITY");
+        QVERIFY(!opacity || *opacity == 0xffffffff);
+    }
+    QCOMPARE(programWindows().size(), before.size() + 2);
+    QVERIFY(session().run(QStringLiteral("xdotool"),
+                          {QStringLiteral("key"), QStringLiteral("ctrl+alt+super+s")}));
+    QVERIFY(X11Session::waitFor([&] { return programWindows().size() == before.size(); }));
+}
+
+void TestApp::tidyThroughTheInstanceFlashesTheCheckMark()
+{
+    // Everything on the Desktop but hidden items, which a tidy leaves alone.
+    const qsizetype items =
+        QDir(session().desktopFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size();
+    QVERIFY(items >= 3);
+    QCOMPARE(command({QStringLiteral("pending")}), QByteArray::number(items));
+    const QImage eye = session().grabScreen().copy(m_icon);
+    int exitCode = -1;
+    command({QStringLiteral("tidy")}, &exitCode);
+    QCOMPARE(exitCode, 0);
+    QVERIFY(X11Session::waitFor([&] { return session().grabScreen().copy(m_icon) != eye; }));
+    QVERIFY(X11Session::waitFor([&] { return session().grabScreen().copy(m_icon) == eye; }, 4000));
+    QVERIFY(QDir(session().desktopFolder() + QStringLiteral("/Tavlin Archive")).exists());
+    QTRY_COMPARE(command({QStringLiteral("pending")}), QByteArray("0"));
+}
+
+void TestApp::launchAtLoginWritesAndRemovesTheEntry()
+{
+    const QString entry =
+        session().homePath() + QStringLiteral("/.config/autostart/tavlin.desktop");
+    QVERIFY(!QFile::exists(entry));
+    // Upwards from nothing selected: "Quit Tavlin", then "Launch at Login".
+    const QStringList launchAtLogin{QStringLiteral("Up"), QStringLiteral("Up"),
+                                    QStringLiteral("Return")};
+    QVERIFY(chooseFromMenu(launchAtLogin));
+    QVERIFY(X11Session::waitFor([&] { return QFile::exists(entry); }));
+    QVERIFY(chooseFromMenu(launchAtLogin));
+    QVERIFY(X11Session::waitFor([&] { return !QFile::exists(entry); }));
+}
+
+void TestApp::quitEndsTheProgram()
+{
+    // Upwards from nothing selected, the first item is "Quit Tavlin".
+    QVERIFY(chooseFromMenu({QStringLiteral("Up"), QStringLiteral("Return")}));
+    QCOMPARE(session().waitForExit(m_pid, 10000), std::optional<int>(0));
+    m_pid = 0;
+}
+
+TAVLIN_X11_TEST_MAIN(TestApp,
+                     {.twoMonitors = true, .compositor = true, .desktopIcons = true, .tray = true})
+
+#include "tst_app.moc"
