@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything into build/ and runs every test.
+# Installs what is missing, builds everything into build/ and runs every test, then builds the
+# Debian package, installs it and starts the installed program once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh --test
@@ -7,3 +8,4 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 ctest --test-dir build --output-on-failure --timeout 600 "$@"
+tools/check-package.sh
