@@ -31,14 +31,6 @@ using Run = CommandResult;
 
 const QByteArray threeItems = "photo.png=F:png|report.docx=F:docx|Projects";
 
-// Stands in where the platform offers no list of applications yet.
-class NoRunningApps final : public RunningApps
-{
-public:
-    QList<RunningApp> apps() const override { return {}; }
-    std::optional<qint32> frontmostPid() const override { return std::nullopt; }
-};
-
 } // namespace
 
 class TestRemoteControl : public QObject
@@ -77,8 +69,6 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", m_scratch->at("config"));
 
         m_services = std::make_unique<AppServices>(AppServices::make());
-        if (!m_services->window.runningApps)
-            m_services->window.runningApps = std::make_unique<NoRunningApps>();
         m_services->core.clock =
             std::make_unique<FakeClock>(double(QDateTime::currentSecsSinceEpoch()) + 8 * 86400.0);
         m_services->core.settings->setValue(TidyKeys::desktopBookmark,
