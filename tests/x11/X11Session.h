@@ -71,6 +71,8 @@ public:
     // desktop, which would not follow.
     bool setTwoMonitors(bool two);
 
+    // trayer along the bottom edge, also when the session started without it.
+    bool startTray();
     bool startCompositor();
     bool stopCompositor();
     bool compositorActive();
@@ -114,7 +116,6 @@ private:
     bool startServer();
     bool startWindowManager();
     bool startDesktop();
-    bool startTray();
     bool applyMonitors(bool two);
     bool fail(const QString& what, const QString& logName = {});
     QString logFile(const QString& name) const;
