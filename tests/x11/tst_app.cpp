@@ -129,7 +129,6 @@ QList<quint32> TestApp::menuWindows()
     return menus;
 }
 
-// Right button: under openbox the left press on a tray icon goes to the panel's frame binding.
 bool TestApp::openMenu()
 {
     const QPoint at = m_icon.center();
@@ -137,7 +136,7 @@ bool TestApp::openMenu()
                          {QStringLiteral("mousemove"), QStringLiteral("300"), QStringLiteral("300"),
                           QStringLiteral("sleep"), QStringLiteral("0.2"),
                           QStringLiteral("mousemove"), QString::number(at.x()),
-                          QString::number(at.y()), QStringLiteral("click"), QStringLiteral("3")}) &&
+                          QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")}) &&
            X11Session::waitFor([&] { return !menuWindows().isEmpty(); });
 }
 
