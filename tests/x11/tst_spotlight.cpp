@@ -91,6 +91,7 @@ private Q_SLOTS:
     void newAndRaisedWindowsStayCovered();
     void coversPanelsOnlyWhenAsked();
     void compositorStoppingAndStarting();
+    void followsMonitorsComingAndGoing();
     void reminderAtMostThreeTimes();
 
 private:
@@ -327,6 +328,21 @@ void TestSpotlight::compositorStoppingAndStarting()
         QTRY_COMPARE(m_services.compositor->isActive(), on);
         QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
         QVERIFY(covered(QRect(1200, 100, 300, 300)));
+    }
+}
+
+void TestSpotlight::followsMonitorsComingAndGoing()
+{
+    const QRect pinned(700, 200, 500, 300); // across the monitors' border
+    startPinned(pinned);
+    m_spotlight->toggleWithoutAnimation();
+    QCOMPARE(m_spotlight->windows().size(), 2);
+    for (const bool two : {false, true}) {
+        QVERIFY2(session().setTwoMonitors(two), qPrintable(session().errorString()));
+        QTRY_COMPARE(m_spotlight->windows().size(), two ? 2 : 1);
+        QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
+        QVERIFY(covered(QRect(100, 600, 300, 300)));
+        QVERIFY(covered(QRect(1300, 600, 300, 300)));
     }
 }
 
