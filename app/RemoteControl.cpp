@@ -51,6 +51,14 @@ bool RemoteControl::registerInstance()
     return !taken;
 }
 
+bool RemoteControl::claimName()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || bus.registerService(RemoteNames::service))
+        return true;
+    return !bus.interface()->isServiceRegistered(RemoteNames::service);
+}
+
 template <typename Feature>
 bool RemoteControl::switchFeature(Feature& feature, const QString& action)
 {

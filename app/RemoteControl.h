@@ -27,6 +27,11 @@ public:
     // Without a usable session bus there is nothing to claim: true, and nothing can call in.
     bool registerInstance();
 
+    // Takes the instance's name on the bus before anything else is built, so a launch that
+    // loses never builds a model (whose daily tidy could otherwise run beside ours). False when
+    // another instance holds it; registerInstance() then keeps the name taken here.
+    static bool claimName();
+
 Q_SIGNALS:
     // A second launch handed over to this one.
     void activated();

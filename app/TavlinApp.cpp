@@ -22,13 +22,13 @@ int run(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     // One per session: a second launch hands over to the running one and opens nothing new.
-    if (RemoteClient::activate())
+    if (RemoteClient::activate() || !RemoteControl::claimName())
         return 0;
     AppServices services = AppServices::make();
     AppModel model(services);
     RemoteControl remote(model, services); // after the model, so it goes first
     if (!remote.registerInstance())
-        return 0; // lost a race with a launch at the same moment
+        return 0;
     MenuView menu(model);
     TrayItem tray(model, menu.menu());
     return QApplication::exec();
