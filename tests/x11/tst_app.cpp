@@ -188,9 +188,11 @@ void TestApp::clickOpensTheMenu()
     const QRect menu = session().probe().geometry(menus.first());
     QVERIFY2(menu.width() > 150 && menu.height() > 200, "the menu is too small to hold its items");
     // On screen, not just mapped: the screenshot shows something other than the desktop there.
-    const QImage screen = session().grabScreen();
-    QVERIFY(pixels::countDiffering(screen, menu, QColor(X11Session::desktopColor), 8) >
-            menu.width() * menu.height() / 2);
+    QVERIFY(X11Session::waitFor([&] {
+        return pixels::countDiffering(session().grabScreen(), menu,
+                                      QColor(X11Session::desktopColor),
+                                      8) > menu.width() * menu.height() / 2;
+    }));
     QVERIFY(session().run(QStringLiteral("xdotool"),
                           {QStringLiteral("key"), QStringLiteral("Escape")}));
     QVERIFY(X11Session::waitFor([&] { return menuWindows().isEmpty(); }));

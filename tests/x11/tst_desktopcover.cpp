@@ -194,20 +194,24 @@ void TestDesktopCover::coversEveryMonitorEdgeToEdge()
                      .constData());
         return;
     }
-    // The gradient, drawn to each monitor's own size.
-    QVERIFY(X11Session::waitFor([this] { return iconsCovered(); }));
-    const QImage screen = session().grabScreen();
+    // The gradient, drawn to each monitor's own size, once both have faded in.
+    QList<std::pair<QPoint, QColor>> probes; // screen point, expected colour
     for (const QRect& monitor : session().monitorRects()) {
         const QImage gradient = gradientAt(monitor.size());
         for (const QPoint& p : {QPoint(10, 10), QPoint(monitor.width() / 2, monitor.height() / 2),
-                                QPoint(monitor.width() - 10, monitor.height() - 10)}) {
-            QVERIFY2(pixels::distance(pixels::colorAt(screen, monitor.topLeft() + p),
-                                      gradient.pixelColor(p)) <= 6,
-                     pixels::describe(screen, QRect(monitor.topLeft() + p, QSize(1, 1)),
-                                      gradient.pixelColor(p))
-                         .constData());
-        }
+                                QPoint(monitor.width() - 10, monitor.height() - 10)})
+            probes.append({monitor.topLeft() + p, gradient.pixelColor(p)});
     }
+    QImage screen;
+    const auto showsGradient = [&] {
+        screen = session().grabScreen();
+        return std::all_of(probes.begin(), probes.end(), [&](const auto& probe) {
+            return pixels::distance(pixels::colorAt(screen, probe.first), probe.second) <= 6;
+        });
+    };
+    QVERIFY2(X11Session::waitFor(showsGradient),
+             pixels::describe(screen, QRect(probes.last().first, QSize(1, 1)), probes.last().second)
+                 .constData());
 }
 
 void TestDesktopCover::windowsStayAboveTheCover()

@@ -178,8 +178,10 @@ void TestSpotlight::pinnedWindowsShowThroughExactly()
     m_spotlight->setOn(true);
     QCOMPARE(m_spotlight->windows().size(), 2);
     QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
-    QVERIFY(covered(other));
-    QVERIFY(covered(QRect(1200, 100, 300, 300))); // the other monitor: backdrop everywhere
+    QVERIFY(X11Session::waitFor([&] { return covered(other); }));
+    QVERIFY(X11Session::waitFor([&] {
+        return covered(QRect(1200, 100, 300, 300));
+    })); // the other monitor: backdrop everywhere
 
     m_spotlight->setOn(false);
     QVERIFY(X11Session::waitFor(
@@ -205,7 +207,7 @@ void TestSpotlight::fallsBackToTheFrontmostApplication()
     m_spotlight->toggleWithoutAnimation();
     QCOMPARE(m_spotlight->fallbackPid(), std::optional<qint32>(qint32(frontPid)));
     QVERIFY(X11Session::waitFor([&] { return holeShows(front, pinnedColor); }));
-    QVERIFY(covered(back));
+    QVERIFY(X11Session::waitFor([&] { return covered(back); }));
 }
 
 void TestSpotlight::holesFollowAMovedWindow()
@@ -217,7 +219,7 @@ void TestSpotlight::holesFollowAMovedWindow()
                           {QStringLiteral("windowmove"), QString::number(session().windowOf(pid)),
                            QStringLiteral("500"), QStringLiteral("400")}));
     QVERIFY(X11Session::waitFor([&] { return holeShows(QRect(500, 400, 300, 200), pinnedColor); }));
-    QVERIFY(covered(QRect(110, 110, 280, 180)));
+    QVERIFY(X11Session::waitFor([&] { return covered(QRect(110, 110, 280, 180)); }));
 }
 
 void TestSpotlight::noHoleFor_data()
@@ -249,7 +251,7 @@ void TestSpotlight::noHoleFor()
     m_spotlight->toggleWithoutAnimation();
     QVERIFY(
         X11Session::waitFor([&] { return holeShows(QRect(1100, 100, 300, 300), pinnedColor); }));
-    QVERIFY(covered(rect));
+    QVERIFY(X11Session::waitFor([&] { return covered(rect); }));
 }
 
 void TestSpotlight::windowSpanningTwoMonitorsHasTwoHoles()
@@ -258,9 +260,11 @@ void TestSpotlight::windowSpanningTwoMonitorsHasTwoHoles()
     startPinned(spanning);
     m_spotlight->toggleWithoutAnimation();
     QVERIFY(X11Session::waitFor([&] { return holeShows(spanning, pinnedColor); }));
-    const QImage screen = session().grabScreen();
-    QVERIFY(pixels::isUniform(screen, QRect(770, 320, 180, 260), QColor(pinnedColor), 12));
-    QVERIFY(pixels::isUniform(screen, QRect(970, 320, 180, 260), QColor(pinnedColor), 12));
+    QVERIFY(X11Session::waitFor([&] {
+        const QImage screen = session().grabScreen();
+        return pixels::isUniform(screen, QRect(770, 320, 180, 260), QColor(pinnedColor), 12) &&
+               pixels::isUniform(screen, QRect(970, 320, 180, 260), QColor(pinnedColor), 12);
+    }));
 }
 
 void TestSpotlight::clicksGoThroughTheOverlay()
@@ -327,7 +331,7 @@ void TestSpotlight::compositorStoppingAndStarting()
         QVERIFY(setCompositor(on));
         QTRY_COMPARE(m_services.compositor->isActive(), on);
         QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
-        QVERIFY(covered(QRect(1200, 100, 300, 300)));
+        QVERIFY(X11Session::waitFor([&] { return covered(QRect(1200, 100, 300, 300)); }));
     }
 }
 
@@ -341,8 +345,8 @@ void TestSpotlight::followsMonitorsComingAndGoing()
         QVERIFY2(session().setTwoMonitors(two), qPrintable(session().errorString()));
         QTRY_COMPARE(m_spotlight->windows().size(), two ? 2 : 1);
         QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
-        QVERIFY(covered(QRect(100, 600, 300, 300)));
-        QVERIFY(covered(QRect(1300, 600, 300, 300)));
+        QVERIFY(X11Session::waitFor([&] { return covered(QRect(100, 600, 300, 300)); }));
+        QVERIFY(X11Session::waitFor([&] { return covered(QRect(1300, 600, 300, 300)); }));
     }
 }
 
