@@ -59,32 +59,6 @@ private Q_SLOTS:
         QCOMPARE(menuBarSymbolName(tidyJustFinished, coverOn, spotlightOn), expected);
     }
 
-    // Points in design units: the cut-outs must really be holes, the body really filled.
-    void shape_data()
-    {
-        QTest::addColumn<QString>("symbol");
-        QTest::addColumn<QPointF>("point");
-        QTest::addColumn<bool>("filled");
-
-        QTest::newRow("eye: pupil is a hole") << eyeFill << QPointF(50, 50) << false;
-        QTest::newRow("eye: white of the eye") << eyeFill << QPointF(24, 50) << true;
-        QTest::newRow("eye: above the pupil") << eyeFill << QPointF(50, 30) << true;
-        QTest::newRow("slash: on the slash") << eyeSlash << QPointF(50, 50) << true;
-        QTest::newRow("slash: gap beside it") << eyeSlash << QPointF(30, 38) << false;
-        QTest::newRow("slash: eye beyond the gap") << eyeSlash << QPointF(24, 50) << true;
-        QTest::newRow("check: inside the circle") << checkmark << QPointF(50, 20) << true;
-        QTest::newRow("check: the tick is a hole") << checkmark << QPointF(44, 66) << false;
-        QTest::newRow("check: long stroke is a hole") << checkmark << QPointF(60, 48) << false;
-    }
-
-    void shape()
-    {
-        QFETCH(QString, symbol);
-        QFETCH(QPointF, point);
-        QFETCH(bool, filled);
-        QCOMPARE(SymbolPaths::forName(symbol).contains(point), filled);
-    }
-
     void colours_data()
     {
         QTest::addColumn<QString>("symbol");

@@ -146,42 +146,6 @@ private Q_SLOTS:
             QCOMPARE(opacity < 1.0, bool(fades));
     }
 
-    // What the instance prints is what the command line prints on its own for the same
-    // Desktop (the same texts its own tests expect).
-    void sameAsCommandLine_data()
-    {
-        QTest::addColumn<QByteArray>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QByteArray>("out");
-        QTest::addColumn<QByteArray>("err");
-
-        QTest::newRow("pending") << QByteArray("pending") << 0 << QByteArray("3\n") << QByteArray();
-        QTest::newRow("pending, relative folder")
-            << QByteArray("pending --desktop Desktop") << 0 << QByteArray("3\n") << QByteArray();
-        QTest::newRow("dry run, raw byte names")
-            << QByteArray("tidy --dry-run --desktop \"$D/../Desk$(printf '\\377')\"") << 0
-            << QByteArray("Documents\tcaf\xe9.txt\n") << QByteArray();
-        QTest::newRow("pending, Desktop gone")
-            << QByteArray("pending --desktop \"$D/gone\"") << 1 << QByteArray()
-            << QByteArray("tavlin: Couldn't read the Desktop\n");
-        QTest::newRow("tidy, Desktop gone")
-            << QByteArray("tidy --desktop \"$D/gone\"") << 1
-            << QByteArray("Couldn't read the Desktop\n") << QByteArray();
-    }
-    void sameAsCommandLine()
-    {
-        QFETCH(QByteArray, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(QByteArray, out);
-        QFETCH(QByteArray, err);
-        QVERIFY(TestTree::build(m_scratch->root, TestTree::tree("Desk\xff/caf\xe9.txt=F:x")));
-
-        const Run run = shell("\"$TAVLIN\" " + arguments);
-        QCOMPARE(run.exitCode, exitCode);
-        QCOMPARE(run.out, out);
-        QCOMPARE(run.err, err);
-    }
-
     // Tidy and undo through the instance: the model's status, counts and icon flash follow.
     void tidyAndUndoFollowTheModel()
     {
@@ -223,27 +187,6 @@ private Q_SLOTS:
         run = shell("\"$TAVLIN\" pending --desktop \"$D\"");
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("0\n"));
-    }
-
-    // One instance per session: a second launch hands over and opens nothing; a second
-    // instance cannot claim the name while another connection holds it.
-    void oneInstance()
-    {
-        QSignalSpy activated(m_remote.get(), &RemoteControl::activated);
-        const Run run = shell("\"$TAVLIN\"");
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QByteArray());
-        QCOMPARE(activated.count(), 1);
-
-        m_remote.reset();
-        QDBusConnection other =
-            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
-        QVERIFY(other.registerService(RemoteNames::service));
-        RemoteControl second(*m_model, *m_services);
-        QVERIFY(!second.registerInstance());
-        QVERIFY(other.unregisterService(RemoteNames::service));
-        QVERIFY(second.registerInstance());
-        QDBusConnection::disconnectFromBus(QStringLiteral("other"));
     }
 
 private:

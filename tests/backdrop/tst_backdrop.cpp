@@ -36,11 +36,6 @@ QStringList allStoredValues()
     return values;
 }
 
-int brightness(const QImage& image, const QPoint& point)
-{
-    return qGray(image.pixel(point));
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(tavlin::Backdrop)
@@ -99,37 +94,6 @@ private Q_SLOTS:
         const Backdrop backdrop = Backdrop::fromStoredValue(stored);
         QCOMPARE(backdrop.storedValue(), stored);
         QCOMPARE(Backdrop::fromStoredValue(backdrop.storedValue()), backdrop);
-    }
-
-    void equalityAndHashAgree_data()
-    {
-        QTest::addColumn<Backdrop>("a");
-        QTest::addColumn<Backdrop>("b");
-        QTest::addColumn<bool>("equal");
-
-        QTest::newRow("wallpaper, twice") << Backdrop() << Backdrop::wallpaper() << true;
-        QTest::newRow("gradient, twice") << Backdrop::gradient() << Backdrop::gradient() << true;
-        QTest::newRow("same picture") << Backdrop::image(sample) << Backdrop::image(sample) << true;
-        QTest::newRow("different pictures")
-            << Backdrop::image(sample) << Backdrop::image(otherSample) << false;
-        QTest::newRow("wallpaper and gradient") << Backdrop() << Backdrop::gradient() << false;
-        QTest::newRow("picture named wallpaper")
-            << Backdrop::image(QStringLiteral("wallpaper")) << Backdrop::wallpaper() << false;
-        QTest::newRow("picture named gradient")
-            << Backdrop::image(QStringLiteral("gradient")) << Backdrop::gradient() << false;
-        QTest::newRow("picture without a name") << Backdrop::image({}) << Backdrop() << false;
-    }
-
-    void equalityAndHashAgree()
-    {
-        QFETCH(Backdrop, a);
-        QFETCH(Backdrop, b);
-        QFETCH(bool, equal);
-
-        QCOMPARE(a == b, equal);
-        QCOMPARE(b == a, equal);
-        QCOMPARE(qHash(a, 7) == qHash(b, 7), equal);
-        QCOMPARE(QSet<Backdrop>({a, b}).size(), equal ? 1 : 2);
     }
 
     void picturesAreDecodedOncePerFile_data()
@@ -272,48 +236,6 @@ private Q_SLOTS:
 
         const QRectF rect = aspectFillRect(imageSize, target);
         QCOMPARE(rect, expected);
-    }
-
-    void drawingFillsTheTarget_data()
-    {
-        QTest::addColumn<bool>("gradient");
-
-        QTest::newRow("picture") << false;
-        QTest::newRow("gradient") << true;
-    }
-
-    void drawingFillsTheTarget()
-    {
-        QFETCH(bool, gradient);
-
-        // Left half red, right half blue: a centred crop of a square shows both halves.
-        QImage picture(200, 100, QImage::Format_RGB32);
-        picture.fill(Qt::red);
-        QPainter(&picture).fillRect(100, 0, 100, 100, Qt::blue);
-        const BackdropImage backdrop = gradient ? BackdropImage() : BackdropImage(picture);
-
-        QImage canvas(300, 300, QImage::Format_ARGB32_Premultiplied);
-        canvas.fill(Qt::transparent);
-        {
-            QPainter painter(&canvas);
-            const QRectF target(100, 100, 100, 100);
-            painter.setClipRect(target);
-            backdrop.drawAspectFill(painter, target);
-        }
-        QCOMPARE(canvas.pixelColor(50, 150), QColor(Qt::transparent)); // outside: clipped
-        for (const QPoint corner :
-             {QPoint(100, 100), QPoint(199, 100), QPoint(100, 199), QPoint(199, 199)})
-            QCOMPARE(qAlpha(canvas.pixel(corner)), 255);
-        if (gradient) {
-            const QColor middle = canvas.pixelColor(150, 150);
-            QVERIFY2(middle.blue() > middle.red() && middle.value() < 128,
-                     qPrintable(middle.name()));
-            // The highlight sits up and to the left.
-            QVERIFY(brightness(canvas, QPoint(110, 110)) > brightness(canvas, QPoint(190, 190)));
-        } else {
-            QCOMPARE(canvas.pixelColor(120, 150), QColor(Qt::red));
-            QCOMPARE(canvas.pixelColor(180, 150), QColor(Qt::blue));
-        }
     }
 
     void thumbnailsAreSmall_data()

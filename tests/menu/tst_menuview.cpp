@@ -183,52 +183,6 @@ private Q_SLOTS:
         QCOMPARE(titles(apps).size(), 5);
     }
 
-    void togglesWriteThrough_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("owner");
-        QTest::addColumn<QByteArray>("property");
-
-        QTest::newRow("cover") << QStringLiteral("Hide Desktop Icons") << QStringLiteral("cover")
-                               << QByteArray("isOn");
-        QTest::newRow("spotlight") << QStringLiteral("Spotlight Mode")
-                                   << QStringLiteral("spotlight") << QByteArray("isOn");
-        QTest::newRow("menu bar") << QStringLiteral("Spotlight Apps/Also Cover Menu Bar")
-                                  << QStringLiteral("spotlight") << QByteArray("coversMenuBar");
-        QTest::newRow("reminder") << QStringLiteral("Spotlight Apps/Remind Me About Do Not Disturb")
-                                  << QStringLiteral("spotlight")
-                                  << QByteArray("remindsAboutNotifications");
-        QTest::newRow("auto-tidy") << QStringLiteral("Auto-Tidy Daily") << QStringLiteral("tidy")
-                                   << QByteArray("autoTidy");
-        QTest::newRow("login") << QStringLiteral("Launch at Login") << QStringLiteral("model")
-                               << QByteArray("launchAtLogin");
-    }
-    void togglesWriteThrough()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, owner);
-        QFETCH(QByteArray, property);
-
-        Fixture f;
-        const QHash<QString, QObject*> owners{{QStringLiteral("cover"), &f.model.cover()},
-                                              {QStringLiteral("spotlight"), &f.model.spotlight()},
-                                              {QStringLiteral("tidy"), &f.model.tidy()},
-                                              {QStringLiteral("model"), &f.model}};
-        QObject* object = owners.value(owner);
-        QAction* toggle = item(f.view.menu(), path);
-        QVERIFY(toggle && toggle->isCheckable());
-        const bool before = object->property(property).toBool();
-        QCOMPARE(toggle->isChecked(), before);
-
-        toggle->trigger();
-        QCOMPARE(object->property(property).toBool(), !before);
-        QCOMPARE(toggle->isChecked(), !before);
-
-        // Changed elsewhere (a hot key, say): the check follows.
-        QVERIFY(object->setProperty(property, before));
-        QCOMPARE(toggle->isChecked(), before);
-    }
-
     void background()
     {
         Fixture f;
@@ -247,20 +201,6 @@ private Q_SLOTS:
         QCOMPARE(f.settingsFile().value(QStringLiteral("backdrop")).toString(),
                  QStringLiteral("gradient"));
         QCOMPARE(checkedOption(submenu)->text(), QStringLiteral("Soft Gradient"));
-    }
-
-    void olderThan()
-    {
-        Fixture f;
-        const QMenu* submenu = item(f.view.menu(), QStringLiteral("File Items Older Than"))->menu();
-        QCOMPARE(checkedOption(submenu)->text(), QStringLiteral("1 Week"));
-
-        f.model.tidy().setOlderThanDays(5); // as a hand-edited settings file may have it
-        QCOMPARE(checkedOption(submenu), nullptr);
-
-        item(submenu, QStringLiteral("2 Weeks"))->trigger();
-        QCOMPARE(f.model.tidy().olderThanDays(), qint64(14));
-        QCOMPARE(checkedOption(submenu)->text(), QStringLiteral("2 Weeks"));
     }
 
     void tidyItemsFollowTheTidy()

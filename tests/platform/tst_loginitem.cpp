@@ -185,17 +185,6 @@ private Q_SLOTS:
         QCOMPARE(snapshot(m_scratch->root), before);
     }
 
-    // The XDG rules themselves are UserFolders' (tested with the settings file).
-    void factoryUsesConfigHome()
-    {
-        const auto old = setEnvironment("XDG_CONFIG_HOME", m_scratch->at("config"));
-        const bool enabled = PlatformFactory::makeLoginItem()->setEnabled(true);
-        setEnvironment("XDG_CONFIG_HOME", old);
-        QVERIFY(enabled);
-        QCOMPARE(DesktopEntryText::value(readFile(m_entry), "Exec"),
-                 DesktopEntryText::execArgument(QCoreApplication::applicationFilePath()));
-    }
-
 private:
     std::unique_ptr<Scratch> m_scratch;
     QString m_config;

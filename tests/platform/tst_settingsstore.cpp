@@ -225,31 +225,6 @@ private Q_SLOTS:
             QVERIFY(std::fabs(store.date(k).value() - seconds) <= 0.0005 + 1e-9);
     }
 
-    void settingsFileLocation_data()
-    {
-        QTest::addColumn<std::optional<QByteArray>>("configHome");
-        QTest::addColumn<QByteArray>("expected");
-
-        const QByteArray inHome = "/home/u/.config/tavlin/settings.json";
-        QTest::newRow("XDG_CONFIG_HOME set")
-            << std::optional<QByteArray>("/x/conf") << QByteArray("/x/conf/tavlin/settings.json");
-        QTest::newRow("not UTF-8") << std::optional<QByteArray>("/x/k\xf6nf")
-                                   << QByteArray("/x/k\xf6nf/tavlin/settings.json");
-        QTest::newRow("unset") << std::optional<QByteArray>() << inHome;
-        QTest::newRow("relative, ignored") << std::optional<QByteArray>("conf") << inHome;
-    }
-    void settingsFileLocation()
-    {
-        QFETCH(std::optional<QByteArray>, configHome);
-        QFETCH(QByteArray, expected);
-        const auto home = TestTree::setEnvironment("HOME", "/home/u");
-        const auto config = TestTree::setEnvironment("XDG_CONFIG_HOME", configHome);
-        const QByteArray actual = UserFolders::settingsFile();
-        TestTree::setEnvironment("HOME", home);
-        TestTree::setEnvironment("XDG_CONFIG_HOME", config);
-        QCOMPARE(actual, expected);
-    }
-
 private:
     QByteArray file() const { return QFile::encodeName(m_path); }
 

@@ -95,26 +95,6 @@ private Q_SLOTS:
         QCOMPARE(m_settings->value(QStringLiteral("spotlightApps")), QJsonValue(QJsonArray()));
     }
 
-    void switchingOnTwiceBuildsOnce()
-    {
-        Spotlight spotlight(*m_settings, m_images, m_services);
-        QSignalSpy changes(&spotlight, &Spotlight::isOnChanged);
-        spotlight.setOn(true);
-        const QList<OverlayWindow*> first = spotlight.windows();
-        QCOMPARE(first.size(), QGuiApplication::screens().size());
-        spotlight.setOn(true);
-        QCOMPARE(spotlight.windows(), first);
-        QCOMPARE(changes.size(), 1);
-
-        spotlight.setCoversMenuBar(true);
-        QCOMPARE(spotlight.windows(), first); // re-levelled, not rebuilt
-        QCOMPARE(first.first()->level(), OverlayLevel::SpotlightPanels);
-
-        spotlight.toggleWithoutAnimation();
-        QVERIFY(spotlight.windows().isEmpty());
-        QVERIFY(!spotlight.isOn());
-    }
-
 private:
     WindowServices m_services = PlatformFactory::makeWindowServices();
     BackdropImages m_images{{}, nullptr};

@@ -45,21 +45,6 @@ QImage gradientAt(const QSize& size)
     return image;
 }
 
-// Counts the mouse presses a widget receives.
-class ClickCounter : public QObject
-{
-public:
-    explicit ClickCounter(int& presses) : m_presses(presses) {}
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::MouseButtonPress)
-            ++m_presses;
-        return false;
-    }
-
-private:
-    int& m_presses;
-};
 
 } // namespace
 
@@ -75,10 +60,8 @@ private Q_SLOTS:
     void coversEveryMonitorEdgeToEdge();
     void windowsStayAboveTheCover();
     void raisedIconWindowGoesBackUnder();
-    void coverTakesClicks();
     void backdropCrossfade();
     void hotKeyToggleHasNoFade();
-    void withoutCompositorNothingFades();
     // Last: it leaves one monitor behind.
     void desktopSwitchAndMonitorRemovalRebuild();
 
@@ -272,21 +255,6 @@ void TestDesktopCover::desktopSwitchAndMonitorRemovalRebuild()
     }));
 }
 
-void TestDesktopCover::coverTakesClicks()
-{
-    // Not click-through: a click on the cover lands on it, not on an icon beneath.
-    m_cover->toggleWithoutAnimation();
-    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
-    QWidget* left = m_cover->windows().first();
-    int presses = 0;
-    ClickCounter counter(presses);
-    left->findChild<BackdropView*>()->installEventFilter(&counter);
-    QVERIFY(session().run(QStringLiteral("xdotool"),
-                          {QStringLiteral("mousemove"), QStringLiteral("40"), QStringLiteral("40"),
-                           QStringLiteral("click"), QStringLiteral("1")}));
-    QVERIFY(X11Session::waitFor([&] { return presses > 0; }));
-}
-
 void TestDesktopCover::backdropCrossfade()
 {
     QVERIFY(writeSolid(m_pictures + QStringLiteral("/bg-snow-peak.jpeg"), peakColor));
@@ -331,18 +299,6 @@ void TestDesktopCover::hotKeyToggleHasNoFade()
     m_cover->setOn(true);
     QVERIFY(m_cover->windows().first()->windowOpacity() < 1.0);
     QTRY_COMPARE(m_cover->windows().first()->windowOpacity(), 1.0);
-}
-
-void TestDesktopCover::withoutCompositorNothingFades()
-{
-    QVERIFY(session().stopCompositor());
-    QTRY_VERIFY(!m_services.compositor->isActive());
-    m_cover->setOn(true);
-    for (OverlayWindow* window : m_cover->windows())
-        QCOMPARE(window->windowOpacity(), 1.0);
-    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
-    QVERIFY(session().startCompositor());
-    QTRY_VERIFY(m_services.compositor->isActive());
 }
 
 TAVLIN_X11_TEST_MAIN(TestDesktopCover,

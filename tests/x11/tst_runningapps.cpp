@@ -161,18 +161,6 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 1);
     }
 
-    void frontmostFollowsActivation()
-    {
-        const qint64 first = start({});
-        const qint64 second = start({}, {400, 100, 200, 150});
-        QVERIFY2(first && second, qPrintable(session().errorString()));
-        for (const qint64 pid : {first, second, first}) {
-            QVERIFY(session().run(
-                QStringLiteral("xdotool"),
-                {QStringLiteral("windowactivate"), QString::number(session().windowOf(pid))}));
-            QVERIFY(X11Session::waitFor([&] { return m_apps->frontmostPid() == pid; }));
-        }
-    }
 };
 
 TAVLIN_X11_TEST_MAIN(TestRunningApps, {})
