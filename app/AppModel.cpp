@@ -13,8 +13,8 @@ AppModel::AppModel(AppServices& services, QObject* parent)
 {
     SettingsStore& settings = *services.core.settings;
     WindowServices& window = services.window;
-    m_cover = std::make_unique<DesktopCover>(settings, *m_images, *window.stacking,
-                                             *window.workspace, *window.compositor);
+    m_cover =
+        std::make_unique<DesktopCover>(settings, *m_images, *window.overlays, *window.workspace);
     m_spotlight = std::make_unique<Spotlight>(settings, *m_images, window);
     const TidyServices tidy{*services.core.fileSystem, settings, *services.core.clock,
                             *services.core.contentTypes};

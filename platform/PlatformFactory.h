@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/CompositorWatch.h"
 #include "platform/ContentTypes.h"
 #include "platform/DesktopPictures.h"
 #include "platform/DirectoryWatcher.h"
@@ -10,10 +9,10 @@
 #include "platform/FolderChooser.h"
 #include "platform/HotKeyGrabber.h"
 #include "platform/LoginItem.h"
+#include "platform/OverlaySurfaces.h"
 #include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowList.h"
-#include "platform/WindowStacking.h"
 #include "platform/WorkspaceEvents.h"
 
 #include <memory>
@@ -29,12 +28,12 @@ struct CoreServices
     std::unique_ptr<ContentTypes> contentTypes;
 };
 
-// What the overlay windows need from the window system.
+// What the overlays need from the window system. `overlays` reports the workspace's changes,
+// so it is destroyed first.
 struct WindowServices
 {
     std::unique_ptr<WorkspaceEvents> workspace;
-    std::unique_ptr<CompositorWatch> compositor;
-    std::unique_ptr<WindowStacking> stacking;
+    std::unique_ptr<OverlaySurfaces> overlays;
     std::unique_ptr<DesktopPictures> desktopPictures;
     std::unique_ptr<WindowList> windowList;
     std::unique_ptr<RunningApps> runningApps;
@@ -49,7 +48,8 @@ std::unique_ptr<LoginItem> makeLoginItem();
 // These two need a running QApplication.
 std::unique_ptr<FolderChooser> makeFolderChooser();
 std::unique_ptr<FileManagerReveal> makeFileManagerReveal();
-// X11 when the application runs there, window hints only elsewhere. Needs a QGuiApplication.
+// X11 when the application runs there; elsewhere no overlays and no windows of others.
+// Needs a QGuiApplication.
 WindowServices makeWindowServices();
 // Key grabs on X11; elsewhere every chord is refused. Needs a QGuiApplication.
 std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber();

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QString>
 
 namespace tavlin {
 
@@ -16,6 +17,10 @@ public:
 
     // Front-most first. Cheap enough to call on every frame.
     virtual QList<WindowInfo> windows() = 0;
+
+    // Why other programs' windows cannot be followed in this session, in one line; empty when
+    // they can.
+    virtual QString unavailableReason() const { return {}; }
 
 Q_SIGNALS:
     // Something in the list may have changed: a window opened, closed, moved or restacked.

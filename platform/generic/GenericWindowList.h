@@ -12,6 +12,10 @@ public:
     using WindowList::WindowList;
 
     QList<WindowInfo> windows() override { return {}; }
+    QString unavailableReason() const override
+    {
+        return tr("Can't see other programs' windows here");
+    }
 };
 
 } // namespace tavlin

@@ -1,11 +1,10 @@
 #include "platform/PlatformFactory.h"
 
 #include "platform/UserFolders.h"
-#include "platform/generic/FixedCompositorWatch.h"
 #include "platform/generic/GenericHotKeyGrabber.h"
 #include "platform/generic/GenericRunningApps.h"
 #include "platform/generic/GenericWindowList.h"
-#include "platform/generic/GenericWindowStacking.h"
+#include "platform/generic/UnavailableOverlaySurfaces.h"
 #include "platform/linux/AutostartLoginItem.h"
 #include "platform/linux/DbusFileManagerReveal.h"
 #include "platform/linux/DialogFolderChooser.h"
@@ -14,13 +13,12 @@
 #include "platform/linux/MimeContentTypes.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/SystemClock.h"
-#include "platform/x11/X11CompositorWatch.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
+#include "platform/x11/X11OverlaySurfaces.h"
 #include "platform/x11/X11RunningApps.h"
 #include "platform/x11/X11WindowList.h"
-#include "platform/x11/X11WindowStacking.h"
 #include "platform/x11/X11WorkspaceEvents.h"
 
 #include <QCoreApplication>
@@ -68,14 +66,13 @@ WindowServices makeWindowServices()
     // The desktop's own settings are read everywhere; the root background only on X11.
     services.desktopPictures = std::make_unique<X11DesktopPictures>(x11);
     if (x11) {
-        services.compositor = std::make_unique<X11CompositorWatch>(x11);
-        services.stacking = std::make_unique<X11WindowStacking>(x11);
+        services.overlays = std::make_unique<X11OverlaySurfaces>(x11, *services.workspace);
         services.windowList = std::make_unique<X11WindowList>(x11);
         services.runningApps = std::make_unique<X11RunningApps>(x11);
     } else {
-        // Wayland compositors always composite; nothing else can show overlays at all.
-        services.compositor = std::make_unique<FixedCompositorWatch>(true);
-        services.stacking = std::make_unique<GenericWindowStacking>();
+        // An ordinary window covering everything would be worse than nothing.
+        services.overlays = std::make_unique<UnavailableOverlaySurfaces>(
+            QCoreApplication::translate("tavlin", "Needs an X11 session"));
         services.windowList = std::make_unique<GenericWindowList>();
         services.runningApps = std::make_unique<GenericRunningApps>();
     }

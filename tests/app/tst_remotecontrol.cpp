@@ -8,6 +8,8 @@
 #include "app/RemoteControl.h"
 #include "app/RemoteNames.h"
 #include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeOverlaySurfaces.h"
+#include "tests/fakes/FakeWindowList.h"
 #include "tests/fakes/TestTree.h"
 #include "tidy/StoredPath.h"
 #include "tidy/TidyKeys.h"
@@ -69,6 +71,8 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", m_scratch->at("config"));
 
         m_services = std::make_unique<AppServices>(AppServices::make());
+        m_services->window.overlays = std::make_unique<FakeOverlaySurfaces>();
+        m_services->window.windowList = std::make_unique<FakeWindowList>();
         m_services->core.clock =
             std::make_unique<FakeClock>(double(QDateTime::currentSecsSinceEpoch()) + 8 * 86400.0);
         m_services->core.settings->setValue(TidyKeys::desktopBookmark,
@@ -131,8 +135,8 @@ private Q_SLOTS:
         connect(
             &m_model->cover(), &DesktopCover::isOnChanged, &context,
             [&] {
-                for (QWidget* window : m_model->cover().windows())
-                    opacity = window->windowOpacity();
+                for (OverlayWindow* window : m_model->cover().windows())
+                    opacity = window->opacity();
             },
             Qt::QueuedConnection);
 
