@@ -22,7 +22,10 @@ int runCommand(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    // Without arguments the program is the tray item.
-    return tavlin::CommandLine::wantsCommandLine(argc) ? runCommand(argc, argv)
-                                                       : tavlin::TavlinApp::run(argc, argv);
+    QByteArrayList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+    // Without a command the program is the tray item.
+    return tavlin::CommandLine::wantsCommandLine(arguments) ? runCommand(argc, argv)
+                                                            : tavlin::TavlinApp::run(argc, argv);
 }

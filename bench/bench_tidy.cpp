@@ -7,6 +7,7 @@
 #include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/MimeContentTypes.h"
 #include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/PosixStateFolder.h"
 #include "tidy/TidyRunner.h"
 
 #include <QCoreApplication>
@@ -210,7 +211,8 @@ int main(int argc, char** argv)
     tavlin::JsonSettingsStore settings(QFile::decodeName(root + "/settings.json"));
     BenchClock clock(realNow + 30 * day);
     tavlin::MimeContentTypes contentTypes;
-    tavlin::TidyRunner runner({fileSystem, settings, clock, contentTypes});
+    tavlin::PosixStateFolder state(root + "/state");
+    tavlin::TidyRunner runner({fileSystem, settings, clock, contentTypes, state});
 
     // Page cache, dentry cache and the MIME database loaded before anything is timed.
     listAndStat(desktop);

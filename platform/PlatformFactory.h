@@ -12,6 +12,7 @@
 #include "platform/LoginItem.h"
 #include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
+#include "platform/StateFolder.h"
 #include "platform/WindowList.h"
 #include "platform/WindowStacking.h"
 #include "platform/WorkspaceEvents.h"
@@ -27,6 +28,7 @@ struct CoreServices
     std::unique_ptr<FileSystem> fileSystem;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<ContentTypes> contentTypes;
+    std::unique_ptr<StateFolder> state;
 };
 
 // What the overlay windows need from the window system.

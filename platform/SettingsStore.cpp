@@ -71,9 +71,9 @@ void SettingsStore::setBoolean(const QString& key, bool value)
     setValue(key, QJsonValue(value));
 }
 
-void SettingsStore::setValue(const QString& key, const QJsonValue& value)
+bool SettingsStore::setValue(const QString& key, const QJsonValue& value)
 {
-    setValues({{key, value}});
+    return setValues({{key, value}});
 }
 
 QJsonValue SettingsStore::dateValue(double secondsSinceEpoch)

@@ -60,11 +60,17 @@ private Q_SLOTS:
         row("tidy, no Desktop chosen", "tidy", 2, "", none);
         row("undo, no Desktop chosen", "undo", 2, "", none);
         row("pending, no Desktop chosen", "pending", 2, "", none);
-        const char* const unreadable = "Couldn't read the Desktop";
-        row("tidy, Desktop gone", "tidy --desktop \"$D/gone\"", 1, "Couldn't read the Desktop\n",
-            "");
-        row("dry run, Desktop gone", "tidy --dry-run --desktop \"$D/gone\"", 1, "", unreadable);
-        row("pending, Desktop gone", "pending --desktop \"$D/gone\"", 1, "", unreadable);
+        const char* const gone = "tavlin: no such folder: ";
+        row("tidy, Desktop gone", "tidy --desktop \"$D/gone\"", 1, "", gone);
+        row("dry run, Desktop gone", "tidy --dry-run --desktop \"$D/gone\"", 1, "", gone);
+        row("pending, Desktop gone", "pending --desktop \"$D/gone\"", 1, "", gone);
+        // Not the chosen Desktop's undo instead.
+        row("undo, Desktop gone", "undo --desktop \"$D/gone\"", 1, "", gone);
+        const char* const never = "tavlin: will not work on ";
+        row("tidy of the root", "tidy --desktop /", 2, "", never);
+        row("dry run of the home folder", "tidy --dry-run --desktop \"$HOME\"", 2, "", never);
+        row("pending of the home folder via ..", "pending --desktop \"$HOME/x/..\"", 2, "", never);
+        row("undo inside an archive", "undo --desktop \"$D/Tavlin Archive/a\"", 2, "", never);
     }
     void refused()
     {
@@ -72,11 +78,15 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, error);
+        QVERIFY(TestTree::build(m_scratch->root, TestTree::tree("home/x")));
+        QVERIFY(TestTree::build(desktop(), TestTree::tree("Tavlin Archive/a")));
+        const TestTree::Snapshot before = TestTree::snapshot(m_scratch->root);
         const Run run = tavlin(arguments);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.out, out);
         QVERIFY2(run.err.contains(error), run.err.constData());
-        QVERIFY(!TestTree::exists(settingsFile()));
+        QCOMPARE(run.err.count('\n'), 1 + run.err.count("Usage: "));
+        QCOMPARE(TestTree::snapshot(m_scratch->root), before);
     }
 
     void helpAndVersion()
@@ -171,15 +181,16 @@ private:
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), QFile::decodeName(m_scratch->at("config")));
+        env.insert(QStringLiteral("XDG_STATE_HOME"), QFile::decodeName(m_scratch->at("state")));
+        env.insert(QStringLiteral("HOME"), QFile::decodeName(m_scratch->at("home")));
         env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
         // No session bus: a Tavlin the user runs must not carry out these commands.
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                    QStringLiteral("unix:path=") + QFile::decodeName(m_scratch->at("no-bus")));
         env.insert(QStringLiteral("NO_FAKE_STAT"), QStringLiteral("1"));
         // faketime preloads its library ahead of everything; a sanitizer build must accept that.
-        env.insert(QStringLiteral("ASAN_OPTIONS"),
-                   env.value(QStringLiteral("ASAN_OPTIONS")) +
-                       QStringLiteral(":verify_asan_link_order=0"));
+        env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) +
+                                                       QStringLiteral(":verify_asan_link_order=0"));
         env.insert(QStringLiteral("TAVLIN"), qEnvironmentVariable("TAVLIN_BINARY"));
         env.insert(QStringLiteral("D"), QFile::decodeName(desktop()));
         process.setProcessEnvironment(env);
