@@ -2,6 +2,7 @@
 #include "app/TavlinApp.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <cstdio>
 
 namespace {
@@ -15,6 +16,8 @@ int runCommand(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavlin"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVLIN_VERSION));
+    // A command says itself, in one line, what it could not save.
+    QLoggingCategory::setFilterRules(QStringLiteral("tavlin.settings.warning=false"));
     return tavlin::CommandLine(arguments, stdout, stderr).run();
 }
 

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QLoggingCategory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +16,8 @@
 namespace tavlin {
 
 namespace {
+
+Q_LOGGING_CATEGORY(settingsLog, "tavlin.settings")
 
 // A settings file is a few hundred bytes, but older versions kept the tidy's move log in it, so
 // one may hold many megabytes; only something absurd is left unread.
@@ -63,7 +66,7 @@ bool JsonSettingsStore::setValues(const Changes& changes)
     if (folderFd >= 0)
         ::close(folderFd);
     if (!written)
-        qWarning("Could not save the settings file %s", m_encodedPath.constData());
+        qCWarning(settingsLog, "Could not save the settings file %s", m_encodedPath.constData());
     // Either way this process goes on with what it asked for.
     m_values = next;
     return written;
