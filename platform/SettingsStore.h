@@ -32,8 +32,8 @@ public:
     std::optional<QJsonArray> array(const QString& key) const;
     std::optional<double> date(const QString& key) const; // seconds since the epoch
 
-    void setInteger(const QString& key, qint64 value);
-    void setBoolean(const QString& key, bool value);
+    bool setInteger(const QString& key, qint64 value);
+    bool setBoolean(const QString& key, bool value);
     void setDate(const QString& key, double secondsSinceEpoch);
 
     // The stored form of a date; Undefined for a moment that cannot be written down.
