@@ -25,8 +25,9 @@ struct FilingOutcome
 class ArchiveFiler
 {
 public:
-    // The first batch of moves; each next one is twice as large, up to maxBatch.
-    static constexpr int firstBatch = 256;
+    // The first batch of moves; each next one is twice as large, up to maxBatch. Each batch
+    // costs one sync of the log.
+    static constexpr int firstBatch = 1024;
     static constexpr int maxBatch = 8192;
 
     ArchiveFiler(FileSystem& fileSystem, const ContentTypes& contentTypes);

@@ -183,10 +183,11 @@ TidyResult TidyRunner::tidy(const QByteArray& desktop)
             filed.logFailed = true;
             filed.notFiled = int(candidates->size());
         }
-        // The previous log is replaced only by a run that moved something.
-        if (!filed.moves.empty() && log->sync())
+        // The previous log is replaced only by a run that moved something. Should the rename
+        // not last, the next run finds the log under its running name and takes it.
+        if (!filed.moves.empty())
             state.rename(running, MoveJournal::logName(folder));
-        else if (filed.moves.empty())
+        else
             state.remove(running);
         result.moved = int(filed.moves.size());
         result.notFiled = filed.notFiled;

@@ -13,9 +13,8 @@ namespace {
 struct Plan
 {
     size_t index;
-    MoveRecord logged;   // as the log has it, kept on failure
+    const JournalRecord* record;
     MoveRecord resolved; // the real paths
-    QByteArray dest;
 };
 
 class MoveBack
@@ -23,44 +22,26 @@ class MoveBack
 public:
     MoveBack(FileSystem& fileSystem, AppendFile* log) : m_fileSystem(fileSystem), m_log(log) {}
 
-    void plan(size_t index, const MoveRecord& logged, const MoveRecord& resolved)
+    void plan(size_t index, const JournalRecord& record, const MoveRecord& resolved)
     {
-        // Back to the former place; if something took it meanwhile, to the next free name
-        // beside it. The move itself refuses to replace, so a race cannot lose anything.
-        const QByteArray dest =
-            m_fileSystem.existence(resolved.from) == Existence::Absent
-                ? resolved.from
-                : uniqueDestination(m_fileSystem, FileName::parent(resolved.from),
-                                    FileName::lastComponent(resolved.from));
-        m_plans.push_back({index, logged, resolved, dest});
+        m_plans.push_back({index, &record, resolved});
         if (m_plans.size() >= size_t(batchSize))
             flush();
     }
-
-    void fail(size_t index, const MoveRecord& logged) { m_failed.emplace_back(index, logged); }
 
     void flush()
     {
         if (m_log) {
             QByteArray lines;
             for (const Plan& plan : m_plans)
-                lines += MoveJournal::backLine(qsizetype(plan.index), plan.dest);
-            // Only the count after a crash depends on these lines, never an item.
-            if (!m_log->append(lines) || !m_log->sync())
+                lines += MoveJournal::backLine(qsizetype(plan.index), plan.resolved.from);
+            // Only the count after a crash depends on these lines, never an item, so they are not
+            // worth a sync: written, they outlive the process.
+            if (!m_log->append(lines))
                 m_log = nullptr;
         }
-        for (const Plan& plan : m_plans) {
-            MoveResult result = m_fileSystem.move(plan.resolved.to, plan.dest);
-            if (result == MoveResult::TargetExists)
-                result = m_fileSystem.move(
-                    plan.resolved.to,
-                    uniqueDestination(m_fileSystem, FileName::parent(plan.resolved.from),
-                                      FileName::lastComponent(plan.resolved.from)));
-            if (result == MoveResult::Moved)
-                ++outcome.restored;
-            else
-                fail(plan.index, plan.logged);
-        }
+        for (const Plan& plan : m_plans)
+            moveBack(plan);
         m_plans.clear();
     }
 
@@ -76,6 +57,39 @@ public:
     UndoOutcome outcome;
 
 private:
+    // Straight back to the former place; if something took it meanwhile, to the next free name
+    // beside it. The move refuses to replace anything, so a race cannot lose an item, and most
+    // items need no lookup at all.
+    void moveBack(const Plan& plan)
+    {
+        const MoveRecord& paths = plan.resolved;
+        MoveResult result = m_fileSystem.move(paths.to, paths.from);
+        if (result == MoveResult::TargetExists)
+            result = m_fileSystem.move(paths.to,
+                                       uniqueDestination(m_fileSystem, FileName::parent(paths.from),
+                                                         FileName::lastComponent(paths.from)));
+        if (result == MoveResult::Moved) {
+            ++outcome.restored;
+            return;
+        }
+        const JournalRecord& record = *plan.record;
+        switch (m_fileSystem.existence(paths.to)) {
+        case Existence::Absent:
+            // Gone from the archive, unless the tidy never moved it or an undo that was
+            // stopped already brought it back.
+            if (record.settled &&
+                !(record.movedBackTo &&
+                  m_fileSystem.existence(*record.movedBackTo) == Existence::Exists))
+                ++outcome.missing;
+            break;
+        case Existence::Exists:
+        case Existence::Unknown:
+            // Refused, or not known to be gone: kept, so a later undo can try again.
+            m_failed.emplace_back(plan.index, *record.move);
+            break;
+        }
+    }
+
     FileSystem& m_fileSystem;
     AppendFile* m_log;
     std::vector<Plan> m_plans;
@@ -94,28 +108,10 @@ UndoOutcome moveBack(FileSystem& fileSystem, const QByteArray& desktop,
         // Malformed, or never moved: nothing to bring back.
         if (!record.move || record.failed)
             continue;
-        const std::optional<MoveRecord> resolved = scope.resolve(*record.move);
-        if (!resolved) {
+        if (const std::optional<MoveRecord> resolved = scope.resolve(*record.move))
+            run.plan(i, record, *resolved);
+        else
             ++run.outcome.refused;
-            continue;
-        }
-        switch (fileSystem.existence(resolved->to)) {
-        case Existence::Exists:
-            run.plan(i, *record.move, *resolved);
-            break;
-        case Existence::Unknown:
-            // Not known to be gone: kept, so a later undo can try again.
-            run.fail(i, *record.move);
-            break;
-        case Existence::Absent: {
-            const bool neverLeft = !record.settled;
-            const bool alreadyBack = record.movedBackTo &&
-                                     fileSystem.existence(*record.movedBackTo) == Existence::Exists;
-            if (!neverLeft && !alreadyBack)
-                ++run.outcome.missing;
-            break;
-        }
-        }
     }
     run.finish();
     return run.outcome;

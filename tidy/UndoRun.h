@@ -19,7 +19,7 @@ struct UndoOutcome
 // Moving logged items back from the archive, and sweeping the folders that leaves empty.
 namespace UndoRun {
 
-// Moves back per synced batch of log lines.
+// Moves back per batch of log lines.
 constexpr int batchSize = 4096;
 
 // Moves each record's archive item back to its former place in `desktop` (absolute, links
