@@ -233,7 +233,7 @@ void printFigure(const char* label, double ms)
 void printRatio(const char* label, double ratio, double target)
 {
     if (target > 0)
-        std::printf("  %-38s %9.2f   target <= %.1f  %s\n", label, ratio, target,
+        std::printf("  %-38s %9.2f   target <= %.2f  %s\n", label, ratio, target,
                     ratio <= target ? "PASS" : "OVER");
     else
         std::printf("  %-38s %9.2f   (information)\n", label, ratio);
