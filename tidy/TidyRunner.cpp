@@ -21,6 +21,16 @@ namespace {
 
 const QByteArray lockName = "tidy.lock";
 
+// A run that did not start, and why.
+template <typename Result> Result refusedBy(const FolderCheck& check)
+{
+    Result result;
+    result.problem = check.problem;
+    result.status = check.status;
+    result.detail = check.detail;
+    return result;
+}
+
 } // namespace
 
 // The log older versions kept in the settings. It belongs to the Desktop chosen in the tray
@@ -149,14 +159,10 @@ TidyRunner::Start TidyRunner::start(const QByteArray& desktop)
 
 TidyResult TidyRunner::tidy(const QByteArray& desktop)
 {
+    const Start start = this->start(desktop);
+    if (!start.lock)
+        return refusedBy<TidyResult>(start.check);
     TidyResult result;
-    Start start = this->start(desktop);
-    if (!start.lock) {
-        result.problem = start.check.problem;
-        result.status = start.check.status;
-        result.detail = start.check.detail;
-        return result;
-    }
     const QByteArray& folder = start.check.folder;
     StateFolder& state = m_services.state;
 
@@ -221,14 +227,10 @@ TidyResult TidyRunner::tidy(const QByteArray& desktop)
 
 UndoResult TidyRunner::undo(const QByteArray& desktop)
 {
+    const Start start = this->start(desktop);
+    if (!start.lock)
+        return refusedBy<UndoResult>(start.check);
     UndoResult result;
-    Start start = this->start(desktop);
-    if (!start.lock) {
-        result.problem = start.check.problem;
-        result.status = start.check.status;
-        result.detail = start.check.detail;
-        return result;
-    }
     const QByteArray& folder = start.check.folder;
     StateFolder& state = m_services.state;
 
