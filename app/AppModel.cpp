@@ -17,7 +17,7 @@ AppModel::AppModel(AppServices& services, QObject* parent)
         std::make_unique<DesktopCover>(settings, *m_images, *window.overlays, *window.workspace);
     m_spotlight = std::make_unique<Spotlight>(settings, *m_images, window);
     const TidyServices tidy{*services.core.fileSystem, settings, *services.core.clock,
-                            *services.core.contentTypes};
+                            *services.core.contentTypes, *services.core.state};
     m_tidy = std::make_unique<DesktopTidy>(tidy, *m_access, services.reveal.get(),
                                            PlatformFactory::makeDirectoryWatcher());
     // Read once; from here on only the menu changes it.

@@ -12,6 +12,7 @@
 #include "platform/OverlaySurfaces.h"
 #include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
+#include "platform/StateFolder.h"
 #include "platform/WindowList.h"
 #include "platform/WorkspaceEvents.h"
 
@@ -26,6 +27,7 @@ struct CoreServices
     std::unique_ptr<FileSystem> fileSystem;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<ContentTypes> contentTypes;
+    std::unique_ptr<StateFolder> state;
 };
 
 // What the overlays need from the window system. `overlays` reports the workspace's changes,

@@ -12,6 +12,7 @@
 #include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/MimeContentTypes.h"
 #include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/PosixStateFolder.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
@@ -34,6 +35,7 @@ CoreServices makeCoreServices()
     services.settings =
         std::make_unique<JsonSettingsStore>(QFile::decodeName(UserFolders::settingsFile()));
     services.contentTypes = std::make_unique<MimeContentTypes>();
+    services.state = std::make_unique<PosixStateFolder>(UserFolders::stateFolder());
     return services;
 }
 

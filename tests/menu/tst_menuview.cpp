@@ -212,6 +212,7 @@ private Q_SLOTS:
 
         // The first tidy asks for the folder, then counts what is left: nothing.
         tidy->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return !f.model.tidy().busy(); }, 10000));
         QCOMPARE(f.chooser->requests.size(), 1);
         QCOMPARE(tidy->text(), QStringLiteral("Nothing to Tidy"));
         QVERIFY(!tidy->isEnabled());
