@@ -80,6 +80,8 @@ WaylandConnection::~WaylandConnection()
     }
     if (m_shm)
         wl_shm_destroy(m_shm);
+    if (m_subcompositor)
+        wl_subcompositor_destroy(m_subcompositor);
     if (m_compositor)
         wl_compositor_destroy(m_compositor);
     wl_registry_destroy(m_registry);
@@ -106,6 +108,9 @@ void WaylandConnection::announce(wl_registry* registry, quint32 name, const char
     if (is(wl_compositor_interface)) {
         // 4 for damage in buffer pixels.
         m_compositor = bind<wl_compositor>(registry, name, wl_compositor_interface, version, 4);
+    } else if (is(wl_subcompositor_interface)) {
+        m_subcompositor =
+            bind<wl_subcompositor>(registry, name, wl_subcompositor_interface, version, 1);
     } else if (is(wl_shm_interface)) {
         m_shm = bind<wl_shm>(registry, name, wl_shm_interface, version, 1);
     } else if (is(zwlr_layer_shell_v1_interface)) {

@@ -14,6 +14,7 @@ struct wl_display;
 struct wl_registry;
 struct wl_registry_listener;
 struct wl_shm;
+struct wl_subcompositor;
 struct wp_fractional_scale_manager_v1;
 struct wp_viewporter;
 struct zwlr_layer_shell_v1;
@@ -36,6 +37,7 @@ public:
     wl_compositor* compositor() const { return m_compositor; }
     quint32 compositorVersion() const;
     wl_shm* shm() const { return m_shm; }
+    wl_subcompositor* subcompositor() const { return m_subcompositor; }
     zwlr_layer_shell_v1* layerShell() const { return m_layerShell; }
     quint32 layerShellVersion() const;
     wp_viewporter* viewporter() const { return m_viewporter; }
@@ -66,6 +68,7 @@ private:
     wl_registry* m_registry = nullptr;
     wl_compositor* m_compositor = nullptr;
     wl_shm* m_shm = nullptr;
+    wl_subcompositor* m_subcompositor = nullptr;
     zwlr_layer_shell_v1* m_layerShell = nullptr;
     zxdg_output_manager_v1* m_xdgOutputs = nullptr;
     wp_viewporter* m_viewporter = nullptr;

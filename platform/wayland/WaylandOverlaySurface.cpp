@@ -82,10 +82,10 @@ const wp_fractional_scale_v1_listener WaylandOverlaySurface::s_scaleListener{
 WaylandOverlaySurface::WaylandOverlaySurface(std::shared_ptr<WaylandConnection> connection,
                                              QScreen& screen, OverlayLevel level,
                                              const OverlayPlacement& placement,
-                                             OverlayContent& content)
+                                             OverlayContent& content, WaylandOverlaySurface* above)
     : m_connection(std::move(connection)), m_content(content), m_level(level),
       m_placement(placement), m_screenName(screen.name()), m_screenGeometry(screen.geometry()),
-      m_geometry(placement.rectOn(screen.geometry(), screen.availableGeometry()))
+      m_geometry(placement.rectOn(screen.geometry(), screen.availableGeometry())), m_parent(above)
 {
     // An output announced after its screen: the role waits for it.
     connect(m_connection.get(), &WaylandConnection::outputsChanged, this,
@@ -165,6 +165,8 @@ void WaylandOverlaySurface::createRole()
 {
     if (m_surface || !m_shown || !m_connection->isConnected())
         return;
+    if (createChildRole())
+        return;
     m_output = m_connection->output(m_screenName, m_screenGeometry);
     if (!m_output)
         return; // followOutput() tries again
@@ -200,12 +202,39 @@ void WaylandOverlaySurface::createRole()
     m_connection->flush();
 }
 
+bool WaylandOverlaySurface::createChildRole()
+{
+    if (!m_parent || !m_parent->m_surface || !m_connection->subcompositor())
+        return false;
+    m_surface = wl_compositor_create_surface(m_connection->compositor());
+    m_subsurface = wl_subcompositor_get_subsurface(m_connection->subcompositor(), m_surface,
+                                                   m_parent->m_surface);
+    const QPoint offset = m_geometry.topLeft() - m_parent->m_geometry.topLeft();
+    wl_subsurface_set_position(m_subsurface, offset.x(), offset.y());
+    wl_subsurface_set_desync(m_subsurface); // our frames need not wait for the parent's
+    wl_region* nothing = wl_compositor_create_region(m_connection->compositor());
+    wl_surface_set_input_region(m_surface, nothing);
+    wl_region_destroy(nothing);
+    // The position takes effect with the parent's next commit (its first frame, if it has
+    // shown none yet).
+    if (m_parent->m_configured)
+        wl_surface_commit(m_parent->m_surface);
+    m_output = m_parent->m_output;
+    m_configured = true; // no configure for a part of another surface: its size is ours
+    m_needsFrame = true;
+    scheduleRender();
+    m_connection->flush();
+    return true;
+}
+
 void WaylandOverlaySurface::destroyRole()
 {
     if (m_frameCallback)
         wl_callback_destroy(m_frameCallback);
     if (m_layerSurface)
         zwlr_layer_surface_v1_destroy(m_layerSurface);
+    if (m_subsurface)
+        wl_subsurface_destroy(m_subsurface);
     if (m_fractionalScale)
         wp_fractional_scale_v1_destroy(m_fractionalScale);
     if (m_viewport)
@@ -214,6 +243,7 @@ void WaylandOverlaySurface::destroyRole()
         wl_surface_destroy(m_surface);
     m_frameCallback = nullptr;
     m_layerSurface = nullptr;
+    m_subsurface = nullptr;
     m_fractionalScale = nullptr;
     m_viewport = nullptr;
     m_surface = nullptr;

@@ -15,6 +15,7 @@ struct wl_callback;
 struct wl_callback_listener;
 struct wp_fractional_scale_v1_listener;
 struct zwlr_layer_surface_v1_listener;
+struct wl_subsurface;
 struct wl_surface;
 struct wp_fractional_scale_v1;
 struct wp_viewport;
@@ -32,9 +33,11 @@ class WaylandOverlaySurface : public OverlaySurface
 {
     Q_OBJECT
 public:
+    // With `above`, it is shown as part of that surface, on top of it: the only stacking within
+    // one layer that every compositor keeps.
     WaylandOverlaySurface(std::shared_ptr<WaylandConnection> connection, QScreen& screen,
                           OverlayLevel level, const OverlayPlacement& placement,
-                          OverlayContent& content);
+                          OverlayContent& content, WaylandOverlaySurface* above = nullptr);
     ~WaylandOverlaySurface() override;
 
     QRect geometry() const override { return m_geometry; }
@@ -48,12 +51,15 @@ public:
     void update(const QRegion& area) override;
     quint64 nativeId() const override;
 
+    QString screenName() const { return m_screenName; }
+
 Q_SIGNALS:
     // The compositor showed a frame we committed (for measurements).
     void frameShown();
 
 private:
     void createRole();
+    bool createChildRole();
     void destroyRole();
     void configure(quint32 serial, const QSize& size);
     void closed();
@@ -79,9 +85,11 @@ private:
     QRect m_screenGeometry;
     QRect m_geometry;
     QPointer<WaylandOutput> m_output;
+    QPointer<WaylandOverlaySurface> m_parent;
 
     wl_surface* m_surface = nullptr;
     zwlr_layer_surface_v1* m_layerSurface = nullptr;
+    wl_subsurface* m_subsurface = nullptr;
     wp_viewport* m_viewport = nullptr;
     wp_fractional_scale_v1* m_fractionalScale = nullptr;
     wl_callback* m_frameCallback = nullptr;

@@ -3,6 +3,8 @@
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandOverlaySurface.h"
 
+#include <QScreen>
+
 namespace tavlin {
 
 WaylandOverlaySurfaces::WaylandOverlaySurfaces(std::shared_ptr<WaylandConnection> connection,
@@ -17,7 +19,26 @@ OverlaySurface* WaylandOverlaySurfaces::create(QScreen* screen, OverlayLevel lev
 {
     if (!screen)
         return nullptr;
-    return new WaylandOverlaySurface(m_connection, *screen, level, placement, content);
+    m_surfaces.removeAll(nullptr);
+    // The reminder shares the top layer with overlays that cover the panels, and compositors
+    // order a layer's surfaces as they please (sway puts the newest lowest): then it becomes
+    // part of the overlay on its screen, which keeps it on top.
+    WaylandOverlaySurface* above =
+        level == OverlayLevel::Reminder ? coveringPanels(screen->name()) : nullptr;
+    auto* surface =
+        new WaylandOverlaySurface(m_connection, *screen, level, placement, content, above);
+    m_surfaces.append(surface);
+    return surface;
+}
+
+WaylandOverlaySurface* WaylandOverlaySurfaces::coveringPanels(const QString& screenName) const
+{
+    for (const QPointer<WaylandOverlaySurface>& surface : m_surfaces) {
+        if (surface && surface->isShown() && surface->level() == OverlayLevel::SpotlightPanels &&
+            surface->screenName() == screenName)
+            return surface;
+    }
+    return nullptr;
 }
 
 } // namespace tavlin

@@ -2,11 +2,14 @@
 
 #include "platform/OverlaySurfaces.h"
 
+#include <QList>
+#include <QPointer>
 #include <memory>
 
 namespace tavlin {
 
 class WaylandConnection;
+class WaylandOverlaySurface;
 
 // Overlays as layer surfaces, on a compositor that offers them. The compositor keeps each in
 // its layer: nothing to restack. It always composites, so every surface blends.
@@ -24,7 +27,10 @@ public:
                            OverlayContent& content) override;
 
 private:
+    WaylandOverlaySurface* coveringPanels(const QString& screenName) const;
+
     std::shared_ptr<WaylandConnection> m_connection;
+    QList<QPointer<WaylandOverlaySurface>> m_surfaces;
 };
 
 } // namespace tavlin

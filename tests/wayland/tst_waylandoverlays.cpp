@@ -311,13 +311,14 @@ void TestWaylandOverlays::reminderShowsTopCentreAboveTheOverlays_data()
 {
     QTest::addColumn<OverlayLevel>("level");
     QTest::newRow("above spotlight") << OverlayLevel::Spotlight;
+    QTest::newRow("above spotlight covering panels") << OverlayLevel::SpotlightPanels;
 }
 
 void TestWaylandOverlays::reminderShowsTopCentreAboveTheOverlays()
 {
     QFETCH(OverlayLevel, level);
+    // As spotlight mode starts: the reminder right after the overlays, before they are shown.
     showSpotlight(level, {});
-    QVERIFY(WaylandSession::waitFor([] { return everywhere(roadColor); }));
     FocusReminder reminder(*m_settings, *m_services.overlays, [] { return nullptr; });
     QScreen* second = screensLeftToRight().last();
     reminder.showReminder(second);
