@@ -50,7 +50,8 @@ std::unique_ptr<LoginItem> makeLoginItem();
 // These two need a running QApplication.
 std::unique_ptr<FolderChooser> makeFolderChooser();
 std::unique_ptr<FileManagerReveal> makeFileManagerReveal();
-// X11 when the application runs there; elsewhere no overlays and no windows of others.
+// X11 when the application runs there; on Wayland layer surfaces where the compositor offers
+// them (no windows of others yet); elsewhere no overlays and no windows of others.
 // Needs a QGuiApplication.
 WindowServices makeWindowServices();
 // Key grabs on X11; elsewhere every chord is refused. Needs a QGuiApplication.

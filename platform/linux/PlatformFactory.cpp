@@ -4,6 +4,7 @@
 #include "platform/generic/GenericHotKeyGrabber.h"
 #include "platform/generic/GenericRunningApps.h"
 #include "platform/generic/GenericWindowList.h"
+#include "platform/generic/QtWorkspaceEvents.h"
 #include "platform/generic/UnavailableOverlaySurfaces.h"
 #include "platform/linux/AutostartLoginItem.h"
 #include "platform/linux/DbusFileManagerReveal.h"
@@ -14,6 +15,8 @@
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/PosixStateFolder.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WaylandOverlaySurfaces.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
@@ -24,6 +27,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 
 namespace tavlin::PlatformFactory {
 
@@ -60,9 +64,35 @@ std::unique_ptr<FileManagerReveal> makeFileManagerReveal()
     return std::make_unique<DbusFileManagerReveal>();
 }
 
+namespace {
+
+// Layer surfaces on the compositor Qt talks to, where it offers them.
+std::unique_ptr<OverlaySurfaces> makeWaylandOverlays()
+{
+    std::shared_ptr<WaylandConnection> wayland = WaylandConnection::open();
+    if (wayland && wayland->layerShell())
+        return std::make_unique<WaylandOverlaySurfaces>(std::move(wayland));
+    // An ordinary window covering everything would be worse than nothing.
+    return std::make_unique<UnavailableOverlaySurfaces>(
+        wayland ? QCoreApplication::translate("tavlin", "This desktop doesn't let Tavlin place "
+                                                        "overlays over its windows")
+                : QCoreApplication::translate("tavlin", "Cannot reach the Wayland compositor"));
+}
+
+} // namespace
+
 WindowServices makeWindowServices()
 {
     WindowServices services;
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        services.workspace = std::make_unique<QtWorkspaceEvents>();
+        services.overlays = makeWaylandOverlays();
+        // The desktop's own settings, where it keeps its wallpaper; no root window here.
+        services.desktopPictures = std::make_unique<X11DesktopPictures>(nullptr);
+        services.windowList = std::make_unique<GenericWindowList>();
+        services.runningApps = std::make_unique<GenericRunningApps>();
+        return services;
+    }
     std::shared_ptr<X11Connection> x11 = X11Connection::create();
     services.workspace = std::make_unique<X11WorkspaceEvents>(x11);
     // The desktop's own settings are read everywhere; the root background only on X11.

@@ -508,7 +508,10 @@ bool WaylandSession::run(const QString& program, const QStringList& args, int ti
 {
     const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
     const qint64 pid = m_children.start(program, args, m_home->logFile(log));
-    const std::optional<int> exitCode = pid ? m_children.waitForExit(pid, timeoutMs) : std::nullopt;
+    // The application keeps handling its events meanwhile: its animations and timers run on.
+    if (pid)
+        waitFor([&] { return !m_children.isRunning(pid); }, timeoutMs);
+    const std::optional<int> exitCode = pid ? m_children.waitForExit(pid, 0) : std::nullopt;
     QFile file(m_home->logFile(log));
     if (output)
         *output = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
