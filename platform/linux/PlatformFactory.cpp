@@ -13,6 +13,7 @@
 #include "platform/linux/MimeContentTypes.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/wayland/WaylandWindowSources.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
@@ -23,6 +24,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 
 namespace tavlin::PlatformFactory {
 
@@ -73,8 +75,14 @@ WindowServices makeWindowServices()
         // An ordinary window covering everything would be worse than nothing.
         services.overlays = std::make_unique<UnavailableOverlaySurfaces>(
             QCoreApplication::translate("tavlin", "Needs an X11 session"));
-        services.windowList = std::make_unique<GenericWindowList>();
-        services.runningApps = std::make_unique<GenericRunningApps>();
+        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+            WaylandWindowSources sources = WaylandWindowSources::make();
+            services.windowList = std::move(sources.windowList);
+            services.runningApps = std::move(sources.runningApps);
+        } else {
+            services.windowList = std::make_unique<GenericWindowList>();
+            services.runningApps = std::make_unique<GenericRunningApps>();
+        }
     }
     return services;
 }
