@@ -46,6 +46,12 @@ HyprlandRequest::HyprlandRequest(QObject* context, Handler handler)
     m_timeout.start(timeoutMs);
 }
 
+HyprlandRequest::~HyprlandRequest()
+{
+    // Destroyed with its context before it finished: nobody is left to tell.
+    m_socket.disconnect(this);
+}
+
 void HyprlandRequest::finish(std::optional<QByteArray> reply)
 {
     if (m_done)

@@ -23,6 +23,8 @@ public:
     static void send(const QString& socketPath, const QByteArray& command, QObject* context,
                      Handler handler);
 
+    ~HyprlandRequest() override;
+
 private:
     HyprlandRequest(QObject* context, Handler handler);
     void finish(std::optional<QByteArray> reply);

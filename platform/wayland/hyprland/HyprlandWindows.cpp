@@ -70,6 +70,12 @@ HyprlandWindows::HyprlandWindows(QString socketFolder) : m_folder(std::move(sock
     connect(&m_events, &QLocalSocket::disconnected, this, [this] { lose(lostReason()); });
 }
 
+HyprlandWindows::~HyprlandWindows()
+{
+    // Closing the socket says it disconnected: no "lost" while going away.
+    m_events.disconnect(this);
+}
+
 void HyprlandWindows::readEvents()
 {
     m_pending += m_events.readAll();

@@ -20,6 +20,8 @@ public:
     // None when the event socket does not answer.
     static std::shared_ptr<HyprlandWindows> connectTo(const QString& socketFolder);
 
+    ~HyprlandWindows() override;
+
 protected:
     void read() override;
 

@@ -16,6 +16,12 @@ SwayIpcConnection::SwayIpcConnection(QObject* parent) : QObject(parent)
     connect(&m_socket, &QLocalSocket::disconnected, this, &SwayIpcConnection::drop);
 }
 
+SwayIpcConnection::~SwayIpcConnection()
+{
+    // The socket says it disconnected while it is destroyed, after the members it would touch.
+    m_socket.disconnect(this);
+}
+
 bool SwayIpcConnection::open(const QString& path)
 {
     if (path.isEmpty())

@@ -18,6 +18,7 @@ public:
     using ReplyHandler = std::function<void(const QByteArray& payload)>;
 
     explicit SwayIpcConnection(QObject* parent = nullptr);
+    ~SwayIpcConnection() override;
 
     // Connects to the socket; false when nothing listens there. A local socket accepts or
     // refuses at once, so this does not hold up the program.
