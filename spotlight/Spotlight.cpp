@@ -18,14 +18,6 @@ const QString pinnedKey = QStringLiteral("spotlightApps");
 const QString coversMenuBarKey = QStringLiteral("spotlightCoversMenuBar");
 const QString remindsKey = QStringLiteral("spotlightRemindsAboutNotifications");
 
-bool sameApps(const QList<RunningApp>& a, const QList<RunningApp>& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const RunningApp& x, const RunningApp& y) {
-                          return x.pid == y.pid && x.identifier == y.identifier && x.name == y.name;
-                      });
-}
-
 } // namespace
 
 Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServices& services,

@@ -4,7 +4,8 @@
 
 namespace tavlin {
 
-// Where other clients' windows cannot be seen (Wayland, offscreen): none.
+// Where other clients' windows cannot be seen (a compositor without a window IPC, offscreen):
+// none.
 class GenericWindowList : public WindowList
 {
     Q_OBJECT
@@ -14,7 +15,7 @@ public:
     QList<WindowInfo> windows() override { return {}; }
     QString unavailableReason() const override
     {
-        return tr("Can't see other programs' windows here");
+        return tr("This desktop doesn't tell Tavlin where windows are");
     }
 };
 

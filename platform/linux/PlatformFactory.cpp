@@ -17,6 +17,7 @@
 #include "platform/linux/SystemClock.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandOverlaySurfaces.h"
+#include "platform/wayland/WaylandWindowSources.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
@@ -89,8 +90,10 @@ WindowServices makeWindowServices()
         services.overlays = makeWaylandOverlays();
         // The desktop's own settings, where it keeps its wallpaper; no root window here.
         services.desktopPictures = std::make_unique<X11DesktopPictures>(nullptr);
-        services.windowList = std::make_unique<GenericWindowList>();
-        services.runningApps = std::make_unique<GenericRunningApps>();
+        // The compositor's own IPC where it has one (sway, Hyprland); else nothing.
+        WaylandWindowSources sources = WaylandWindowSources::make();
+        services.windowList = std::move(sources.windowList);
+        services.runningApps = std::move(sources.runningApps);
         return services;
     }
     std::shared_ptr<X11Connection> x11 = X11Connection::create();
