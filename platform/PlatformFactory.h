@@ -12,6 +12,7 @@
 #include "platform/OverlaySurfaces.h"
 #include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
+#include "platform/TrayHosts.h"
 #include "platform/WindowList.h"
 #include "platform/WorkspaceEvents.h"
 
@@ -53,6 +54,8 @@ std::unique_ptr<FileManagerReveal> makeFileManagerReveal();
 WindowServices makeWindowServices();
 // Key grabs on X11; elsewhere every chord is refused. Needs a QGuiApplication.
 std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber();
+// The session bus's tray hosts.
+std::unique_ptr<TrayHosts> makeTrayHosts();
 } // namespace PlatformFactory
 
 } // namespace tavlin

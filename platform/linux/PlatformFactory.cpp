@@ -7,6 +7,7 @@
 #include "platform/generic/UnavailableOverlaySurfaces.h"
 #include "platform/linux/AutostartLoginItem.h"
 #include "platform/linux/DbusFileManagerReveal.h"
+#include "platform/linux/DbusTrayHosts.h"
 #include "platform/linux/DialogFolderChooser.h"
 #include "platform/linux/InotifyDirectoryWatcher.h"
 #include "platform/linux/JsonSettingsStore.h"
@@ -84,6 +85,11 @@ std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
     if (std::shared_ptr<X11Connection> x11 = X11Connection::create())
         return std::make_unique<X11HotKeyGrabber>(std::move(x11));
     return std::make_unique<GenericHotKeyGrabber>();
+}
+
+std::unique_ptr<TrayHosts> makeTrayHosts()
+{
+    return std::make_unique<DbusTrayHosts>();
 }
 
 } // namespace tavlin::PlatformFactory
