@@ -52,7 +52,8 @@ std::unique_ptr<FileManagerReveal> makeFileManagerReveal();
 // X11 when the application runs there; elsewhere no overlays and no windows of others.
 // Needs a QGuiApplication.
 WindowServices makeWindowServices();
-// Key grabs on X11; elsewhere every chord is refused. Needs a QGuiApplication.
+// Key grabs on X11, the desktop portal's global shortcuts on Wayland; elsewhere every chord is
+// refused. Needs a QGuiApplication.
 std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber();
 // The session bus's tray hosts.
 std::unique_ptr<TrayHosts> makeTrayHosts();

@@ -14,6 +14,7 @@
 #include "platform/linux/MimeContentTypes.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/portal/PortalHotKeyGrabber.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
@@ -23,7 +24,9 @@
 #include "platform/x11/X11WorkspaceEvents.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QFile>
+#include <QGuiApplication>
 
 namespace tavlin::PlatformFactory {
 
@@ -84,6 +87,12 @@ std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
 {
     if (std::shared_ptr<X11Connection> x11 = X11Connection::create())
         return std::make_unique<X11HotKeyGrabber>(std::move(x11));
+    // Wayland lets no program grab keys; the desktop binds them on request, if it offers that.
+    if (QGuiApplication::platformName().startsWith(u"wayland"))
+        return std::make_unique<PortalHotKeyGrabber>(
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                          QStringLiteral("tavlin-portal")),
+            QGuiApplication::desktopFileName());
     return std::make_unique<GenericHotKeyGrabber>();
 }
 
