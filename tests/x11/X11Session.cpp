@@ -1,6 +1,7 @@
 #include "tests/x11/X11Session.h"
 
-#include "tests/x11/PixelChecks.h"
+#include "tests/session/PixelChecks.h"
+#include "tests/session/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -51,15 +52,7 @@ X11Session* X11Session::current()
 
 bool X11Session::waitFor(const std::function<bool()>& condition, int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return true;
+    return tavlin::waitFor(condition, timeoutMs);
 }
 
 QString X11Session::homePath() const
@@ -142,19 +135,11 @@ bool X11Session::startServer()
 
 bool X11Session::startWindowManager()
 {
-    const QString bus = m_home->runtimePath() + QStringLiteral("/bus");
-    if (m_children.start(QStringLiteral("dbus-daemon"),
-                         {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                          QStringLiteral("--nopidfile"),
-                          QStringLiteral("--address=unix:path=") + bus},
-                         logFile(QStringLiteral("dbus"))) &&
-        waitFor([&] { return QFileInfo::exists(bus); }))
-        m_home->setEnvironment("DBUS_SESSION_BUS_ADDRESS",
-                               QFile::encodeName(QStringLiteral("unix:path=") + bus));
+    m_home->startBus(m_children);
 
     if (!m_children.start(QStringLiteral("openbox"),
                           {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"),
-                           m_home->openboxConfig()},
+                           X11SessionFiles::openboxConfig(*m_home)},
                           logFile(QStringLiteral("openbox"))))
         return fail(QStringLiteral("cannot start openbox"));
     // The window manager is up once its check window names itself.
@@ -232,9 +217,10 @@ bool X11Session::start()
     stop();
     m_error.clear();
     ChildProcesses::adoptOrphans();
-    m_home = std::make_unique<SessionHome>();
-    if (!m_home->isValid())
+    m_home = std::make_unique<SessionHome>(QStringLiteral("tavlin-x11"));
+    if (!m_home->isValid() || !X11SessionFiles::write(*m_home))
         return fail(QStringLiteral("cannot prepare a temporary home"));
+    m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("x11"));
     if (!startServer())
         return false;
     currentSession = this;
@@ -320,9 +306,10 @@ bool X11Session::startCompositor()
 {
     if (m_compositor && m_children.isRunning(m_compositor))
         return true;
-    m_compositor = m_children.start(QStringLiteral("picom"),
-                                    {QStringLiteral("--config"), m_home->picomConfig()},
-                                    logFile(QStringLiteral("picom")));
+    m_compositor =
+        m_children.start(QStringLiteral("picom"),
+                         {QStringLiteral("--config"), X11SessionFiles::picomConfig(*m_home)},
+                         logFile(QStringLiteral("picom")));
     if (!m_compositor)
         return fail(QStringLiteral("cannot start picom"));
     return waitFor([&] { return compositorActive(); }, startTimeoutMs) ||

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "tests/x11/ChildProcesses.h"
-#include "tests/x11/SessionHome.h"
+#include "tests/session/ChildProcesses.h"
+#include "tests/session/SessionHome.h"
+#include "tests/x11/X11SessionFiles.h"
 #include "tests/x11/XcbProbe.h"
 
 #include <QColor>
@@ -45,7 +46,7 @@ class X11Session
 {
 public:
     // The colour pcmanfm paints the desktop with, around its icons.
-    static constexpr QRgb desktopColor = SessionHome::desktopColor;
+    static constexpr QRgb desktopColor = X11SessionFiles::desktopColor;
     static constexpr int desktopCount = 4;
 
     explicit X11Session(X11SessionOptions options = {});

@@ -6,7 +6,7 @@
 #include "backdrop/OverlayFade.h"
 #include "platform/PlatformFactory.h"
 #include "platform/linux/JsonSettingsStore.h"
-#include "tests/x11/PixelChecks.h"
+#include "tests/session/PixelChecks.h"
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
 

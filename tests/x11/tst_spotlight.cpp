@@ -5,7 +5,7 @@
 #include "platform/linux/JsonSettingsStore.h"
 #include "spotlight/CutoutView.h"
 #include "spotlight/Spotlight.h"
-#include "tests/x11/PixelChecks.h"
+#include "tests/session/PixelChecks.h"
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
 

@@ -1,6 +1,6 @@
 // The real program beside a StatusNotifierItem host, xfce4-panel's status tray: its menu as any
 // host reads it over D-Bus, and an item chosen in the menu the host draws from it.
-#include "tests/x11/PixelChecks.h"
+#include "tests/session/PixelChecks.h"
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
 

@@ -1,4 +1,4 @@
-#include "tests/x11/PixelChecks.h"
+#include "tests/session/PixelChecks.h"
 
 #include <algorithm>
 #include <cstdlib>

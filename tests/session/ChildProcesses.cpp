@@ -1,4 +1,4 @@
-#include "tests/x11/ChildProcesses.h"
+#include "tests/session/ChildProcesses.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
