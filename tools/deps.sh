@@ -18,8 +18,8 @@ if [[ "${1:-}" == "--test" ]]; then
     packages+=(faketime xvfb xauth dbus-x11 openbox picom pcmanfm trayer xdotool x11-utils
                x11-xserver-utils feh xterm procps libglib2.0-bin xfce4-panel python3-dbusmock)
     # A headless Wayland session: sway with its wallpaper painter, screenshots, weston (no
-    # layer shell) and Qt's Wayland platform.
-    packages+=(sway swaybg grim weston qt6-wayland)
+    # layer shell) and Qt's Wayland platform; waybar for a tray.
+    packages+=(sway swaybg grim weston qt6-wayland waybar)
 fi
 
 missing=()
