@@ -27,9 +27,13 @@ AppModel::AppModel(AppServices& services, QObject* parent)
     m_hotKeys = std::make_unique<HotKeys>(*services.hotKeyGrabber);
     DesktopCover* cover = m_cover.get();
     Spotlight* spotlight = m_spotlight.get();
-    m_hotKeys->registerHotKey(HotKeyChords::cover, [cover] { cover->toggleWithoutAnimation(); });
-    m_hotKeys->registerHotKey(HotKeyChords::spotlight,
-                              [spotlight] { spotlight->toggleWithoutAnimation(); });
+    // Named as in the menu: a desktop that lists shortcuts shows these names.
+    m_coverHotKey =
+        m_hotKeys->registerHotKey(HotKeyChords::cover, QStringLiteral("Hide Desktop Icons"),
+                                  [cover] { cover->toggleWithoutAnimation(); });
+    m_spotlightHotKey =
+        m_hotKeys->registerHotKey(HotKeyChords::spotlight, QStringLiteral("Spotlight Mode"),
+                                  [spotlight] { spotlight->toggleWithoutAnimation(); });
 }
 
 AppModel::~AppModel() = default;

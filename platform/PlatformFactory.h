@@ -13,6 +13,7 @@
 #include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
 #include "platform/StateFolder.h"
+#include "platform/TrayHosts.h"
 #include "platform/WindowList.h"
 #include "platform/WorkspaceEvents.h"
 
@@ -54,8 +55,11 @@ std::unique_ptr<FileManagerReveal> makeFileManagerReveal();
 // them (no windows of others yet); elsewhere no overlays and no windows of others.
 // Needs a QGuiApplication.
 WindowServices makeWindowServices();
-// Key grabs on X11; elsewhere every chord is refused. Needs a QGuiApplication.
+// Key grabs on X11, the desktop portal's global shortcuts on Wayland; elsewhere every chord is
+// refused. Needs a QGuiApplication.
 std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber();
+// The session bus's tray hosts.
+std::unique_ptr<TrayHosts> makeTrayHosts();
 } // namespace PlatformFactory
 
 } // namespace tavlin

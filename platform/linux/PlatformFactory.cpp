@@ -8,6 +8,7 @@
 #include "platform/generic/UnavailableOverlaySurfaces.h"
 #include "platform/linux/AutostartLoginItem.h"
 #include "platform/linux/DbusFileManagerReveal.h"
+#include "platform/linux/DbusTrayHosts.h"
 #include "platform/linux/DialogFolderChooser.h"
 #include "platform/linux/InotifyDirectoryWatcher.h"
 #include "platform/linux/JsonSettingsStore.h"
@@ -18,6 +19,7 @@
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandOverlaySurfaces.h"
 #include "platform/wayland/WaylandWindowSources.h"
+#include "platform/portal/PortalHotKeyGrabber.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
@@ -27,6 +29,7 @@
 #include "platform/x11/X11WorkspaceEvents.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QFile>
 #include <QGuiApplication>
 
@@ -118,7 +121,18 @@ std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
 {
     if (std::shared_ptr<X11Connection> x11 = X11Connection::create())
         return std::make_unique<X11HotKeyGrabber>(std::move(x11));
+    // Wayland lets no program grab keys; the desktop binds them on request, if it offers that.
+    if (QGuiApplication::platformName().startsWith(u"wayland"))
+        return std::make_unique<PortalHotKeyGrabber>(
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                          QStringLiteral("tavlin-portal")),
+            QGuiApplication::desktopFileName());
     return std::make_unique<GenericHotKeyGrabber>();
+}
+
+std::unique_ptr<TrayHosts> makeTrayHosts()
+{
+    return std::make_unique<DbusTrayHosts>();
 }
 
 } // namespace tavlin::PlatformFactory

@@ -4,6 +4,9 @@
 #include "tests/session/WaitFor.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -187,6 +190,28 @@ bool X11Session::startTray()
     return up || fail(QStringLiteral("trayer took no tray selection"), QStringLiteral("trayer"));
 }
 
+bool X11Session::startStatusNotifierHost()
+{
+    if (!m_children.start(QStringLiteral("xfce4-panel"), {QStringLiteral("--disable-wm-check")},
+                          logFile(QStringLiteral("xfce4-panel"))))
+        return fail(QStringLiteral("cannot start xfce4-panel"));
+    // The panel owns the watcher and registers its own host with it.
+    const auto hostRegistered = [] {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            QStringLiteral("org.kde.StatusNotifierWatcher"),
+            QStringLiteral("/StatusNotifierWatcher"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.kde.StatusNotifierWatcher")
+            << QStringLiteral("IsStatusNotifierHostRegistered");
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(get);
+        return !reply.arguments().isEmpty() &&
+               qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+    };
+    return waitFor(hostRegistered, startTimeoutMs) ||
+           fail(QStringLiteral("xfce4-panel registered no tray host"),
+                QStringLiteral("xfce4-panel"));
+}
+
 bool X11Session::start()
 {
     stop();
@@ -206,6 +231,8 @@ bool X11Session::start()
     if (m_options.desktopIcons && !startDesktop())
         return false;
     if (m_options.tray && !startTray())
+        return false;
+    if (m_options.statusNotifierHost && !startStatusNotifierHost())
         return false;
     return !m_options.compositor || startCompositor();
 }

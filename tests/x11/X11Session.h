@@ -24,6 +24,9 @@ struct X11SessionOptions
     bool compositor = false;   // picom, xrender backend, no fades or shadows
     bool desktopIcons = false; // pcmanfm drawing the desktop folder on a plain colour
     bool tray = false;         // trayer, a system tray along the bottom edge
+    // xfce4-panel's status tray along the bottom edge: a StatusNotifierItem host, where tray
+    // menus travel over D-Bus and the host draws them
+    bool statusNotifierHost = false;
 };
 
 // What a test window says of itself, besides where it is and how it looks.
@@ -74,6 +77,7 @@ public:
 
     // trayer along the bottom edge, also when the session started without it.
     bool startTray();
+    bool startStatusNotifierHost();
     bool startCompositor();
     bool stopCompositor();
     bool compositorActive();

@@ -7,7 +7,8 @@ namespace tavlin {
 
 class SessionHome;
 
-// The configuration the X11 session's programs read from its home: openbox, picom, pcmanfm.
+// The configuration the X11 session's programs read from its home: openbox, picom, pcmanfm,
+// xfce4-panel.
 namespace X11SessionFiles {
 
 // The colour pcmanfm is told to paint the desktop with.
