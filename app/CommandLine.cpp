@@ -93,8 +93,9 @@ void CommandLine::printUsage(std::FILE* stream)
         "\n"
         "Exit status: 0 when everything asked for was done, 1 when something was not (a\n"
         "folder that does not exist or cannot be read, items that could not be filed or moved\n"
-        "back, another tidy still running after 5 seconds), 2 for a usage error or a folder\n"
-        "that is never tidied: /, your home folder itself, or one inside a Tavlin Archive.\n";
+        "back, another tidy still running after 5 seconds, an overlay this desktop cannot\n"
+        "show), 2 for a usage error or a folder that is never tidied: /, your home folder\n"
+        "itself, or one inside a Tavlin Archive.\n";
     std::fputs(usage, stream);
     std::fflush(stream);
 }

@@ -38,6 +38,9 @@ std::optional<QDBusMessage> RemoteClient::call(const QString& method, const QVar
     if (name == QLatin1String("org.freedesktop.DBus.Error.InvalidArgs")) {
         failure.exitCode = CommandResult::Usage;
         failure.errLine("tavlin: " + reply.errorMessage().toUtf8());
+    } else if (name == RemoteNames::unavailableError) {
+        failure.exitCode = CommandResult::Failure;
+        failure.errLine("tavlin: " + reply.errorMessage().toUtf8());
     } else if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply")) {
         // It may still be working: running here as well could tidy twice at once.
         failure.exitCode = CommandResult::Failure;

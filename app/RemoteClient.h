@@ -23,7 +23,8 @@ public:
 
     static bool instanceRunning();
 
-    // `action` is "on", "off" or "toggle"; prints the new state, "on" or "off".
+    // `action` is "on", "off" or "toggle"; prints the new state, "on" or "off", or fails with
+    // the reason why the running instance cannot show the feature here.
     static std::optional<CommandResult> setCover(const QString& action);
     static std::optional<CommandResult> setSpotlight(const QString& action);
 

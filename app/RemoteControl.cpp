@@ -66,6 +66,8 @@ bool RemoteControl::claimName()
 template <typename Feature>
 bool RemoteControl::switchFeature(Feature& feature, const QString& action)
 {
+    const bool wantsOn =
+        action == QLatin1String("on") || (action == QLatin1String("toggle") && !feature.isOn());
     if (action == QLatin1String("on") || action == QLatin1String("off")) {
         feature.setOn(action == QLatin1String("on"));
     } else if (action == QLatin1String("toggle")) {
@@ -73,6 +75,13 @@ bool RemoteControl::switchFeature(Feature& feature, const QString& action)
     } else if (calledFromDBus()) {
         sendErrorReply(QDBusError::InvalidArgs,
                        QStringLiteral("unknown action '%1'; use on, off or toggle").arg(action));
+    }
+    // It stayed off because this session cannot show it: an error, so that no caller, a
+    // desktop's shortcut running the command line included, takes "off" for success.
+    if (wantsOn && !feature.isOn() && calledFromDBus()) {
+        const QString reason = feature.unavailableReason();
+        sendErrorReply(RemoteNames::unavailableError,
+                       reason.isEmpty() ? QStringLiteral("it could not be switched on") : reason);
     }
     return feature.isOn();
 }

@@ -38,7 +38,9 @@ Q_SIGNALS:
 
 public Q_SLOTS:
     // The bus methods, named as the bus names them. "on" and "off" switch as the menu does,
-    // with fades; "toggle" as the hot key does, without. They answer the new state.
+    // with fades; "toggle" as the hot key does, without. They answer the new state, or the
+    // error RemoteNames::unavailableError with the reason when it would have to switch on where
+    // this session cannot show it.
     Q_SCRIPTABLE bool SetCover(const QString& action);
     Q_SCRIPTABLE bool SetSpotlight(const QString& action);
     // Each answers the command line's exit code, standard output and standard error. A

@@ -7,4 +7,8 @@ namespace tavlin::RemoteNames {
 inline const QString service = QStringLiteral("io.github.tavlin.Tavlin");
 inline const QString path = QStringLiteral("/io/github/tavlin/Tavlin");
 inline const QString interface = QStringLiteral("io.github.tavlin.Tavlin1");
+// The error a switch answers when it was asked to show something this session cannot show; its
+// message says why.
+inline const QString unavailableError =
+    QStringLiteral("io.github.tavlin.Tavlin1.Error.Unavailable");
 } // namespace tavlin::RemoteNames

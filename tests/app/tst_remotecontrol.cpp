@@ -100,44 +100,68 @@ private Q_SLOTS:
 
     // Switches as the menu does (fading) or as the hot key does (at once); the command prints
     // the new state. A cover window's opacity right after the call shows whether it fades.
+    // Where the session cannot show the feature, switching it on fails with the reason.
     void switches_data()
     {
         QTest::addColumn<QByteArray>("command");
         QTest::addColumn<bool>("startOn");
+        QTest::addColumn<QString>("unavailable"); // the overlays' reason, empty: they work
         QTest::addColumn<bool>("on");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
         QTest::addColumn<int>("fades"); // -1: not looked at
 
-        QTest::newRow("cover on fades")
-            << QByteArray("\"$TAVLIN\" cover on") << false << true << 0 << QByteArray("on\n") << 1;
-        QTest::newRow("cover toggle, no fade") << QByteArray("\"$TAVLIN\" cover toggle") << false
-                                               << true << 0 << QByteArray("on\n") << 0;
-        QTest::newRow("spotlight off") << QByteArray("\"$TAVLIN\" spotlight off") << true << false
-                                       << 0 << QByteArray("off\n") << -1;
+        const QString noLayers = QStringLiteral("No layer surfaces here");
+        const QByteArray noLayersLine = "tavlin: No layer surfaces here\n";
+        QTest::newRow("cover on fades") << QByteArray("\"$TAVLIN\" cover on") << false << QString()
+                                        << true << 0 << QByteArray("on\n") << QByteArray() << 1;
+        QTest::newRow("cover toggle, no fade")
+            << QByteArray("\"$TAVLIN\" cover toggle") << false << QString() << true << 0
+            << QByteArray("on\n") << QByteArray() << 0;
+        QTest::newRow("spotlight off")
+            << QByteArray("\"$TAVLIN\" spotlight off") << true << QString() << false << 0
+            << QByteArray("off\n") << QByteArray() << -1;
         QTest::newRow("bad action")
-            << QByteArray("\"$TAVLIN\" cover up") << false << false << 2 << QByteArray() << -1;
+            << QByteArray("\"$TAVLIN\" cover up") << false << QString() << false << 2
+            << QByteArray() << QByteArray("unknown action 'up'") << -1;
+        QTest::newRow("cover on where it cannot show")
+            << QByteArray("\"$TAVLIN\" cover on") << false << noLayers << false << 1 << QByteArray()
+            << noLayersLine << -1;
+        QTest::newRow("spotlight toggle where it cannot show")
+            << QByteArray("\"$TAVLIN\" spotlight toggle") << false << noLayers << false << 1
+            << QByteArray() << noLayersLine << -1;
+        QTest::newRow("spotlight off where it cannot show")
+            << QByteArray("\"$TAVLIN\" spotlight off") << false << noLayers << false << 0
+            << QByteArray("off\n") << QByteArray() << -1;
         // Any other client, by the names alone.
-        QTest::newRow("dbus-send")
-            << dbusSend("SetCover string:on >/dev/null") << false << true << 0 << QByteArray() << 1;
+        QTest::newRow("dbus-send") << dbusSend("SetCover string:on >/dev/null") << false
+                                   << QString() << true << 0 << QByteArray() << QByteArray() << 1;
         QTest::newRow("dbus-send, bad action")
-            << dbusSend("SetCover string:up") << false << false << 1 << QByteArray() << -1;
+            << dbusSend("SetCover string:up") << false << QString() << false << 1 << QByteArray()
+            << QByteArray("unknown action 'up'") << -1;
+        QTest::newRow("dbus-send where it cannot show")
+            << dbusSend("SetSpotlight string:on") << false << noLayers << false << 1 << QByteArray()
+            << QByteArray("Error.Unavailable: No layer surfaces here") << -1;
     }
     void switches()
     {
         QFETCH(QByteArray, command);
         QFETCH(bool, startOn);
+        QFETCH(QString, unavailable);
         QFETCH(bool, on);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
         QFETCH(int, fades);
-        const bool spotlight = command.contains("spotlight");
+        const bool spotlight = command.toLower().contains("spotlight");
         const auto isOn = [&] {
             return spotlight ? m_model->spotlight().isOn() : m_model->cover().isOn();
         };
         if (startOn)
             spotlight ? m_model->spotlight().toggleWithoutAnimation()
                       : m_model->cover().toggleWithoutAnimation();
+        static_cast<FakeOverlaySurfaces&>(*m_services->window.overlays).reason = unavailable;
         double opacity = -1;
         QObject context;
         connect(
@@ -152,8 +176,7 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.out, out);
         QCOMPARE(isOn(), on);
-        if (exitCode != 0)
-            QVERIFY2(run.err.contains("unknown action 'up'"), run.err.constData());
+        QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(err), run.err.constData());
         if (fades >= 0)
             QCOMPARE(opacity < 1.0, bool(fades));
     }
