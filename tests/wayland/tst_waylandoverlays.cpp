@@ -8,6 +8,7 @@
 #include "spotlight/CutoutView.h"
 #include "spotlight/FocusReminder.h"
 #include "spotlight/ReminderPanel.h"
+#include "spotlight/Spotlight.h"
 #include "tests/session/PixelChecks.h"
 #include "tests/wayland/WaylandSession.h"
 #include "tests/wayland/WaylandTestMain.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QJsonArray>
 #include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
@@ -32,6 +34,7 @@ constexpr QRgb pressedColor = 0xff00ffff;
 const QString road = QStringLiteral("bg-country-road.jpeg");
 const QString peak = QStringLiteral("bg-snow-peak.jpeg");
 const QString stripes = QStringLiteral("bg-riso-star-field.webp");
+const QString pinnedApp = QStringLiteral("tavlin-pinned");
 
 WaylandSession& session()
 {
@@ -106,7 +109,7 @@ private Q_SLOTS:
     void cleanup();
     void coverHidesTheWallpaperBelowWindows();
     void crossfadeLeavesNoFrameUncovered();
-    void spotlightHoleIsExactAndClicksGoThrough();
+    void spotlightFollowsThePinnedWindowAndPassesClicks();
     void reminderShowsTopCentreAboveTheOverlays_data();
     void reminderShowsTopCentreAboveTheOverlays();
     // Last: they change the outputs for good.
@@ -118,10 +121,10 @@ private:
     {
         m_settings->setValue(Backdrop::settingsKey(), stored);
     }
-    // One spotlight overlay per screen, at `level`, with `holes` in global coordinates.
-    void showSpotlight(OverlayLevel level, const QList<QRect>& holes);
-    void setHoles(const QList<QRect>& holes);
-    qint64 startWindow(const QRect& rect, QRgb color, QRgb pressed = 0);
+    // One spotlight overlay per screen, at `level`, without holes.
+    void showSpotlight(OverlayLevel level);
+    qint64 startWindow(const QRect& rect, QRgb color, QRgb pressed = 0,
+                       const QString& appId = QStringLiteral("tavlin-test"));
 
     WindowServices m_services;
     std::unique_ptr<JsonSettingsStore> m_settings;
@@ -176,16 +179,17 @@ void TestWaylandOverlays::cleanup()
     QVERIFY(WaylandSession::waitFor([] { return everywhere(WaylandSession::wallpaperColor); }));
 }
 
-qint64 TestWaylandOverlays::startWindow(const QRect& rect, QRgb color, QRgb pressed)
+qint64 TestWaylandOverlays::startWindow(const QRect& rect, QRgb color, QRgb pressed,
+                                        const QString& appId)
 {
-    const qint64 pid = session().startWindow(rect, QColor(color), QStringLiteral("tavlin-test"),
-                                             pressed ? QColor(pressed) : QColor());
+    const qint64 pid =
+        session().startWindow(rect, QColor(color), appId, pressed ? QColor(pressed) : QColor());
     if (pid)
         m_clients.append(pid);
     return pid;
 }
 
-void TestWaylandOverlays::showSpotlight(OverlayLevel level, const QList<QRect>& holes)
+void TestWaylandOverlays::showSpotlight(OverlayLevel level)
 {
     for (QScreen* screen : screensLeftToRight()) {
         auto view = std::make_unique<CutoutView>(
@@ -193,28 +197,8 @@ void TestWaylandOverlays::showSpotlight(OverlayLevel level, const QList<QRect>& 
         OverlayWindow* window =
             OverlayWindow::create(*m_services.overlays, screen, level, std::move(view));
         QVERIFY(window);
-        m_spotlight.append(window);
-    }
-    setHoles(holes);
-    for (OverlayWindow* window : std::as_const(m_spotlight))
         window->fadeIn(false);
-}
-
-void TestWaylandOverlays::setHoles(const QList<QRect>& holes)
-{
-    for (OverlayWindow* window : std::as_const(m_spotlight)) {
-        auto& view = static_cast<CutoutView&>(window->content());
-        // Repaint the old holes and the new ones only, as following a window does.
-        QRegion changed;
-        QList<QRectF> own;
-        for (const QRectF& hole : view.holes())
-            changed += hole.toAlignedRect();
-        for (const QRect& hole : holes) {
-            own.append(QRectF(hole.translated(-window->geometry().topLeft())));
-            changed += own.last().toAlignedRect();
-        }
-        view.setHoles(own);
-        window->surface().update(changed);
+        m_spotlight.append(window);
     }
 }
 
@@ -269,29 +253,34 @@ void TestWaylandOverlays::crossfadeLeavesNoFrameUncovered()
     QVERIFY(WaylandSession::waitFor([] { return everywhere(peakColor); }));
 }
 
-void TestWaylandOverlays::spotlightHoleIsExactAndClicksGoThrough()
+// Spotlight mode as it runs on sway: the pinned application's window found through sway's IPC,
+// shown exactly through its hole, followed when moved (sway says nothing of that), and no hole
+// once it is on another workspace; every other window covered, and clicks pass through.
+void TestWaylandOverlays::spotlightFollowsThePinnedWindowAndPassesClicks()
 {
     const QRect pinned(1200, 200, 400, 300);
     const QRect other(200, 300, 300, 200);
-    QVERIFY(startWindow(pinned, windowColor));
+    const qint64 pinnedPid = startWindow(pinned, windowColor, 0, pinnedApp);
+    QVERIFY(pinnedPid);
+    // Started last, so in front: the mode would show it if it ignored what is pinned.
     const qint64 otherPid = startWindow(other, otherColor, pressedColor);
     QVERIFY(otherPid);
-    showSpotlight(OverlayLevel::Spotlight, {pinned});
-    QVERIFY2(WaylandSession::waitFor([&] {
-                 return holeErrors(session().grabScreen(), pinned, roadColor, windowColor) == 0;
-             }),
-             qPrintable(QString::number(
-                 holeErrors(session().grabScreen(), pinned, roadColor, windowColor))));
-    QVERIFY(
-        WaylandSession::waitFor([&] { return shows(session().grabScreen(), other, roadColor); }));
+    m_settings->setValue(QStringLiteral("spotlightApps"), QJsonArray{pinnedApp});
+    Spotlight spotlight(*m_settings, *m_images, m_services);
+    QVERIFY(spotlight.unavailableReason().isEmpty());
+    spotlight.toggleWithoutAnimation();
+    const auto exactHole = [](const QRect& hole) {
+        return WaylandSession::waitFor(
+            [&] { return holeErrors(session().grabScreen(), hole, roadColor, windowColor) == 0; });
+    };
+    QVERIFY2(exactHole(pinned), qPrintable(QString::number(holeErrors(
+                                    session().grabScreen(), pinned, roadColor, windowColor))));
+    QVERIFY(shows(session().grabScreen(), other, roadColor));
 
-    // The hole follows the window twice, so both buffers are painted in part: no trace of the
-    // earlier holes stays behind.
+    // Moved twice, so both buffers are painted in part: no trace of the earlier holes stays.
     for (const QRect& to : {pinned.translated(-10, 10), pinned.translated(100, 150)}) {
-        QVERIFY(session().moveWindow(m_clients.first(), to.topLeft()));
-        setHoles({to});
-        QVERIFY(WaylandSession::waitFor(
-            [&] { return holeErrors(session().grabScreen(), to, roadColor, windowColor) == 0; }));
+        QVERIFY(session().moveWindow(pinnedPid, to.topLeft()));
+        QVERIFY(exactHole(to));
     }
     QVERIFY(shows(session().grabScreen(), QRect(pinned.topLeft(), QSize(80, 80)), roadColor));
 
@@ -301,8 +290,14 @@ void TestWaylandOverlays::spotlightHoleIsExactAndClicksGoThrough()
         WaylandSession::waitFor([&] { return session().outputOf(otherPid).contains("pressed"); }));
     QVERIFY(
         WaylandSession::waitFor([&] { return shows(session().grabScreen(), other, roadColor); }));
-    qDeleteAll(m_spotlight);
-    m_spotlight.clear();
+
+    // On a workspace nobody sees, the window has no hole, wherever sway keeps it: the backdrop
+    // everywhere.
+    QVERIFY(session().command(
+        QStringLiteral("[pid=%1] move container to workspace tavlin-away").arg(pinnedPid)));
+    QVERIFY(WaylandSession::waitFor([] { return everywhere(roadColor); }));
+
+    spotlight.toggleWithoutAnimation();
     QVERIFY(WaylandSession::waitFor(
         [&] { return shows(session().grabScreen(), other, pressedColor); }));
 }
@@ -318,7 +313,7 @@ void TestWaylandOverlays::reminderShowsTopCentreAboveTheOverlays()
 {
     QFETCH(OverlayLevel, level);
     // As spotlight mode starts: the reminder right after the overlays, before they are shown.
-    showSpotlight(level, {});
+    showSpotlight(level);
     FocusReminder reminder(*m_settings, *m_services.overlays, [] { return nullptr; });
     QScreen* second = screensLeftToRight().last();
     reminder.showReminder(second);
