@@ -86,6 +86,12 @@ void aboutToShow(const std::pair<QString, QString>& menu, int id)
     call(menu.first, menu.second, dbusMenu, QStringLiteral("AboutToShow"), {id});
 }
 
+void click(const std::pair<QString, QString>& menu, int id)
+{
+    call(menu.first, menu.second, dbusMenu, QStringLiteral("Event"),
+         {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+}
+
 QStringList shown(const Node& menu)
 {
     QStringList items;

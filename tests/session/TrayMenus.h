@@ -24,6 +24,8 @@ std::optional<std::pair<QString, QString>> firstMenu();
 Node layout(const std::pair<QString, QString>& menu);
 // Tells the program that a host is about to show the submenu `id`.
 void aboutToShow(const std::pair<QString, QString>& menu, int id);
+// Chooses the item `id`, as a host does when it is clicked.
+void click(const std::pair<QString, QString>& menu, int id);
 
 // The visible items as sent: "---" a separator, "(Label)" a disabled item, "Label*" one with an
 // icon, "Label\tkeys" one with a key equivalent. Every host shows "__" as "_".

@@ -1,6 +1,8 @@
 // The real program on sway with waybar's tray, a StatusNotifierItem host: started before any
 // tray runs, its icon shows once waybar starts, and its menu reaches the host with its headers
-// and without the chords no portal bound.
+// and without the chords no portal bound. Its running applications come from sway: one pinned
+// through the host's menu is the only window spotlight mode shows, switched from the terminal.
+#include "tests/session/PixelChecks.h"
 #include "tests/session/TrayMenus.h"
 #include "tests/wayland/WaylandSession.h"
 #include "tests/wayland/WaylandTestMain.h"
@@ -23,6 +25,10 @@ WaylandSession& session()
 constexpr char waybarConfig[] = R"({"layer": "top", "position": "top", "height": 28,
 "output": "HEADLESS-1", "modules-right": ["tray"], "tray": {"icon-size": 22}})";
 constexpr char waybarStyle[] = "window#waybar { background: #e0e0e0; }\n";
+
+constexpr QRgb pinnedColor = 0xff3050e0;
+constexpr QRgb otherColor = 0xffe0c020;
+const QString program = QStringLiteral(TAVLIN_PROGRAM);
 
 bool writeFile(const QString& path, const QByteArray& contents)
 {
@@ -53,21 +59,27 @@ private Q_SLOTS:
                                         QStringLiteral("--address=unix:path=") + bus}));
         QVERIFY(WaylandSession::waitFor([&] { return QFileInfo::exists(bus); }));
         qputenv("DBUS_SESSION_BUS_ADDRESS", QFile::encodeName(QStringLiteral("unix:path=") + bus));
+        // The pinned test window's app id names a desktop file, as a Wayland app id should.
+        const QString applications =
+            session().homePath() + QStringLiteral("/.local/share/applications");
+        QVERIFY(QDir().mkpath(applications));
+        QVERIFY(writeFile(applications + QStringLiteral("/tavlin-pinned.desktop"),
+                          "[Desktop Entry]\nType=Application\nName=Pinned Notes\nExec=true\n"));
     }
 
     void iconShowsOnceATrayStarts()
     {
-        const qint64 program = session().startProgram(QStringLiteral(TAVLIN_PROGRAM));
-        QVERIFY(program);
+        m_pid = session().startProgram(program);
+        QVERIFY(m_pid);
         QVERIFY(WaylandSession::waitFor(
-            [&] { return session().outputOf(program).contains("no system tray yet"); }, 10000));
+            [&] { return session().outputOf(m_pid).contains("no system tray yet"); }, 10000));
 
         const QString config = session().scratchPath() + QStringLiteral("/waybar.json");
         const QString style = session().scratchPath() + QStringLiteral("/waybar.css");
         QVERIFY(writeFile(config, waybarConfig) && writeFile(style, waybarStyle));
         QVERIFY(session().startProgram(
             QStringLiteral("waybar"), {QStringLiteral("-c"), config, QStringLiteral("-s"), style}));
-        std::optional<std::pair<QString, QString>> menu;
+        std::optional<std::pair<QString, QString>>& menu = m_menu;
         QVERIFY2(WaylandSession::waitFor(
                      [&] { return (menu = TrayMenus::firstMenu()).has_value(); }, 15000),
                  "the program registered no item once waybar ran");
@@ -92,8 +104,59 @@ private Q_SLOTS:
             QVERIFY2(!item.contains(QStringLiteral("Hide Desktop Icons\t")) &&
                          !item.contains(QStringLiteral("Spotlight Mode\t")),
                      qPrintable(item));
-        QCOMPARE(session().outputOf(program).count("global shortcuts"), 1);
+        QCOMPARE(session().outputOf(m_pid).count("global shortcuts"), 1);
     }
+
+    void pinnedAppAloneShowsInSpotlightMode()
+    {
+        QVERIFY(m_menu);
+        const QRect pinned(560, 220, 360, 260);
+        const QRect other(60, 300, 360, 260);
+        QVERIFY(
+            session().startWindow(pinned, QColor(pinnedColor), QStringLiteral("tavlin-pinned")));
+        // Started last, so in front: with nothing pinned it would be the one shown.
+        QVERIFY(session().startWindow(other, QColor(otherColor), QStringLiteral("tavlin-other")));
+        std::optional<TrayMenus::Node> row;
+        const auto appRow = [&] {
+            const std::optional<TrayMenus::Node> apps =
+                TrayMenus::child(TrayMenus::layout(*m_menu), QStringLiteral("Spotlight Apps"));
+            row = apps ? TrayMenus::child(*apps, QStringLiteral("Pinned Notes")) : std::nullopt;
+            return apps && row &&
+                   TrayMenus::shown(*apps).mid(2, 2) ==
+                       QStringList{QStringLiteral("Pinned Notes"), QStringLiteral("tavlin-other")};
+        };
+        QVERIFY2(WaylandSession::waitFor(appRow), "no rows for the running test windows");
+        QCOMPARE(row->properties.value(QStringLiteral("toggle-state")).toInt(), 0);
+        TrayMenus::click(*m_menu, row->id);
+        QVERIFY(WaylandSession::waitFor([&] {
+            return appRow() && row->properties.value(QStringLiteral("toggle-state")).toInt() == 1;
+        }));
+
+        QByteArray output;
+        QVERIFY2(session().run(program, {QStringLiteral("spotlight"), QStringLiteral("on")}, 10000,
+                               &output),
+                 qPrintable(session().errorString()));
+        QCOMPARE(output, QByteArray("on\n"));
+        // The pinned window through its hole, not a pixel of the other one.
+        const auto spotlightShows = [&] {
+            const QImage screen = session().grabScreen();
+            const int radius = 10;
+            return pixels::isUniform(screen, pinned.adjusted(radius, radius, -radius, -radius),
+                                     QColor(pinnedColor), 6) &&
+                   pixels::countDiffering(screen, other, QColor(otherColor), 40) ==
+                       other.width() * other.height();
+        };
+        QVERIFY2(WaylandSession::waitFor(spotlightShows, 10000),
+                 "the overlays show the wrong windows");
+        QVERIFY(session().run(program, {QStringLiteral("spotlight"), QStringLiteral("off")}));
+        QVERIFY(WaylandSession::waitFor([&] {
+            return pixels::isUniform(session().grabScreen(), other, QColor(otherColor), 6);
+        }));
+    }
+
+private:
+    qint64 m_pid = 0;
+    std::optional<std::pair<QString, QString>> m_menu;
 };
 
 TAVLIN_WAYLAND_TEST_MAIN(TestWaylandTray, {.outputs = 1})
