@@ -59,6 +59,8 @@ public:
     // An absolute path, so clients need no XDG_RUNTIME_DIR of the compositor's user.
     QByteArray waylandDisplay() const { return m_waylandDisplay; }
     QString swaySocket() const { return m_swaySocket; }
+    // The compositor's process, for what it costs.
+    qint64 compositorPid() const { return m_compositor; }
     QString homePath() const;
     QString desktopFolder() const;
     // Room for a test's own files; removed with the session.
