@@ -1,5 +1,6 @@
 // When Do Not Disturb is switched on and given back, and the record that makes giving back
 // possible after a crash.
+#include "platform/linux/DndServiceChoice.h"
 #include "spotlight/DndRecord.h"
 #include "spotlight/DndRule.h"
 
@@ -66,6 +67,43 @@ private Q_SLOTS:
         QFETCH(QString, keeperNow);
         const DndRecord record{QStringLiteral("dunst"), keeper, DndState::Off};
         QTEST(DndRule::giveBack(record, now, keeperNow), "verdict");
+    }
+
+    void chooses_data()
+    {
+        QTest::addColumn<bool>("bus");
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<bool>("inhibits");
+        QTest::addColumn<bool>("switchable");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("reason");
+
+        const QString none;
+        QTest::newRow("no session bus")
+            << false << none << false << false << none << QStringLiteral("Needs a session bus");
+        QTest::newRow("no service running") << true << none << false << false << none
+                                            << QStringLiteral("No notification service is running");
+        QTest::newRow("inhibitions win over a known name")
+            << true << QStringLiteral("dunst") << true << true << QStringLiteral("inhibit") << none;
+        QTest::newRow("Xfce's daemon") << true << QStringLiteral("Xfce Notify Daemon") << false
+                                       << true << QStringLiteral("xfce") << none;
+        QTest::newRow("mako too old to set modes")
+            << true << QStringLiteral("mako") << false << false << none
+            << QStringLiteral("Tavlin can't switch mako's Do Not Disturb");
+        QTest::newRow("a server Tavlin does not know")
+            << true << QStringLiteral("notify-osd") << false << false << none
+            << QStringLiteral("Tavlin can't switch notify-osd's Do Not Disturb");
+    }
+    void chooses()
+    {
+        QFETCH(bool, bus);
+        QFETCH(QString, server);
+        QFETCH(bool, inhibits);
+        QFETCH(bool, switchable);
+        const DndServiceChoice::Facts facts{bus, server, inhibits, switchable};
+        QString reason;
+        QTEST(DndServiceChoice::choose(facts, reason), "chosen");
+        QTEST(reason, "reason");
     }
 
     void record_data()
