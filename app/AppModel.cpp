@@ -15,7 +15,11 @@ AppModel::AppModel(AppServices& services, QObject* parent)
     WindowServices& window = services.window;
     m_cover =
         std::make_unique<DesktopCover>(settings, *m_images, *window.overlays, *window.workspace);
-    m_spotlight = std::make_unique<Spotlight>(settings, *m_images, window);
+    // Whatever an instance that was killed still had switched on goes back first.
+    DoNotDisturbSwitch::giveBackLeftover(*services.notifications, *services.core.state);
+    m_doNotDisturb = std::make_unique<DoNotDisturbSwitch>(
+        *services.notifications, *services.core.state, *services.exitGuard);
+    m_spotlight = std::make_unique<Spotlight>(settings, *m_images, window, m_doNotDisturb.get());
     const TidyServices tidy{*services.core.fileSystem, settings, *services.core.clock,
                             *services.core.contentTypes, *services.core.state};
     m_tidy = std::make_unique<DesktopTidy>(tidy, *m_access, services.reveal.get(),

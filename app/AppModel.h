@@ -5,6 +5,7 @@
 #include "backdrop/BackdropImages.h"
 #include "backdrop/DesktopCover.h"
 #include "menu/HotKeys.h"
+#include "spotlight/DoNotDisturbSwitch.h"
 #include "spotlight/Spotlight.h"
 #include "tidy/DesktopAccess.h"
 #include "tidy/DesktopTidy.h"
@@ -53,6 +54,7 @@ private:
     std::unique_ptr<BackdropImages> m_images;
     std::unique_ptr<DesktopAccess> m_access;
     std::unique_ptr<DesktopCover> m_cover;
+    std::unique_ptr<DoNotDisturbSwitch> m_doNotDisturb; // outlives spotlight mode, which uses it
     std::unique_ptr<Spotlight> m_spotlight;
     std::unique_ptr<DesktopTidy> m_tidy;
     bool m_launchAtLogin = false;

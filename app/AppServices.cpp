@@ -1,5 +1,7 @@
 #include "app/AppServices.h"
 
+#include "app/GiveBackCommand.h"
+
 namespace tavlin {
 
 AppServices AppServices::make()
@@ -11,6 +13,8 @@ AppServices AppServices::make()
     services.reveal = PlatformFactory::makeFileManagerReveal();
     services.loginItem = PlatformFactory::makeLoginItem();
     services.hotKeyGrabber = PlatformFactory::makeHotKeyGrabber();
+    services.notifications = PlatformFactory::makeNotificationServices();
+    services.exitGuard = PlatformFactory::makeExitGuard({GiveBackCommand::name});
     return services;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/ExitGuard.h"
 #include "platform/FileManagerReveal.h"
 #include "platform/FolderChooser.h"
 #include "platform/HotKeyGrabber.h"
 #include "platform/LoginItem.h"
+#include "platform/NotificationServices.h"
 #include "platform/PlatformFactory.h"
 
 #include <memory>
@@ -19,6 +21,9 @@ struct AppServices
     std::unique_ptr<FileManagerReveal> reveal;
     std::unique_ptr<LoginItem> loginItem;
     std::unique_ptr<HotKeyGrabber> hotKeyGrabber;
+    std::unique_ptr<NotificationServices> notifications;
+    // Gives Do Not Disturb back once the program has ended, however it ended.
+    std::unique_ptr<ExitGuard> exitGuard;
 
     // The real ones for this system; needs a QApplication.
     static AppServices make();

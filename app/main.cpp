@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/GiveBackCommand.h"
 #include "app/TavlinApp.h"
 
 #include <QCoreApplication>
@@ -28,6 +29,8 @@ int main(int argc, char** argv)
     QByteArrayList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QByteArray(argv[i]));
+    if (arguments.size() == 2 && arguments.at(1) == tavlin::GiveBackCommand::name)
+        return tavlin::GiveBackCommand::run(argc, argv);
     // Without a command the program is the tray item.
     return tavlin::CommandLine::wantsCommandLine(arguments) ? runCommand(argc, argv)
                                                             : tavlin::TavlinApp::run(argc, argv);

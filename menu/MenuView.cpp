@@ -103,6 +103,7 @@ void MenuView::setPath(MenuPath path)
     m_path = path;
     showHeaders();
     showFeatures();
+    showDoNotDisturb();
     rebuildAppRows();
     showPictureTitles();
     showStatus();
@@ -191,6 +192,14 @@ void MenuView::addSpotlightApps(QMenu* submenu)
     addToggle(submenu, QStringLiteral("Remind Me About Do Not Disturb"), spotlight,
               &Spotlight::remindsAboutNotifications, &Spotlight::setRemindsAboutNotifications,
               &Spotlight::remindsAboutNotificationsChanged);
+    m_doNotDisturb = addToggle(submenu, QStringLiteral("Turn On Do Not Disturb"), spotlight,
+                               &Spotlight::turnsOnDoNotDisturb, &Spotlight::setTurnsOnDoNotDisturb,
+                               &Spotlight::turnsOnDoNotDisturbChanged);
+    m_doNotDisturbReason = addTextLine(submenu);
+    // The notification service may start, stop or change at any time.
+    connect(submenu, &QMenu::aboutToShow, this, &MenuView::showDoNotDisturb);
+    connect(&spotlight, &Spotlight::turnsOnDoNotDisturbChanged, this, &MenuView::showDoNotDisturb);
+    showDoNotDisturb();
 
     connect(&spotlight, &Spotlight::pinnedAppsChanged, this, [this] {
         showSpotlightAppsHeader();
@@ -199,6 +208,15 @@ void MenuView::addSpotlightApps(QMenu* submenu)
     connect(&spotlight, &Spotlight::runningAppsChanged, this, &MenuView::rebuildAppRows);
     showSpotlightAppsHeader();
     rebuildAppRows();
+}
+
+void MenuView::showDoNotDisturb()
+{
+    const QString reason = m_model.spotlight().doNotDisturbUnavailableReason();
+    m_doNotDisturb->setEnabled(
+        MenuTitles::featureEnabled(reason, m_model.spotlight().turnsOnDoNotDisturb()));
+    m_doNotDisturbReason->setText(MenuTitles::verbatim(reason, m_path));
+    m_doNotDisturbReason->setVisible(!reason.isEmpty());
 }
 
 void MenuView::showSpotlightAppsHeader()

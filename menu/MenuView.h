@@ -64,6 +64,7 @@ private:
     QAction* addOption(QMenu* menu, QActionGroup* group, const QString& title, const Value& value,
                        Write write);
 
+    void showDoNotDisturb();
     void showSpotlightAppsHeader();
     void rebuildAppRows();
     void checkBackdrop();
@@ -85,6 +86,8 @@ private:
     QAction* m_appsHeader = nullptr;
     QAction* m_appsEnd = nullptr; // the separator below the application rows
     QList<QAction*> m_appRows;
+    QAction* m_doNotDisturb = nullptr;
+    QAction* m_doNotDisturbReason = nullptr; // why the service cannot be switched
     QActionGroup* m_backdrops = nullptr;
     QActionGroup* m_olderThan = nullptr;
     QAction* m_tidyNow = nullptr;

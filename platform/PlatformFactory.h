@@ -4,11 +4,13 @@
 #include "platform/ContentTypes.h"
 #include "platform/DesktopPictures.h"
 #include "platform/DirectoryWatcher.h"
+#include "platform/ExitGuard.h"
 #include "platform/FileManagerReveal.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderChooser.h"
 #include "platform/HotKeyGrabber.h"
 #include "platform/LoginItem.h"
+#include "platform/NotificationServices.h"
 #include "platform/OverlaySurfaces.h"
 #include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
@@ -17,6 +19,7 @@
 #include "platform/WindowList.h"
 #include "platform/WorkspaceEvents.h"
 
+#include <QByteArrayList>
 #include <memory>
 
 namespace tavlin {
@@ -60,6 +63,13 @@ WindowServices makeWindowServices();
 std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber();
 // The session bus's tray hosts.
 std::unique_ptr<TrayHosts> makeTrayHosts();
+// The notification service on the session bus.
+std::unique_ptr<NotificationServices> makeNotificationServices();
+// A helper that runs this very program again with `arguments` once this process has ended (or
+// let it go); needs no application object.
+std::unique_ptr<ExitGuard> makeExitGuard(const QByteArrayList& arguments);
+// In such a helper: returns once the process that started it has ended or let it go.
+void waitForGuardedProcess();
 } // namespace PlatformFactory
 
 } // namespace tavlin

@@ -2,6 +2,7 @@
 
 #include "backdrop/Backdrop.h"
 #include "spotlight/CutoutView.h"
+#include "spotlight/DoNotDisturbSwitch.h"
 #include "spotlight/HoleGeometry.h"
 #include "spotlight/TargetRule.h"
 
@@ -17,13 +18,14 @@ namespace {
 const QString pinnedKey = QStringLiteral("spotlightApps");
 const QString coversMenuBarKey = QStringLiteral("spotlightCoversMenuBar");
 const QString remindsKey = QStringLiteral("spotlightRemindsAboutNotifications");
+const QString doNotDisturbKey = QStringLiteral("spotlightTurnsOnDoNotDisturb");
 
 } // namespace
 
 Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServices& services,
-                     QObject* parent)
+                     DoNotDisturbSwitch* doNotDisturb, QObject* parent)
     : QObject(parent), m_settings(settings), m_images(images), m_services(services),
-      m_selfPid(qint32(QCoreApplication::applicationPid())),
+      m_selfPid(qint32(QCoreApplication::applicationPid())), m_doNotDisturb(doNotDisturb),
       m_reminder(settings, *services.overlays, [this] { return screenOfActiveWindow(); })
 {
     for (const QJsonValue& id : m_settings.array(pinnedKey).value_or(QJsonArray())) {
@@ -33,6 +35,7 @@ Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServ
     m_coversMenuBar = m_settings.boolean(coversMenuBarKey);
     const QJsonValue reminds = m_settings.value(remindsKey);
     m_remindsAboutNotifications = reminds.isBool() ? reminds.toBool() : true;
+    m_turnsOnDoNotDisturb = m_settings.boolean(doNotDisturbKey);
 
     refreshRunningApps();
     connect(m_services.runningApps.get(), &RunningApps::changed, this,
@@ -104,6 +107,21 @@ void Spotlight::setRemindsAboutNotifications(bool reminds)
     m_settings.setValues(changes);
 }
 
+void Spotlight::setTurnsOnDoNotDisturb(bool turnsOn)
+{
+    const bool changed = turnsOn != m_turnsOnDoNotDisturb;
+    m_turnsOnDoNotDisturb = turnsOn;
+    if (changed)
+        Q_EMIT turnsOnDoNotDisturbChanged();
+    m_settings.setBoolean(doNotDisturbKey, turnsOn);
+}
+
+QString Spotlight::doNotDisturbUnavailableReason() const
+{
+    return m_doNotDisturb ? m_doNotDisturb->unavailableReason()
+                          : QCoreApplication::translate("tavlin", "No notification service");
+}
+
 bool Spotlight::isPinned(const RunningApp& app) const
 {
     return !app.identifier.isEmpty() && m_pinnedApps.contains(app.identifier);
@@ -155,8 +173,10 @@ void Spotlight::start()
     m_fallbackPid = TargetRule::fallbackPid(m_services.runningApps->frontmostPid(), m_selfPid);
     rebuildWindows(m_animates);
     m_timer.start();
+    // Once Do Not Disturb is on, a reminder to turn it on would be wrong.
+    const bool silenced = m_turnsOnDoNotDisturb && m_doNotDisturb && m_doNotDisturb->switchOn();
     // Only a start from the menu reminds; the hot key is for someone already recording.
-    if (m_remindsAboutNotifications && m_animates)
+    if (m_remindsAboutNotifications && m_animates && !silenced)
         m_reminder.showReminderIfNeeded();
 }
 
@@ -166,6 +186,9 @@ void Spotlight::stop()
     m_timer.stop();
     OverlayWindow::retire(m_windows, m_animates);
     m_windows.clear();
+    // Whatever the option says now: what was switched on goes back.
+    if (m_doNotDisturb)
+        m_doNotDisturb->giveBack();
 }
 
 void Spotlight::rebuildWindows(bool animated)

@@ -19,6 +19,7 @@
 namespace tavlin {
 
 class CutoutView;
+class DoNotDisturbSwitch;
 
 // Spotlight mode: while on, every screen is covered by an overlay showing the backdrop, with
 // rounded holes over the windows of the pinned applications (or, when none of them runs, of the
@@ -34,6 +35,8 @@ class Spotlight : public QObject
         bool coversMenuBar READ coversMenuBar WRITE setCoversMenuBar NOTIFY coversMenuBarChanged)
     Q_PROPERTY(bool remindsAboutNotifications READ remindsAboutNotifications WRITE
                    setRemindsAboutNotifications NOTIFY remindsAboutNotificationsChanged)
+    Q_PROPERTY(bool turnsOnDoNotDisturb READ turnsOnDoNotDisturb WRITE setTurnsOnDoNotDisturb NOTIFY
+                   turnsOnDoNotDisturbChanged)
     Q_PROPERTY(QList<tavlin::RunningApp> runningApps READ runningApps NOTIFY runningAppsChanged)
 
 public:
@@ -41,9 +44,10 @@ public:
     static constexpr int crossfadeOrderOutMs = 200;
 
     // `services` must outlive the controller; its window list and running applications are
-    // needed, the rest as for any overlay.
+    // needed, the rest as for any overlay. So must `doNotDisturb`; without it, the option to
+    // turn Do Not Disturb on does nothing.
     Spotlight(SettingsStore& settings, BackdropImages& images, WindowServices& services,
-              QObject* parent = nullptr);
+              DoNotDisturbSwitch* doNotDisturb = nullptr, QObject* parent = nullptr);
     ~Spotlight() override;
 
     bool isOn() const { return m_isOn; }
@@ -56,6 +60,10 @@ public:
     void setCoversMenuBar(bool covers);
     bool remindsAboutNotifications() const { return m_remindsAboutNotifications; }
     void setRemindsAboutNotifications(bool reminds);
+    bool turnsOnDoNotDisturb() const { return m_turnsOnDoNotDisturb; }
+    void setTurnsOnDoNotDisturb(bool turnsOn);
+    // Why the session's notification service cannot be switched, in one line; empty when it can.
+    QString doNotDisturbUnavailableReason() const;
     QList<RunningApp> runningApps() const { return m_runningApps; }
 
     bool isPinned(const RunningApp& app) const;
@@ -80,6 +88,7 @@ Q_SIGNALS:
     void pinnedAppsChanged();
     void coversMenuBarChanged();
     void remindsAboutNotificationsChanged();
+    void turnsOnDoNotDisturbChanged();
     void runningAppsChanged();
 
 private:
@@ -98,6 +107,8 @@ private:
     QSet<QString> m_pinnedApps;
     bool m_coversMenuBar = false;
     bool m_remindsAboutNotifications = true;
+    bool m_turnsOnDoNotDisturb = false;
+    DoNotDisturbSwitch* m_doNotDisturb;
     QList<RunningApp> m_runningApps;
     QList<QPointer<OverlayWindow>> m_windows;
     QTimer m_timer;

@@ -8,18 +8,20 @@
 #include "platform/generic/UnavailableOverlaySurfaces.h"
 #include "platform/linux/AutostartLoginItem.h"
 #include "platform/linux/DbusFileManagerReveal.h"
+#include "platform/linux/DbusNotificationServices.h"
 #include "platform/linux/DbusTrayHosts.h"
 #include "platform/linux/DialogFolderChooser.h"
 #include "platform/linux/InotifyDirectoryWatcher.h"
 #include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/MimeContentTypes.h"
+#include "platform/linux/PipeExitGuard.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/PosixStateFolder.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/portal/PortalHotKeyGrabber.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandOverlaySurfaces.h"
 #include "platform/wayland/WaylandWindowSources.h"
-#include "platform/portal/PortalHotKeyGrabber.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
@@ -133,6 +135,22 @@ std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
 std::unique_ptr<TrayHosts> makeTrayHosts()
 {
     return std::make_unique<DbusTrayHosts>();
+}
+
+std::unique_ptr<NotificationServices> makeNotificationServices()
+{
+    return std::make_unique<DbusNotificationServices>(QDBusConnection::sessionBus());
+}
+
+std::unique_ptr<ExitGuard> makeExitGuard(const QByteArrayList& arguments)
+{
+    // The running image itself, even when an upgrade has replaced the file since.
+    return std::make_unique<PipeExitGuard>(QByteArrayLiteral("/proc/self/exe"), arguments);
+}
+
+void waitForGuardedProcess()
+{
+    PipeExitGuard::waitForGuardedProcess();
 }
 
 } // namespace tavlin::PlatformFactory

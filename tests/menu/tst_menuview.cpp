@@ -3,6 +3,7 @@
 #include "menu/MenuView.h"
 #include "tests/fakes/FakeFolderChooser.h"
 #include "tests/fakes/FakeHotKeyGrabber.h"
+#include "tests/fakes/FakeNotificationServices.h"
 #include "tests/fakes/FakeOverlaySurfaces.h"
 #include "tests/fakes/FakeReveal.h"
 #include "tests/fakes/FakeWindowList.h"
@@ -62,6 +63,7 @@ struct Fixture
         made.window.overlays.reset(overlays);
         made.window.windowList = std::make_unique<FakeWindowList>();
         made.hotKeyGrabber.reset(grabber);
+        made.notifications.reset(notifications);
         return made;
     }
 
@@ -76,11 +78,12 @@ struct Fixture
     // The one built-in picture this home has.
     const QString installedPicture = QStringLiteral("bg-country-road.jpeg");
     QTemporaryDir home;
-    FakeFolderChooser* chooser = new FakeFolderChooser;      // owned by `services`
-    FakeReveal* reveal = new FakeReveal;                     // owned by `services`
-    ListedApps* runningApps = new ListedApps;                // owned by `services`
-    FakeOverlaySurfaces* overlays = new FakeOverlaySurfaces; // owned by `services`
-    FakeHotKeyGrabber* grabber = new FakeHotKeyGrabber;      // owned by `services`
+    FakeFolderChooser* chooser = new FakeFolderChooser;                     // owned by `services`
+    FakeReveal* reveal = new FakeReveal;                                    // owned by `services`
+    ListedApps* runningApps = new ListedApps;                               // owned by `services`
+    FakeOverlaySurfaces* overlays = new FakeOverlaySurfaces;                // owned by `services`
+    FakeHotKeyGrabber* grabber = new FakeHotKeyGrabber;                     // owned by `services`
+    FakeNotificationServices* notifications = new FakeNotificationServices; // owned by `services`
     AppServices services = servicesInHome();
     AppModel model{services};
     MenuView view{model};
@@ -230,11 +233,50 @@ private Q_SLOTS:
         const QMenu* apps = item(f.view.menu(), QStringLiteral("Spotlight Apps"))->menu();
         QCOMPARE(titles(apps).join(u'|'),
                  QStringLiteral("(None picked: uses the frontmost app)|---|---|"
-                                "Also Cover Menu Bar|Remind Me About Do Not Disturb"));
+                                "Also Cover Menu Bar|Remind Me About Do Not Disturb|"
+                                "Turn On Do Not Disturb"));
         QVERIFY(!apps->actions().first()->isEnabled());
 
         f.model.spotlight().setPinnedApps({QStringLiteral("org.example.NotRunning")});
         QCOMPARE(apps->actions().first()->text(), QStringLiteral("Shown in Spotlight Mode"));
+    }
+
+    // Disabled with the reason where the notification service cannot be switched, unless it is
+    // on and so must be possible to switch off; asked again as the submenu opens.
+    void doNotDisturbItem_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("shown");
+
+        QTest::newRow("a service Tavlin can switch")
+            << QString() << false << QStringLiteral("Turn On Do Not Disturb");
+        QTest::newRow("none running")
+            << QStringLiteral("No notification service is running") << false
+            << QStringLiteral("(Turn On Do Not Disturb)|(No notification service is running)");
+        QTest::newRow("on, and the service gone since")
+            << QStringLiteral("Tavlin can't switch notify-osd's Do Not Disturb") << true
+            << QStringLiteral(
+                   "Turn On Do Not Disturb|(Tavlin can't switch notify-osd's Do Not Disturb)");
+    }
+    void doNotDisturbItem()
+    {
+        QFETCH(QString, reason);
+        QFETCH(bool, on);
+        QFETCH(QString, shown);
+        Fixture f;
+        QMenu* apps = item(f.view.menu(), QStringLiteral("Spotlight Apps"))->menu();
+        f.model.spotlight().setTurnsOnDoNotDisturb(on);
+        f.notifications->reason = reason;
+        Q_EMIT apps->aboutToShow();
+        QCOMPARE(titles(apps).mid(5).join(u'|'), shown);
+        QCOMPARE(item(apps, QStringLiteral("Turn On Do Not Disturb"))->isChecked(), on);
+
+        // A disabled item cannot be chosen.
+        const bool enabled = reason.isEmpty() || on;
+        item(apps, QStringLiteral("Turn On Do Not Disturb"))->trigger();
+        QCOMPARE(f.settingsFile().value(QStringLiteral("spotlightTurnsOnDoNotDisturb")),
+                 QJsonValue(enabled != on));
     }
 
     void appRows()
@@ -259,7 +301,7 @@ private Q_SLOTS:
         QCOMPARE(f.model.spotlight().pinnedApps(), QSet<QString>{editor});
 
         f.runningApps->set({});
-        QCOMPARE(titles(apps).size(), 5);
+        QCOMPARE(titles(apps).size(), 6);
     }
 
     void background()

@@ -28,35 +28,42 @@ private Q_SLOTS:
         QTest::addColumn<QJsonValue>("apps");
         QTest::addColumn<QJsonValue>("covers");
         QTest::addColumn<QJsonValue>("reminds");
+        QTest::addColumn<QJsonValue>("silences");
         QTest::addColumn<QSet<QString>>("pinned");
         QTest::addColumn<bool>("coversMenuBar");
         QTest::addColumn<bool>("remindsAboutNotifications");
+        QTest::addColumn<bool>("turnsOnDoNotDisturb");
 
         const QJsonValue absent(QJsonValue::Undefined);
         QTest::newRow("fresh installation")
-            << absent << absent << absent << QSet<QString>() << false << true;
+            << absent << absent << absent << absent << QSet<QString>() << false << true << false;
         QTest::newRow("one identifier twice reads as one")
             << QJsonValue(QJsonArray{QStringLiteral("a"), QStringLiteral("a")}) << QJsonValue(true)
-            << QJsonValue(false) << QSet<QString>{QStringLiteral("a")} << true << false;
+            << QJsonValue(false) << QJsonValue(true) << QSet<QString>{QStringLiteral("a")} << true
+            << false << true;
         QTest::newRow("non-strings among the identifiers are dropped")
-            << QJsonValue(QJsonArray{1, QStringLiteral("b")}) << absent << absent
-            << QSet<QString>{QStringLiteral("b")} << false << true;
-        QTest::newRow("a reminder setting that is not a boolean reads as on")
+            << QJsonValue(QJsonArray{1, QStringLiteral("b")}) << absent << absent << absent
+            << QSet<QString>{QStringLiteral("b")} << false << true << false;
+        QTest::newRow("a setting that is not a boolean: reminds, does not silence")
             << QJsonValue(QStringLiteral("a")) << QJsonValue(QStringLiteral("yes"))
-            << QJsonValue(QStringLiteral("no")) << QSet<QString>() << false << true;
+            << QJsonValue(QStringLiteral("no")) << QJsonValue(1) << QSet<QString>() << false << true
+            << false;
     }
     void readsTheStoredPreferences()
     {
         QFETCH(QJsonValue, apps);
         QFETCH(QJsonValue, covers);
         QFETCH(QJsonValue, reminds);
+        QFETCH(QJsonValue, silences);
         m_settings->setValues({{QStringLiteral("spotlightApps"), apps},
                                {QStringLiteral("spotlightCoversMenuBar"), covers},
-                               {QStringLiteral("spotlightRemindsAboutNotifications"), reminds}});
+                               {QStringLiteral("spotlightRemindsAboutNotifications"), reminds},
+                               {QStringLiteral("spotlightTurnsOnDoNotDisturb"), silences}});
         Spotlight spotlight(*m_settings, m_images, m_services);
         QTEST(spotlight.pinnedApps(), "pinned");
         QTEST(spotlight.coversMenuBar(), "coversMenuBar");
         QTEST(spotlight.remindsAboutNotifications(), "remindsAboutNotifications");
+        QTEST(spotlight.turnsOnDoNotDisturb(), "turnsOnDoNotDisturb");
     }
 
     void reminderSettingResetsTheShowCount()

@@ -70,7 +70,9 @@ void TestTrayHost::hostReadsTheMenu()
                  return apps.join(u'|') ==
                         QStringLiteral("(None picked: uses the frontmost app)|---|"
                                        "Mail__Merge & Co*|---|Also Cover Menu Bar|"
-                                       "Remind Me About Do Not Disturb");
+                                       "Remind Me About Do Not Disturb|"
+                                       "(Turn On Do Not Disturb)|"
+                                       "(No notification service is running)");
              }),
              qPrintable(apps.join(u'|')));
 
