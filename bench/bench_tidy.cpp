@@ -139,7 +139,7 @@ int listAndStat(const QByteArray& folder)
     return count;
 }
 
-// Lists `from` and renames every entry into `to`, by full paths as the tidy does.
+// Lists `from` and renames every entry into `to`, by full paths, between sibling folders.
 int renameAll(const QByteArray& from, const QByteArray& to)
 {
     int count = 0;
@@ -153,42 +153,74 @@ int renameAll(const QByteArray& from, const QByteArray& to)
     return count;
 }
 
-// The same renames into the archive's own layout: a dozen category folders, made fresh as the
-// tidy makes them after an undo swept them away, two levels below the Desktop.
+// The floor of a tidy and its undo: the same renames into the archive's own layout and back, by
+// name between folders held open, as the tidy does. A dozen category folders two levels below the
+// Desktop, made fresh as the tidy makes them after an undo swept them away, and removed again.
 constexpr int categoryCount = 12;
 
+int openFolder(int at, const QByteArray& name)
+{
+    return ::openat(at, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+int madeFolder(int at, const QByteArray& name)
+{
+    ::mkdirat(at, name.constData(), 0777);
+    return openFolder(at, name);
+}
+
+QByteArray categoryName(int index)
+{
+    return "c" + QByteArray::number(index);
+}
+
+// Lists the Desktop and renames every entry into the layout.
 int renameIntoLayout(const QByteArray& desktop, const QByteArray& month)
 {
-    const QByteArray monthFolder = desktop + "/Tavlin Archive/" + month;
-    ::mkdir((desktop + "/Tavlin Archive").constData(), 0777);
-    ::mkdir(monthFolder.constData(), 0777);
+    const int top = openFolder(AT_FDCWD, desktop);
+    const int root = madeFolder(top, "Tavlin Archive");
+    const int monthFolder = madeFolder(root, month);
+    int categories[categoryCount];
     for (int c = 0; c < categoryCount; ++c)
-        ::mkdir((monthFolder + "/c" + QByteArray::number(c)).constData(), 0777);
+        categories[c] = madeFolder(monthFolder, categoryName(c));
     int count = 0;
     int index = 0;
     for (const QByteArray& name : listNames(desktop)) {
         if (name == "Tavlin Archive")
             continue;
-        const QByteArray source = desktop + '/' + name;
-        const QByteArray target =
-            monthFolder + "/c" + QByteArray::number(index++ % categoryCount) + '/' + name;
-        if (::syscall(SYS_renameat2, AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                      RENAME_NOREPLACE) == 0)
+        if (::syscall(SYS_renameat2, top, name.constData(), categories[index++ % categoryCount],
+                      name.constData(), RENAME_NOREPLACE) == 0)
             ++count;
     }
+    for (const int fd : categories)
+        ::close(fd);
+    for (const int fd : {monthFolder, root, top})
+        ::close(fd);
     return count;
 }
 
-void restoreFromLayout(const QByteArray& desktop, const QByteArray& month)
+// Lists each category folder, renames everything in it back and removes the emptied folders.
+int restoreFromLayout(const QByteArray& desktop, const QByteArray& month)
 {
-    const QByteArray monthFolder = desktop + "/Tavlin Archive/" + month;
+    const int top = openFolder(AT_FDCWD, desktop);
+    const int root = openFolder(top, "Tavlin Archive");
+    const int monthFolder = openFolder(root, month);
+    const QByteArray monthPath = desktop + "/Tavlin Archive/" + month;
+    int count = 0;
     for (int c = 0; c < categoryCount; ++c) {
-        const QByteArray folder = monthFolder + "/c" + QByteArray::number(c);
-        renameAll(folder, desktop);
-        ::rmdir(folder.constData());
+        const int category = openFolder(monthFolder, categoryName(c));
+        for (const QByteArray& name : listNames(monthPath + '/' + categoryName(c)))
+            if (::syscall(SYS_renameat2, category, name.constData(), top, name.constData(),
+                          RENAME_NOREPLACE) == 0)
+                ++count;
+        ::close(category);
+        ::unlinkat(monthFolder, categoryName(c).constData(), AT_REMOVEDIR);
     }
-    ::rmdir(monthFolder.constData());
-    ::rmdir((desktop + "/Tavlin Archive").constData());
+    ::unlinkat(root, month.constData(), AT_REMOVEDIR);
+    ::unlinkat(top, "Tavlin Archive", AT_REMOVEDIR);
+    for (const int fd : {monthFolder, root, top})
+        ::close(fd);
+    return count;
 }
 
 bool setModified(const QByteArray& path, double secondsSinceEpoch)
@@ -275,8 +307,8 @@ int main(int argc, char** argv)
     contentTypes.groupsOf(desktop + "/file 00000.png",
                           *fileSystem.stat(desktop + "/file 00000.png"));
 
-    std::vector<double> listing, listingStat, renameThere, renameBack, renameLayout, scan, tidy,
-        undo, tidyInMemory, undoInMemory;
+    std::vector<double> listing, listingStat, renameThere, renameBack, renameLayout, restoreLayout,
+        scan, tidy, undo, tidyInMemory, undoInMemory;
     bool complete = true;
     for (int round = 0; round < repetitions; ++round) {
         listing.push_back(millisecondsOf([&] { listNames(desktop); }));
@@ -291,9 +323,11 @@ int main(int argc, char** argv)
         renameThere.push_back(millisecondsOf([&] { there = renameAll(desktop, parked); }));
         renameBack.push_back(millisecondsOf([&] { back = renameAll(parked, desktop); }));
         int laidOut = 0;
+        int restoredFromLayout = 0;
         renameLayout.push_back(
             millisecondsOf([&] { laidOut = renameIntoLayout(desktop, "2000-01"); }));
-        restoreFromLayout(desktop, "2000-01");
+        restoreLayout.push_back(
+            millisecondsOf([&] { restoredFromLayout = restoreFromLayout(desktop, "2000-01"); }));
         tavlin::TidyResult filed;
         tidy.push_back(millisecondsOf([&] { filed = runner.tidy(desktop); }));
         undo.push_back(millisecondsOf([&] { runner.undo(desktop); }));
@@ -303,13 +337,14 @@ int main(int argc, char** argv)
         const int restored = listAndStat(desktop);
         if (found != std::size_t(fileCount) || there != fileCount || back != fileCount ||
             filed.moved != fileCount || restored != fileCount || laidOut != fileCount ||
-            filedInMemory.moved != fileCount)
+            restoredFromLayout != fileCount || filedInMemory.moved != fileCount)
             complete = false;
     }
 
     const double list = median(listing);
     const double listStat = median(listingStat);
     const double oneWay = median(renameThere);
+    const double layoutFloor = median(renameLayout) + median(restoreLayout);
     std::printf("bench_tidy: %d files in %s, median of %d runs\n", fileCount, root.constData(),
                 repetitions);
     printFigure("listing (readdir)", list);
@@ -317,6 +352,7 @@ int main(int argc, char** argv)
     printFigure("listing + rename there", oneWay);
     printFigure("listing + rename back", median(renameBack));
     printFigure("listing + rename into archive layout", median(renameLayout));
+    printFigure("listing + rename back from the layout", median(restoreLayout));
     printFigure("scan (pending count)", median(scan));
     printFigure("tidy", median(tidy));
     printFigure("undo", median(undo));
@@ -328,8 +364,10 @@ int main(int argc, char** argv)
     printRatio("tidy / (rename into layout + listing)", median(tidy) / median(renameLayout), 0);
     printRatio("tidy / tidy with its log in memory", median(tidy) / median(tidyInMemory), 1.15);
     printRatio("undo / undo with its log in memory", median(undo) / median(undoInMemory), 0);
-    printRatio("(tidy + undo) / (renames there and back)",
-               (median(tidy) + median(undo)) / (oneWay + median(renameBack)), 2.0);
+    printRatio("(tidy + undo) / (flat renames both ways)",
+               (median(tidy) + median(undo)) / (oneWay + median(renameBack)), 0);
+    printRatio("(tidy + undo) / (layout renames both ways)",
+               (median(tidy) + median(undo)) / layoutFloor, 2.0);
     if (!complete)
         std::printf(
             "  WARNING: some run did not see or move all %d files; figures are unreliable\n",

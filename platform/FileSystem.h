@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,23 @@ struct DirectoryItem
     ItemStat stat;
 };
 
+// An open folder. Items named relative to it are looked up in this very folder, however its path
+// is renamed or replaced by a link meanwhile: a check made on the folder still holds at the move.
+class FolderHandle
+{
+public:
+    explicit FolderHandle(QByteArray path) : m_path(std::move(path)) {}
+    virtual ~FolderHandle() = default;
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    // Where the folder was when it was opened: for messages, never to reach what it holds.
+    const QByteArray& path() const { return m_path; }
+
+private:
+    QByteArray m_path;
+};
+
 // The file-system operations the tidy needs, on raw byte paths: a Linux file name is any
 // byte string, so nothing here passes through text.
 class FileSystem
@@ -44,9 +62,6 @@ public:
     // nullopt when the folder cannot be opened or read.
     virtual std::optional<std::vector<DirectoryItem>> listItems(const QByteArray& folder) const = 0;
 
-    // Names of every entry of a folder except "." and ".."; nullopt when it cannot be listed.
-    virtual std::optional<std::vector<QByteArray>> listNames(const QByteArray& folder) const = 0;
-
     // lstat(); nullopt when the item does not exist or cannot be examined.
     virtual std::optional<ItemStat> stat(const QByteArray& path) const = 0;
 
@@ -57,18 +72,36 @@ public:
     // does not exist or cannot be examined.
     virtual std::optional<QByteArray> canonicalPath(const QByteArray& path) const = 0;
 
-    // Creates one folder. True when a real folder (not a link to one) is there afterwards.
-    virtual bool makeDirectory(const QByteArray& path) = 0;
+    // Opens a folder; nullptr when the path's last component is a link, or no folder.
+    virtual std::unique_ptr<FolderHandle> openFolder(const QByteArray& path) const = 0;
 
-    // Moves an item within one file system. Never replaces anything that is at `to`, not even
-    // in a race; reports TargetExists instead.
-    virtual MoveResult move(const QByteArray& from, const QByteArray& to) = 0;
+    // The operations below name items by a plain name inside an open folder: no "/", not "."
+    // or "..", and a link in that place is never followed.
+
+    // Opens a subfolder; nullptr when there is none, or a link or anything else is there.
+    virtual std::unique_ptr<FolderHandle> openFolder(const FolderHandle& parent,
+                                                     const QByteArray& name) const = 0;
+
+    // Creates one folder. True when a real folder (not a link to one) is there afterwards.
+    virtual bool makeFolder(const FolderHandle& parent, const QByteArray& name) = 0;
+
+    // Names of every entry except "." and ".."; nullopt when the folder cannot be read.
+    virtual std::optional<std::vector<QByteArray>> listNames(const FolderHandle& folder) const = 0;
+
+    virtual std::optional<ItemStat> stat(const FolderHandle& folder,
+                                         const QByteArray& name) const = 0;
+    virtual Existence existence(const FolderHandle& folder, const QByteArray& name) const = 0;
+
+    // Moves an item within one file system. Never replaces anything that is at the target, not
+    // even in a race; reports TargetExists instead.
+    virtual MoveResult moveBetween(const FolderHandle& from, const QByteArray& fromName,
+                                   const FolderHandle& to, const QByteArray& toName) = 0;
 
     // Removes one item that is not a folder (unlink()).
-    virtual bool removeFile(const QByteArray& path) = 0;
+    virtual bool removeFile(const FolderHandle& folder, const QByteArray& name) = 0;
 
     // Removes a folder only when it is empty (rmdir()): whatever arrives in it first stays.
-    virtual bool removeEmptyFolder(const QByteArray& path) = 0;
+    virtual bool removeEmptyFolder(const FolderHandle& folder, const QByteArray& name) = 0;
 
     // True when the path names a folder that this process can open and list.
     virtual bool canOpenFolder(const QByteArray& path) const = 0;

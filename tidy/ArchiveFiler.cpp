@@ -4,6 +4,7 @@
 #include "tidy/Classifier.h"
 #include "tidy/FileName.h"
 #include "tidy/MoveJournal.h"
+#include "tidy/TidyKeys.h"
 
 #include <algorithm>
 
@@ -25,10 +26,15 @@ QString ArchiveFiler::categoryOf(const TidyCandidate& candidate) const
 }
 
 FilingOutcome ArchiveFiler::fileAll(const std::vector<TidyCandidate>& candidates,
-                                    const QByteArray& archiveRoot, const QByteArray& month,
+                                    const QByteArray& desktop, const QByteArray& month,
                                     AppendFile& log)
 {
     FilingOutcome outcome;
+    m_desktop = m_fileSystem.openFolder(desktop);
+    if (!m_desktop) {
+        outcome.notFiled = int(candidates.size());
+        return outcome;
+    }
     std::vector<const TidyCandidate*> queue;
     for (const TidyCandidate& candidate : candidates)
         queue.push_back(&candidate);
@@ -39,13 +45,12 @@ FilingOutcome ArchiveFiler::fileAll(const std::vector<TidyCandidate>& candidates
         const size_t end = std::min(queue.size(), next + batchSize);
         for (; next < end; ++next) {
             const TidyCandidate& candidate = *queue[next];
-            const QByteArray category = categoryOf(candidate).toUtf8();
-            if (!makeFolders(archiveRoot, month, category)) {
+            Category* folder = category(month, categoryOf(candidate).toUtf8());
+            if (!folder) {
                 ++outcome.notFiled;
                 continue;
             }
-            const QByteArray folder = FileName::join(FileName::join(archiveRoot, month), category);
-            plans.push_back({&candidate, freeDestination(folder, candidate.name)});
+            plans.push_back({&candidate, folder->folder.get(), freeName(*folder, candidate.name)});
         }
         // An item whose planned name was taken meanwhile goes again, once, with a new plan.
         std::vector<const TidyCandidate*> retry;
@@ -58,11 +63,18 @@ FilingOutcome ArchiveFiler::fileAll(const std::vector<TidyCandidate>& candidates
         queue.insert(queue.end(), retry.begin(), retry.end());
         batchSize = std::min<size_t>(batchSize * 2, maxBatch);
     }
-    m_madeFolders.clear();
-    m_taken.clear();
+    clear();
+    return outcome;
+}
+
+void ArchiveFiler::clear()
+{
+    m_categories.clear();
+    m_month.reset();
+    m_root.reset();
+    m_desktop.reset();
     m_retried.clear();
     m_logged = 0;
-    return outcome;
 }
 
 bool ArchiveFiler::fileBatch(std::vector<Plan>& plans, AppendFile& log, FilingOutcome& outcome,
@@ -73,7 +85,8 @@ bool ArchiveFiler::fileBatch(std::vector<Plan>& plans, AppendFile& log, FilingOu
     // Written and synced before any of these moves: whatever stops the run, an undo finds them.
     QByteArray intents;
     for (const Plan& plan : plans)
-        intents += MoveJournal::moveLine({plan.candidate->path, plan.dest});
+        intents += MoveJournal::moveLine(
+            {plan.candidate->path, FileName::join(plan.folder->path(), plan.name)});
     if (!log.append(intents) || !log.sync())
         return false;
     const qsizetype first = m_logged;
@@ -81,9 +94,11 @@ bool ArchiveFiler::fileBatch(std::vector<Plan>& plans, AppendFile& log, FilingOu
     QByteArray results;
     for (size_t i = 0; i < plans.size(); ++i) {
         const Plan& plan = plans[i];
-        const MoveResult result = m_fileSystem.move(plan.candidate->path, plan.dest);
+        const MoveResult result =
+            m_fileSystem.moveBetween(*m_desktop, plan.candidate->name, *plan.folder, plan.name);
         if (result == MoveResult::Moved) {
-            outcome.moves.push_back({plan.candidate->path, plan.dest});
+            outcome.moves.push_back(
+                {plan.candidate->path, FileName::join(plan.folder->path(), plan.name)});
             continue;
         }
         results += MoveJournal::failedLine(first + qsizetype(i));
@@ -97,40 +112,42 @@ bool ArchiveFiler::fileBatch(std::vector<Plan>& plans, AppendFile& log, FilingOu
     return log.append(results + MoveJournal::doneLine(m_logged));
 }
 
-QByteArray ArchiveFiler::freeDestination(const QByteArray& folder, const QByteArray& name)
+QByteArray ArchiveFiler::freeName(Category& category, const QByteArray& name)
 {
-    auto known = m_taken.find(folder);
-    if (known == m_taken.end()) {
-        std::optional<QSet<QByteArray>> names;
-        if (const auto listed = m_fileSystem.listNames(folder))
-            names = QSet<QByteArray>(listed->begin(), listed->end());
-        known = m_taken.insert(folder, names);
-    }
-    std::optional<QSet<QByteArray>>& taken = *known;
+    std::optional<QSet<QByteArray>>& taken = category.taken;
     // One listing of the folder and this run's own plans say which names are taken; the
     // no-replace move still refuses a name that something else took since.
     const QByteArray free = uniqueName(name, [&](const QByteArray& candidate) {
         return taken ? taken->contains(candidate)
-                     : itemExists(m_fileSystem, FileName::join(folder, candidate));
+                     : m_fileSystem.stat(*category.folder, candidate).has_value();
     });
     if (taken)
         taken->insert(free);
-    return FileName::join(folder, free);
+    return free;
 }
 
-bool ArchiveFiler::makeFolders(const QByteArray& archiveRoot, const QByteArray& month,
-                               const QByteArray& category)
+std::unique_ptr<FolderHandle> ArchiveFiler::madeFolder(const FolderHandle& parent,
+                                                       const QByteArray& name)
 {
-    const QByteArray monthFolder = FileName::join(archiveRoot, month);
-    const QByteArray categoryFolder = FileName::join(monthFolder, category);
-    if (m_madeFolders.contains(categoryFolder))
-        return true;
-    const bool made = m_fileSystem.makeDirectory(archiveRoot) &&
-                      m_fileSystem.makeDirectory(monthFolder) &&
-                      m_fileSystem.makeDirectory(categoryFolder);
-    if (made)
-        m_madeFolders.insert(categoryFolder);
-    return made;
+    return m_fileSystem.makeFolder(parent, name) ? m_fileSystem.openFolder(parent, name) : nullptr;
+}
+
+ArchiveFiler::Category* ArchiveFiler::category(const QByteArray& month, const QByteArray& name)
+{
+    if (const auto known = m_categories.find(name); known != m_categories.end())
+        return &known->second;
+    // A folder that cannot be made is tried again for the next item, as the system may relent.
+    if (!m_root)
+        m_root = madeFolder(*m_desktop, TidyKeys::archiveFolderName);
+    if (m_root && !m_month)
+        m_month = madeFolder(*m_root, month);
+    std::unique_ptr<FolderHandle> folder = m_month ? madeFolder(*m_month, name) : nullptr;
+    if (!folder)
+        return nullptr;
+    Category made{std::move(folder), std::nullopt};
+    if (const auto listed = m_fileSystem.listNames(*made.folder))
+        made.taken = QSet<QByteArray>(listed->begin(), listed->end());
+    return &m_categories.emplace(name, std::move(made)).first->second;
 }
 
 } // namespace tavlin

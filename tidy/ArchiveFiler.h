@@ -6,8 +6,9 @@
 #include "tidy/MoveLog.h"
 #include "tidy/TidyCandidate.h"
 
-#include <QHash>
 #include <QSet>
+#include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -34,30 +35,42 @@ public:
 
     QString categoryOf(const TidyCandidate& candidate) const;
 
-    // Files every candidate in order under `archiveRoot`/`month`, logging to `log`, whose header
-    // is written. An item whose folder cannot be made or whose move fails stays where it is.
-    FilingOutcome fileAll(const std::vector<TidyCandidate>& candidates,
-                          const QByteArray& archiveRoot, const QByteArray& month, AppendFile& log);
+    // Files every candidate of `desktop` (absolute, links resolved) in order under its archive's
+    // `month` folder, logging to `log`, whose header is written. An item whose folder cannot be
+    // made or whose move fails stays where it is.
+    FilingOutcome fileAll(const std::vector<TidyCandidate>& candidates, const QByteArray& desktop,
+                          const QByteArray& month, AppendFile& log);
 
 private:
+    // A category folder, held open from the Desktop down, so that no folder on the way can be
+    // swapped for a link to elsewhere between its making and the moves into it.
+    struct Category
+    {
+        std::unique_ptr<FolderHandle> folder;
+        // The names in it, listed once, plus those this run has planned. nullopt: it could not
+        // be listed, so each name is looked up.
+        std::optional<QSet<QByteArray>> taken;
+    };
     struct Plan
     {
         const TidyCandidate* candidate;
-        QByteArray dest;
+        const FolderHandle* folder;
+        QByteArray name;
     };
 
-    bool makeFolders(const QByteArray& archiveRoot, const QByteArray& month,
-                     const QByteArray& category);
-    QByteArray freeDestination(const QByteArray& folder, const QByteArray& name);
+    Category* category(const QByteArray& month, const QByteArray& name);
+    std::unique_ptr<FolderHandle> madeFolder(const FolderHandle& parent, const QByteArray& name);
+    QByteArray freeName(Category& category, const QByteArray& name);
     bool fileBatch(std::vector<Plan>& plans, AppendFile& log, FilingOutcome& outcome,
                    std::vector<const TidyCandidate*>& retry);
+    void clear();
 
     FileSystem& m_fileSystem;
     const ContentTypes& m_contentTypes;
-    QSet<QByteArray> m_madeFolders; // category folders known to exist during this run
-    // The names in each category folder, listed once, plus those this run has planned.
-    // nullopt: the folder could not be listed, so each name is looked up.
-    QHash<QByteArray, std::optional<QSet<QByteArray>>> m_taken;
+    std::unique_ptr<FolderHandle> m_desktop;
+    std::unique_ptr<FolderHandle> m_root;
+    std::unique_ptr<FolderHandle> m_month;
+    std::map<QByteArray, Category> m_categories;
     QSet<const TidyCandidate*> m_retried;
     qsizetype m_logged = 0; // records written to the log so far
 };

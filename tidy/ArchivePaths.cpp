@@ -28,12 +28,12 @@ QByteArray uniqueName(const QByteArray& name, const std::function<bool(const QBy
     }
 }
 
-QByteArray uniqueDestination(const FileSystem& fileSystem, const QByteArray& folder,
-                             const QByteArray& name)
+QByteArray freeName(const FileSystem& fileSystem, const FolderHandle& folder,
+                    const QByteArray& name)
 {
-    return FileName::join(folder, uniqueName(name, [&](const QByteArray& candidate) {
-                              return itemExists(fileSystem, FileName::join(folder, candidate));
-                          }));
+    return uniqueName(name, [&](const QByteArray& candidate) {
+        return fileSystem.stat(folder, candidate).has_value();
+    });
 }
 
 QByteArray archiveRoot(const QByteArray& desktop)

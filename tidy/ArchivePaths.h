@@ -13,10 +13,10 @@ bool itemExists(const FileSystem& fileSystem, const QByteArray& path);
 // `name` if it is not taken, else the first free "base N.ext" (or "base N") for N = 2, 3, …
 QByteArray uniqueName(const QByteArray& name, const std::function<bool(const QByteArray&)>& taken);
 
-// folder/name if nothing is there, else the first free "base N.ext" (or "base N") for
-// N = 2, 3, …; only the last dot of the name starts the extension.
-QByteArray uniqueDestination(const FileSystem& fileSystem, const QByteArray& folder,
-                             const QByteArray& name);
+// `name` if nothing is in the folder under it, else the first free "base N.ext" (or "base N")
+// for N = 2, 3, …; only the last dot of the name starts the extension.
+QByteArray freeName(const FileSystem& fileSystem, const FolderHandle& folder,
+                    const QByteArray& name);
 
 QByteArray archiveRoot(const QByteArray& desktop);
 

@@ -184,7 +184,7 @@ TidyResult TidyRunner::tidy(const QByteArray& desktop)
         FilingOutcome filed;
         if (log && log->append(MoveJournal::header(folder))) {
             ArchiveFiler filer(m_services.fileSystem, m_services.contentTypes);
-            filed = filer.fileAll(*candidates, archiveRoot(folder), monthFolderName(now), *log);
+            filed = filer.fileAll(*candidates, folder, monthFolderName(now), *log);
         } else {
             filed.logFailed = true;
             filed.notFiled = int(candidates->size());
@@ -275,7 +275,7 @@ UndoResult TidyRunner::undo(const QByteArray& desktop)
         result.problem = RunProblem::LogNotWritten;
         result.detail = ResultText::logNotWrittenDetail(state.pathOf(logName));
     }
-    UndoRun::removeEmptyArchiveFolders(m_services.fileSystem, archiveRoot(folder));
+    UndoRun::removeEmptyArchiveFolders(m_services.fileSystem, folder);
     result.restored = outcome.restored;
     result.missing = outcome.missing;
     result.failed = int(outcome.failed.size());

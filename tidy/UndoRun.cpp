@@ -3,8 +3,10 @@
 #include "tidy/ArchivePaths.h"
 #include "tidy/FileName.h"
 #include "tidy/RecordScope.h"
+#include "tidy/TidyKeys.h"
 
 #include <algorithm>
+#include <map>
 
 namespace tavlin::UndoRun {
 
@@ -17,10 +19,16 @@ struct Plan
     MoveRecord resolved; // the real paths
 };
 
+// What stands at a place where a folder was expected.
+enum class Found { Folder, Absent, NotAFolder, Unknown };
+
 class MoveBack
 {
 public:
-    MoveBack(FileSystem& fileSystem, AppendFile* log) : m_fileSystem(fileSystem), m_log(log) {}
+    MoveBack(FileSystem& fileSystem, const QByteArray& desktop, AppendFile* log)
+        : m_fileSystem(fileSystem), m_desktop(fileSystem.openFolder(desktop)), m_log(log)
+    {
+    }
 
     void plan(size_t index, const JournalRecord& record, const MoveRecord& resolved)
     {
@@ -62,19 +70,25 @@ private:
     // items need no lookup at all.
     void moveBack(const Plan& plan)
     {
-        const MoveRecord& paths = plan.resolved;
-        MoveResult result = m_fileSystem.move(paths.to, paths.from);
-        if (result == MoveResult::TargetExists)
-            result = m_fileSystem.move(paths.to,
-                                       uniqueDestination(m_fileSystem, FileName::parent(paths.from),
-                                                         FileName::lastComponent(paths.from)));
-        if (result == MoveResult::Moved) {
-            ++outcome.restored;
-            return;
+        const QByteArray folderPath = FileName::parent(plan.resolved.to);
+        const QByteArray name = FileName::lastComponent(plan.resolved.to);
+        const QByteArray home = FileName::lastComponent(plan.resolved.from);
+        Found found = Found::Unknown;
+        if (const FolderHandle* folder = m_desktop ? categoryFolder(folderPath, found) : nullptr) {
+            MoveResult result = m_fileSystem.moveBetween(*folder, name, *m_desktop, home);
+            if (result == MoveResult::TargetExists)
+                result = m_fileSystem.moveBetween(*folder, name, *m_desktop,
+                                                  freeName(m_fileSystem, *m_desktop, home));
+            if (result == MoveResult::Moved) {
+                ++outcome.restored;
+                return;
+            }
+            found = m_fileSystem.existence(*folder, name) == Existence::Absent ? Found::Absent
+                                                                               : Found::Unknown;
         }
         const JournalRecord& record = *plan.record;
-        switch (m_fileSystem.existence(paths.to)) {
-        case Existence::Absent:
+        switch (found) {
+        case Found::Absent:
             // Gone from the archive, unless the tidy never moved it or an undo that was
             // stopped already brought it back.
             if (record.settled &&
@@ -82,16 +96,55 @@ private:
                   m_fileSystem.existence(*record.movedBackTo) == Existence::Exists))
                 ++outcome.missing;
             break;
-        case Existence::Exists:
-        case Existence::Unknown:
+        case Found::NotAFolder:
+            // A link or a file where its folder was: that is no longer this Desktop's archive.
+            ++outcome.refused;
+            break;
+        case Found::Folder:
+        case Found::Unknown:
             // Refused, or not known to be gone: kept, so a later undo can try again.
             m_failed.emplace_back(plan.index, *record.move);
             break;
         }
     }
 
+    // The category folder at `path` (the Desktop's archive/month/category), opened from the
+    // Desktop down without following a link; nullptr, and what stands in the way, when it cannot
+    // be.
+    const FolderHandle* categoryFolder(const QByteArray& path, Found& found)
+    {
+        if (const auto known = m_folders.find(path); known != m_folders.end())
+            return known->second.get();
+        const QByteArray month = FileName::parent(path);
+        std::unique_ptr<FolderHandle> root = open(*m_desktop, TidyKeys::archiveFolderName, found);
+        std::unique_ptr<FolderHandle> monthFolder =
+            root ? open(*root, FileName::lastComponent(month), found) : nullptr;
+        std::unique_ptr<FolderHandle> folder =
+            monthFolder ? open(*monthFolder, FileName::lastComponent(path), found) : nullptr;
+        if (!folder)
+            return nullptr;
+        return m_folders.emplace(path, std::move(folder)).first->second.get();
+    }
+
+    std::unique_ptr<FolderHandle> open(const FolderHandle& parent, const QByteArray& name,
+                                       Found& found)
+    {
+        std::unique_ptr<FolderHandle> folder = m_fileSystem.openFolder(parent, name);
+        if (folder) {
+            found = Found::Folder;
+        } else if (const std::optional<ItemStat> stat = m_fileSystem.stat(parent, name)) {
+            found = stat->kind == ItemKind::Directory ? Found::Unknown : Found::NotAFolder;
+        } else {
+            found = m_fileSystem.existence(parent, name) == Existence::Absent ? Found::Absent
+                                                                              : Found::Unknown;
+        }
+        return folder;
+    }
+
     FileSystem& m_fileSystem;
+    const std::unique_ptr<FolderHandle> m_desktop;
     AppendFile* m_log;
+    std::map<QByteArray, std::unique_ptr<FolderHandle>> m_folders; // by path: a dozen at most
     std::vector<Plan> m_plans;
     std::vector<std::pair<size_t, MoveRecord>> m_failed;
 };
@@ -102,7 +155,7 @@ UndoOutcome moveBack(FileSystem& fileSystem, const QByteArray& desktop,
                      const std::vector<JournalRecord>& records, AppendFile* log)
 {
     RecordScope scope(fileSystem, desktop);
-    MoveBack run(fileSystem, log);
+    MoveBack run(fileSystem, desktop, log);
     for (size_t i = 0; i < records.size(); ++i) {
         const JournalRecord& record = records[i];
         // Malformed, or never moved: nothing to bring back.
@@ -119,50 +172,54 @@ UndoOutcome moveBack(FileSystem& fileSystem, const QByteArray& desktop,
 
 namespace {
 
-// The names in a real folder; nothing for a link to a folder, whose contents live elsewhere and
-// are not the archive's to sweep.
-std::vector<QByteArray> namesInFolder(const FileSystem& fileSystem, const QByteArray& folder)
+// The names in a real folder, opened from its parent; nothing for a link to a folder, whose
+// contents live elsewhere and are not the archive's to sweep.
+std::vector<QByteArray> namesIn(const FileSystem& fileSystem, const FolderHandle* folder)
 {
-    const std::optional<ItemStat> stat = fileSystem.stat(folder);
-    if (!stat || stat->kind != ItemKind::Directory)
+    if (!folder)
         return {};
-    return fileSystem.listNames(folder).value_or(std::vector<QByteArray>{});
+    return fileSystem.listNames(*folder).value_or(std::vector<QByteArray>{});
 }
 
 } // namespace
 
-void removeEmptyArchiveFolders(FileSystem& fileSystem, const QByteArray& archiveRoot)
+void removeEmptyArchiveFolders(FileSystem& fileSystem, const QByteArray& desktop)
 {
-    for (const QByteArray& month : namesInFolder(fileSystem, archiveRoot)) {
-        const QByteArray monthFolder = FileName::join(archiveRoot, month);
-        const std::vector<QByteArray> categories = namesInFolder(fileSystem, monthFolder);
-        for (const QByteArray& category : categories)
-            removeIfEmpty(fileSystem, FileName::join(monthFolder, category));
-        removeIfEmpty(fileSystem, monthFolder);
+    const std::unique_ptr<FolderHandle> top = fileSystem.openFolder(desktop);
+    if (!top)
+        return;
+    const QByteArray rootName(TidyKeys::archiveFolderName);
+    if (const std::unique_ptr<FolderHandle> root = fileSystem.openFolder(*top, rootName)) {
+        for (const QByteArray& month : namesIn(fileSystem, root.get())) {
+            const std::unique_ptr<FolderHandle> monthFolder = fileSystem.openFolder(*root, month);
+            for (const QByteArray& category : namesIn(fileSystem, monthFolder.get()))
+                removeIfEmpty(fileSystem, *monthFolder, category);
+            removeIfEmpty(fileSystem, *root, month);
+        }
     }
-    removeIfEmpty(fileSystem, archiveRoot);
+    removeIfEmpty(fileSystem, *top, rootName);
 }
 
-void removeIfEmpty(FileSystem& fileSystem, const QByteArray& folder)
+void removeIfEmpty(FileSystem& fileSystem, const FolderHandle& parent, const QByteArray& name)
 {
     // Only real folders: a link to a folder elsewhere is never swept.
-    const std::optional<ItemStat> stat = fileSystem.stat(folder);
-    if (!stat || stat->kind != ItemKind::Directory)
+    const std::unique_ptr<FolderHandle> folder = fileSystem.openFolder(parent, name);
+    if (!folder)
         return;
-    const std::optional<std::vector<QByteArray>> names = fileSystem.listNames(folder);
+    const std::optional<std::vector<QByteArray>> names = fileSystem.listNames(*folder);
     if (!names || names->size() > 1)
         return;
     if (names->size() == 1) {
         // A ".DS_Store" only counts as nothing when it is the metadata file it claims to be: a
         // folder of that name may hold the user's files.
-        const QByteArray metadata = FileName::join(folder, ".DS_Store");
-        const std::optional<ItemStat> entry = fileSystem.stat(metadata);
-        if (names->front() != ".DS_Store" || !entry || entry->kind != ItemKind::File ||
-            !fileSystem.removeFile(metadata))
+        const QByteArray metadata(".DS_Store");
+        const std::optional<ItemStat> entry = fileSystem.stat(*folder, metadata);
+        if (names->front() != metadata || !entry || entry->kind != ItemKind::File ||
+            !fileSystem.removeFile(*folder, metadata))
             return;
     }
     // Never a recursive delete: rmdir refuses a folder that something arrived in meanwhile.
-    fileSystem.removeEmptyFolder(folder);
+    fileSystem.removeEmptyFolder(parent, name);
 }
 
 } // namespace tavlin::UndoRun

@@ -23,20 +23,22 @@ namespace UndoRun {
 constexpr int batchSize = 4096;
 
 // Moves each record's archive item back to its former place in `desktop` (absolute, links
-// resolved), or beside whatever now occupies that place. Records that do not belong to the
+// resolved), or beside whatever now occupies that place. Moves go through folders opened from the
+// Desktop down, never through a link, so a folder swapped for one after the records were judged
+// cannot send them elsewhere. Records that do not belong to the
 // Desktop are refused; malformed ones, items the tidy never moved and items an interrupted undo
 // already brought back are dropped without being counted. Where each batch goes is added to
 // `log`, when there is one, before it moves.
 UndoOutcome moveBack(FileSystem& fileSystem, const QByteArray& desktop,
                      const std::vector<JournalRecord>& records, AppendFile* log);
 
-// Removes empty category folders, then empty month folders, then the root itself. A folder
-// holding nothing but a ".DS_Store" file counts as empty.
-void removeEmptyArchiveFolders(FileSystem& fileSystem, const QByteArray& archiveRoot);
+// Removes the empty category folders of the archive in `desktop`, then its empty month folders,
+// then its root. A folder holding nothing but a ".DS_Store" file counts as empty.
+void removeEmptyArchiveFolders(FileSystem& fileSystem, const QByteArray& desktop);
 
-// Unlinks a lone ".DS_Store" file, then removes the folder only if it is empty by then: an item
-// that arrives meanwhile keeps the folder, and itself.
-void removeIfEmpty(FileSystem& fileSystem, const QByteArray& folder);
+// Unlinks a lone ".DS_Store" file in the subfolder `name` of `parent`, then removes the subfolder
+// only if it is empty by then: an item that arrives meanwhile keeps the folder, and itself.
+void removeIfEmpty(FileSystem& fileSystem, const FolderHandle& parent, const QByteArray& name);
 
 } // namespace UndoRun
 } // namespace tavlin

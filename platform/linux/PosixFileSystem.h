@@ -9,14 +9,20 @@ class PosixFileSystem : public FileSystem
 {
 public:
     std::optional<std::vector<DirectoryItem>> listItems(const QByteArray& folder) const override;
-    std::optional<std::vector<QByteArray>> listNames(const QByteArray& folder) const override;
     std::optional<ItemStat> stat(const QByteArray& path) const override;
     Existence existence(const QByteArray& path) const override;
     std::optional<QByteArray> canonicalPath(const QByteArray& path) const override;
-    bool makeDirectory(const QByteArray& path) override;
-    MoveResult move(const QByteArray& from, const QByteArray& to) override;
-    bool removeFile(const QByteArray& path) override;
-    bool removeEmptyFolder(const QByteArray& path) override;
+    std::unique_ptr<FolderHandle> openFolder(const QByteArray& path) const override;
+    std::unique_ptr<FolderHandle> openFolder(const FolderHandle& parent,
+                                             const QByteArray& name) const override;
+    bool makeFolder(const FolderHandle& parent, const QByteArray& name) override;
+    std::optional<std::vector<QByteArray>> listNames(const FolderHandle& folder) const override;
+    std::optional<ItemStat> stat(const FolderHandle& folder, const QByteArray& name) const override;
+    Existence existence(const FolderHandle& folder, const QByteArray& name) const override;
+    MoveResult moveBetween(const FolderHandle& from, const QByteArray& fromName,
+                           const FolderHandle& to, const QByteArray& toName) override;
+    bool removeFile(const FolderHandle& folder, const QByteArray& name) override;
+    bool removeEmptyFolder(const FolderHandle& folder, const QByteArray& name) override;
     bool canOpenFolder(const QByteArray& path) const override;
 };
 

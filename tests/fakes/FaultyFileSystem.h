@@ -14,7 +14,7 @@ class FaultyFileSystem final : public FileSystem
 {
 public:
     // Lookup: existence() answers Unknown, as for a refused lstat().
-    enum class Operation { MakeDirectory, Move, RemoveFile, RemoveFolder, Lookup };
+    enum class Operation { MakeDirectory, OpenFolder, Move, RemoveFile, RemoveFolder, Lookup };
     using FailureRule = std::function<bool(Operation, const QByteArray& path)>;
 
     explicit FaultyFileSystem(FileSystem& real) : m_real(real) {}
@@ -37,10 +37,6 @@ public:
         }
         return items;
     }
-    std::optional<std::vector<QByteArray>> listNames(const QByteArray& folder) const override
-    {
-        return m_real.listNames(folder);
-    }
     std::optional<ItemStat> stat(const QByteArray& path) const override
     {
         return m_real.stat(path);
@@ -53,26 +49,58 @@ public:
     {
         return m_real.canonicalPath(path);
     }
-    bool makeDirectory(const QByteArray& path) override
+    std::unique_ptr<FolderHandle> openFolder(const QByteArray& path) const override
     {
-        return !refused(Operation::MakeDirectory, path) && m_real.makeDirectory(path);
+        return refused(Operation::OpenFolder, path) ? nullptr : m_real.openFolder(path);
     }
-    MoveResult move(const QByteArray& from, const QByteArray& to) override
+    std::unique_ptr<FolderHandle> openFolder(const FolderHandle& parent,
+                                             const QByteArray& name) const override
     {
-        return refused(Operation::Move, from) ? MoveResult::Failed : m_real.move(from, to);
+        return refused(Operation::OpenFolder, parent, name) ? nullptr
+                                                            : m_real.openFolder(parent, name);
     }
-    bool removeFile(const QByteArray& path) override
+    bool makeFolder(const FolderHandle& parent, const QByteArray& name) override
     {
-        return !refused(Operation::RemoveFile, path) && m_real.removeFile(path);
+        return !refused(Operation::MakeDirectory, parent, name) && m_real.makeFolder(parent, name);
     }
-    bool removeEmptyFolder(const QByteArray& path) override
+    std::optional<std::vector<QByteArray>> listNames(const FolderHandle& folder) const override
     {
-        return !refused(Operation::RemoveFolder, path) && m_real.removeEmptyFolder(path);
+        return m_real.listNames(folder);
+    }
+    std::optional<ItemStat> stat(const FolderHandle& folder, const QByteArray& name) const override
+    {
+        return m_real.stat(folder, name);
+    }
+    Existence existence(const FolderHandle& folder, const QByteArray& name) const override
+    {
+        return refused(Operation::Lookup, folder, name) ? Existence::Unknown
+                                                        : m_real.existence(folder, name);
+    }
+    MoveResult moveBetween(const FolderHandle& from, const QByteArray& fromName,
+                           const FolderHandle& to, const QByteArray& toName) override
+    {
+        return refused(Operation::Move, from, fromName)
+                   ? MoveResult::Failed
+                   : m_real.moveBetween(from, fromName, to, toName);
+    }
+    bool removeFile(const FolderHandle& folder, const QByteArray& name) override
+    {
+        return !refused(Operation::RemoveFile, folder, name) && m_real.removeFile(folder, name);
+    }
+    bool removeEmptyFolder(const FolderHandle& folder, const QByteArray& name) override
+    {
+        return !refused(Operation::RemoveFolder, folder, name) &&
+               m_real.removeEmptyFolder(folder, name);
     }
     bool canOpenFolder(const QByteArray& path) const override { return m_real.canOpenFolder(path); }
 
 private:
+    // The rule sees every item by its path, the folder's path when opened plus the name.
     bool refused(Operation operation, const QByteArray& path) const;
+    bool refused(Operation operation, const FolderHandle& folder, const QByteArray& name) const
+    {
+        return refused(operation, folder.path() + '/' + name);
+    }
 
     FileSystem& m_real;
     FailureRule m_rule;

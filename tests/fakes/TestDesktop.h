@@ -14,6 +14,7 @@
 #include "tidy/TidyServices.h"
 
 #include <QTest>
+#include <cstdio>
 
 // The tidy's world in a test: a real Desktop folder in a temporary directory, the real file
 // system (with refusals on demand), a real settings file and state folder beside the Desktop,
@@ -59,6 +60,23 @@ public:
     }
 
     TestTree::Snapshot snapshot() const { return TestTree::snapshot(path()); }
+
+    // What anyone who may write to the Desktop could do in the middle of a run: the folder at
+    // `relative` moves aside (to relative + ".real") and a link takes its place, to a folder
+    // beside the Desktop that holds a decoy under every name the real one holds.
+    bool swapForLink(const QByteArray& relative)
+    {
+        const QByteArray decoys = outsidePath() + '/' + relative;
+        TestTree::Snapshot mirror = TestTree::snapshot(at(relative));
+        for (auto& [name, identity] : mirror)
+            identity = identity == "D" ? identity : QByteArray("F:decoy");
+        return QDir().mkpath(QFile::decodeName(decoys)) && TestTree::build(decoys, mirror) &&
+               ::rename(at(relative).constData(), at(relative + ".real").constData()) == 0 &&
+               TestTree::makeSymlink(QByteArray("../").repeated(relative.count('/') + 1) +
+                                         "Outside/" + relative,
+                                     at(relative));
+    }
+    QByteArray outsidePath() const { return m_scratch.at("Outside"); }
 
     // Refuses one operation on one item below the Desktop from now on.
     void refuse(FaultyFileSystem::Operation operation, const QByteArray& relative)

@@ -86,7 +86,7 @@ private Q_SLOTS:
         std::sort(statted.begin(), statted.end());
         QCOMPARE(listed, expected);
         QCOMPARE(statted, expected);
-        const auto listedNames = m_fs.listNames(root);
+        const auto listedNames = m_fs.listNames(*m_fs.openFolder(root));
         QVERIFY(listedNames);
         QByteArrayList names(listedNames->begin(), listedNames->end());
         std::sort(names.begin(), names.end());
@@ -104,21 +104,26 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("tree");
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<bool>("expected");
+        QTest::addColumn<bool>("held"); // a handle opens it, and its subfolder by name
 
-        QTest::newRow("folder") << QByteArray("a/x=F:x") << QByteArray("a") << true;
-        QTest::newRow("link to a folder") << QByteArray("a/x=F:x|b=L:a") << QByteArray("b") << true;
-        QTest::newRow("file") << QByteArray("a=F:x") << QByteArray("a") << false;
-        QTest::newRow("missing") << QByteArray() << QByteArray("a") << false;
+        QTest::newRow("folder") << QByteArray("a/x=F:x") << QByteArray("a") << true << true;
+        // A handle never goes through a link: what it holds is the folder that is there.
+        QTest::newRow("link to a folder")
+            << QByteArray("a/x=F:x|b=L:a") << QByteArray("b") << true << false;
+        QTest::newRow("file") << QByteArray("a=F:x") << QByteArray("a") << false << false;
+        QTest::newRow("missing") << QByteArray() << QByteArray("a") << false << false;
         QTest::newRow("NUL inside the path")
-            << QByteArray("sub") << QByteArray("sub\0/../sub", 11) << false;
+            << QByteArray("sub") << QByteArray("sub\0/../sub", 11) << false << false;
+        QTest::newRow("dot-dot is no name") << QByteArray("a") << QByteArray("..") << true << false;
         QTest::newRow("folder without read permission")
-            << QByteArray("a") << QByteArray("a") << false;
+            << QByteArray("a") << QByteArray("a") << false << true;
     }
     void openFolder()
     {
         QFETCH(QByteArray, tree);
         QFETCH(QByteArray, name);
         QFETCH(bool, expected);
+        QFETCH(bool, held);
         const bool unreadable = QByteArray(QTest::currentDataTag()).contains("permission");
         if (unreadable && ::geteuid() == 0)
             QSKIP("root may open any folder");
@@ -129,13 +134,21 @@ private Q_SLOTS:
 
         QCOMPARE(m_fs.canOpenFolder(path), expected);
         QCOMPARE(m_fs.listItems(path).has_value(), expected);
-        QCOMPARE(m_fs.listNames(path).has_value(), expected);
-        if (expected)
-            QCOMPARE(m_fs.listNames(path)->size(), size_t(1));
-        ::chmod(path.constData(), 0700);
+        const std::unique_ptr<FolderHandle> root = m_fs.openFolder(m_scratch->root);
+        const std::unique_ptr<FolderHandle> byName = m_fs.openFolder(*root, name);
+        QCOMPARE(byName != nullptr, held);
+        // By path, ".." is an ordinary step up; only a name must be plain.
+        QCOMPARE(m_fs.openFolder(path) != nullptr, held || name == "..");
+        if (held)
+            QCOMPARE(m_fs.listNames(*byName).has_value(), expected);
+        if (held && expected)
+            QCOMPARE(m_fs.listNames(*byName)->size(), size_t(1));
+        // Only the row's own folder: for ".." the path is the temporary folder everyone shares.
+        if (unreadable)
+            ::chmod(path.constData(), 0700);
     }
 
-    void makeDirectory_data()
+    void makeFolder_data()
     {
         QTest::addColumn<QByteArray>("tree");
         QTest::addColumn<bool>("expected");
@@ -146,7 +159,7 @@ private Q_SLOTS:
         QTest::newRow("link to a folder") << QByteArray("real|new=L:real") << false;
         QTest::newRow("dangling link") << QByteArray("new=L:nowhere") << false;
     }
-    void makeDirectory()
+    void makeFolder()
     {
         QFETCH(QByteArray, tree);
         QFETCH(bool, expected);
@@ -154,7 +167,7 @@ private Q_SLOTS:
         TestTree::Snapshot after = TestTree::snapshot(m_scratch->root);
         after.try_emplace("new", "D"); // nothing that was there changes
 
-        QCOMPARE(m_fs.makeDirectory(m_scratch->at("new")), expected);
+        QCOMPARE(m_fs.makeFolder(*m_fs.openFolder(m_scratch->root), "new"), expected);
         QCOMPARE(TestTree::snapshot(m_scratch->root), after);
     }
 
@@ -186,6 +199,7 @@ private Q_SLOTS:
         row("missing source", "", "a", "b", failed);
         row("folder into itself", "a", "a", "a/b", failed);
         row("NUL inside the target", "a=F:a|b=F:b", "a", QByteArray("b\0c", 3), failed);
+        row("dot-dot is no name", "a=F:a|dest", "a", "dest/..", failed);
     }
     void move()
     {
@@ -197,7 +211,19 @@ private Q_SLOTS:
         QVERIFY(TestTree::build(root, TestTree::tree(tree)));
         const TestTree::Snapshot before = TestTree::snapshot(root);
 
-        QCOMPARE(m_fs.move(root + '/' + from, root + '/' + to), result);
+        // Each side by its folder's handle and a name.
+        const std::unique_ptr<FolderHandle> top = m_fs.openFolder(root);
+        const auto folderOf = [&](const QByteArray& path) {
+            const qsizetype slash = path.lastIndexOf('/');
+            return slash < 0 ? m_fs.openFolder(root) : m_fs.openFolder(*top, path.left(slash));
+        };
+        const auto nameOf = [](const QByteArray& path) {
+            return path.mid(path.lastIndexOf('/') + 1);
+        };
+        const std::unique_ptr<FolderHandle> fromFolder = folderOf(from);
+        const std::unique_ptr<FolderHandle> toFolder = folderOf(to);
+        QVERIFY(fromFolder && toFolder);
+        QCOMPARE(m_fs.moveBetween(*fromFolder, nameOf(from), *toFolder, nameOf(to)), result);
 
         // When moved, everything below `from` is now below `to`, byte for byte; links keep their
         // targets. Otherwise nothing changed.
@@ -234,8 +260,9 @@ private Q_SLOTS:
         TestTree::Snapshot expected = TestTree::snapshot(m_scratch->root);
         if (removed)
             expected.erase("x");
-        const QByteArray x = m_scratch->at("x");
-        QCOMPARE(folder ? m_fs.removeEmptyFolder(x) : m_fs.removeFile(x), removed);
+        const std::unique_ptr<FolderHandle> root = m_fs.openFolder(m_scratch->root);
+        QCOMPARE(folder ? m_fs.removeEmptyFolder(*root, "x") : m_fs.removeFile(*root, "x"),
+                 removed);
         QCOMPARE(TestTree::snapshot(m_scratch->root), expected);
     }
 
@@ -244,18 +271,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("path");
         QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("byName"); // asked by name inside the open folder
 
-        QTest::newRow("file") << QByteArray("file") << int(Existence::Exists);
-        QTest::newRow("dangling link") << QByteArray("dangling") << int(Existence::Exists);
-        QTest::newRow("missing") << QByteArray("missing") << int(Existence::Absent);
-        QTest::newRow("below a file") << QByteArray("file/x") << int(Existence::Unknown);
+        const auto row = [](const char* tag, const QByteArray& path, Existence expected,
+                            Existence byName) {
+            QTest::newRow(tag) << path << int(expected) << int(byName);
+        };
+        row("file", "file", Existence::Exists, Existence::Exists);
+        row("dangling link", "dangling", Existence::Exists, Existence::Exists);
+        row("missing", "missing", Existence::Absent, Existence::Absent);
+        row("below a file", "file/x", Existence::Unknown, Existence::Unknown); // no plain name
+        // Nothing can be there; a long path may still reach it, a name never.
+        row("name longer than the system allows", QByteArray(300, 'n'), Existence::Unknown,
+            Existence::Absent);
     }
     void existence()
     {
         QFETCH(QByteArray, path);
         QFETCH(int, expected);
+        QFETCH(int, byName);
         QVERIFY(TestTree::build(m_scratch->root, TestTree::tree("file=F:f|dangling=L:nowhere")));
         QCOMPARE(int(m_fs.existence(m_scratch->at(path))), expected);
+        QCOMPARE(int(m_fs.existence(*m_fs.openFolder(m_scratch->root), path)), byName);
     }
 
 private:

@@ -95,10 +95,6 @@ public:
     {
         return m_real.listItems(folder);
     }
-    std::optional<std::vector<QByteArray>> listNames(const QByteArray& folder) const override
-    {
-        return m_real.listNames(folder);
-    }
     std::optional<ItemStat> stat(const QByteArray& path) const override
     {
         return m_real.stat(path);
@@ -108,24 +104,46 @@ public:
     {
         return m_real.canonicalPath(path);
     }
-    bool makeDirectory(const QByteArray& path) override
+    std::unique_ptr<FolderHandle> openFolder(const QByteArray& path) const override
     {
-        return m_fuse.step(), m_real.makeDirectory(path);
+        return m_real.openFolder(path);
     }
-    MoveResult move(const QByteArray& from, const QByteArray& to) override
+    std::unique_ptr<FolderHandle> openFolder(const FolderHandle& parent,
+                                             const QByteArray& name) const override
+    {
+        return m_real.openFolder(parent, name);
+    }
+    bool makeFolder(const FolderHandle& parent, const QByteArray& name) override
+    {
+        return m_fuse.step(), m_real.makeFolder(parent, name);
+    }
+    std::optional<std::vector<QByteArray>> listNames(const FolderHandle& folder) const override
+    {
+        return m_real.listNames(folder);
+    }
+    std::optional<ItemStat> stat(const FolderHandle& folder, const QByteArray& name) const override
+    {
+        return m_real.stat(folder, name);
+    }
+    Existence existence(const FolderHandle& folder, const QByteArray& name) const override
+    {
+        return m_real.existence(folder, name);
+    }
+    MoveResult moveBetween(const FolderHandle& from, const QByteArray& fromName,
+                           const FolderHandle& to, const QByteArray& toName) override
     {
         m_fuse.step();
         if (m_slow > 0)
             ::usleep(useconds_t(m_slow));
-        return m_real.move(from, to);
+        return m_real.moveBetween(from, fromName, to, toName);
     }
-    bool removeFile(const QByteArray& path) override
+    bool removeFile(const FolderHandle& folder, const QByteArray& name) override
     {
-        return m_fuse.step(), m_real.removeFile(path);
+        return m_fuse.step(), m_real.removeFile(folder, name);
     }
-    bool removeEmptyFolder(const QByteArray& path) override
+    bool removeEmptyFolder(const FolderHandle& folder, const QByteArray& name) override
     {
-        return m_fuse.step(), m_real.removeEmptyFolder(path);
+        return m_fuse.step(), m_real.removeEmptyFolder(folder, name);
     }
     bool canOpenFolder(const QByteArray& path) const override { return m_real.canOpenFolder(path); }
 

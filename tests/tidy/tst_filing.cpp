@@ -31,7 +31,9 @@ private Q_SLOTS:
     {
         // Trees and move lists in the notation of TestTree::tree().
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("refused"); // "mkdir PATH" or "move PATH"
+        // "mkdir PATH" or "move PATH"; "swap PATH": that folder is swapped for a link to decoys
+        // beside the Desktop just before the first move, when the tidy has it open.
+        QTest::addColumn<QByteArray>("refused");
         QTest::addColumn<QByteArray>("after");
         QTest::addColumn<QByteArray>("moves");
         QTest::addColumn<QString>("status");
@@ -61,6 +63,10 @@ private Q_SLOTS:
         row("move refused", "photo.png=F:p|notes.txt=F:n", "move photo.png",
             "photo.png=F:p|@/Images|@/Documents/notes.txt=F:n", "notes.txt > @/Documents/notes.txt",
             "Filed 1 item");
+        row("category swapped for a link mid-run", "notes.txt=F:n", "swap @/Documents",
+            "@/Documents=L:../../../Outside/Tavlin Archive/2040-01/Documents|"
+            "@/Documents.real/notes.txt=F:n",
+            "notes.txt > @/Documents/notes.txt", "Filed 1 item");
     }
     void tidy()
     {
@@ -76,7 +82,20 @@ private Q_SLOTS:
         desktop.choose();
         desktop.settings.setValue(TidyKeys::lastTidyMoves,
                                   MoveLog::toJson({{"/earlier/a", "/earlier/b"}}));
-        if (!refused.isEmpty()) {
+        const QByteArray swapped =
+            refused.startsWith("swap ") ? entries(refused.mid(5)).value(0) : "";
+        std::optional<bool> swapMade;
+        TestTree::Snapshot decoys;
+        if (!swapped.isEmpty()) {
+            desktop.fileSystem.setFailureRule(
+                [&](FaultyFileSystem::Operation op, const QByteArray&) {
+                    if (op == FaultyFileSystem::Operation::Move && !swapMade) {
+                        swapMade = desktop.swapForLink(swapped);
+                        decoys = TestTree::snapshot(desktop.outsidePath());
+                    }
+                    return false;
+                });
+        } else if (!refused.isEmpty()) {
             desktop.refuse(refused.startsWith("mkdir ") ? FaultyFileSystem::Operation::MakeDirectory
                                                         : FaultyFileSystem::Operation::Move,
                            entries(refused.mid(refused.indexOf(' ') + 1)).constFirst());
@@ -89,8 +108,10 @@ private Q_SLOTS:
 
         QCOMPARE(result.status, status);
         QVERIFY(result.listed);
-        QCOMPARE(desktop.fileSystem.refusals() > 0, !refused.isEmpty());
+        QCOMPARE(desktop.fileSystem.refusals() > 0, !refused.isEmpty() && swapped.isEmpty());
+        QCOMPARE(swapMade.value_or(false), !swapped.isEmpty());
         QCOMPARE(desktop.snapshot(), tree(after));
+        QCOMPARE(TestTree::snapshot(desktop.outsidePath()), decoys);
         QCOMPARE(sorted(desktop.loggedMoves()), sorted(entries(moves)));
         QCOMPARE(desktop.settings.date(TidyKeys::lastTidyDate), desktop.clock.now());
         if (refused.isEmpty() && result.moved > 0) {
@@ -159,7 +180,7 @@ private Q_SLOTS:
         QCOMPARE(month, expected);
     }
 
-    void uniqueDestination_data()
+    void freeName_data()
     {
         QTest::addColumn<QByteArray>("existing");
         QTest::addColumn<QByteArray>("name");
@@ -180,7 +201,7 @@ private Q_SLOTS:
         QTest::newRow("trailing dot is no extension")
             << QByteArray("notes.=F:") << QByteArray("notes.") << QByteArray("notes. 2");
     }
-    void uniqueDestination()
+    void freeName()
     {
         QFETCH(QByteArray, existing);
         QFETCH(QByteArray, name);
@@ -188,8 +209,9 @@ private Q_SLOTS:
 
         TestDesktop desktop;
         QVERIFY(desktop.build(existing));
-        QCOMPARE(tavlin::uniqueDestination(desktop.fileSystem, desktop.path(), name),
-                 desktop.at(expected));
+        const std::unique_ptr<FolderHandle> folder = desktop.fileSystem.openFolder(desktop.path());
+        QVERIFY(folder);
+        QCOMPARE(tavlin::freeName(desktop.fileSystem, *folder, name), expected);
     }
 };
 

@@ -120,7 +120,8 @@ private Q_SLOTS:
         QCOMPARE(sorted, expected);
         // In listing order, with their full paths.
         QByteArrayList order;
-        const auto listed = desktop.fileSystem.listNames(desktop.path());
+        const auto listed =
+            desktop.fileSystem.listNames(*desktop.fileSystem.openFolder(desktop.path()));
         QVERIFY(listed);
         for (const QByteArray& name : *listed)
             if (expected.contains(name))

@@ -23,13 +23,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("after");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("arrival"); // a file put in a folder as it is swept
+        // "open F": folder F is swapped for a link to decoys just before the undo opens it;
+        // "move F": just before the first move back, when its folders are open.
+        QTest::addColumn<QByteArray>("swap");
 
         const auto row = [](const char* tag, const char* before, const char* removed,
                             const char* added, const char* after, const char* text,
-                            const char* arrival = "") {
+                            const char* arrival = "", const char* swap = "") {
             QTest::newRow(tag) << QByteArray(before) << QByteArray(removed) << QByteArray(added)
                                << QByteArray(after) << QString::fromUtf8(text)
-                               << entries(arrival).value(0);
+                               << entries(arrival).value(0) << QByteArray(swap);
         };
         const char* const three = "photo.png=F:p|notes.txt=F:n|Projects/plan.txt=F:plan";
         const char* const one = "notes.txt=F:n";
@@ -63,6 +66,20 @@ private Q_SLOTS:
         row("metadata file and an arrival", one, "", "@/Documents/.DS_Store=F:",
             "notes.txt=F:n|@/Documents/download.part=F:", "Restored 1 item",
             "@/Documents/download.part");
+        // Someone who may write to the Desktop swaps a folder for a link after the records were
+        // judged: nothing beside the Desktop moves, and no item is lost.
+        const char* const refused = "Restored 0 items, 1 refused (not from this Desktop)";
+        row("category swapped for a link before it is opened", one, "", "",
+            "@/Documents=L:../../../Outside/Tavlin Archive/2040-01/Documents|"
+            "@/Documents.real/notes.txt=F:n",
+            refused, "", "open @/Documents");
+        row("month swapped for a link before it is opened", one, "", "",
+            "Tavlin Archive/2040-01=L:../../Outside/Tavlin Archive/2040-01|"
+            "Tavlin Archive/2040-01.real/Documents/notes.txt=F:n",
+            refused, "", "open Tavlin Archive/2040-01");
+        row("category swapped for a link once it is open", one, "", "",
+            "notes.txt=F:n|@/Documents=L:../../../Outside/Tavlin Archive/2040-01/Documents",
+            "Restored 1 item", "", "move @/Documents");
     }
     void undo()
     {
@@ -72,6 +89,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, after);
         QFETCH(QString, text);
         QFETCH(QByteArray, arrival);
+        QFETCH(QByteArray, swap);
 
         TestDesktop desktop;
         QVERIFY(desktop.build(before));
@@ -85,19 +103,31 @@ private Q_SLOTS:
                       [&](const auto& item) { return TestTree::exists(desktop.at(item.first)); });
         QVERIFY(TestTree::build(desktop.path(), added));
         QByteArrayList swept;
-        desktop.fileSystem.setFailureRule(
-            [&](FaultyFileSystem::Operation op, const QByteArray& path) {
-                const QByteArray relative = desktop.relative(path);
-                if (!arrival.isEmpty() && arrival.startsWith(relative + '/'))
-                    TestTree::writeFile(desktop.at(arrival));
-                else if (op == FaultyFileSystem::Operation::RemoveFolder ||
-                         op == FaultyFileSystem::Operation::RemoveFile)
-                    swept.append(relative);
+        const QByteArray swapped = entries(swap.mid(5)).value(0);
+        std::optional<bool> swapMade;
+        TestTree::Snapshot decoys;
+        desktop.fileSystem.setFailureRule([&](FaultyFileSystem::Operation op,
+                                              const QByteArray& path) {
+            using enum FaultyFileSystem::Operation;
+            const QByteArray relative = desktop.relative(path);
+            if (!swapMade && !swapped.isEmpty() &&
+                (swap.startsWith("open ") ? op == OpenFolder && relative == swapped : op == Move)) {
+                swapMade = desktop.swapForLink(swapped);
+                decoys = TestTree::snapshot(desktop.outsidePath());
+            }
+            if (op != RemoveFolder && op != RemoveFile)
                 return false;
-            });
+            if (!arrival.isEmpty() && arrival.startsWith(relative + '/'))
+                TestTree::writeFile(desktop.at(arrival));
+            else
+                swept.append(relative);
+            return false;
+        });
 
         QCOMPARE(runner.undo(desktop.path()).status, text);
         QCOMPARE(desktop.snapshot(), tree(after));
+        QCOMPARE(swapMade.value_or(false), !swapped.isEmpty());
+        QCOMPARE(TestTree::snapshot(desktop.outsidePath()), decoys);
         // The sweep never even asks to remove what must stay.
         for (const QByteArray& relative : swept)
             QVERIFY2(!tree(after).count(relative), relative.constData());
