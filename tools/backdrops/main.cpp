@@ -55,10 +55,10 @@ int main(int argc, char** argv)
     parser.addPositionalArgument(QStringLiteral("output"), QStringLiteral("Folder to write into."));
     const QCommandLineOption widthOption(QStringLiteral("width"),
                                          QStringLiteral("Width in pixels."),
-                                         QStringLiteral("pixels"), QStringLiteral("2560"));
+                                         QStringLiteral("pixels"), QStringLiteral("3840"));
     const QCommandLineOption heightOption(QStringLiteral("height"),
                                           QStringLiteral("Height in pixels."),
-                                          QStringLiteral("pixels"), QStringLiteral("1600"));
+                                          QStringLiteral("pixels"), QStringLiteral("2400"));
     const QCommandLineOption onlyOption(
         QStringLiteral("only"), QStringLiteral("Paint just this file."), QStringLiteral("file"));
     const QCommandLineOption jobsOption(QStringLiteral("jobs"),
