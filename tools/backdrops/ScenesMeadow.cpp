@@ -66,8 +66,8 @@ QImage paintTallGrass(QSize size)
         QPainter m(&mid);
         m.setRenderHint(QPainter::Antialiasing);
         m.setPen(Qt::NoPen);
-        paintGrass(m, rng, QRectF(-0.02 * W, 0.78 * H, 1.04 * W, 0.16 * H), 1200, 0.08 * H,
-                   0.18 * H, hex(0x7E7440), hex(0xC2A661), 0.18);
+        paintGrass(m, rng, QRectF(-0.02 * W, 0.78 * H, 1.04 * W, 0.16 * H), 800, 0.08 * H, 0.18 * H,
+                   hex(0x7E7440), hex(0xC2A661), 0.18);
         m.end();
         p.drawImage(0, 0, blurred(mid, static_cast<int>(4 * u)));
     }
@@ -83,7 +83,7 @@ QImage paintTallGrass(QSize size)
         double tone;
     };
     std::vector<Stem> stems;
-    for (int i = 0; i < 520; ++i) {
+    for (int i = 0; i < 330; ++i) {
         const double fx = rng.uniform();
         const double side = std::pow(std::abs(fx - 0.5) * 2.0, 1.5);
         const double h = H * (0.12 + 0.42 * side) * rng.range(0.5, 1.0);
@@ -155,12 +155,25 @@ QImage paintSeasideBarn(QSize size)
         p.drawLine(QPointF(x, y), QPointF(x + len, y));
     }
     p.setPen(Qt::NoPen);
-    // Far headland and a small sail on the horizon.
-    const QPolygonF headland = profileLine(0.72 * W, 1.02 * W, 120, [&](double t) {
-        return horizon + 2 * u -
-               0.045 * H * std::pow(std::sin(t * pi * 0.5), 0.6) * (0.9 + 0.1 * std::sin(t * 30));
+    // Far headland across the water: a turf cap over a cliff face turned towards us, pale with
+    // distance, with a faint line of surf at its foot.
+    const QPolygonF headTop = profileLine(0.7 * W, 1.02 * W, 120, [&](double t) {
+        return horizon - 0.012 * H -
+               0.05 * H * std::pow(std::sin(t * pi * 0.5), 0.5) * (0.92 + 0.08 * std::sin(t * 23));
     });
-    p.fillPath(areaBelow(headland, horizon + 2 * u), hex(0x7C99AE));
+    QPolygonF headFoot;
+    for (const QPointF& pt : headTop)
+        headFoot << QPointF(pt.x() + 0.004 * W, horizon + 0.006 * H);
+    paintCliffFace(p, rng, headTop, headFoot,
+                   {hex(0xC9C2B6), hex(0x98989A), hex(0x7F8188), hex(0x6C7480)}, u * 0.4);
+    QPolygonF headCap = headTop;
+    for (auto it = headTop.crbegin(); it != headTop.crend(); ++it)
+        headCap << *it + QPointF(0, 0.007 * H);
+    QPainterPath cap;
+    cap.addPolygon(headCap);
+    cap.closeSubpath();
+    p.fillPath(cap, hex(0x8FA88A));
+    paintSurf(p, rng, headFoot, QPointF(-0.3, 1.0), u * 0.4, 0.6);
     p.setBrush(hex(0xFFFFFF));
     p.drawPolygon(QPolygonF{{0.47 * W, horizon - 0.002 * H},
                             {0.478 * W, horizon - 0.032 * H},
@@ -179,15 +192,8 @@ QImage paintSeasideBarn(QSize size)
         return edge.y() + (1.03 * H - edge.y()) * t +
                0.01 * H * (fbm1(static_cast<float>(t * 6), 21, 2) - 0.5);
     });
-    // The face drops below its top edge, taller the nearer it is.
-    QPolygonF cliffFoot;
-    for (int i = 0; i < cliffTop.size(); ++i) {
-        const double t = static_cast<double>(i) / (cliffTop.size() - 1);
-        cliffFoot << cliffTop[i] + QPointF(0.03 * W * (0.4 + t), 0.05 * H + 0.25 * H * t);
-    }
-    paintCliffFace(p, rng, cliffTop, cliffFoot,
-                   {hex(0xE0C9A8), hex(0xA88E76), hex(0x7A6656), hex(0x5E5148)}, u);
-    paintSurf(p, rng, cliffFoot, QPointF(1.0, -0.4), u, 1.0);
+    // From up on the field the near face falls away out of sight, so the turf simply ends at
+    // a darker brink against the sea; the face is shown on the far headland instead.
     // The turf runs to the cliff's top edge.
     QPolygonF turf = top;
     for (const QPointF& pt : cliffTop)
@@ -201,7 +207,7 @@ QImage paintSeasideBarn(QSize size)
     p.setClipPath(grass);
     p.fillPath(grass.translated(-0.02 * W, 0.012 * H), hex(0x8BB95C));
     p.restore();
-    p.setPen(QPen(hex(0x6F8F4A, 0.7), 3 * u));
+    p.setPen(QPen(hex(0x5E7A3E, 0.8), 5 * u));
     p.drawPolyline(cliffTop);
     p.setPen(Qt::NoPen);
 
