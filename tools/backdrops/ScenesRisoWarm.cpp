@@ -182,9 +182,9 @@ QImage paintSunsetDunes(QSize size)
         double shade[3];
     };
     const Layer layers[] = {
-        {0.64, 0.06, {0.45, 0.6, 0.0}, {0.65, 0.4, 0.15}},
-        {0.76, 0.12, {0.55, 0.85, 0.0}, {0.85, 0.35, 0.3}},
-        {0.96, 0.17, {0.65, 1.0, 0.0}, {1.0, 0.25, 0.5}},
+        {0.64, 0.06, {0.45, 0.6, 0.0}, {0.62, 0.45, 0.1}},
+        {0.76, 0.12, {0.55, 0.85, 0.0}, {0.8, 0.5, 0.16}},
+        {0.96, 0.17, {0.65, 1.0, 0.0}, {0.95, 0.5, 0.24}},
     };
     QPolygonF firstCrest;
     for (const Layer& layer : layers) {
@@ -216,23 +216,8 @@ QImage paintSunsetDunes(QSize size)
         // The sun is on the right, so left-facing slopes are in shadow. Cutting away a copy of
         // the dune slid to the right leaves exactly those slopes, bounded below by a curve that
         // follows the crest the way a dune's ridge line sweeps round.
-        const QPainterPath shadow = dune.subtracted(dune.translated(0.09 * W, 0.025 * H));
+        const QPainterPath shadow = dune.subtracted(dune.translated(0.07 * W, 0.012 * H));
         print.fill(shadow, {layer.shade[0], layer.shade[1], layer.shade[2]});
-    }
-    // A line of camels far off on the second dune's crest.
-    Random caravan(7);
-    for (int i = 0; i < 4; ++i) {
-        const double x = 0.2 * W + i * 0.018 * W;
-        const double y = lineY(firstCrest, x) + 0.004 * H;
-        const double s = 0.009 * H * caravan.range(0.9, 1.1);
-        QPainterPath camel;
-        camel.addEllipse(QPointF(x, y - s * 2.0), s * 1.4, s * 0.8);
-        camel.addEllipse(QPointF(x - s * 0.2, y - s * 2.6), s * 0.6, s * 0.5);
-        camel.addRect(QRectF(x - s * 1.1, y - s * 2.0, s * 0.25, s * 2.0));
-        camel.addRect(QRectF(x + s * 0.9, y - s * 2.0, s * 0.25, s * 2.0));
-        camel.addRect(QRectF(x + s * 1.2, y - s * 3.0, s * 0.35, s * 1.2));
-        camel.addEllipse(QPointF(x + s * 1.6, y - s * 3.0), s * 0.45, s * 0.3);
-        print.fill(camel, {1.0, 0.2, 1.0});
     }
     return print.print();
 }
