@@ -211,8 +211,14 @@ QImage paintBlueFarmhouse(QSize size)
     paintGlow(p, QPointF(0.15 * W, 0.12 * H), 0.6 * H, hex(0xFFF7DD, 0.55));
     const QColor cloud = hex(0xFFFFFF, 0.95);
     const QColor cloudShade = hex(0xD9E4F0);
-    paintCumulus(p, rng, QPointF(0.3 * W, 0.2 * H), 0.17 * W, 0.07 * H, cloud, cloudShade);
-    paintCumulus(p, rng, QPointF(0.78 * W, 0.15 * H), 0.12 * W, 0.05 * H, cloud, cloudShade);
+    // A bank of fair-weather cloud far off behind the hills, hazed by distance, instead of
+    // puffs overhead: the open sky above the house stays calm.
+    for (int i = 0; i < 5; ++i) {
+        const double x = (0.08 + 0.21 * i + rng.range(-0.04, 0.04)) * W;
+        const double tall = rng.range(0.06, 0.1) * H;
+        paintCumulus(p, rng, QPointF(x, horizon - 0.015 * H), rng.range(0.16, 0.24) * W, tall,
+                     mix(cloud, hex(0xE8F0EC), 0.3), mix(cloudShade, hex(0xC9D6E2), 0.5));
+    }
     p.fillPath(stratusPath(rng, QPointF(0.6 * W, 0.33 * H), 0.25 * W, 0.014 * H),
                hex(0xFFFFFF, 0.55));
     p.fillPath(stratusPath(rng, QPointF(0.12 * W, 0.42 * H), 0.18 * W, 0.01 * H),
