@@ -3,6 +3,7 @@
 #include "Noise.h"
 #include "Palette.h"
 #include "Sky.h"
+#include "Terrain.h"
 
 #include <QPainterPath>
 #include <algorithm>
@@ -24,12 +25,7 @@ QPointF along(const QPolygonF& line, double t)
 void paintCliffFace(QPainter& p, Random& rng, const QPolygonF& top, const QPolygonF& foot,
                     const CliffColors& colors, double unit)
 {
-    QPolygonF outline = top;
-    for (auto it = foot.crbegin(); it != foot.crend(); ++it)
-        outline << *it;
-    QPainterPath face;
-    face.addPolygon(outline);
-    face.closeSubpath();
+    const QPainterPath face = areaBetween(top, foot);
     const QRectF box = face.boundingRect();
     p.save();
     p.setPen(Qt::NoPen);
@@ -56,12 +52,7 @@ void paintCliffFace(QPainter& p, Random& rng, const QPolygonF& top, const QPolyg
             left << c + QPointF(wander - half, 0);
             right << c + QPointF(wander + half, 0);
         }
-        QPolygonF cleft = left;
-        for (auto it = right.crbegin(); it != right.crend(); ++it)
-            cleft << *it;
-        QPainterPath path;
-        path.addPolygon(cleft);
-        path.closeSubpath();
+        const QPainterPath path = areaBetween(left, right);
         p.fillPath(path.translated(-wdt * 1.6, 0), withAlpha(colors.lit, rng.range(0.2, 0.4)));
         p.fillPath(path, withAlpha(colors.gully, rng.range(0.25, 0.55)));
     }
@@ -78,13 +69,7 @@ void paintCliffFace(QPainter& p, Random& rng, const QPolygonF& top, const QPolyg
     }
     p.setPen(Qt::NoPen);
     // The wet band and the shadow of the overhang at the foot.
-    QPolygonF band = foot;
-    for (auto it = foot.crbegin(); it != foot.crend(); ++it)
-        band << *it - QPointF(0, 10.0 * unit);
-    QPainterPath wet;
-    wet.addPolygon(band);
-    wet.closeSubpath();
-    p.fillPath(wet, colors.wet);
+    p.fillPath(areaBetween(foot, foot.translated(0, -10.0 * unit)), colors.wet);
     p.restore();
 }
 

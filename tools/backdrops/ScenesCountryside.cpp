@@ -136,17 +136,8 @@ QImage paintCountryRoad(QSize size)
         shoulderL << QPointF(x - hw * 1.1, y);
         shoulderR << QPointF(x + hw * 1.1, y);
     }
-    auto ribbon = [](const QPolygonF& a, const QPolygonF& b) {
-        QPolygonF poly = a;
-        for (auto it = b.crbegin(); it != b.crend(); ++it)
-            poly << *it;
-        QPainterPath path;
-        path.addPolygon(poly);
-        path.closeSubpath();
-        return path;
-    };
-    p.fillPath(ribbon(shoulderL, shoulderR), hex(0xCDBB94));
-    fillPathVertical(p, ribbon(left, right), crestY, H, hex(0xB4AEA6), hex(0x8C8782));
+    p.fillPath(areaBetween(shoulderL, shoulderR), hex(0xCDBB94));
+    fillPathVertical(p, areaBetween(left, right), crestY, H, hex(0xB4AEA6), hex(0x8C8782));
     // Centre dashes spaced evenly in ground distance, which is 1/d on screen.
     for (int i = 0; i < samples; ++i) {
         const double z = 1.0 / distanceAt(centre[static_cast<size_t>(i)].y());
@@ -183,7 +174,7 @@ QImage paintCountryRoad(QSize size)
     p.drawPolyline(railMid);
     p.setPen(Qt::NoPen);
 
-    scatterDots(p, rng, frontArea.subtracted(ribbon(shoulderL, shoulderR)),
+    scatterDots(p, rng, frontArea.subtracted(areaBetween(shoulderL, shoulderR)),
                 QRectF(0, crestY, W, H - crestY), 900, 2.4 * u, hex(0xFFF6D8), hex(0xF3D35B));
     paintBroadleaf(p, rng, QPointF(0.1 * W, 0.83 * H), 0.42 * H,
                    {hex(0x5B4634), hex(0x3E6B35), hex(0x55873F), hex(0x7DAE55)});

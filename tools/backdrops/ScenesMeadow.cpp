@@ -166,13 +166,7 @@ QImage paintSeasideBarn(QSize size)
         headFoot << QPointF(pt.x() + 0.004 * W, horizon + 0.006 * H);
     paintCliffFace(p, rng, headTop, headFoot,
                    {hex(0xC9C2B6), hex(0x98989A), hex(0x7F8188), hex(0x6C7480)}, u * 0.4);
-    QPolygonF headCap = headTop;
-    for (auto it = headTop.crbegin(); it != headTop.crend(); ++it)
-        headCap << *it + QPointF(0, 0.007 * H);
-    QPainterPath cap;
-    cap.addPolygon(headCap);
-    cap.closeSubpath();
-    p.fillPath(cap, hex(0x8FA88A));
+    p.fillPath(areaBetween(headTop, headTop.translated(0, 0.007 * H)), hex(0x8FA88A));
     paintSurf(p, rng, headFoot, QPointF(-0.3, 1.0), u * 0.4, 0.6);
     p.setBrush(hex(0xFFFFFF));
     p.drawPolygon(QPolygonF{{0.47 * W, horizon - 0.002 * H},
