@@ -321,7 +321,18 @@ QImage paintLoneTree(QSize size)
     p.fillPath(areaBelow(far, H), hex(0xB59AB0));
     const QPolygonF mid = rollingLine(W, horizon + 0.03 * H, 0.015 * H, 42, 2.2);
     fillPathVertical(p, areaBelow(mid, H), horizon, 0.85 * H, hex(0xC7A385), hex(0x9C8A62));
-    paintCopses(p, rng, mid, 0.0, 0.6 * W, 14 * u, hex(0x8E7770), hex(0x9E867A), 1.0);
+    {
+        // Far copses are hazed and out of focus, so they sink into the evening air instead of
+        // standing on the field as a string of beads.
+        QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QPainter c(&layer);
+        c.setRenderHint(QPainter::Antialiasing);
+        c.setPen(Qt::NoPen);
+        paintCopses(c, rng, mid, 0.0, 0.6 * W, 14 * u, hex(0xA08A7C), hex(0xA89282), 1.0);
+        c.end();
+        p.drawImage(0, 0, blurred(layer, static_cast<int>(3 * u)));
+    }
 
     // The tree's hill rises to the right.
     const QPolygonF hill = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {
