@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tavlin needs to build; with --test also what its tests need.
+# Installs the Debian packages Tavlin needs to build; with --test also what its tests need, with
+# --tools what the picture tools need (tools/backdrop-scores.sh measures with ImageMagick).
 # Only missing packages are installed, so a second run costs nothing.
 set -euo pipefail
 
@@ -10,7 +11,16 @@ packages=(
     libx11-dev shared-mime-info libglib2.0-dev
     libwayland-dev libwayland-bin wayland-protocols
 )
-if [[ "${1:-}" == "--test" ]]; then
+test=false
+tools=false
+for arg in "$@"; do
+    case "$arg" in
+    --test) test=true ;;
+    --tools) tools=true ;;
+    *) echo "usage: tools/deps.sh [--test] [--tools]" >&2; exit 2 ;;
+    esac
+done
+if $test; then
     # A real X session for the window tests: server, window manager, compositor, desktop
     # icons, tray, and the tools that drive and inspect them; gio starts desktop entries.
     # xfce4-panel's status tray hosts StatusNotifierItems; dbusmock stands in for a desktop
@@ -25,6 +35,9 @@ if [[ "${1:-}" == "--test" ]]; then
     # schema (read through a private keyfile), mako and SwayNotificationCenter on sway.
     packages+=(dunst xfconf xfce4-notifyd gsettings-desktop-schemas mako-notifier
                sway-notification-center)
+fi
+if $tools; then
+    packages+=(imagemagick)
 fi
 
 missing=()

@@ -137,7 +137,7 @@ private Q_SLOTS:
         QVERIFY(!a.isGradient());
         QVERIFY(!b.isGradient());
         QCOMPARE(a.image().cacheKey() == b.image().cacheKey(), same);
-        QCOMPARE(a.size(), QSizeF(2560, 1600));
+        QCOMPARE(a.size(), QSizeF(3840, 2400));
     }
 
     void wallpaperSources_data()
@@ -206,7 +206,7 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(resources + QLatin1Char('/') + sample, path));
         const BackdropImage restored = images.screenImage(backdrop, nullptr);
         QVERIFY(!restored.isGradient());
-        QCOMPARE(restored.image().size(), QSize(2560, 1600));
+        QCOMPARE(restored.image().size(), QSize(3840, 2400));
         QVERIFY(!images.thumbnail(sample).isNull());
     }
 

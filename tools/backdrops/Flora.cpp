@@ -195,39 +195,71 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
     path.addPolygon(trunk);
     path.closeSubpath();
 
-    const int fronds = rng.integer(8, 11);
-    const double frondLen = height * rng.range(0.42, 0.5);
+    // Fronds arch out from the crown and hang; each is a thin midrib with narrow leaflets that
+    // angle forward along it and droop under their own weight, so the crown reads as feathery
+    // rather than as a comb.
+    const int fronds = rng.integer(11, 14);
+    const double frondLen = height * rng.range(0.36, 0.42);
     for (int f = 0; f < fronds; ++f) {
-        const double angle =
-            -pi / 2 + (f - (fronds - 1) / 2.0) / fronds * pi * 2.0 * 0.9 + rng.range(-0.15, 0.15);
+        const double spread = (f + rng.uniform() * 0.6) / fronds;
+        const double angle = -pi * 0.95 + spread * pi * 1.9 + lean * 0.4;
         const QPointF dir(std::cos(angle), std::sin(angle));
-        const double len = frondLen * rng.range(0.75, 1.1) * (std::abs(dir.x()) < 0.3 ? 0.7 : 1.0);
-        const double droop = len * rng.range(0.55, 0.9);
+        // Upright fronds are shorter and stiffer; sideways ones arch further and hang lower.
+        const double len = frondLen * rng.range(0.8, 1.1) * (0.75 + 0.25 * std::abs(dir.x()));
+        const double droop = len * (0.35 + 0.5 * std::abs(dir.x())) * rng.range(0.8, 1.15);
         QPolygonF spine;
-        for (int i = 0; i <= 24; ++i) {
-            const double s = i / 24.0;
-            spine << top + dir * (s * len) + QPointF(0, droop * s * s);
+        for (int i = 0; i <= 30; ++i) {
+            const double s = i / 30.0;
+            spine << top + dir * (s * len) + QPointF(0, droop * s * s * s);
         }
-        QPolygonF sideA;
-        QPolygonF sideB;
-        for (int i = 0; i < spine.size() - 1; ++i) {
+        QPolygonF rib;
+        for (int i = 0; i < spine.size(); ++i) {
             const double s = static_cast<double>(i) / (spine.size() - 1);
-            QPointF tangent = spine[i + 1] - spine[i];
-            tangent /= std::max(1e-9, std::hypot(tangent.x(), tangent.y()));
-            const QPointF normal(-tangent.y(), tangent.x());
-            const double leaflet = len * 0.2 * std::sin(pi * std::min(1.0, s * 1.1 + 0.08));
-            const QPointF sweep = tangent * (leaflet * 0.6) + QPointF(0, leaflet * 0.45);
-            sideA << spine[i] + normal * (len * 0.012) << spine[i] + normal * leaflet + sweep;
-            sideB << spine[i] - normal * (len * 0.012) << spine[i] - normal * leaflet + sweep;
+            const QPointF a = spine[std::max(0, i - 1)];
+            const QPointF b = spine[std::min(static_cast<int>(spine.size()) - 1, i + 1)];
+            QPointF t = b - a;
+            t /= std::max(1e-9, std::hypot(t.x(), t.y()));
+            const QPointF n(-t.y(), t.x());
+            rib << spine[i] + n * (len * 0.008 * (1.0 - s));
         }
-        std::reverse(sideB.begin(), sideB.end());
-        QPolygonF frond;
-        frond << top;
-        frond += sideA;
-        frond << spine.last();
-        frond += sideB;
-        path.addPolygon(frond);
+        for (int i = static_cast<int>(spine.size()) - 1; i >= 0; --i)
+            rib << spine[i];
+        path.addPolygon(rib);
         path.closeSubpath();
+        const int leaflets = 26;
+        for (int i = 2; i < leaflets; ++i) {
+            const double s = static_cast<double>(i) / leaflets;
+            const int at = std::min(static_cast<int>(s * 30), 29);
+            QPointF t = spine[at + 1] - spine[at];
+            t /= std::max(1e-9, std::hypot(t.x(), t.y()));
+            const QPointF n(-t.y(), t.x());
+            const double leafLen =
+                len * 0.24 * std::sin(pi * std::min(1.0, 0.15 + s * 0.95)) * rng.range(0.8, 1.1);
+            for (int side = -1; side <= 1; side += 2) {
+                // Angled towards the tip, then bent down by gravity.
+                QPointF leafDir = t * 0.55 + n * (0.85 * side);
+                leafDir += QPointF(0, 0.9);
+                leafDir /= std::max(1e-9, std::hypot(leafDir.x(), leafDir.y()));
+                const QPointF root = spine[at];
+                const QPointF tip = root + leafDir * leafLen;
+                const QPointF mid = root + (tip - root) * 0.5;
+                const QPointF across(-leafDir.y(), leafDir.x());
+                const double wdt = leafLen * 0.1;
+                QPainterPath leaf(root);
+                leaf.quadTo(mid + across * wdt, tip);
+                leaf.quadTo(mid - across * wdt, root);
+                path.addPath(leaf);
+            }
+        }
+    }
+    // A few dead fronds hang straight down under the crown.
+    for (int i = 0; i < 3; ++i) {
+        const QPointF d(rng.range(-0.3, 0.3), 1.0);
+        QPainterPath dead(top + QPointF(-w0 * 0.7 + i * w0 * 0.7, 0));
+        dead.lineTo(top + d * (height * 0.12) + QPointF(w0 * (i - 1) * 1.5, 0));
+        dead.lineTo(top + d * (height * 0.11) + QPointF(w0 * (i - 1) * 1.5 + w0 * 0.6, 0));
+        dead.closeSubpath();
+        path.addPath(dead);
     }
     path.addEllipse(top, w0 * 1.1, w0 * 0.9);
     return path;

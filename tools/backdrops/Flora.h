@@ -30,7 +30,7 @@ struct TreeColors
 QPainterPath paintBroadleaf(QPainter& p, Random& rng, QPointF base, double height,
                             const TreeColors& colors, double spread = 1.0);
 
-// Palm silhouette: curved ringed trunk and a crown of comb-like fronds.
+// Palm silhouette: curved ringed trunk and a crown of drooping, feathery fronds.
 QPainterPath palmTree(Random& rng, QPointF base, double height, double lean);
 
 QPainterPath grassBlade(QPointF base, double height, double width, double bend);

@@ -92,85 +92,70 @@ QImage RisoPrint::print()
         painter->end();
     const int w = m_size.width();
     const int h = m_size.height();
-    const double cell = std::max(3.0, m_cell * m_unit);
     Random rng(m_seed);
 
-    struct Screen
+    struct Drum
     {
-        double cosA;
-        double sinA;
+        Field plate;
+        Field inking;
         int dx;
         int dy;
         double r;
         double g;
         double b;
-        Field inking;
     };
-    std::vector<Screen> screens;
-    const double angles[] = {15.0, 75.0, 45.0, 0.0};
+    std::vector<Drum> drums;
     for (size_t i = 0; i < m_inks.size(); ++i) {
-        const double a = angles[i % 4] * 3.14159265358979 / 180.0;
+        Field plate = Field::fromImage(m_plates[i], 2);
+        // Ink creeps a little into the paper, so stencil edges are never razor sharp.
+        plate.blur(std::max(1, static_cast<int>(std::lround(m_spread * m_unit))), 2);
         // Misregistration: every drum after the first lands a few pixels off.
-        const double off = i == 0 ? 0.0 : 4.0 * m_unit;
+        const double off = i == 0 ? 0.0 : m_misregistration * m_unit;
         const int dx = static_cast<int>(std::lround(rng.range(-1.0, 1.0) * off));
         const int dy = static_cast<int>(std::lround(rng.range(-1.0, 1.0) * off));
-        screens.push_back({std::cos(a), std::sin(a), dx, dy, m_inks[i].redF(), m_inks[i].greenF(),
-                           m_inks[i].blueF(),
-                           Field::smoothNoise(w, h, static_cast<float>(300 * m_unit),
-                                              m_seed + 31 * static_cast<quint32>(i), 3, 8)});
+        drums.push_back({std::move(plate),
+                         Field::smoothNoise(w, h, static_cast<float>(300 * m_unit),
+                                            m_seed + 31 * static_cast<quint32>(i), 3, 8),
+                         dx, dy, m_inks[i].redF(), m_inks[i].greenF(), m_inks[i].blueF()});
     }
+    // Paper fibre: a faint, soft mottle shared by all inks, strongest in light tones.
+    const Field paper = Field::smoothNoise(w, h, static_cast<float>(18 * m_unit), m_seed + 7, 2, 2);
 
-    const double freq = 2.0 * 3.14159265358979 / cell;
-    const double aa = 0.16;
+    // The grain is a few pixels across at any size, so it keeps its scale on a 4K screen and
+    // averages away on a small one instead of beating against the pixel grid.
+    const float grainPeriod = static_cast<float>(std::max(2.0, 2.2 * m_unit));
     QImage out(m_size, QImage::Format_RGB32);
     std::vector<double> r(static_cast<size_t>(w));
     std::vector<double> g(static_cast<size_t>(w));
     std::vector<double> b(static_cast<size_t>(w));
     for (int y = 0; y < h; ++y) {
-        std::fill(r.begin(), r.end(), m_paper.redF());
-        std::fill(g.begin(), g.end(), m_paper.greenF());
-        std::fill(b.begin(), b.end(), m_paper.blueF());
-        for (size_t i = 0; i < screens.size(); ++i) {
-            const Screen& s = screens[i];
+        const float* fibre = paper.row(y);
+        for (int x = 0; x < w; ++x) {
+            const double f = 1.0 + 0.018 * (fibre[x] - 0.5);
+            r[static_cast<size_t>(x)] = m_paper.redF() * f;
+            g[static_cast<size_t>(x)] = m_paper.greenF() * f;
+            b[static_cast<size_t>(x)] = m_paper.blueF() * f;
+        }
+        for (size_t i = 0; i < drums.size(); ++i) {
+            const Drum& s = drums[i];
             const int sy = std::clamp(y - s.dy, 0, h - 1);
-            const auto* plateLine = reinterpret_cast<const QRgb*>(m_plates[i].constScanLine(sy));
+            const float* plateLine = s.plate.row(sy);
             const float* inking = s.inking.row(y);
-            // The two screen waves advance by a fixed phase per pixel, so they are rotated
-            // along the row instead of calling cos for every pixel.
-            const double du = s.cosA * freq;
-            const double dv = -s.sinA * freq;
-            const double cdu = std::cos(du);
-            const double sdu = std::sin(du);
-            const double cdv = std::cos(dv);
-            const double sdv = std::sin(dv);
-            double cu = std::cos(y * s.sinA * freq);
-            double su = std::sin(y * s.sinA * freq);
-            double cv = std::cos(y * s.cosA * freq);
-            double sv = std::sin(y * s.cosA * freq);
+            const quint32 grainSeed = m_seed + 101 * static_cast<quint32>(i + 1);
             for (int x = 0; x < w; ++x) {
-                const double spot = 0.5 - 0.25 * (cu + cv);
-                const double nu = cu * cdu - su * sdu;
-                su = su * cdu + cu * sdu;
-                cu = nu;
-                const double nv = cv * cdv - sv * sdv;
-                sv = sv * cdv + cv * sdv;
-                cv = nv;
                 const int sx = std::clamp(x - s.dx, 0, w - 1);
-                double d = qRed(plateLine[sx]) * (1.0 / 255.0);
+                double d = plateLine[sx];
                 if (d <= 0.004)
                     continue;
                 // Uneven inking across the drum.
-                d *= 0.86 + 0.2 * inking[x];
-                double cover = d;
-                if (d < 0.93) {
-                    // Ink spreads on the drum, so dots are soft and only half-separate from
-                    // the tone around them; full-strength dots make a restless wallpaper.
-                    cover = d + (smoothstep(spot - aa, spot + aa, d) - d) * m_screenContrast;
-                } else if (latticeHash(x / 3, y / 3, m_seed + static_cast<quint32>(i)) > 0.993) {
-                    // Tiny voids where the stencil starved of ink; they only show in solids.
-                    cover *= 0.6;
-                }
-                cover = std::min(cover, 1.0) * 0.94;
+                d *= 0.88 + 0.16 * inking[x];
+                // Grain: the stencil passes a little more or less ink from spot to spot; it
+                // shows most in half tones and fades out in solids and near-bare paper.
+                const double grain = valueNoise(static_cast<float>(x) / grainPeriod,
+                                                static_cast<float>(y) / grainPeriod, grainSeed) -
+                                     0.5;
+                const double cover =
+                    std::clamp(d + m_grain * grain * (0.25 + 3.0 * d * (1.0 - d)), 0.0, 1.0) * 0.94;
                 const size_t k = static_cast<size_t>(x);
                 r[k] *= 1.0 - cover * (1.0 - s.r);
                 g[k] *= 1.0 - cover * (1.0 - s.g);
@@ -180,9 +165,9 @@ QImage RisoPrint::print()
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const size_t k = static_cast<size_t>(x);
-            line[x] = qRgb(static_cast<int>(std::lround(r[k] * 255.0)),
-                           static_cast<int>(std::lround(g[k] * 255.0)),
-                           static_cast<int>(std::lround(b[k] * 255.0)));
+            line[x] = qRgb(static_cast<int>(std::lround(std::clamp(r[k], 0.0, 1.0) * 255.0)),
+                           static_cast<int>(std::lround(std::clamp(g[k], 0.0, 1.0) * 255.0)),
+                           static_cast<int>(std::lround(std::clamp(b[k], 0.0, 1.0) * 255.0)));
         }
     }
     return out;

@@ -12,8 +12,9 @@
 namespace tavlin::backdrops {
 
 // A stencil-duplicator print: each ink has its own plate holding a density (white = full ink).
-// Printing screens the plates into dots, offsets them a little as the drum would, and
-// multiplies the inks onto the paper so overlaps make new colours.
+// Printing lays each plate down as a flat ink layer with a fine grain, offsets it a little as
+// the drum would, and multiplies the inks onto the paper so overlaps make new colours. There is
+// no dot screen: dots read as a pattern on a wallpaper and shimmer in screen recordings.
 class RisoPrint
 {
 public:
@@ -35,10 +36,10 @@ public:
     // Rewrites densities pixel by pixel, all plates at once: for effects no brush can paint,
     // like aurora curtains. `d` holds one density per ink, 0..1.
     void adjust(const std::function<void(int x, int y, double* d)>& change);
-    // Screen ruling in pixels at 1600 lines; coarser screens read as more hand-made.
-    void setCellSize(double cell) { m_cell = cell; }
-    // 1 prints crisp dots, 0 prints smooth tone.
-    void setScreenContrast(double contrast) { m_screenContrast = contrast; }
+    // Strength of the ink grain, 0 for perfectly even ink.
+    void setGrain(double grain) { m_grain = grain; }
+    // How far the later drums land off the first, in pixels at 1600 lines.
+    void setMisregistration(double pixels) { m_misregistration = pixels; }
 
     QImage print();
 
@@ -48,8 +49,9 @@ private:
     QColor m_paper;
     std::vector<QColor> m_inks;
     quint32 m_seed;
-    double m_cell = 14.0;
-    double m_screenContrast = 0.38;
+    double m_grain = 0.11;
+    double m_misregistration = 3.0;
+    double m_spread = 1.0;
     std::vector<QImage> m_plates;
     std::vector<std::unique_ptr<QPainter>> m_painters;
 };

@@ -136,17 +136,8 @@ QImage paintCountryRoad(QSize size)
         shoulderL << QPointF(x - hw * 1.1, y);
         shoulderR << QPointF(x + hw * 1.1, y);
     }
-    auto ribbon = [](const QPolygonF& a, const QPolygonF& b) {
-        QPolygonF poly = a;
-        for (auto it = b.crbegin(); it != b.crend(); ++it)
-            poly << *it;
-        QPainterPath path;
-        path.addPolygon(poly);
-        path.closeSubpath();
-        return path;
-    };
-    p.fillPath(ribbon(shoulderL, shoulderR), hex(0xCDBB94));
-    fillPathVertical(p, ribbon(left, right), crestY, H, hex(0xB4AEA6), hex(0x8C8782));
+    p.fillPath(areaBetween(shoulderL, shoulderR), hex(0xCDBB94));
+    fillPathVertical(p, areaBetween(left, right), crestY, H, hex(0xB4AEA6), hex(0x8C8782));
     // Centre dashes spaced evenly in ground distance, which is 1/d on screen.
     for (int i = 0; i < samples; ++i) {
         const double z = 1.0 / distanceAt(centre[static_cast<size_t>(i)].y());
@@ -183,7 +174,7 @@ QImage paintCountryRoad(QSize size)
     p.drawPolyline(railMid);
     p.setPen(Qt::NoPen);
 
-    scatterDots(p, rng, frontArea.subtracted(ribbon(shoulderL, shoulderR)),
+    scatterDots(p, rng, frontArea.subtracted(areaBetween(shoulderL, shoulderR)),
                 QRectF(0, crestY, W, H - crestY), 900, 2.4 * u, hex(0xFFF6D8), hex(0xF3D35B));
     paintBroadleaf(p, rng, QPointF(0.1 * W, 0.83 * H), 0.42 * H,
                    {hex(0x5B4634), hex(0x3E6B35), hex(0x55873F), hex(0x7DAE55)});
@@ -211,8 +202,14 @@ QImage paintBlueFarmhouse(QSize size)
     paintGlow(p, QPointF(0.15 * W, 0.12 * H), 0.6 * H, hex(0xFFF7DD, 0.55));
     const QColor cloud = hex(0xFFFFFF, 0.95);
     const QColor cloudShade = hex(0xD9E4F0);
-    paintCumulus(p, rng, QPointF(0.3 * W, 0.2 * H), 0.17 * W, 0.07 * H, cloud, cloudShade);
-    paintCumulus(p, rng, QPointF(0.78 * W, 0.15 * H), 0.12 * W, 0.05 * H, cloud, cloudShade);
+    // A bank of fair-weather cloud far off behind the hills, hazed by distance, instead of
+    // puffs overhead: the open sky above the house stays calm.
+    for (int i = 0; i < 5; ++i) {
+        const double x = (0.08 + 0.21 * i + rng.range(-0.04, 0.04)) * W;
+        const double tall = rng.range(0.06, 0.1) * H;
+        paintCumulus(p, rng, QPointF(x, horizon - 0.015 * H), rng.range(0.16, 0.24) * W, tall,
+                     mix(cloud, hex(0xE8F0EC), 0.3), mix(cloudShade, hex(0xC9D6E2), 0.5));
+    }
     p.fillPath(stratusPath(rng, QPointF(0.6 * W, 0.33 * H), 0.25 * W, 0.014 * H),
                hex(0xFFFFFF, 0.55));
     p.fillPath(stratusPath(rng, QPointF(0.12 * W, 0.42 * H), 0.18 * W, 0.01 * H),
@@ -324,7 +321,18 @@ QImage paintLoneTree(QSize size)
     p.fillPath(areaBelow(far, H), hex(0xB59AB0));
     const QPolygonF mid = rollingLine(W, horizon + 0.03 * H, 0.015 * H, 42, 2.2);
     fillPathVertical(p, areaBelow(mid, H), horizon, 0.85 * H, hex(0xC7A385), hex(0x9C8A62));
-    paintCopses(p, rng, mid, 0.0, 0.6 * W, 14 * u, hex(0x8E7770), hex(0x9E867A), 1.0);
+    {
+        // Far copses are hazed and out of focus, so they sink into the evening air instead of
+        // standing on the field as a string of beads.
+        QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QPainter c(&layer);
+        c.setRenderHint(QPainter::Antialiasing);
+        c.setPen(Qt::NoPen);
+        paintCopses(c, rng, mid, 0.0, 0.6 * W, 14 * u, hex(0xA08A7C), hex(0xA89282), 1.0);
+        c.end();
+        p.drawImage(0, 0, blurred(layer, static_cast<int>(3 * u)));
+    }
 
     // The tree's hill rises to the right.
     const QPolygonF hill = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {

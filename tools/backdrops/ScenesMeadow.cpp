@@ -1,5 +1,6 @@
 #include "Buildings.h"
 #include "Canvas.h"
+#include "Coast.h"
 #include "Field.h"
 #include "Finish.h"
 #include "Flora.h"
@@ -65,13 +66,14 @@ QImage paintTallGrass(QSize size)
         QPainter m(&mid);
         m.setRenderHint(QPainter::Antialiasing);
         m.setPen(Qt::NoPen);
-        paintGrass(m, rng, QRectF(-0.02 * W, 0.78 * H, 1.04 * W, 0.16 * H), 2200, 0.08 * H,
-                   0.18 * H, hex(0x7E7440), hex(0xC2A661), 0.18);
+        paintGrass(m, rng, QRectF(-0.02 * W, 0.78 * H, 1.04 * W, 0.16 * H), 800, 0.08 * H, 0.18 * H,
+                   hex(0x7E7440), hex(0xC2A661), 0.18);
         m.end();
-        p.drawImage(0, 0, blurred(mid, static_cast<int>(2 * u)));
+        p.drawImage(0, 0, blurred(mid, static_cast<int>(4 * u)));
     }
 
     // Sharp foreground: tall stems with seed heads, tallest at the sides to keep the middle calm.
+    // Few enough that they read as single stems rather than a texture.
     struct Stem
     {
         QPointF base;
@@ -81,7 +83,7 @@ QImage paintTallGrass(QSize size)
         double tone;
     };
     std::vector<Stem> stems;
-    for (int i = 0; i < 1400; ++i) {
+    for (int i = 0; i < 330; ++i) {
         const double fx = rng.uniform();
         const double side = std::pow(std::abs(fx - 0.5) * 2.0, 1.5);
         const double h = H * (0.12 + 0.42 * side) * rng.range(0.5, 1.0);
@@ -130,11 +132,14 @@ QImage paintSeasideBarn(QSize size)
 
     fillVertical(p, QRectF(0, 0, W, horizon),
                  {{0.0, hex(0x4A86C0)}, {0.6, hex(0x8DBBE0)}, {1.0, hex(0xDDEBF1)}});
-    const QColor cloud = hex(0xFFFFFF, 0.97);
-    const QColor cloudShade = hex(0xD3DEEA);
-    paintCumulus(p, rng, QPointF(0.2 * W, 0.22 * H), 0.16 * W, 0.07 * H, cloud, cloudShade);
-    paintCumulus(p, rng, QPointF(0.68 * W, 0.14 * H), 0.2 * W, 0.07 * H, cloud, cloudShade);
-    paintCumulus(p, rng, QPointF(0.93 * W, 0.36 * H), 0.1 * W, 0.04 * H, cloud, cloudShade);
+    // High fair-weather cloud: one soft heap and long wisps, lit from the sun on the right.
+    paintCumulus(p, rng, QPointF(0.72 * W, 0.2 * H), 0.18 * W, 0.065 * H, hex(0xFFFFFF),
+                 hex(0xD6E1EC));
+    for (int i = 0; i < 5; ++i)
+        p.fillPath(stratusPath(rng, QPointF(rng.range(0.05, 0.6) * W, rng.range(0.1, 0.4) * H),
+                               rng.range(0.12, 0.25) * W, 0.012 * H),
+                   hex(0xFFFFFF, 0.45));
+    paintGlow(p, QPointF(0.9 * W, 0.1 * H), 0.5 * H, hex(0xFFF8E0, 0.5));
 
     // Sea: deep at the horizon, turquoise near the shore, with glints.
     fillVertical(p, QRectF(0, horizon, W, H - horizon),
@@ -150,12 +155,19 @@ QImage paintSeasideBarn(QSize size)
         p.drawLine(QPointF(x, y), QPointF(x + len, y));
     }
     p.setPen(Qt::NoPen);
-    // Far headland and a small sail on the horizon.
-    const QPolygonF headland = profileLine(0.72 * W, 1.02 * W, 120, [&](double t) {
-        return horizon + 2 * u -
-               0.045 * H * std::pow(std::sin(t * pi * 0.5), 0.6) * (0.9 + 0.1 * std::sin(t * 30));
+    // Far headland across the water: a turf cap over a cliff face turned towards us, pale with
+    // distance, with a faint line of surf at its foot.
+    const QPolygonF headTop = profileLine(0.7 * W, 1.02 * W, 120, [&](double t) {
+        return horizon - 0.012 * H -
+               0.05 * H * std::pow(std::sin(t * pi * 0.5), 0.5) * (0.92 + 0.08 * std::sin(t * 23));
     });
-    p.fillPath(areaBelow(headland, horizon + 2 * u), hex(0x7C99AE));
+    QPolygonF headFoot;
+    for (const QPointF& pt : headTop)
+        headFoot << QPointF(pt.x() + 0.004 * W, horizon + 0.006 * H);
+    paintCliffFace(p, rng, headTop, headFoot,
+                   {hex(0xC9C2B6), hex(0x98989A), hex(0x7F8188), hex(0x6C7480)}, u * 0.4);
+    p.fillPath(areaBetween(headTop, headTop.translated(0, 0.007 * H)), hex(0x8FA88A));
+    paintSurf(p, rng, headFoot, QPointF(-0.3, 1.0), u * 0.4, 0.6);
     p.setBrush(hex(0xFFFFFF));
     p.drawPolygon(QPolygonF{{0.47 * W, horizon - 0.002 * H},
                             {0.478 * W, horizon - 0.032 * H},
@@ -163,45 +175,24 @@ QImage paintSeasideBarn(QSize size)
     p.setBrush(hex(0x2F4A60));
     p.drawRect(QRectF(0.466 * W, horizon - 0.002 * H, 0.02 * W, 0.004 * H));
 
-    // Grassy bluff rising on the left above the horizon, falling to the sea in a cliff.
-    const QPolygonF top = profileLine(-0.02 * W, 0.66 * W, 200, [&](double t) {
-        return 0.5 * H + 0.15 * H * std::pow(smoothstep(0.3, 1.0, t), 1.4) +
+    // Grassy bluff rising on the left above the horizon, falling to the sea in a cliff whose
+    // face turns towards the sun and runs away along the coast.
+    const QPolygonF top = profileLine(-0.02 * W, 0.62 * W, 200, [&](double t) {
+        return 0.5 * H + 0.12 * H * std::pow(smoothstep(0.3, 1.0, t), 1.4) +
                0.006 * H * std::sin(t * 13.0);
     });
     const QPointF edge = top.last();
-    QPolygonF cliff = top;
-    cliff << QPointF(edge.x() + 0.025 * W, edge.y() + 0.05 * H)
-          << QPointF(edge.x() + 0.05 * W, edge.y() + 0.09 * H)
-          << QPointF(edge.x() + 0.065 * W, edge.y() + 0.15 * H)
-          << QPointF(edge.x() + 0.1 * W, H * 1.01) << QPointF(-0.02 * W, H * 1.01);
-    QPainterPath cliffPath;
-    cliffPath.addPolygon(cliff);
-    cliffPath.closeSubpath();
-    fillPathVertical(p, cliffPath, edge.y(), H, hex(0xA08C78), hex(0x6F5F52));
-    p.save();
-    p.setClipPath(cliffPath);
-    // Bedding planes dip gently seawards; the shadowed face is darker towards its foot.
-    p.setPen(QPen(hex(0x5E5046, 0.5), 3 * u));
-    for (int i = 0; i < 22; ++i) {
-        const double y = edge.y() + i * 0.018 * H;
-        p.drawLine(QPointF(edge.x() - 0.1 * W, y - 0.02 * H),
-                   QPointF(edge.x() + 0.2 * W, y + 0.03 * H));
-    }
-    p.setPen(Qt::NoPen);
-    p.restore();
-    // Surf at the cliff foot.
-    p.setBrush(hex(0xFFFFFF, 0.75));
-    for (int i = 0; i < 40; ++i) {
-        const double y = H * rng.range(0.8, 1.0);
-        const double x = edge.x() + 0.065 * W +
-                         (y - edge.y() - 0.15 * H) / (H - edge.y() - 0.15 * H) * 0.035 * W;
-        p.drawEllipse(QPointF(x + rng.range(0.0, 0.03) * W, y), rng.range(8, 22) * u,
-                      rng.range(3, 6) * u);
-    }
-    // The turf's seaward boundary runs diagonally down, leaving the cliff face as a wedge.
+    const QPolygonF cliffTop = profileLine(edge.x(), 0.8 * W, 60, [&](double t) {
+        return edge.y() + (1.03 * H - edge.y()) * t +
+               0.01 * H * (fbm1(static_cast<float>(t * 6), 21, 2) - 0.5);
+    });
+    // From up on the field the near face falls away out of sight, so the turf simply ends at
+    // a darker brink against the sea; the face is shown on the far headland instead.
+    // The turf runs to the cliff's top edge.
     QPolygonF turf = top;
-    turf << QPointF(edge.x() + 0.01 * W, edge.y() + 0.012 * H)
-         << QPointF(edge.x() - 0.1 * W, H * 1.01) << QPointF(-0.02 * W, H * 1.01);
+    for (const QPointF& pt : cliffTop)
+        turf << pt;
+    turf << QPointF(-0.02 * W, H * 1.03);
     QPainterPath grass;
     grass.addPolygon(turf);
     grass.closeSubpath();
@@ -210,10 +201,22 @@ QImage paintSeasideBarn(QSize size)
     p.setClipPath(grass);
     p.fillPath(grass.translated(-0.02 * W, 0.012 * H), hex(0x8BB95C));
     p.restore();
+    p.setPen(QPen(hex(0x5E7A3E, 0.8), 5 * u));
+    p.drawPolyline(cliffTop);
+    p.setPen(Qt::NoPen);
 
-    const QPointF foot(0.12 * W, lineY(top, 0.22 * W) + 0.012 * H);
-    p.setBrush(hex(0x3D6A2E, 0.25));
-    p.drawEllipse(QRectF(foot.x() - 0.01 * W, foot.y() - 0.015 * H, 0.23 * W, 0.035 * H));
+    // The barn stands in the field below the crest, so there is ground behind it.
+    const QPointF foot(0.16 * W, lineY(top, 0.25 * W) + 0.11 * H);
+    p.drawImage(0, 0,
+                softShape(
+                    size,
+                    [&] {
+                        QPainterPath shadow;
+                        shadow.addEllipse(
+                            QRectF(foot.x() - 0.01 * W, foot.y() - 0.012 * H, 0.25 * W, 0.03 * H));
+                        return shadow;
+                    }(),
+                    static_cast<int>(8 * u), hex(0x2F5A22, 0.35)));
     paintBarn(
         p, foot, 0.22 * W,
         {hex(0xB7412F), hex(0x8E2F24), hex(0x5B5D66), hex(0x474951), hex(0xF4EFE6), hex(0x3A4350)});

@@ -18,20 +18,19 @@ namespace {
 
 constexpr double pi = 3.14159265358979;
 
-// Thick paint: a broad underlayer, then medium and fine strokes where detail needs them, all
-// with raised, lit bristle marks.
+// Loaded brushes: a broad underlayer, then medium and fine strokes where detail needs them.
+// The paint reads through stroke direction and colour changing from stroke to stroke; a lit
+// relief would look like an emboss filter and make encoders shimmer.
 BrushPainter::Style oilStyle()
 {
     BrushPainter::Style style;
     style.passes = {
-        {34, 5.0, 1.4, 1.0, 0.35, 0.0},
-        {18, 5.0, 1.3, 1.0, 0.3, 0.0},
-        {9, 4.5, 1.0, 1.0, 0.25, 0.07},
+        {40, 5.0, 1.3, 1.0, 0.22, 0.0},
+        {22, 5.0, 1.2, 1.0, 0.2, 0.0},
+        {11, 4.5, 1.0, 0.9, 0.16, 0.07},
     };
-    style.bristles = 3;
-    style.bristleContrast = 0.08;
-    style.impasto = 0.55;
-    style.weave = 0.4;
+    style.bristles = 4;
+    style.bristleContrast = 0.06;
     style.edgeStop = 0.12;
     return style;
 }

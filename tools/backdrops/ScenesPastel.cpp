@@ -126,45 +126,75 @@ QImage paintAuroraHills(QSize size)
     const double H = canvas.height();
     const double u = canvas.unit();
 
-    fillVertical(p, QRectF(0, 0, W, H),
-                 {{0.0, hex(0x283060)}, {0.6, hex(0x4A5A8C)}, {1.0, hex(0x8A8FB8)}});
-    paintStars(p, rng, QRectF(0, 0, W, 0.6 * H), 260, 3.0 * u, hex(0xFFF6E8),
-               [&](QPointF c) { return 1.0 - c.y() / (0.7 * H); });
+    // Night sky, deepest overhead, with a faint teal band of airglow low down.
+    fillVertical(
+        p, QRectF(0, 0, W, H),
+        {{0.0, hex(0x10183A)}, {0.4, hex(0x1D2F57)}, {0.64, hex(0x2E566C)}, {1.0, hex(0x22304F)}});
     QImage image = canvas.finish();
-    // Pastel aurora: pale mint rising into rose.
-    Field rise;
-    const Field glow =
-        auroraIntensity(size, 0xA0A4, {0.44 * H, 0.08 * H, 0.32 * H, 0.3, 1.4}, &rise);
-    addAurora(image, glow, rise, hex(0x9EF0C8), hex(0xF2A6D0));
+    // Two curtains: a far, faint one high up and the main one folding across the sky, green
+    // at the hem and fading through violet at the top of the rays.
     Field rise2;
     const Field glow2 =
-        auroraIntensity(size, 0xA0A5, {0.22 * H, 0.05 * H, 0.14 * H, -0.25, 0.6}, &rise2);
-    addAurora(image, glow2, rise2, hex(0xB6F2D6), hex(0xC9B6F0));
+        auroraIntensity(size, 0xA0A5, {0.3 * H, 0.05 * H, 0.2 * H, -0.15, 0.55}, &rise2);
+    addAurora(image, glow2, rise2, hex(0x5FD6A4), hex(0x8C7AD0));
+    Field rise;
+    const Field glow =
+        auroraIntensity(size, 0xA0A4, {0.57 * H, 0.07 * H, 0.4 * H, 0.12, 1.15}, &rise);
+    addAurora(image, glow, rise, hex(0x8AF2BE), hex(0xD79BDA));
 
     QPainter q(&image);
     q.setRenderHint(QPainter::Antialiasing);
     q.setPen(Qt::NoPen);
-    const QColor hills[] = {hex(0x7F89B8), hex(0x67719F), hex(0x4F5A8A), hex(0x394372)};
-    for (int i = 0; i < 4; ++i) {
-        const double base = H * (0.6 + 0.11 * i);
-        const double amp = H * (0.05 + 0.025 * i);
-        const double f1 = rng.range(6.0, 9.0);
-        const double ph = rng.range(0, 2 * pi);
-        const QPolygonF ridge = profileLine(-0.02 * W, 1.02 * W, 200, [&](double x) {
-            return base -
-                   amp * (0.7 * std::sin(x * f1 + ph) + 0.3 * std::sin(x * f1 * 2.3 + ph * 1.3));
+    // Snow-covered hills, from far to near: the far ones pale with haze and aurora light, the
+    // near ones darker; every crest catches a little green from the sky.
+    struct Hill
+    {
+        double base;
+        double amp;
+        double waves;
+        QColor body;
+        QColor crest;
+    };
+    const Hill hills[] = {
+        {0.64, 0.04, 2.6, hex(0x2A4262), hex(0x6AAAA0)},
+        {0.72, 0.06, 2.0, hex(0x1F3354), hex(0x558F8E)},
+        {0.82, 0.07, 1.5, hex(0x172646), hex(0x3F6E7C)},
+        {0.94, 0.08, 1.2, hex(0x0F1A36), hex(0x2F566A)},
+    };
+    int index = 0;
+    for (const Hill& hill : hills) {
+        const double phase = rng.range(0.0, 2.0 * pi);
+        const QPolygonF ridge = profileLine(-0.02 * W, 1.02 * W, 240, [&](double t) {
+            const double a = std::sin(t * hill.waves * pi + phase);
+            const double b = std::sin(t * hill.waves * 2.7 * pi + phase * 1.7);
+            return H * hill.base - H * hill.amp * (0.75 * a + 0.25 * b);
         });
         const QPainterPath area = areaBelow(ridge, H * 1.02);
-        // Back layers cast a little shadow onto the ones in front.
-        q.drawImage(0, 0,
-                    softShape(size, area.translated(0, -6 * u), static_cast<int>(18 * u),
-                              hex(0x141A38, 0.35)));
-        // The aurora light grazes each crest in pale green.
-        fillPathVertical(q, area, base - amp, base + 0.1 * H,
-                         mix(hills[i], hex(0xA8EBCB), 0.35 - 0.07 * i), hills[i]);
+        // Only a narrow rim at the crest catches the aurora's light.
+        fillPathVertical(q, area, H * (hill.base - hill.amp), H * (hill.base + 0.035), hill.crest,
+                         hill.body);
+        if (index == 3) {
+            // Spruce on the nearest hill, dark against the lit snow behind.
+            QPainterPath stand;
+            stand.addRect(QRectF(-0.02 * W, 0, 0.25 * W, H));
+            stand.addRect(QRectF(0.88 * W, 0, 0.2 * W, H));
+            q.fillPath(
+                pineRow(rng, ridge, 0.08 * H, 0.2 * H, 0.016 * W, 0.02 * H).intersected(stand),
+                hex(0x0A1126));
+        }
+        ++index;
     }
     q.end();
-    return pastel(image, 0xA0A4, hex(0x3A4270), 0.95, 0.15);
+    QImage drawn = pastel(image, 0xA0A4, hex(0x1B2342), 0.95, 0.15);
+    // Stars go on last as single touches of chalk; painted under the strokes they smear.
+    QPainter s(&drawn);
+    s.setRenderHint(QPainter::Antialiasing);
+    paintStars(s, rng, QRectF(0, 0, W, 0.5 * H), 140, 1.8 * u, hex(0xF4F1E6), [&](QPointF c) {
+        return (1.0 - c.y() / (0.55 * H)) *
+               (1.0 - glow.sample(static_cast<float>(c.x()), static_cast<float>(c.y())));
+    });
+    s.end();
+    return drawn;
 }
 
 } // namespace tavlin::backdrops

@@ -8,6 +8,7 @@
 #include "Sky.h"
 #include "Terrain.h"
 
+#include <QRadialGradient>
 #include <cmath>
 
 namespace tavlin::backdrops {
@@ -256,63 +257,74 @@ QImage paintStarField(QSize size)
 
 QImage paintPalmSilhouette(QSize size)
 {
-    RisoPrint print(size, ink::paper(), {ink::fluorescentPink(), ink::yellow(), ink::purple()},
+    // Inks: pink, yellow, purple, blue. The palms print purple over blue for a deep plum.
+    RisoPrint print(size, ink::paper(),
+                    {ink::fluorescentPink(), ink::yellow(), ink::purple(), ink::mediumBlue()},
                     0x9A1);
     Random rng(0x9A1);
     const double W = size.width();
     const double H = size.height();
     const double u = print.unit();
-    const double horizon = 0.64 * H;
+    const double horizon = 0.62 * H;
 
+    // Dusk: violet overhead, through mauve to apricot at the horizon.
     const QPainterPath sky = rectPath(QRectF(0, 0, W, horizon));
-    print.ramp(0, sky, 0, horizon, 0.85, 0.45);
-    print.ramp(1, sky, 0.1 * H, horizon, 0.1, 1.0);
-    print.ramp(2, sky, 0, 0.4 * H, 0.65, 0.0);
-    const QPointF sunCentre(0.5 * W, 0.56 * H);
-    print.fill(disc(sunCentre, 0.14 * H).intersected(rectPath(QRectF(0, 0, W, horizon))),
-               {0.15, 1.0, 0.0});
-    for (int i = 0; i < 3; ++i) {
-        const QPointF c(rng.range(0.2, 0.8) * W, (0.2 + 0.09 * i) * H);
-        print.fill(stratusPath(rng, c, rng.range(0.18, 0.3) * W, 0.013 * H), {0.95, 0.45, 0.2});
+    print.ramp(0, sky, 0.1 * H, horizon, 0.08, 0.3);
+    print.ramp(1, sky, 0.2 * H, horizon, 0.0, 0.62);
+    print.ramp(2, sky, 0, 0.5 * H, 0.45, 0.0);
+    print.ramp(3, sky, 0, 0.35 * H, 0.22, 0.0);
+    const QPointF sunCentre(0.58 * W, horizon - 0.05 * H);
+    QRadialGradient glow(sunCentre, 0.35 * H);
+    glow.setColorAt(0, QColor(255, 255, 255, 120));
+    glow.setColorAt(1, QColor(255, 255, 255, 0));
+    print.plate(1).fillPath(sky, glow);
+    print.fill(disc(sunCentre, 0.075 * H).intersected(sky), {0.12, 0.85, 0.0, 0.0});
+    // Long thin clouds lit from below.
+    for (int i = 0; i < 4; ++i) {
+        const QPointF c(rng.range(0.1, 0.9) * W, (0.16 + 0.07 * i) * H);
+        print.fill(stratusPath(rng, c, rng.range(0.2, 0.35) * W, 0.02 * H),
+                   {0.3, 0.3 + 0.08 * i, 0.3 - 0.05 * i, 0.05});
     }
 
-    // Sea: purple deepening towards the viewer, with the sun's path broken into bars.
+    // Sea: violet deepening towards the viewer, paler along the horizon haze.
     const QPainterPath sea = rectPath(QRectF(0, horizon, W, H - horizon));
-    print.fill(sea, {0.6, 0.3, 0.3});
-    print.ramp(2, sea, horizon, H, 0.3, 0.85);
-    for (int i = 0; i < 26; ++i) {
-        const double t = static_cast<double>(i) / 26;
-        const double y = horizon + 0.006 * H + std::pow(t, 1.4) * (H - horizon) * 0.95;
-        const double half = (0.12 - 0.06 * t) * H * rng.range(0.6, 1.2);
-        QPainterPath bar;
-        bar.addRoundedRect(
-            QRectF(sunCentre.x() - half + rng.range(-0.02, 0.02) * W, y, 2 * half, (2 + 7 * t) * u),
-            3 * u, 3 * u);
-        print.fill(bar, {0.25, 0.95, 0.0});
+    print.fill(sea, {0.22, 0.12, 0.45, 0.3});
+    print.ramp(2, sea, horizon, H, 0.4, 0.75);
+    print.ramp(3, sea, horizon, H, 0.25, 0.5);
+    // The sun's path: many short ripples, narrow far out and spreading towards the shore.
+    for (int i = 0; i < 180; ++i) {
+        const double t = std::pow(rng.uniform(), 1.3);
+        const double y = horizon + 0.004 * H + t * (H - horizon) * 0.9;
+        const double spreadX = (0.015 + 0.09 * t) * W;
+        const double x = sunCentre.x() + rng.gauss() * spreadX * 0.55;
+        const double len = (0.006 + 0.03 * t) * W * rng.range(0.5, 1.2);
+        const double thick = (1.2 + 4.0 * t) * u;
+        QPainterPath ripple;
+        ripple.addRoundedRect(QRectF(x - len / 2, y, len, thick), thick / 2, thick / 2);
+        const double fade = 1.0 - std::min(1.0, std::abs(x - sunCentre.x()) / (1.6 * spreadX));
+        print.fill(ripple, {0.2, 0.45 + 0.4 * fade, 0.25 * (1 - fade), 0.1});
     }
-    // A far island and the near shore.
-    const QPolygonF island = profileLine(0.06 * W, 0.3 * W, 60, [&](double t) {
-        return horizon + 1 - 0.03 * H * std::pow(std::sin(t * pi), 0.7);
+    // A low island far off with a few small palms.
+    const QPolygonF island = profileLine(0.08 * W, 0.34 * W, 80, [&](double t) {
+        return horizon + 1 - 0.018 * H * std::pow(std::sin(t * pi), 0.6);
     });
-    print.fill(areaBelow(island, horizon + 2), {0.7, 0.4, 0.75});
+    QPainterPath far = areaBelow(island, horizon + 2);
+    far.addPath(palmTree(rng, QPointF(0.2 * W, horizon - 0.012 * H), 0.07 * H, 0.12));
+    far.addPath(palmTree(rng, QPointF(0.23 * W, horizon - 0.01 * H), 0.055 * H, -0.1));
+    print.fill(far, {0.3, 0.35, 0.55, 0.3});
+
+    // The near shore and its palms, one silhouette.
     QPainterPath palms;
     palms.setFillRule(Qt::WindingFill);
-    palms.addPath(palmTree(rng, QPointF(0.08 * W, 0.97 * H), 0.62 * H, 0.28));
-    palms.addPath(palmTree(rng, QPointF(0.16 * W, 0.99 * H), 0.46 * H, 0.15));
-    palms.addPath(palmTree(rng, QPointF(0.93 * W, 0.98 * H), 0.56 * H, -0.3));
-    palms.addPath(palmTree(rng, QPointF(0.27 * W, horizon + 0.002 * H), 0.07 * H, 0.1));
+    palms.addPath(palmTree(rng, QPointF(0.1 * W, 1.0 * H), 0.7 * H, 0.2));
+    palms.addPath(palmTree(rng, QPointF(0.2 * W, 1.0 * H), 0.48 * H, 0.32));
+    palms.addPath(palmTree(rng, QPointF(0.95 * W, 1.0 * H), 0.58 * H, -0.22));
     const QPolygonF beach = profileLine(-0.02 * W, 1.02 * W, 120, [&](double t) {
-        return H * (0.955 - 0.06 * std::pow((t - 0.5) * 2.0, 2.0));
+        return H * (0.94 + 0.05 * std::pow(2.0 * t - 1.0, 2.0) - 0.015 * std::sin(t * 9.0));
     });
     // Filled separately: trunk and beach outlines wind opposite ways and would cancel.
-    print.fill(areaBelow(beach, H * 1.02), {1.0, 0.35, 1.0});
-    print.fill(palms, {1.0, 0.35, 1.0});
-    // Birds.
-    for (int i = 0; i < 4; ++i) {
-        const QPointF c(0.6 * W + i * 0.035 * W, 0.3 * H + rng.range(-0.05, 0.05) * H);
-        const double s = rng.range(0.009, 0.013) * H;
-        print.fill(birdSilhouette(c, s), {1.0, 0.35, 1.0});
-    }
+    print.fill(areaBelow(beach, H * 1.02), {0.4, 0.1, 1.0, 0.6});
+    print.fill(palms, {0.4, 0.1, 1.0, 0.6});
     return print.print();
 }
 

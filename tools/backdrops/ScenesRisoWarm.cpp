@@ -6,7 +6,11 @@
 #include "Sky.h"
 #include "Terrain.h"
 
+#include <QRadialGradient>
+#include <array>
 #include <cmath>
+#include <iterator>
+#include <vector>
 
 namespace tavlin::backdrops {
 
@@ -35,6 +39,124 @@ QPainterPath slottedSun(QPointF centre, double radius, int slots)
     return sun.subtracted(cuts);
 }
 
+// A flat-topped hill in profile: level caprock, steep cliff, then a talus apron. 1 at the top.
+double butte(double t, double centre, double halfWidth)
+{
+    const double d = std::abs(t - centre) / halfWidth;
+    if (d < 1.0)
+        return 1.0;
+    const double apron = (d - 1.0) / 0.9;
+    return apron < 1.0 ? 0.55 * (1.0 - apron) * (1.0 - apron) : 0.0;
+}
+
+// The polygon pushed outwards from its middle by `by` on each side, for banks around water.
+QPolygonF widened(const QPolygonF& poly, double by)
+{
+    const QPointF centre = poly.boundingRect().center();
+    QPolygonF out;
+    for (const QPointF& p : poly) {
+        const double side = p.x() < centre.x() ? -1.0 : 1.0;
+        out << QPointF(p.x() + side * by * (p.y() / centre.y() - 0.6), p.y());
+    }
+    return out;
+}
+
+// A canyon wall seen end on: from its rim at `rimX` the face steps towards the middle of the
+// canyon in tiers, each a near-vertical cliff over a ledge and a talus slope, as rock layers of
+// different hardness erode. `outer` is the wall's far side, off the picture.
+QPainterPath wall(Random& rng, double outer, double rimX, double top, double bottom, double inward,
+                  int tiers, double rough, bool left, quint32 seed)
+{
+    QPolygonF edge;
+    edge << QPointF(outer, top);
+    double x = rimX;
+    const double tier = (bottom - top) / tiers;
+    for (int i = 0; i < tiers; ++i) {
+        const double y0 = top + i * tier;
+        const double cliff = tier * rng.range(0.45, 0.65);
+        for (int k = 0; k <= 12; ++k) {
+            const double y = y0 + cliff * k / 12.0;
+            const double jag = fbm1(static_cast<float>(y / (0.012 * tier * tiers)), seed + i, 3);
+            edge << QPointF(x + rough * (2.0 * jag - 1.0) * (left ? 1 : -1), y);
+        }
+        const double shift = inward / tiers * rng.range(0.6, 1.4);
+        for (int k = 1; k <= 10; ++k) {
+            const double s = k / 10.0;
+            // Talus: steep under the cliff, easing out onto the ledge below.
+            edge << QPointF(x + shift * (1.0 - (1.0 - s) * (1.0 - s)),
+                            y0 + cliff + (tier - cliff) * s);
+        }
+        x += shift;
+    }
+    // The last talus fans out onto the canyon floor.
+    edge << QPointF(x + inward * 0.5, bottom + tier * 0.08) << QPointF(outer, bottom + tier * 0.08);
+    QPainterPath path;
+    path.addPolygon(edge);
+    path.closeSubpath();
+    return path;
+}
+
+// Rock layers: bands with gently wandering edges across `rock`, each a little lighter or
+// darker than `base` in every ink.
+void strata(RisoPrint& print, Random& rng, const QPainterPath& rock, double top, double bottom,
+            std::initializer_list<double> base, double contrast, double thickness)
+{
+    const QRectF box = rock.boundingRect();
+    const quint32 seed = rng.seed();
+    double y = top;
+    int band = 0;
+    while (y < bottom) {
+        const double h = thickness * rng.range(0.5, 1.6);
+        auto edgeAt = [&](double yy, int k) {
+            return profileLine(box.left() - 10, box.right() + 10, 120, [&](double t) {
+                return yy + 0.3 * thickness *
+                                (2.0 * fbm1(static_cast<float>(t * 6.0), seed + k, 2) - 1.0);
+            });
+        };
+        QPolygonF poly = edgeAt(y, band);
+        QPolygonF lower = edgeAt(y + h, band + 1);
+        for (int i = static_cast<int>(lower.size()) - 1; i >= 0; --i)
+            poly << lower[i];
+        QPainterPath stripe;
+        stripe.addPolygon(poly);
+        stripe.closeSubpath();
+        const double k = rng.range(-1.0, 1.0) * contrast;
+        std::vector<double> d;
+        for (double v : base)
+            d.push_back(v < 0 ? -1.0 : clamp01(v + k * (0.6 + v)));
+        print.fill(stripe.intersected(rock),
+                   {d[0], d.size() > 1 ? d[1] : -1.0, d.size() > 2 ? d[2] : -1.0});
+        y += h;
+        ++band;
+    }
+}
+
+// The river far below, winding towards the viewer and widening as it comes, with a strip of
+// green along its banks.
+void paintRiver(RisoPrint& print, double W, double H)
+{
+    QPolygonF riverLeft;
+    QPolygonF riverRight;
+    for (int i = 0; i <= 80; ++i) {
+        const double t = i / 80.0;
+        const double y = H * (0.52 + 0.52 * t * t);
+        const double x = W * (0.5 + 0.07 * std::sin(t * 5.0 + 0.6) * (0.2 + t));
+        const double half = W * (0.003 + 0.05 * t * t);
+        riverLeft << QPointF(x - half, y);
+        riverRight << QPointF(x + half, y);
+    }
+    QPolygonF banks = riverLeft;
+    for (int i = static_cast<int>(riverRight.size()) - 1; i >= 0; --i)
+        banks << riverRight[i];
+    QPainterPath greenery;
+    greenery.addPolygon(widened(banks, 0.035 * W));
+    print.fill(greenery, {0.42, 0.4, 0.62});
+    QPainterPath river;
+    river.addPolygon(banks);
+    river.closeSubpath();
+    print.fill(river, {0.0, 0.3, 0.3});
+    print.ramp(1, river, 0.52 * H, H, 0.25, 0.6);
+}
 } // namespace
 
 QImage paintSunsetDunes(QSize size)
@@ -60,9 +182,9 @@ QImage paintSunsetDunes(QSize size)
         double shade[3];
     };
     const Layer layers[] = {
-        {0.64, 0.06, {0.45, 0.6, 0.0}, {0.65, 0.4, 0.15}},
-        {0.76, 0.12, {0.55, 0.85, 0.0}, {0.85, 0.35, 0.3}},
-        {0.96, 0.17, {0.65, 1.0, 0.0}, {1.0, 0.25, 0.5}},
+        {0.64, 0.06, {0.45, 0.6, 0.0}, {0.62, 0.45, 0.1}},
+        {0.76, 0.12, {0.55, 0.85, 0.0}, {0.8, 0.5, 0.16}},
+        {0.96, 0.17, {0.65, 1.0, 0.0}, {0.95, 0.5, 0.24}},
     };
     QPolygonF firstCrest;
     for (const Layer& layer : layers) {
@@ -94,115 +216,102 @@ QImage paintSunsetDunes(QSize size)
         // The sun is on the right, so left-facing slopes are in shadow. Cutting away a copy of
         // the dune slid to the right leaves exactly those slopes, bounded below by a curve that
         // follows the crest the way a dune's ridge line sweeps round.
-        const QPainterPath shadow = dune.subtracted(dune.translated(0.09 * W, 0.025 * H));
+        const QPainterPath shadow = dune.subtracted(dune.translated(0.07 * W, 0.012 * H));
         print.fill(shadow, {layer.shade[0], layer.shade[1], layer.shade[2]});
-    }
-    // A line of camels far off on the second dune's crest.
-    Random caravan(7);
-    for (int i = 0; i < 4; ++i) {
-        const double x = 0.2 * W + i * 0.018 * W;
-        const double y = lineY(firstCrest, x) + 0.004 * H;
-        const double s = 0.009 * H * caravan.range(0.9, 1.1);
-        QPainterPath camel;
-        camel.addEllipse(QPointF(x, y - s * 2.0), s * 1.4, s * 0.8);
-        camel.addEllipse(QPointF(x - s * 0.2, y - s * 2.6), s * 0.6, s * 0.5);
-        camel.addRect(QRectF(x - s * 1.1, y - s * 2.0, s * 0.25, s * 2.0));
-        camel.addRect(QRectF(x + s * 0.9, y - s * 2.0, s * 0.25, s * 2.0));
-        camel.addRect(QRectF(x + s * 1.2, y - s * 3.0, s * 0.35, s * 1.2));
-        camel.addEllipse(QPointF(x + s * 1.6, y - s * 3.0), s * 0.45, s * 0.3);
-        print.fill(camel, {1.0, 0.2, 1.0});
     }
     return print.print();
 }
 
 QImage paintCanyonLayers(QSize size)
 {
+    // Inks: orange, blue, yellow. Blue over orange makes the browns and violets of shade.
     RisoPrint print(size, ink::paper(), {ink::orange(), ink::mediumBlue(), ink::yellow()}, 0xCA2);
     Random rng(0xCA2);
     const double W = size.width();
     const double H = size.height();
-    const QPainterPath sky = rectPath(QRectF(0, 0, W, 0.6 * H));
-    print.ramp(1, sky, 0, 0.55 * H, 0.55, 0.08);
-    print.ramp(2, sky, 0.2 * H, 0.55 * H, 0.0, 0.55);
-    print.ramp(0, sky, 0.3 * H, 0.55 * H, 0.0, 0.25);
+    const double horizon = 0.43 * H;
 
-    // Walls recede in terraces; each step back is hazier: less blue, lighter orange.
-    auto terrace = [&](double left, double right, double top, double bottom, int steps,
-                       bool fromLeft) {
-        QPolygonF poly;
-        const double stepH = (bottom - top) / steps;
-        double x = fromLeft ? right : left;
-        const double dx = (right - left) / steps * (fromLeft ? -1 : 1);
-        poly << QPointF(fromLeft ? left - 10 : right + 10, top);
-        for (int i = 0; i < steps; ++i) {
-            const double y = top + i * stepH;
-            const double xi = x + dx * rng.range(0.0, 0.35) * (i == 0 ? 0.0 : 1.0);
-            poly << QPointF(xi, y) << QPointF(xi + dx * rng.range(-0.15, 0.15), y + stepH * 0.55);
-            x = xi - dx * rng.range(0.4, 0.9);
-            poly << QPointF(x, y + stepH * 0.75) << QPointF(x, y + stepH);
-        }
-        poly << QPointF(fromLeft ? left - 10 : right + 10, bottom + 10);
-        QPainterPath path;
-        path.addPolygon(poly);
-        path.closeSubpath();
-        return path;
-    };
-    auto strata = [&](const QPainterPath& rock, double top, double bottom, double haze) {
-        double y = top;
-        int band = 0;
-        while (y < bottom) {
-            const double h = (bottom - top) * rng.range(0.03, 0.08);
-            QPainterPath stripe = rectPath(QRectF(-10, y, W + 20, h)).intersected(rock);
-            const double o = (band % 3 == 0   ? 1.0
-                              : band % 3 == 1 ? 0.8
-                                              : 0.95) *
-                             (1.0 - haze * 0.5);
-            const double b = (band % 4 == 2 ? 0.35 : band % 4 == 0 ? 0.15 : 0.0) * (1.0 - haze);
-            const double yl = (band % 3 == 1 ? 0.6 : 0.15) + haze * 0.2;
-            print.fill(stripe, {o, b, yl});
-            y += h;
-            ++band;
-        }
-    };
-    // Far buttes in the middle distance.
-    const QPolygonF far = profileLine(0.2 * W, 0.85 * W, 200, [&](double t) {
-        const double a = smoothstep(0.1, 0.14, t) * smoothstep(0.4, 0.36, t) * 0.12;
-        const double b = smoothstep(0.55, 0.58, t) * smoothstep(0.85, 0.8, t) * 0.09;
-        return 0.58 * H - H * (0.04 + a + b);
+    // Evening sky: clear blue overhead warming to a pale band at the rim, brightest where the
+    // sun sits behind the left wall.
+    const QPainterPath sky = rectPath(QRectF(0, 0, W, horizon + 0.05 * H));
+    print.ramp(1, sky, 0, horizon, 0.5, 0.06);
+    print.ramp(2, sky, 0.12 * H, horizon, 0.0, 0.42);
+    print.ramp(0, sky, 0.25 * H, horizon, 0.0, 0.14);
+    QRadialGradient sun(QPointF(0.12 * W, 0.3 * H), 0.45 * H);
+    sun.setColorAt(0, QColor(0, 0, 0, 150));
+    sun.setColorAt(1, QColor(0, 0, 0, 0));
+    print.plate(1).fillPath(sky, sun);
+
+    // Far plateau: a long level rim with a few buttes, faded almost into the sky.
+    const std::array<double, 3> haze{0.2, 0.2, 0.2};
+    const QPolygonF far = profileLine(-0.02 * W, 1.02 * W, 400, [&](double t) {
+        const double buttes = 0.045 * butte(t, 0.36, 0.04) + 0.03 * butte(t, 0.58, 0.03) +
+                              0.05 * butte(t, 0.75, 0.05) + 0.02 * butte(t, 0.12, 0.05);
+        return horizon - H * (0.008 + buttes + 0.003 * fbm1(static_cast<float>(t * 40), 3, 2));
     });
-    const QPainterPath farRock = areaBelow(far, 0.8 * H);
-    print.fill(farRock, {0.45, 0.12, 0.3});
-    strata(farRock, 0.4 * H, 0.8 * H, 0.9);
+    print.fill(areaBelow(far, H), {haze[0], haze[1], haze[2]});
 
-    const QPainterPath leftMid = terrace(-0.02 * W, 0.38 * W, 0.36 * H, 0.9 * H, 5, true);
-    const QPainterPath rightMid = terrace(0.6 * W, 1.02 * W, 0.3 * H, 0.9 * H, 5, false);
-    print.fill(leftMid, {0.7, 0.1, 0.3});
-    print.fill(rightMid, {0.7, 0.1, 0.3});
-    strata(leftMid, 0.3 * H, 0.95 * H, 0.45);
-    strata(rightMid, 0.3 * H, 0.95 * H, 0.45);
-
-    // The river: a bright ribbon of blue winding out of the canyon floor.
-    QPainterPath river;
-    river.moveTo(0.47 * W, 0.72 * H);
-    river.cubicTo(QPointF(0.55 * W, 0.78 * H), QPointF(0.36 * W, 0.84 * H),
-                  QPointF(0.42 * W, H * 1.02));
-    river.lineTo(0.6 * W, H * 1.02);
-    river.cubicTo(QPointF(0.5 * W, 0.86 * H), QPointF(0.6 * W, 0.78 * H),
-                  QPointF(0.49 * W, 0.72 * H));
-    river.closeSubpath();
-    QPainterPath floor = rectPath(QRectF(0, 0.72 * H, W, 0.3 * H));
-    print.fill(floor, {0.55, 0.05, 0.5});
-    print.fill(river, {0.0, 0.8, 0.1});
-    print.ramp(1, river, 0.72 * H, H, 0.45, 0.9);
-
-    const QPainterPath leftNear = terrace(-0.02 * W, 0.27 * W, 0.12 * H, 1.02 * H, 6, true);
-    const QPainterPath rightNear = terrace(0.74 * W, 1.02 * W, 0.06 * H, 1.02 * H, 6, false);
-    for (const QPainterPath& wall : {leftNear, rightNear}) {
-        print.fill(wall, {1.0, 0.3, 0.2});
-        strata(wall, 0.0, H * 1.05, 0.0);
+    // Promontories of the two rims, from the farthest to the nearest: each nearer one is
+    // larger, stronger in colour and steps further into the canyon. The sun is low on the
+    // left, so the left rim's faces are in shade and the right rim's are lit.
+    struct Spur
+    {
+        double rim;    // x of the rim edge, as a fraction of the width
+        double top;    // rim height
+        double bottom; // foot of the wall
+        double inward; // how far the tiers step into the canyon
+        double haze;   // 1 = sky colour, 0 = full ink
+        int tiers;
+    };
+    const Spur spurs[] = {
+        {0.43, 0.39, 0.52, 0.04, 0.75, 2},
+        {0.37, 0.35, 0.6, 0.06, 0.55, 3},
+        {0.27, 0.29, 0.76, 0.09, 0.32, 3},
+        {0.13, 0.2, 1.03, 0.14, 0.0, 4},
+    };
+    const std::array<double, 3> lit{0.88, 0.04, 0.42};
+    const std::array<double, 3> shade{0.78, 0.42, 0.2};
+    auto blend = [](const std::array<double, 3>& a, const std::array<double, 3>& b, double t) {
+        return std::array<double, 3>{a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t,
+                                     a[2] + (b[2] - a[2]) * t};
+    };
+    QPainterPath nearLeft;
+    QPainterPath nearRight;
+    for (size_t i = 0; i < std::size(spurs); ++i) {
+        const Spur& s = spurs[i];
+        const bool nearest = i + 1 == std::size(spurs);
+        // The floor between each pair of spurs, in the colour of its distance.
+        if (i == 1) {
+            const QPainterPath floor = rectPath(QRectF(0, 0.5 * H, W, 0.55 * H));
+            const auto f = blend({0.7, 0.22, 0.4}, haze, 0.5);
+            print.fill(floor, {f[0], f[1], f[2]});
+            print.ramp(0, floor, 0.5 * H, H, f[0], 0.75);
+            print.ramp(1, floor, 0.5 * H, H, f[1], 0.3);
+            paintRiver(print, W, H);
+        }
+        for (int side = 0; side < 2; ++side) {
+            const bool left = side == 0;
+            const double rimX = left ? s.rim * W : (1.0 - s.rim + 0.03) * W;
+            const double top = s.top * H + (left ? 0.0 : -0.03 * H * (1.0 - s.haze));
+            const QPainterPath rock =
+                wall(rng, left ? -0.02 * W : 1.02 * W, rimX, top, s.bottom * H,
+                     (left ? 1 : -1) * s.inward * W, s.tiers, 0.004 * W * (1.2 - s.haze), left,
+                     static_cast<quint32>(0x1E + 16 * i + side));
+            const auto c = blend(left ? shade : lit, haze, s.haze);
+            print.fill(rock, {c[0], c[1], c[2]});
+            strata(print, rng, rock, top, s.bottom * H + 0.02 * H, {c[0], c[1], c[2]},
+                   0.1 * (1.0 - s.haze), 0.02 * H * (1.0 - 0.6 * s.haze));
+            if (nearest)
+                (left ? nearLeft : nearRight) = rock;
+        }
     }
-    // The shaded right-hand wall: more blue over everything.
-    print.ramp(1, rightNear, 0, H, 0.2, 0.35);
+    // Low sun: the left rim's shadow climbs the right wall from the floor.
+    QPainterPath shadow;
+    shadow.addPolygon(
+        QPolygonF{{0.2 * W, 0.3 * H}, {1.1 * W, 0.5 * H}, {1.1 * W, 1.1 * H}, {0.2 * W, 1.1 * H}});
+    print.ramp(1, nearRight.intersected(shadow), 0.4 * H, H, 0.38, 0.5);
+    // Light bounced off the lit wall warms the shaded one low down.
+    print.ramp(2, nearLeft, 0.3 * H, H, 0.2, 0.4);
     return print.print();
 }
 

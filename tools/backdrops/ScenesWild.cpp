@@ -1,4 +1,5 @@
 #include "Canvas.h"
+#include "Coast.h"
 #include "Finish.h"
 #include "Flora.h"
 #include "Noise.h"
@@ -24,43 +25,6 @@ QPainterPath polygonPath(const QPolygonF& poly)
     return path;
 }
 
-// Rock shading shared by the headland and the outcrop: faces turned from the light, bedding
-// lines and a few vertical joints, all clipped to the rock.
-void shadeRock(QPainter& p, Random& rng, const QPainterPath& rock, const QPolygonF& ridge,
-               double bottom, const QColor& shadow, const QColor& bedding, double spacing,
-               double unit)
-{
-    p.save();
-    p.setClipPath(rock);
-    const QRectF box = rock.boundingRect();
-    p.setPen(QPen(bedding, 2.5 * unit));
-    const quint32 seed = rng.seed();
-    for (double y = box.top() + spacing * 0.5; y < box.bottom();
-         y += spacing * rng.range(0.6, 1.4)) {
-        QPolygonF line;
-        for (double x = box.left(); x <= box.right() + 10; x += box.width() / 60)
-            line << QPointF(
-                x, y + spacing * 0.25 *
-                           (2 * fbm1(static_cast<float>(x / (spacing * 8) + y), seed, 2) - 1));
-        p.drawPolyline(line);
-    }
-    p.setPen(Qt::NoPen);
-    p.fillPath(ridgeShadows(ridge, bottom, rng), shadow);
-    p.setPen(QPen(shade(shadow, 0.85), 2.0 * unit));
-    for (int i = 0; i < 14; ++i) {
-        const double x = box.left() + rng.uniform() * box.width();
-        const double y0 = lineY(ridge, x);
-        QPolygonF crack;
-        double cx = x;
-        for (double y = y0; y < bottom; y += (bottom - y0) / 8) {
-            crack << QPointF(cx, y);
-            cx += rng.range(-1, 1) * spacing * 0.3;
-        }
-        p.drawPolyline(crack);
-    }
-    p.restore();
-}
-
 } // namespace
 
 QImage paintCoastalBay(QSize size)
@@ -71,143 +35,139 @@ QImage paintCoastalBay(QSize size)
     const double W = canvas.width();
     const double H = canvas.height();
     const double u = canvas.unit();
-    const double horizon = 0.5 * H;
+    const double horizon = 0.47 * H;
 
+    // Late-morning sky, hazier towards the horizon, the sun high on the right.
     fillVertical(p, QRectF(0, 0, W, horizon),
-                 {{0.0, hex(0x4E95D1)}, {0.7, hex(0x9DCBE8)}, {1.0, hex(0xDDEFF3)}});
-    paintGlow(p, QPointF(0.72 * W, 0.12 * H), 0.5 * H, hex(0xFFFBE8, 0.6));
-    paintCumulus(p, rng, QPointF(0.42 * W, 0.18 * H), 0.12 * W, 0.05 * H, hex(0xFFFFFF),
-                 hex(0xDCE7F1));
-    paintCumulus(p, rng, QPointF(0.88 * W, 0.26 * H), 0.15 * W, 0.06 * H, hex(0xFFFFFF),
-                 hex(0xDCE7F1));
-    for (int i = 0; i < 3; ++i)
+                 {{0.0, hex(0x4B8CC8)}, {0.6, hex(0x93C1E2)}, {1.0, hex(0xE2EEF0)}});
+    paintGlow(p, QPointF(0.74 * W, 0.08 * H), 0.55 * H, hex(0xFFFBE8, 0.55));
+    paintCumulus(p, rng, QPointF(0.5 * W, 0.2 * H), 0.16 * W, 0.06 * H, hex(0xFFFFFF),
+                 hex(0xD3E0EC));
+    for (int i = 0; i < 4; ++i)
         p.fillPath(
-            stratusPath(rng, QPointF(rng.range(0.5, 0.9) * W, horizon - rng.range(0.03, 0.08) * H),
-                        0.2 * W, 0.01 * H),
-            hex(0xFFFFFF, 0.6));
+            stratusPath(rng, QPointF(rng.range(0.3, 0.95) * W, horizon - rng.range(0.03, 0.1) * H),
+                        rng.range(0.15, 0.25) * W, 0.012 * H),
+            hex(0xFFFFFF, 0.5));
 
+    // The sea: deep blue out at the horizon, turquoise over the sand of the bay.
     fillVertical(
         p, QRectF(0, horizon, W, H - horizon),
-        {{0.0, hex(0x2D6F9E)}, {0.25, hex(0x3489B0)}, {0.6, hex(0x3FB0BE)}, {1.0, hex(0x6FD0C6)}});
-    // Distant headlands on the right.
-    const QPolygonF far1 = profileLine(0.7 * W, 1.02 * W, 100, [&](double t) {
-        return horizon + 1 * u -
-               0.035 * H * std::sqrt(std::sin(std::min(1.0, t * 1.3) * pi * 0.5)) *
-                   (0.85 + 0.15 * std::sin(t * 25));
-    });
-    p.fillPath(areaBelow(far1, horizon + 1 * u), hex(0x7E9FB4));
-    const QPolygonF far2 = profileLine(0.82 * W, 1.02 * W, 80, [&](double t) {
-        return horizon + 0.012 * H -
-               0.04 * H * std::sqrt(std::sin(std::min(1.0, t * 1.5) * pi * 0.5));
-    });
-    p.fillPath(areaBelow(far2, horizon + 0.014 * H), hex(0x5F8A6F));
-    // Sparkle on the water under the sun.
-    for (int i = 0; i < 260; ++i) {
-        const double y = horizon + std::pow(rng.uniform(), 1.6) * 0.32 * H;
-        const double d = (y - horizon) / (0.32 * H);
-        const double x = 0.72 * W + rng.gauss() * (0.05 + 0.12 * d) * W;
-        p.setPen(QPen(hex(0xFFFFFF, 0.35 + 0.4 * (1 - d)), (1.0 + 2.0 * d) * u, Qt::SolidLine,
+        {{0.0, hex(0x3D7AA3)}, {0.2, hex(0x3F8DB1)}, {0.45, hex(0x4FAFBF)}, {1.0, hex(0x8AD8CC)}});
+    // Headlands across the bay, each further one paler and bluer with distance.
+    const QColor hazeColor = hex(0xC9DCE6);
+    const double heads[][3] = {{0.78, 0.03, 0.75}, {0.86, 0.045, 0.55}, {0.93, 0.06, 0.35}};
+    for (const auto& h : heads) {
+        const QPolygonF ridge = profileLine(h[0] * W, 1.03 * W, 120, [&](double t) {
+            return horizon + 2 * u -
+                   h[1] * H * std::pow(std::sin(std::min(1.0, t * 1.6) * pi / 2), 0.5) *
+                       (0.92 + 0.08 * fbm1(static_cast<float>(t * 12), 7, 2));
+        });
+        p.fillPath(areaBelow(ridge, horizon + 3 * u), mix(hex(0x5D7F6A), hazeColor, h[2]));
+        // The cliff under each far headland, a lighter sliver.
+        QPolygonF face = profileLine(h[0] * W, 1.03 * W, 40, [&](double t) {
+            return horizon + 2 * u - h[1] * H * 0.3 * std::min(1.0, t * 3.0);
+        });
+        face << QPointF(1.03 * W, horizon + 3 * u) << QPointF(h[0] * W, horizon + 3 * u);
+        QPainterPath facePath;
+        facePath.addPolygon(face);
+        p.fillPath(facePath, mix(hex(0xB7A48E), hazeColor, h[2]));
+    }
+    // Glitter under the sun.
+    for (int i = 0; i < 110; ++i) {
+        const double y = horizon + std::pow(rng.uniform(), 1.6) * 0.3 * H;
+        const double d = (y - horizon) / (0.3 * H);
+        const double x = 0.74 * W + rng.gauss() * (0.04 + 0.1 * d) * W;
+        p.setPen(QPen(hex(0xFFFFFF, 0.25 + 0.35 * (1 - d)), (1.0 + 2.0 * d) * u, Qt::SolidLine,
                       Qt::RoundCap));
-        p.drawLine(QPointF(x, y), QPointF(x + (0.004 + 0.014 * d) * W, y));
+        p.drawLine(QPointF(x, y), QPointF(x + (0.004 + 0.012 * d) * W, y));
     }
     p.setPen(Qt::NoPen);
-    p.setBrush(hex(0xFFFFFF));
-    p.drawPolygon(QPolygonF{{0.6 * W, horizon + 0.012 * H},
-                            {0.607 * W, horizon - 0.02 * H},
-                            {0.612 * W, horizon + 0.012 * H}});
-    p.drawPolygon(QPolygonF{{0.52 * W, horizon + 0.007 * H},
-                            {0.524 * W, horizon - 0.012 * H},
-                            {0.528 * W, horizon + 0.007 * H}});
 
-    // Headland on the left: green cap, cliff face towards the bay, a sea stack off its foot.
-    const QPolygonF cap = profileLine(-0.02 * W, 0.33 * W, 160, [&](double t) {
-        return 0.31 * H + 0.12 * H * std::pow(t, 2.2) + 0.01 * H * std::sin(t * 17) +
-               0.03 * H * std::sin(t * 3.0);
-    });
-    QPolygonF rock = cap;
-    rock << QPointF(0.35 * W, 0.52 * H) << QPointF(0.36 * W, 0.62 * H)
-         << QPointF(-0.02 * W, 0.7 * H);
-    const QPainterPath rockPath = polygonPath(rock);
-    p.fillPath(rockPath, hex(0xB59C84));
-    QPolygonF face = cap;
-    for (int i = 0; i < face.size(); ++i)
-        face[i].setY(face[i].y() + 0.018 * H);
-    shadeRock(p, rng, rockPath, face, 0.7 * H, hex(0x7F6A5C, 0.75), hex(0x9E8570, 0.6), 0.02 * H,
-              u);
-    QPolygonF turf = cap;
-    for (int i = cap.size() - 1; i >= 0; --i) {
-        const double t = static_cast<double>(i) / (cap.size() - 1);
-        turf << QPointF(cap[i].x() - 0.06 * W * t * t,
-                        cap[i].y() + 0.04 * H * (1.0 - t) + 0.02 * H);
-    }
-    p.fillPath(polygonPath(turf), hex(0x7FAE5A));
-    p.fillPath(polygonPath(turf).translated(0, -0.006 * H).intersected(polygonPath(turf)),
-               hex(0x94C06A));
-    QPolygonF stack{{0.375 * W, 0.575 * H},
-                    {0.378 * W, 0.5 * H},
-                    {0.385 * W, 0.49 * H},
-                    {0.393 * W, 0.495 * H},
-                    {0.398 * W, 0.575 * H}};
-    p.fillPath(polygonPath(stack), hex(0x9C8470));
-    p.fillPath(polygonPath(QPolygonF{{0.388 * W, 0.575 * H},
-                                     {0.39 * W, 0.493 * H},
-                                     {0.393 * W, 0.495 * H},
-                                     {0.398 * W, 0.575 * H}}),
-               hex(0x7A6658));
-    p.fillPath(polygonPath(QPolygonF{{0.376 * W, 0.5 * H},
-                                     {0.385 * W, 0.487 * H},
-                                     {0.394 * W, 0.494 * H},
-                                     {0.385 * W, 0.5 * H}}),
-               hex(0x86B05F));
-    p.setBrush(hex(0xFFFFFF, 0.7));
-    for (int i = 0; i < 20; ++i)
-        p.drawEllipse(QPointF(rng.range(0.3, 0.41) * W, rng.range(0.56, 0.63) * H),
-                      rng.range(6, 16) * u, rng.range(2, 4) * u);
-
-    // The beach sweeps from the headland's foot out to the lower right.
-    auto shoreAt = [&](double t) {
-        return QPointF((0.3 + 0.74 * t) * W, (0.64 + 0.2 * std::pow(t, 1.3)) * H);
+    // The headland on the left: a green top sloping down to the sea, and its cliff face turned
+    // towards the bay with its foot in the water and, nearer, on the beach.
+    const auto footY = [&](double t) {
+        return H * (0.66 - 0.16 * std::pow(t, 0.8)) +
+               0.006 * H * (fbm1(static_cast<float>(t * 14), 12, 2) - 0.5);
     };
-    QPolygonF shore;
-    for (int i = 0; i <= 100; ++i)
-        shore << shoreAt(i / 100.0);
-    // Bands of shallower water and foam run parallel to the shoreline.
-    for (int band = 4; band >= 1; --band) {
-        QPolygonF line;
-        for (const QPointF& pt : shore)
-            line << pt + QPointF(0, -band * 0.022 * H * (0.5 + (pt.y() - 0.6 * H) / H));
-        p.setPen(QPen(hex(0xFFFFFF, 0.18 + 0.1 * (4 - band)), (2 + 4 - band) * u, Qt::SolidLine,
-                      Qt::RoundCap));
-        p.drawPolyline(line);
-    }
+    const QPolygonF foot = profileLine(-0.02 * W, 0.36 * W, 120, footY);
+    // Towards the point the top falls away, so the headland ends in a rounded nose.
+    const QPolygonF edge = profileLine(-0.02 * W, 0.36 * W, 120, [&](double t) {
+        const double y = H * (0.33 + 0.1 * std::pow(t, 1.6)) +
+                         0.01 * H * (fbm1(static_cast<float>(t * 8), 11, 3) - 0.5);
+        return y + (footY(t) - y) * 0.7 * smoothstep(0.8, 1.0, t);
+    });
+    paintCliffFace(p, rng, edge, foot, {hex(0xD7BFA0), hex(0x9A806A), hex(0x6E5A4E), hex(0x5A4C45)},
+                   u);
+    // The grass cap overhangs the face a little and is lit from above.
+    QPainterPath cap;
+    QPolygonF capLine = edge;
+    for (auto it = edge.crbegin(); it != edge.crend(); ++it)
+        capLine << *it - QPointF(0, 0.05 * H + 0.03 * H * (1.0 - it->x() / (0.36 * W)));
+    cap.addPolygon(capLine);
+    cap.closeSubpath();
+    fillPathVertical(p, cap, 0.2 * H, 0.45 * H, hex(0x9CC873), hex(0x6E9E50));
+    p.setPen(QPen(hex(0x5B7F45, 0.6), 3 * u));
+    p.drawPolyline(edge);
     p.setPen(Qt::NoPen);
-    QPolygonF wet = shore;
-    wet << QPointF(1.02 * W, H * 1.01) << QPointF(0.3 * W, H * 1.01);
+    // A sea stack off the point, shaded on its left like the cliff.
+    const QPolygonF stackTop = profileLine(
+        0.39 * W, 0.415 * W, 10, [&](double t) { return H * (0.455 + 0.01 * std::abs(t - 0.4)); });
+    const QPolygonF stackFoot =
+        profileLine(0.385 * W, 0.42 * W, 10, [&](double) { return H * 0.515; });
+    paintCliffFace(p, rng, stackTop, stackFoot,
+                   {hex(0xCDB497), hex(0x8E7662), hex(0x6A574B), hex(0x54473F)}, u * 0.5);
+    p.setBrush(hex(0x8DB867));
+    p.drawEllipse(QRectF(0.389 * W, 0.449 * H, 0.027 * W, 0.012 * H));
+    QPolygonF stackSurf;
+    for (int i = 0; i <= 20; ++i)
+        stackSurf << QPointF((0.38 + 0.045 * i / 20.0) * W, 0.516 * H);
+    paintSurf(p, rng, stackSurf, QPointF(0, 1), u * 0.5, 0.8);
+    QPolygonF cliffSurf;
+    for (const QPointF& pt : foot)
+        if (pt.x() > 0.17 * W)
+            cliffSurf << pt + QPointF(0, 2 * u);
+    paintSurf(p, rng, cliffSurf, QPointF(0.3, 1.0), u * 0.8, 0.9);
+
+    // The beach sweeps from the cliff foot round to the lower right; the water over it shows
+    // the sand through, then the wet margin, then dry sand.
+    QPolygonF shore;
+    for (int i = 0; i <= 120; ++i) {
+        const double t = i / 120.0;
+        shore << QPointF((0.16 + 0.88 * t) * W, H * (0.6 + 0.26 * std::pow(t, 1.3)));
+    }
+    // The band of shallow water narrows to nothing where the beach meets the cliff.
     QPolygonF shallow = shore;
-    for (QPointF& pt : shallow)
-        pt.ry() -= 0.025 * H;
-    shallow << QPointF(1.02 * W, H * 1.01) << QPointF(0.25 * W, H * 1.01);
-    p.fillPath(polygonPath(shallow), hex(0x9FE0D2, 0.6));
-    p.fillPath(polygonPath(wet), hex(0xFFFFFF, 0.85));
+    for (int i = 0; i < shallow.size(); ++i)
+        shallow[i].ry() -= 0.03 * H * (0.5 + shallow[i].x() / W) *
+                           smoothstep(0.0, 0.25, static_cast<double>(i) / (shallow.size() - 1));
+    shallow << QPointF(1.03 * W, 1.02 * H) << QPointF(shore.first().x(), 1.02 * H);
+    QPainterPath shallowPath;
+    shallowPath.addPolygon(shallow);
+    p.fillPath(shallowPath, hex(0xA6E3D4, 0.55));
+    // Left of where the water ends the sand runs right up to the cliff foot.
     QPolygonF sand = shore;
-    for (QPointF& pt : sand)
-        pt.ry() += 0.008 * H;
-    sand << QPointF(1.02 * W, H * 1.01) << QPointF(-0.02 * W, H * 1.01)
-         << QPointF(-0.02 * W, 0.7 * H);
-    const QPainterPath sandPath = polygonPath(sand);
-    fillPathVertical(p, sandPath, 0.62 * H, H, hex(0xD9C39B), hex(0xEBD9B3));
+    sand << QPointF(1.03 * W, 1.02 * H) << QPointF(-0.02 * W, 1.02 * H);
+    for (const QPointF& pt : foot)
+        if (pt.x() < shore.first().x())
+            sand << pt + QPointF(0, -2 * u);
+    QPainterPath sandPath;
+    sandPath.addPolygon(sand);
+    fillPathVertical(p, sandPath, 0.65 * H, H, hex(0xCDB48C), hex(0xE9D6AE));
     QPolygonF dry = shore;
     for (QPointF& pt : dry)
-        pt.ry() += 0.03 * H;
-    dry << QPointF(1.02 * W, H * 1.01) << QPointF(-0.02 * W, H * 1.01)
-        << QPointF(-0.02 * W, 0.72 * H);
-    fillPathVertical(p, polygonPath(dry), 0.64 * H, H, hex(0xEAD7AE), hex(0xF3E4C4));
+        pt.ry() += 0.035 * H;
+    dry << QPointF(1.03 * W, 1.02 * H) << QPointF(-0.02 * W, 1.02 * H)
+        << QPointF(-0.02 * W, 0.75 * H);
+    QPainterPath dryPath;
+    dryPath.addPolygon(dry);
+    p.drawImage(0, 0, softShape(size, dryPath, static_cast<int>(10 * u), hex(0xF1E2C2)));
+    paintSurf(p, rng, shore, QPointF(-0.2, -1.0), u, 1.0);
     // Dunes with marram grass in the near left corner.
-    const QPolygonF dune = profileLine(-0.02 * W, 0.5 * W, 80, [&](double t) {
-        return 0.84 * H + 0.2 * H * std::pow(t, 2.5) - 0.02 * H * std::sin(t * 6.0);
+    const QPolygonF dune = profileLine(-0.02 * W, 0.45 * W, 80, [&](double t) {
+        return 0.86 * H + 0.18 * H * std::pow(t, 2.5) - 0.02 * H * std::sin(t * 6.0);
     });
-    fillPathVertical(p, areaBelow(dune, H * 1.01), 0.82 * H, H, hex(0xDCC597), hex(0xC9AE7E));
-    paintGrass(p, rng, QRectF(-0.02 * W, 0.86 * H, 0.3 * W, 0.14 * H), 900, 0.04 * H, 0.11 * H,
+    fillPathVertical(p, areaBelow(dune, H * 1.02), 0.84 * H, H, hex(0xDCC597), hex(0xC4A97A));
+    paintGrass(p, rng, QRectF(-0.02 * W, 0.88 * H, 0.26 * W, 0.12 * H), 500, 0.04 * H, 0.1 * H,
                hex(0x7E8A52), hex(0xC4C47E), 0.25);
     // Gulls.
     p.setPen(QPen(hex(0x45505C), 2.2 * u, Qt::SolidLine, Qt::RoundCap));

@@ -1,5 +1,6 @@
 #include "Sky.h"
 
+#include "Finish.h"
 #include "Noise.h"
 #include "Palette.h"
 
@@ -77,13 +78,34 @@ QPainterPath cumulusPath(Random& rng, QPointF base, double width, double height)
 void paintCumulus(QPainter& p, Random& rng, QPointF base, double width, double height,
                   const QColor& light, const QColor& shadow)
 {
+    // Painted on a small layer of its own and softened there, so the outline reads as vapour
+    // rather than a cut-out; the lit side, the shaded base and a few torn wisps at the edges
+    // come out different for every cloud.
     const QPainterPath shape = cumulusPath(rng, base, width, height);
-    p.save();
-    p.setPen(Qt::NoPen);
-    p.fillPath(shape, shadow);
-    p.setClipPath(shape);
-    p.fillPath(shape.translated(-width * 0.02, -height * 0.16), light);
-    p.restore();
+    const double margin = height * 0.6;
+    const QRectF box = shape.boundingRect().adjusted(-margin, -margin, margin, margin);
+    QImage layer(box.size().toSize() + QSize(1, 1), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter c(&layer);
+        c.setRenderHint(QPainter::Antialiasing);
+        c.setPen(Qt::NoPen);
+        c.translate(-box.topLeft());
+        c.fillPath(shape, shadow);
+        c.setClipPath(shape);
+        c.fillPath(
+            shape.translated(-width * rng.range(0.01, 0.04), -height * rng.range(0.12, 0.22)),
+            light);
+        c.setClipping(false);
+        for (int i = 0; i < 5; ++i) {
+            const QPointF at(base.x() + rng.range(-0.55, 0.55) * width,
+                             base.y() - rng.range(0.0, 0.5) * height);
+            c.setBrush(withAlpha(mix(shadow, light, rng.uniform()), 0.45));
+            c.drawEllipse(at, width * rng.range(0.05, 0.12), height * rng.range(0.1, 0.2));
+        }
+    }
+    const int soft = std::max(1, static_cast<int>(height * 0.06));
+    p.drawImage(box.topLeft(), blurred(layer, soft));
 }
 
 QPainterPath stratusPath(Random& rng, QPointF centre, double width, double thickness)

@@ -80,6 +80,17 @@ QPainterPath areaBelow(const QPolygonF& line, double bottom)
     return path;
 }
 
+QPainterPath areaBetween(const QPolygonF& a, const QPolygonF& b)
+{
+    QPolygonF poly = a;
+    for (auto it = b.crbegin(); it != b.crend(); ++it)
+        poly << *it;
+    QPainterPath path;
+    path.addPolygon(poly);
+    path.closeSubpath();
+    return path;
+}
+
 double lineY(const QPolygonF& line, double x)
 {
     if (x <= line.first().x())

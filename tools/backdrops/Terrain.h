@@ -28,6 +28,8 @@ QPolygonF rollingLine(double width, double baseY, double amplitude, quint32 seed
                       int samples = 240);
 
 QPainterPath areaBelow(const QPolygonF& line, double bottom);
+// The band between two lines drawn the same way, such as a cliff's top edge and its foot.
+QPainterPath areaBetween(const QPolygonF& a, const QPolygonF& b);
 double lineY(const QPolygonF& line, double x);
 
 // Faces turned away from a light on the left (or right): from each peak a jagged spine runs

@@ -1,0 +1,107 @@
+#include "Coast.h"
+
+#include "Noise.h"
+#include "Palette.h"
+#include "Sky.h"
+#include "Terrain.h"
+
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+namespace tavlin::backdrops {
+
+namespace {
+
+QPointF along(const QPolygonF& line, double t)
+{
+    const double f = std::clamp(t, 0.0, 1.0) * (line.size() - 1);
+    const int i = std::min(static_cast<int>(f), static_cast<int>(line.size()) - 2);
+    return line[i] + (line[i + 1] - line[i]) * (f - i);
+}
+
+} // namespace
+
+void paintCliffFace(QPainter& p, Random& rng, const QPolygonF& top, const QPolygonF& foot,
+                    const CliffColors& colors, double unit)
+{
+    const QPainterPath face = areaBetween(top, foot);
+    const QRectF box = face.boundingRect();
+    p.save();
+    p.setPen(Qt::NoPen);
+    fillPathVertical(p, face, box.top(), box.bottom(), colors.lit, colors.shade);
+    p.setClipPath(face);
+    // Clefts: narrow wedges from the top edge down the fall line, wandering as they go; beside
+    // each a lighter rib where the rock stands proud and catches the light.
+    const int clefts = std::max(4, static_cast<int>(box.width() / (60.0 * unit)));
+    const quint32 seed = rng.seed();
+    for (int i = 0; i < clefts; ++i) {
+        const double t = (i + rng.uniform()) / clefts;
+        const QPointF a = along(top, t);
+        const QPointF b = along(foot, t + rng.range(-0.02, 0.02));
+        const double wdt = rng.range(6.0, 22.0) * unit;
+        QPolygonF left;
+        QPolygonF right;
+        for (int k = 0; k <= 16; ++k) {
+            const double s = k / 16.0;
+            const QPointF c = a + (b - a) * s;
+            const double wander =
+                (fbm1(static_cast<float>(s * 2.5 + i * 1.7), seed, 3) - 0.5) * 90.0 * unit;
+            const double half = wdt * (0.2 + 0.8 * std::sin(3.14159 * std::min(1.0, s * 1.2))) *
+                                (0.6 + 0.8 * fbm1(static_cast<float>(s * 6.0 + i), seed + 1, 2));
+            left << c + QPointF(wander - half, 0);
+            right << c + QPointF(wander + half, 0);
+        }
+        const QPainterPath path = areaBetween(left, right);
+        p.fillPath(path.translated(-wdt * 1.6, 0), withAlpha(colors.lit, rng.range(0.2, 0.4)));
+        p.fillPath(path, withAlpha(colors.gully, rng.range(0.25, 0.55)));
+    }
+    // Bedding: a few faint lines that follow the top edge as they go down.
+    p.setPen(QPen(withAlpha(colors.gully, 0.18), 2.0 * unit));
+    for (int k = 1; k < 6; ++k) {
+        QPolygonF bed;
+        const double s = k / 6.0 + rng.range(-0.03, 0.03);
+        for (int i = 0; i < top.size(); ++i) {
+            const QPointF b = along(foot, static_cast<double>(i) / (top.size() - 1));
+            bed << top[i] + (b - top[i]) * s;
+        }
+        p.drawPolyline(bed);
+    }
+    p.setPen(Qt::NoPen);
+    // The wet band and the shadow of the overhang at the foot.
+    p.fillPath(areaBetween(foot, foot.translated(0, -10.0 * unit)), colors.wet);
+    p.restore();
+}
+
+void paintSurf(QPainter& p, Random& rng, const QPolygonF& waterline, QPointF seaward, double unit,
+               double strength)
+{
+    p.save();
+    const int n = static_cast<int>(waterline.size());
+    // Each line is drawn a segment at a time so its opacity can swell and fade along it.
+    auto line = [&](const QPolygonF& pts, double width, double alpha, double from, double to) {
+        for (int i = 0; i + 1 < pts.size(); ++i) {
+            const double t = static_cast<double>(i) / (pts.size() - 1);
+            if (t < from || t > to)
+                continue;
+            const double fade = std::sin(3.14159 * (t - from) / (to - from));
+            p.setPen(
+                QPen(hex(0xFFFFFF, alpha * fade * strength), width, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(pts[i], pts[i + 1]);
+        }
+    };
+    line(waterline, 9.0 * unit, 0.35, 0.0, 1.0);
+    line(waterline, 3.5 * unit, 0.8, 0.02, 0.98);
+    for (int k = 1; k <= 3; ++k) {
+        QPolygonF out;
+        const double off = k * 14.0 * unit;
+        for (int i = 0; i < n; ++i)
+            out << waterline[i] + seaward * off * (1.0 + 0.3 * std::sin(i * 0.15 + k));
+        const double from = rng.range(0.0, 0.3);
+        const double to = rng.range(0.6, 1.0);
+        line(out, (3.0 - 0.5 * k) * unit, 0.35 - 0.08 * k, from, to);
+    }
+    p.restore();
+}
+
+} // namespace tavlin::backdrops
