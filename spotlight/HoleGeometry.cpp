@@ -1,5 +1,7 @@
 #include "spotlight/HoleGeometry.h"
 
+#include "platform/ScreenPixels.h"
+
 namespace tavlin::HoleGeometry {
 
 namespace {
@@ -23,7 +25,7 @@ std::optional<QRectF> holeFor(const WindowInfo& window, const QSet<qint32>& targ
     if (window.opacity && !(*window.opacity > 0.0)) {
         return std::nullopt;
     }
-    if (!(window.bounds.width() > minimumSide && window.bounds.height() > minimumSide)) {
+    if (window.bounds.isEmpty()) {
         return std::nullopt;
     }
     return window.bounds;
@@ -43,14 +45,17 @@ QList<QRectF> globalHoles(const QList<WindowInfo>& windows, const QSet<qint32>& 
     return holes;
 }
 
-QList<QRectF> holesForOverlay(const QList<QRectF>& holes, QPointF origin)
+QList<QRectF> holesForOverlay(const QList<QRectF>& holes, QPointF origin, qreal ratio)
 {
-    QList<QRectF> moved;
-    moved.reserve(holes.size());
+    QList<QRectF> own;
+    own.reserve(holes.size());
     for (const QRectF& hole : holes) {
-        moved.append(hole.translated(-origin));
+        const QRectF local = ScreenPixels::toScreenLocal(hole, origin, ratio);
+        if (local.width() > minimumSide && local.height() > minimumSide) {
+            own.append(local);
+        }
     }
-    return moved;
+    return own;
 }
 
 bool holesChanged(const QList<QRectF>& before, const QList<QRectF>& after)

@@ -8,24 +8,26 @@
 #include <QSet>
 #include <optional>
 
-// The cut-outs of spotlight mode. Everything here is in Qt's global coordinates (origin at the
-// top-left of the primary screen), the same space the window list uses, so no flip is needed.
+// The cut-outs of spotlight mode. The window list and the global holes are in the window
+// system's own pixels (origin top-left, so no flip is needed); each overlay gets them in its own
+// coordinates, scaled by its screen's device pixel ratio.
 namespace tavlin::HoleGeometry {
 
-// Windows no larger than this in either direction get no hole.
+// Windows no larger than this in either direction, in an overlay's coordinates, get no hole.
 inline constexpr double minimumSide = 40.0;
 
-// The hole over one window, or none: the window must belong to a target process, be ordinary,
-// not be fully transparent and be more than minimumSide wide and high. The hole is the frame
-// itself; rounding is added when drawing.
+// The hole over one window, or none: the window must belong to a target process, be ordinary
+// and not be fully transparent. The hole is the frame itself; rounding is added when drawing.
 std::optional<QRectF> holeFor(const WindowInfo& window, const QSet<qint32>& targets);
 
 // The holes of all target windows, in the window list's front-to-back order.
 QList<QRectF> globalHoles(const QList<WindowInfo>& windows, const QSet<qint32>& targets);
 
-// The holes as seen by an overlay whose top-left corner is at origin. Nothing is clipped: a
-// window spanning two screens gets a hole on both, and the part off a screen is simply not seen.
-QList<QRectF> holesForOverlay(const QList<QRectF>& holes, QPointF origin);
+// The holes as seen by an overlay whose top-left corner is at `origin` (window-system pixels)
+// on a screen of device pixel ratio `ratio`, less those no more than minimumSide wide or high
+// there. Nothing is clipped: a window spanning two screens gets a hole on both, and the part
+// off a screen is simply not seen.
+QList<QRectF> holesForOverlay(const QList<QRectF>& holes, QPointF origin, qreal ratio);
 
 // Whether an overlay must redraw: the lists differ in length or in some position, compared
 // exactly (QRectF's own == is fuzzy and would miss sub-pixel moves).

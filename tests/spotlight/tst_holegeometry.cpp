@@ -50,9 +50,6 @@ private Q_SLOTS:
         row("owner unknown", window(std::nullopt, frame), {});
         row("minimised, hidden, other desktop or a panel", window(target, frame, 1.0, false), {});
 
-        row("40 wide", window(target, QRectF(0, 0, 40, 600)), {});
-        row("40 high", window(target, QRectF(0, 0, 800, 40)), {});
-        row("40.5 square", window(target, QRectF(0, 0, 40.5, 40.5)), {QRectF(0, 0, 40.5, 40.5)});
         row("empty frame", window(target, QRectF()), {});
 
         row("opacity 0", window(target, frame, 0.0), {});
@@ -77,33 +74,50 @@ private Q_SLOTS:
 
     void holesForOverlay_data()
     {
-        QTest::addColumn<Holes>("holes");
+        QTest::addColumn<Holes>("holes"); // window-system pixels
         QTest::addColumn<QPointF>("origin");
+        QTest::addColumn<qreal>("ratio");
         QTest::addColumn<Holes>("expected");
 
         // Two 1920 x 1080 monitors side by side; the window spans both.
         const QRectF spanning(1800, 100, 400, 300);
         QTest::newRow("spanning window on the left monitor")
-            << Holes{spanning} << QPointF(0, 0) << Holes{spanning};
+            << Holes{spanning} << QPointF(0, 0) << 1.0 << Holes{spanning};
         QTest::newRow("spanning window on the right monitor")
-            << Holes{spanning} << QPointF(1920, 0) << Holes{QRectF(-120, 100, 400, 300)};
+            << Holes{spanning} << QPointF(1920, 0) << 1.0 << Holes{QRectF(-120, 100, 400, 300)};
         QTest::newRow("hole off this monitor is kept")
-            << Holes{QRectF(100, 430, 800, 600)} << QPointF(1920, 0)
+            << Holes{QRectF(100, 430, 800, 600)} << QPointF(1920, 0) << 1.0
             << Holes{QRectF(-1820, 430, 800, 600)};
         QTest::newRow("monitor left of the primary moves holes right")
-            << Holes{QRectF(-1000, 200, 500, 400)} << QPointF(-1280, 0)
+            << Holes{QRectF(-1000, 200, 500, 400)} << QPointF(-1280, 0) << 1.0
             << Holes{QRectF(280, 200, 500, 400)};
         QTest::newRow("monitor above the primary moves holes down")
-            << Holes{QRectF(10, -700, 500, 400)} << QPointF(0, -1080)
+            << Holes{QRectF(10, -700, 500, 400)} << QPointF(0, -1080) << 1.0
             << Holes{QRectF(10, 380, 500, 400)};
+        // Qt keeps a screen's corner in window-system pixels and scales what lies inside it.
+        QTest::newRow("scale 2, second monitor: offset from its corner halved")
+            << Holes{spanning} << QPointF(1920, 0) << 2.0 << Holes{QRectF(-60, 50, 200, 150)};
+        QTest::newRow("scale 2, first monitor")
+            << Holes{spanning} << QPointF(0, 0) << 2.0 << Holes{QRectF(900, 50, 200, 150)};
+        QTest::newRow("scale 1.5, monitor below another")
+            << Holes{QRectF(300, 1230, 600, 450)} << QPointF(0, 1080) << 1.5
+            << Holes{QRectF(200, 100, 400, 300)};
+
+        QTest::newRow("40 wide") << Holes{QRectF(0, 0, 40, 600)} << QPointF() << 1.0 << Holes{};
+        QTest::newRow("40 high") << Holes{QRectF(0, 0, 800, 40)} << QPointF() << 1.0 << Holes{};
+        QTest::newRow("40.5 square") << Holes{QRectF(0, 0, 40.5, 40.5)} << QPointF() << 1.0
+                                     << Holes{QRectF(0, 0, 40.5, 40.5)};
+        QTest::newRow("60 wide is 40 points at scale 1.5")
+            << Holes{QRectF(0, 0, 60, 600)} << QPointF() << 1.5 << Holes{};
     }
 
     void holesForOverlay()
     {
         QFETCH(Holes, holes);
         QFETCH(QPointF, origin);
+        QFETCH(qreal, ratio);
         QFETCH(Holes, expected);
-        QCOMPARE(HoleGeometry::holesForOverlay(holes, origin), expected);
+        QCOMPARE(HoleGeometry::holesForOverlay(holes, origin, ratio), expected);
     }
 
     void holesChanged_data()

@@ -65,11 +65,14 @@ public:
     QString scratchPath() const;
     XcbProbe& probe() { return *m_probe; }
 
-    // What the monitors are meant to be now, left to right.
+    // What the monitors are meant to be now, in window-system pixels.
     QList<QRect> monitorRects() const;
+    // The screen's two halves side by side, or the one output alone.
+    QList<QRect> twoMonitorRects() const;
     // Also waits for the application's QScreens to match, when there is one, and restarts the
-    // desktop, which would not follow.
-    bool setTwoMonitors(bool two);
+    // desktop, which would not follow. No monitors: the one output alone.
+    bool setMonitors(const QList<QRect>& monitors, int primary = 0);
+    bool setTwoMonitors(bool two) { return setMonitors(two ? twoMonitorRects() : QList<QRect>()); }
 
     // trayer along the bottom edge, also when the session started without it.
     bool startTray();
@@ -116,12 +119,14 @@ private:
     bool startServer();
     bool startWindowManager();
     bool startDesktop();
-    bool applyMonitors(bool two);
+    bool applyMonitors(const QList<QRect>& monitors, int primary);
     bool fail(const QString& what, const QString& logName = {});
     QString logFile(const QString& name) const;
 
     X11SessionOptions m_options;
-    bool m_twoMonitors = false;
+    QList<QRect> m_monitors;
+    QStringList m_monitorNames;
+    int m_monitorSerial = 0;
     std::unique_ptr<SessionHome> m_home;
     ChildProcesses m_children;
     std::unique_ptr<XcbProbe> m_probe;
