@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <optional>
 
 namespace tavlin {
 
@@ -14,8 +15,9 @@ class WindowList : public QObject
 public:
     using QObject::QObject;
 
-    // Front-most first. Cheap enough to call on every frame.
-    virtual QList<WindowInfo> windows() = 0;
+    // Front-most first, or none while the window system cannot say (its window manager is
+    // restarting, say): callers keep what they had. Cheap enough to call on every frame.
+    virtual std::optional<QList<WindowInfo>> windows() = 0;
 
 Q_SIGNALS:
     // Something in the list may have changed: a window opened, closed, moved or restacked.

@@ -2,6 +2,7 @@
 
 #include "backdrop/Backdrop.h"
 #include "backdrop/OverlayFade.h"
+#include "platform/ScreenPixels.h"
 #include "spotlight/CutoutView.h"
 #include "spotlight/HoleGeometry.h"
 #include "spotlight/TargetRule.h"
@@ -54,9 +55,14 @@ Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServ
     connect(m_services.compositor.get(), &CompositorWatch::activeChanged, this,
             &Spotlight::followCompositor);
 
-    m_timer.setInterval(tickMs);
+    // Ticks follow changes, at most one a frame; a still screen costs nothing.
+    m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Spotlight::updateHoles);
+    m_sinceTick.start();
+    connect(m_services.windowList.get(), &WindowList::changed, this, &Spotlight::scheduleTick);
+    connect(this, &Spotlight::runningAppsChanged, this, &Spotlight::scheduleTick);
+    connect(this, &Spotlight::pinnedAppsChanged, this, &Spotlight::scheduleTick);
 }
 
 Spotlight::~Spotlight()
@@ -160,7 +166,6 @@ void Spotlight::start()
 {
     m_fallbackPid = TargetRule::fallbackPid(m_services.runningApps->frontmostPid(), m_selfPid);
     rebuildWindows(m_animates);
-    m_timer.start();
     // Only a start from the menu reminds; the hot key is for someone already recording.
     if (m_remindsAboutNotifications && m_animates)
         m_reminder.showReminderIfNeeded();
@@ -203,17 +208,29 @@ void Spotlight::rebuildWindows(bool animated)
         OverlayWindow::retire(old, false);
 }
 
+void Spotlight::scheduleTick()
+{
+    if (m_isOn && !m_timer.isActive())
+        m_timer.start(int(std::max<qint64>(0, tickMs - m_sinceTick.elapsed())));
+}
+
 void Spotlight::updateHoles()
 {
+    m_timer.stop();
+    m_sinceTick.start();
     if (QGuiApplication::screens().isEmpty())
         return;
-    const QList<QRectF> holes =
-        HoleGeometry::globalHoles(m_services.windowList->windows(), targetPids());
+    const std::optional<QList<WindowInfo>> listed = m_services.windowList->windows();
+    if (!listed)
+        return; // the holes stay as they are until the list is back
+    const QList<QRectF> holes = HoleGeometry::globalHoles(*listed, targetPids());
     for (const QPointer<OverlayWindow>& window : std::as_const(m_windows)) {
         CutoutView* view = viewOf(window);
         if (!view)
             continue;
-        QList<QRectF> own = HoleGeometry::holesForOverlay(holes, window->geometry().topLeft());
+        // An overlay's top-left corner is its screen's, in Qt's space and the window system's.
+        QList<QRectF> own = HoleGeometry::holesForOverlay(holes, window->geometry().topLeft(),
+                                                          window->devicePixelRatio());
         const bool changed = HoleGeometry::holesChanged(view->holes(), own);
         view->setHoles(std::move(own));
         if (changed)
@@ -268,9 +285,10 @@ QScreen* Spotlight::screenOfActiveWindow() const
     const std::optional<qint32> front = m_services.runningApps->frontmostPid();
     if (!front)
         return nullptr;
-    for (const WindowInfo& window : m_services.windowList->windows()) {
+    for (const WindowInfo& window :
+         m_services.windowList->windows().value_or(QList<WindowInfo>())) {
         if (window.pid == front && window.ordinary)
-            return QGuiApplication::screenAt(window.bounds.center().toPoint());
+            return ScreenPixels::screenAt(window.bounds.center());
     }
     return nullptr;
 }

@@ -11,7 +11,7 @@ class GenericWindowList : public WindowList
 public:
     using WindowList::WindowList;
 
-    QList<WindowInfo> windows() override { return {}; }
+    std::optional<QList<WindowInfo>> windows() override { return QList<WindowInfo>(); }
 };
 
 } // namespace tavlin
