@@ -112,6 +112,7 @@ private Q_SLOTS:
     void fallsBackToTheFrontmostApplication();
     void holesFollowAMovedWindow();
     void stillScreenWakesNothing();
+    void holesStayWhileTheWindowListIsGone();
     void noHoleFor_data();
     void noHoleFor();
     void windowSpanningTwoMonitorsHasTwoHoles();
@@ -264,6 +265,30 @@ void TestSpotlight::stillScreenWakesNothing()
     // the last paints and events settling.
     const long wakeUps = wakeUpsWhileIdle(1000);
     QVERIFY2(wakeUps >= 0 && wakeUps < 30, qPrintable(QString::number(wakeUps)));
+}
+
+void TestSpotlight::holesStayWhileTheWindowListIsGone()
+{
+    const QRect rect(200, 150, 400, 300);
+    const QString window = QString::number(session().windowOf(startPinned(rect)));
+    m_spotlight->toggleWithoutAnimation();
+    QVERIFY(X11Session::waitFor([&] { return holeShows(rect, pinnedColor); }));
+    // Some window managers take their list of windows with them while they restart: nothing
+    // is known then, and what was cut stays cut.
+    QVERIFY(
+        session().run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-remove"),
+                                                QStringLiteral("_NET_CLIENT_LIST_STACKING")}));
+    QGuiApplication::sync();
+    QVERIFY(!X11Session::waitFor([&] { return !holeShows(rect, pinnedColor); }, 500));
+    // The window manager lists its windows again at its next restack.
+    QVERIFY(session().run(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), window}));
+    QVERIFY(X11Session::waitFor([&] {
+        return !session()
+                    .probe()
+                    .windows(session().probe().root(), "_NET_CLIENT_LIST_STACKING")
+                    .isEmpty();
+    }));
+    QVERIFY(X11Session::waitFor([&] { return holeShows(rect, pinnedColor); }));
 }
 
 void TestSpotlight::noHoleFor_data()
