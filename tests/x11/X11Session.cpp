@@ -383,6 +383,11 @@ qint64 X11Session::startWindow(const QRect& geometry, const QColor& color, doubl
         args.append(QStringLiteral("--type=") + options.type);
     if (options.icon)
         args.append(QStringLiteral("--icon"));
+    if (options.dragFrames > 0)
+        args.append(QStringLiteral("--drag=%1,%2,%3")
+                        .arg(options.drag.x())
+                        .arg(options.drag.y())
+                        .arg(options.dragFrames));
     return startClient(QStringLiteral(TAVLIN_TEST_WINDOW), args);
 }
 

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -33,6 +34,10 @@ struct TestWindowOptions
     QString type{};        // "DOCK", "DIALOG" ...: _NET_WM_WINDOW_TYPE; none when empty
     bool icon = false;     // a 16 × 16 _NET_WM_ICON
     int windows = 1;       // opened by the one process, each 20 pixels further down and right
+    // On each SIGUSR1 the first window moves by drag per frame, 60 a second, for dragFrames
+    // frames, and back on the next.
+    QPoint drag{};
+    int dragFrames = 0;
 };
 
 // A private X display for one test process: Xvfb, openbox, and on request picom, pcmanfm's
