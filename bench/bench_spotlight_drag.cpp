@@ -54,9 +54,9 @@ double processorSeconds()
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
-// Times every event the main thread handles (outermost only) and adds it to the frame it
-// belongs to: a frame starts with spotlight's tick, a timer event of its own parentless
-// QTimer, and holds the paints that tick asked for.
+// Times the main thread's work for each frame shown: spotlight's tick (a timer event of its
+// own parentless QTimer) and every paint (update request) up to the next tick. Ticks that
+// changed nothing on screen are not frames.
 class TimingApplication : public QApplication
 {
 public:
@@ -64,14 +64,19 @@ public:
 
     void startFrames()
     {
-        m_frameWork.clear();
+        m_frames.clear();
         m_clock.start();
         m_timing = true;
     }
     std::vector<double> stopFrames()
     {
         m_timing = false;
-        return m_frameWork;
+        std::vector<double> shown;
+        for (const Frame& frame : m_frames) {
+            if (frame.paint > 0)
+                shown.push_back(frame.tick + frame.paint);
+        }
+        return shown;
     }
 
     bool notify(QObject* receiver, QEvent* event) override
@@ -82,15 +87,18 @@ public:
             --m_depth;
             return result;
         }
-        if (event->type() == QEvent::Timer && qobject_cast<QTimer*>(receiver) &&
-            !receiver->parent())
-            m_frameWork.push_back(0);
+        const bool tick = event->type() == QEvent::Timer && qobject_cast<QTimer*>(receiver) &&
+                          !receiver->parent();
+        const bool paint = event->type() == QEvent::UpdateRequest;
+        if (tick)
+            m_frames.push_back({});
         const qint64 start = m_clock.nsecsElapsed();
         ++m_depth;
         const bool result = QApplication::notify(receiver, event);
         --m_depth;
-        if (!m_frameWork.empty())
-            m_frameWork.back() += double(m_clock.nsecsElapsed() - start) / 1e6;
+        const double ms = double(m_clock.nsecsElapsed() - start) / 1e6;
+        if (!m_frames.empty() && (tick || paint))
+            (tick ? m_frames.back().tick : m_frames.back().paint) += ms;
         return result;
     }
 
@@ -98,7 +106,12 @@ private:
     bool m_timing = false;
     int m_depth = 0;
     QElapsedTimer m_clock;
-    std::vector<double> m_frameWork; // milliseconds, one a tick
+    struct Frame
+    {
+        double tick = 0; // milliseconds
+        double paint = 0;
+    };
+    std::vector<Frame> m_frames;
 };
 
 void runFor(int ms)
@@ -255,10 +268,10 @@ int run(TimingApplication& app, X11Session& session)
     std::printf("bench_spotlight_drag: 2 monitors of 3840x2160, picom, picture backdrop, %d moves"
                 " at 60 a second\n",
                 frames);
-    std::printf("  ticks while dragging                %8zu\n", work.size());
-    std::printf("  work per frame, median              %8.2f ms   (target <= 2 ms: %s)\n",
+    std::printf("  frames shown while dragging         %8zu\n", work.size());
+    std::printf("  tick + paint per frame, median      %8.2f ms   (target <= 2 ms: %s)\n",
                 percentile(work, 0.5), percentile(work, 0.5) <= 2 ? "PASS" : "OVER");
-    std::printf("  work per frame, 99th percentile     %8.2f ms   (target <= 8 ms: %s)\n",
+    std::printf("  tick + paint per frame, 99th pct    %8.2f ms   (target <= 8 ms: %s)\n",
                 percentile(work, 0.99), percentile(work, 0.99) <= 8 ? "PASS" : "OVER");
     std::printf("  window-list round trips per move    %8.2f      (target 0: %s)\n", trips,
                 trips == 0 ? "PASS" : "OVER");
