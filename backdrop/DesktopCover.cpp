@@ -20,6 +20,11 @@ DesktopCover::DesktopCover(SettingsStore& settings, BackdropImages& images,
     connect(&workspace, &WorkspaceEvents::currentDesktopChanged, this, &DesktopCover::rebuild);
     // The file manager raises its icon window now and then; the cover goes back on top of it.
     connect(&workspace, &WorkspaceEvents::stackingChanged, this, &DesktopCover::keepStacked);
+    // A wallpaper is looked up while the windows already show: they follow what was found.
+    connect(&images, &BackdropImages::wallpapersChanged, this, [this] {
+        if (Backdrop::stored(m_settings) == Backdrop::wallpaper())
+            rebuild();
+    });
 }
 
 DesktopCover::~DesktopCover()

@@ -54,6 +54,10 @@ Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServ
             &Spotlight::keepStacked);
     connect(m_services.compositor.get(), &CompositorWatch::activeChanged, this,
             &Spotlight::followCompositor);
+    connect(&m_images, &BackdropImages::wallpapersChanged, this, [this] {
+        if (Backdrop::stored(m_settings) == Backdrop::wallpaper())
+            rebuildWindows(false);
+    });
 
     // Ticks follow changes, at most one a frame; a still screen costs nothing.
     m_timer.setSingleShot(true);

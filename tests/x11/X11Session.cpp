@@ -252,14 +252,17 @@ QList<QRect> X11Session::twoMonitorRects() const
 bool X11Session::applyMonitors(const QList<QRect>& monitors, int primary)
 {
     // Without monitors of its own the server falls back to its one output.
-    for (const QString& name : std::as_const(m_monitorNames))
-        run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), name});
+    for (qsizetype i = m_monitorNames.size(); i-- > 0;)
+        run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), m_monitorNames[i]});
     m_monitorNames.clear();
     m_monitors = monitors;
     bool done = true;
     for (qsizetype i = 0; i < monitors.size() && done; ++i) {
-        // New names each time: Qt would not follow a known monitor that merely moved.
-        m_monitorNames.append(QStringLiteral("M%1").arg(++m_monitorSerial));
+        // New names each time: Qt would not follow a known monitor that merely moved. The
+        // first ones are A, B ...
+        m_monitorNames.append(m_monitorSerial == 0
+                                  ? QString(QChar(u'A' + char16_t(i)))
+                                  : QStringLiteral("M%1").arg(m_monitorSerial * 10 + i));
         // A leading "*" makes it the primary monitor.
         done = run(QStringLiteral("xrandr"),
                    {QStringLiteral("--setmonitor"),
@@ -267,6 +270,7 @@ bool X11Session::applyMonitors(const QList<QRect>& monitors, int primary)
                     xrandrGeometry(monitors[i]),
                     i == 0 ? QStringLiteral("screen") : QStringLiteral("none")});
     }
+    ++m_monitorSerial;
     return done || fail(QStringLiteral("xrandr could not set the monitors"));
 }
 
