@@ -13,11 +13,11 @@ AppModel::AppModel(AppServices& services, QObject* parent)
 {
     SettingsStore& settings = *services.core.settings;
     WindowServices& window = services.window;
-    m_cover = std::make_unique<DesktopCover>(settings, *m_images, *window.stacking,
-                                             *window.workspace, *window.compositor);
+    m_cover =
+        std::make_unique<DesktopCover>(settings, *m_images, *window.overlays, *window.workspace);
     m_spotlight = std::make_unique<Spotlight>(settings, *m_images, window);
     const TidyServices tidy{*services.core.fileSystem, settings, *services.core.clock,
-                            *services.core.contentTypes};
+                            *services.core.contentTypes, *services.core.state};
     m_tidy = std::make_unique<DesktopTidy>(tidy, *m_access, services.reveal.get(),
                                            PlatformFactory::makeDirectoryWatcher());
     // Read once; from here on only the menu changes it.
@@ -27,9 +27,13 @@ AppModel::AppModel(AppServices& services, QObject* parent)
     m_hotKeys = std::make_unique<HotKeys>(*services.hotKeyGrabber);
     DesktopCover* cover = m_cover.get();
     Spotlight* spotlight = m_spotlight.get();
-    m_hotKeys->registerHotKey(HotKeyChords::cover, [cover] { cover->toggleWithoutAnimation(); });
-    m_hotKeys->registerHotKey(HotKeyChords::spotlight,
-                              [spotlight] { spotlight->toggleWithoutAnimation(); });
+    // Named as in the menu: a desktop that lists shortcuts shows these names.
+    m_coverHotKey =
+        m_hotKeys->registerHotKey(HotKeyChords::cover, QStringLiteral("Hide Desktop Icons"),
+                                  [cover] { cover->toggleWithoutAnimation(); });
+    m_spotlightHotKey =
+        m_hotKeys->registerHotKey(HotKeyChords::spotlight, QStringLiteral("Spotlight Mode"),
+                                  [spotlight] { spotlight->toggleWithoutAnimation(); });
 }
 
 AppModel::~AppModel() = default;

@@ -19,8 +19,8 @@ namespace tavlin {
 class AppModel : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY
-                   launchAtLoginChanged)
+    Q_PROPERTY(
+        bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(tavlin::Backdrop backdrop READ backdrop WRITE setBackdrop NOTIFY backdropChanged)
 
 public:
@@ -32,6 +32,9 @@ public:
     Spotlight& spotlight() { return *m_spotlight; }
     DesktopTidy& tidy() { return *m_tidy; }
     HotKeys& hotKeys() { return *m_hotKeys; }
+    // The ids the two chords were registered under.
+    quint32 coverHotKey() const { return m_coverHotKey; }
+    quint32 spotlightHotKey() const { return m_spotlightHotKey; }
     BackdropImages& images() { return *m_images; }
 
     bool launchAtLogin() const { return m_launchAtLogin; }
@@ -56,6 +59,8 @@ private:
     bool m_revertingLogin = false;
     Backdrop m_backdrop;
     std::unique_ptr<HotKeys> m_hotKeys;
+    quint32 m_coverHotKey = 0;
+    quint32 m_spotlightHotKey = 0;
 };
 
 } // namespace tavlin

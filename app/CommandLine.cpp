@@ -42,9 +42,28 @@ bool isSwitch(const QByteArray& command)
 
 } // namespace
 
-bool CommandLine::wantsCommandLine(int argc)
+bool CommandLine::wantsCommandLine(const QByteArrayList& arguments)
 {
-    return argc > 1;
+    // Qt's own options, each with the value it needs, in Qt's spellings: one or two dashes,
+    // the value after a space or an "=".
+    static const QByteArrayList withValue = {
+        "platform",        "platformpluginpath", "platformtheme", "plugin",
+        "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+        "display",         "geometry",           "title",         "name",
+        "style",           "stylesheet",         "qmljsdebugger"};
+    static const QByteArrayList alone = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        QByteArray option = arguments[i];
+        if (!option.startsWith('-'))
+            return true;
+        option = option.mid(option.startsWith("--") ? 2 : 1);
+        const qsizetype equals = option.indexOf('=');
+        if (alone.contains(option) || (equals > 0 && withValue.contains(option.left(equals))))
+            continue;
+        if (!withValue.contains(option) || ++i >= arguments.size())
+            return true;
+    }
+    return false;
 }
 
 void CommandLine::printUsage(std::FILE* stream)
@@ -67,9 +86,15 @@ void CommandLine::printUsage(std::FILE* stream)
         "\n"
         "Options:\n"
         "  --desktop DIR  Use DIR as the Desktop instead of the folder chosen in the tray menu\n"
-        "  --dry-run      List what a tidy would file (category, TAB, name), changing nothing\n"
+        "  --dry-run      List what a tidy would file (category, TAB, name), changing nothing;\n"
+        "                 a newline, TAB or backslash in a name is written as \\n, \\t or \\\\\n"
         "  -h, --help     Show this help\n"
-        "  --version      Show the version\n";
+        "  --version      Show the version\n"
+        "\n"
+        "Exit status: 0 when everything asked for was done, 1 when something was not (a\n"
+        "folder that does not exist or cannot be read, items that could not be filed or moved\n"
+        "back, another tidy still running after 5 seconds), 2 for a usage error or a folder\n"
+        "that is never tidied: /, your home folder itself, or one inside a Tavlin Archive.\n";
     std::fputs(usage, stream);
     std::fflush(stream);
 }
@@ -193,7 +218,9 @@ int CommandLine::tidyCommand(const Options& options)
     if (!result) {
         // No running program: the same work here, on this process's own services.
         CoreServices services = PlatformFactory::makeCoreServices();
-        result = TidyCommand(services, nullptr).run(action, desktop);
+        const TidyServices tidy{*services.fileSystem, *services.settings, *services.clock,
+                                *services.contentTypes, *services.state};
+        result = TidyCommand(tidy).run(action, desktop);
     }
     return print(*result);
 }

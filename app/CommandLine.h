@@ -21,8 +21,10 @@ public:
     // Outputs are parameters so tests can run it in-process.
     CommandLine(QByteArrayList arguments, std::FILE* out, std::FILE* err);
 
-    // True when the arguments name a command-line action (anything but an empty list).
-    static bool wantsCommandLine(int argc);
+    // True when the arguments (the program's name first) name a command-line action. None, or
+    // only the options every Qt program takes (-session ID from a session manager restoring the
+    // desktop, -platform, -display …), start the tray program.
+    static bool wantsCommandLine(const QByteArrayList& arguments);
 
     int run();
 

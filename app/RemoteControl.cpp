@@ -7,11 +7,15 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
+#include <QDBusMessage>
 
 namespace tavlin {
 
 RemoteControl::RemoteControl(AppModel& model, AppServices& services, QObject* parent)
-    : QObject(parent), m_model(model), m_command(services.core, &model.tidy())
+    : QObject(parent), m_model(model),
+      m_command(TidyServices{*services.core.fileSystem, *services.core.settings,
+                             *services.core.clock, *services.core.contentTypes,
+                             *services.core.state})
 {
 }
 
@@ -83,21 +87,19 @@ bool RemoteControl::SetSpotlight(const QString& action)
     return switchFeature(m_model.spotlight(), action);
 }
 
-int RemoteControl::Tidy(const QByteArray& desktop, bool dryRun, QByteArray& output,
-                        QByteArray& errors)
+int RemoteControl::Tidy(const QByteArray& desktop, bool dryRun, QByteArray&, QByteArray&)
 {
-    return run(dryRun ? TidyCommand::Action::DryRun : TidyCommand::Action::Tidy, desktop, output,
-               errors);
+    return run(dryRun ? TidyCommand::Action::DryRun : TidyCommand::Action::Tidy, desktop);
 }
 
-int RemoteControl::Undo(const QByteArray& desktop, QByteArray& output, QByteArray& errors)
+int RemoteControl::Undo(const QByteArray& desktop, QByteArray&, QByteArray&)
 {
-    return run(TidyCommand::Action::Undo, desktop, output, errors);
+    return run(TidyCommand::Action::Undo, desktop);
 }
 
-int RemoteControl::Pending(const QByteArray& desktop, QByteArray& output, QByteArray& errors)
+int RemoteControl::Pending(const QByteArray& desktop, QByteArray&, QByteArray&)
 {
-    return run(TidyCommand::Action::Pending, desktop, output, errors);
+    return run(TidyCommand::Action::Pending, desktop);
 }
 
 void RemoteControl::Activate()
@@ -105,21 +107,45 @@ void RemoteControl::Activate()
     Q_EMIT activated();
 }
 
-int RemoteControl::run(TidyCommand::Action action, const QByteArray& desktop, QByteArray& output,
-                       QByteArray& errors)
+int RemoteControl::run(TidyCommand::Action action, const QByteArray& desktop)
 {
-    CommandResult result;
+    if (!calledFromDBus())
+        return CommandResult::Failure;
+    // The answer goes out when the worker is done; until then the caller waits, not this thread.
+    setDelayedReply(true);
+    const auto reply = [connection = connection(), call = message()](const CommandResult& result) {
+        connection.send(call.createReply(QVariantList{result.exitCode, result.out, result.err}));
+    };
+    CommandResult refused;
     // This process's working folder is not the caller's, so a relative path would name
     // another folder.
     if (!desktop.isEmpty() && !desktop.startsWith('/')) {
-        result.exitCode = CommandResult::Usage;
-        result.errLine("tavlin: the Desktop folder must be an absolute path");
-    } else {
-        result = m_command.run(action, desktop);
+        refused.exitCode = CommandResult::Usage;
+        refused.errLine("tavlin: the Desktop folder must be an absolute path");
+        reply(refused);
+        return 0;
     }
-    output = result.out;
-    errors = result.err;
-    return result.exitCode;
+    const std::optional<QByteArray> folder = m_command.folder(desktop, refused);
+    if (!folder) {
+        reply(refused);
+        return 0;
+    }
+    DesktopTidy& tidy = m_model.tidy();
+    switch (action) {
+    case TidyCommand::Action::Tidy:
+        tidy.tidyFolder(*folder, [reply](const TidyResult& r) { reply(TidyCommand::report(r)); });
+        break;
+    case TidyCommand::Action::Undo:
+        tidy.undoFolder(*folder, [reply](const UndoResult& r) { reply(TidyCommand::report(r)); });
+        break;
+    case TidyCommand::Action::DryRun:
+    case TidyCommand::Action::Pending:
+        tidy.runInBackground([command = m_command, action,
+                              folder = *folder] { return command.inspect(action, folder); },
+                             reply);
+        break;
+    }
+    return 0;
 }
 
 } // namespace tavlin

@@ -11,9 +11,9 @@ class AppModel;
 struct AppServices;
 
 // The running program on the session bus. The command line switches the overlays and tidies
-// through it, and so can a desktop's own shortcuts where keys cannot be grabbed. Every call runs
-// on the GUI thread and to its end before the next event, so a tidy asked for here never
-// interleaves with one from the menu, the timer or another caller.
+// through it, and so can a desktop's own shortcuts where keys cannot be grabbed. Tidy, undo and
+// pending go to the tidy's worker thread behind whatever the menu or the timer queued there;
+// their answer is sent when the work is done, while the GUI thread stays free.
 class RemoteControl : public QObject, protected QDBusContext
 {
     Q_OBJECT
@@ -52,8 +52,7 @@ public Q_SLOTS:
 
 private:
     template <typename Feature> bool switchFeature(Feature& feature, const QString& action);
-    int run(TidyCommand::Action action, const QByteArray& desktop, QByteArray& output,
-            QByteArray& errors);
+    int run(TidyCommand::Action action, const QByteArray& desktop);
 
     AppModel& m_model;
     TidyCommand m_command;

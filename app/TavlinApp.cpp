@@ -30,7 +30,11 @@ int run(int argc, char** argv)
     if (!remote.registerInstance())
         return 0;
     MenuView menu(model);
-    TrayItem tray(model, menu.menu());
+    const std::unique_ptr<TrayHosts> trayHosts = PlatformFactory::makeTrayHosts();
+    TrayItem tray(model, menu.menu(), *trayHosts);
+    // Known at once where a tray runs; otherwise once a tray host starts.
+    menu.setPath(tray.menuPath());
+    QObject::connect(&tray, &TrayItem::menuPathKnown, &menu, &MenuView::setPath);
     return QApplication::exec();
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "app/MenuBarIcons.h"
+#include "app/TrayPath.h"
+#include "platform/TrayHosts.h"
 
 #include <QObject>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <memory>
 
 class QMenu;
 
@@ -18,20 +21,32 @@ class TrayItem : public QObject
 {
     Q_OBJECT
 public:
-    TrayItem(AppModel& model, QMenu* menu, QObject* parent = nullptr);
+    // `hosts` tells where the icon can go; it must outlive the item.
+    TrayItem(AppModel& model, QMenu* menu, TrayHosts& hosts, QObject* parent = nullptr);
+    ~TrayItem() override;
 
     QString symbolName() const { return m_symbol; }
-    QSystemTrayIcon& trayIcon() { return m_tray; }
+    // Null while waiting for a tray host.
+    QSystemTrayIcon* trayIcon() { return m_tray.get(); }
+    MenuPath menuPath() const { return m_menuPath; }
+
+Q_SIGNALS:
+    // Once, when the icon is made and it is known who draws the menu.
+    void menuPathKnown(tavlin::MenuPath path);
 
 private:
+    void start();
     void updateIcon();
     void activated(QSystemTrayIcon::ActivationReason reason);
+    void sayNoTrayYet();
 
     AppModel& m_model;
     QMenu* m_menu;
     MenuBarIcons m_icons;
-    QSystemTrayIcon m_tray;
+    std::unique_ptr<QSystemTrayIcon> m_tray;
+    MenuPath m_menuPath = MenuPath::Drawn;
     QString m_symbol;
+    bool m_saidNoTray = false;
 };
 
 } // namespace tavlin

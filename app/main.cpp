@@ -2,6 +2,7 @@
 #include "app/TavlinApp.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <cstdio>
 
 namespace {
@@ -15,6 +16,8 @@ int runCommand(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavlin"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVLIN_VERSION));
+    // A command says itself, in one line, what it could not save.
+    QLoggingCategory::setFilterRules(QStringLiteral("tavlin.settings.warning=false"));
     return tavlin::CommandLine(arguments, stdout, stderr).run();
 }
 
@@ -22,7 +25,10 @@ int runCommand(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    // Without arguments the program is the tray item.
-    return tavlin::CommandLine::wantsCommandLine(argc) ? runCommand(argc, argv)
-                                                       : tavlin::TavlinApp::run(argc, argv);
+    QByteArrayList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+    // Without a command the program is the tray item.
+    return tavlin::CommandLine::wantsCommandLine(arguments) ? runCommand(argc, argv)
+                                                            : tavlin::TavlinApp::run(argc, argv);
 }

@@ -4,17 +4,9 @@
 
 namespace tavlin {
 
-BackdropView::BackdropView(BackdropImage image, QWidget* parent)
-    : QWidget(parent), m_image(std::move(image))
+void BackdropView::paint(QPainter& painter, const QSize& size, const QRegion&, bool)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void BackdropView::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setClipRect(rect());
-    m_image.drawAspectFill(painter, QRectF(rect()));
+    m_image.drawAspectFill(painter, QRectF(QPointF(0, 0), QSizeF(size)));
 }
 
 } // namespace tavlin

@@ -1,22 +1,19 @@
 #pragma once
 
 #include "backdrop/BackdropImage.h"
-
-#include <QWidget>
+#include "platform/OverlayContent.h"
 
 namespace tavlin {
 
-// Shows a backdrop edge to edge: scaled uniformly until it covers the view, centred, the excess
-// cropped.
-class BackdropView : public QWidget
+// Shows a backdrop edge to edge: scaled uniformly until it covers the surface, centred, the
+// excess cropped.
+class BackdropView : public OverlayContent
 {
-    Q_OBJECT
 public:
-    explicit BackdropView(BackdropImage image, QWidget* parent = nullptr);
+    explicit BackdropView(BackdropImage image) : m_image(std::move(image)) {}
     const BackdropImage& image() const { return m_image; }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
+    void paint(QPainter& painter, const QSize& size, const QRegion& area, bool shaped) override;
 
 private:
     BackdropImage m_image;

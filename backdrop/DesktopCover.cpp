@@ -2,7 +2,6 @@
 
 #include "backdrop/Backdrop.h"
 #include "backdrop/BackdropView.h"
-#include "backdrop/OverlayFade.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -11,15 +10,11 @@
 namespace tavlin {
 
 DesktopCover::DesktopCover(SettingsStore& settings, BackdropImages& images,
-                           WindowStacking& stacking, WorkspaceEvents& workspace,
-                           CompositorWatch& compositor, QObject* parent)
-    : QObject(parent), m_settings(settings), m_images(images), m_stacking(stacking),
-      m_compositor(compositor)
+                           OverlaySurfaces& surfaces, WorkspaceEvents& workspace, QObject* parent)
+    : QObject(parent), m_settings(settings), m_images(images), m_surfaces(surfaces)
 {
     connect(&workspace, &WorkspaceEvents::screensChanged, this, &DesktopCover::rebuild);
     connect(&workspace, &WorkspaceEvents::currentDesktopChanged, this, &DesktopCover::rebuild);
-    // The file manager raises its icon window now and then; the cover goes back on top of it.
-    connect(&workspace, &WorkspaceEvents::stackingChanged, this, &DesktopCover::keepStacked);
     // A wallpaper is looked up while the windows already show: they follow what was found.
     connect(&images, &BackdropImages::wallpapersChanged, this, [this] {
         if (Backdrop::stored(m_settings) == Backdrop::wallpaper())
@@ -34,7 +29,8 @@ DesktopCover::~DesktopCover()
 
 void DesktopCover::setOn(bool on)
 {
-    if (m_isOn == on)
+    // Where it cannot be shown it stays off, rather than claiming a cover nobody sees.
+    if (m_isOn == on || (on && !unavailableReason().isEmpty()))
         return;
     m_isOn = on;
     Q_EMIT isOnChanged();
@@ -42,6 +38,11 @@ void DesktopCover::setOn(bool on)
         show(m_animates);
     else
         hide(m_animates);
+}
+
+QString DesktopCover::unavailableReason() const
+{
+    return m_surfaces.unavailableReason(OverlayLevel::Cover);
 }
 
 void DesktopCover::toggleWithoutAnimation()
@@ -83,36 +84,28 @@ void DesktopCover::show(bool animated)
 {
     m_windows.clear();
     const QList<QScreen*> screens = QGuiApplication::screens();
-    for (QScreen* screen : screens)
-        m_windows.append(makeCoverWindow(screen, animated));
-    keepStacked();
+    for (QScreen* screen : screens) {
+        if (OverlayWindow* window = makeCoverWindow(screen, animated))
+            m_windows.append(window);
+    }
 }
 
 void DesktopCover::hide(bool animated)
 {
-    OverlayWindow::retire(m_windows, animated && m_compositor.isActive());
+    OverlayWindow::retire(m_windows, animated);
     m_windows.clear();
 }
 
 OverlayWindow* DesktopCover::makeCoverWindow(QScreen* screen, bool animated)
 {
-    auto* window = new OverlayWindow(screen, OverlayLevel::Cover, m_stacking);
     // Read afresh for every window: the stored value, not a copy, decides what it shows.
-    window->setContent(
-        new BackdropView(m_images.screenImage(Backdrop::stored(m_settings), screen)));
-    // Without a compositor opacity changes nothing on screen: no fade then.
-    OverlayFade::fadeIn(window, animated && m_compositor.isActive());
+    auto view =
+        std::make_unique<BackdropView>(m_images.screenImage(Backdrop::stored(m_settings), screen));
+    OverlayWindow* window =
+        OverlayWindow::create(m_surfaces, screen, OverlayLevel::Cover, std::move(view));
+    if (window)
+        window->fadeIn(animated);
     return window;
-}
-
-void DesktopCover::keepStacked()
-{
-    if (!m_isOn)
-        return;
-    QList<QWidget*> widgets;
-    for (OverlayWindow* window : windows())
-        widgets.append(window);
-    m_stacking.keepStacked(widgets, OverlayLevel::Cover);
 }
 
 } // namespace tavlin

@@ -2,9 +2,8 @@
 
 #include "backdrop/BackdropImages.h"
 #include "backdrop/OverlayWindow.h"
-#include "platform/CompositorWatch.h"
+#include "platform/OverlaySurfaces.h"
 #include "platform/SettingsStore.h"
-#include "platform/WindowStacking.h"
 #include "platform/WorkspaceEvents.h"
 
 #include <QList>
@@ -26,13 +25,15 @@ class DesktopCover : public QObject
 public:
     static constexpr int crossfadeOrderOutMs = 200;
 
-    DesktopCover(SettingsStore& settings, BackdropImages& images, WindowStacking& stacking,
-                 WorkspaceEvents& workspace, CompositorWatch& compositor,
-                 QObject* parent = nullptr);
+    DesktopCover(SettingsStore& settings, BackdropImages& images, OverlaySurfaces& surfaces,
+                 WorkspaceEvents& workspace, QObject* parent = nullptr);
     ~DesktopCover() override;
 
     bool isOn() const { return m_isOn; }
     void setOn(bool on);
+
+    // Why the cover cannot be shown in this session, in one line; empty when it can.
+    QString unavailableReason() const;
 
     // The hot key's switch: the same as setOn(!isOn()), without fades.
     void toggleWithoutAnimation();
@@ -53,12 +54,10 @@ private:
     void show(bool animated);
     void hide(bool animated);
     OverlayWindow* makeCoverWindow(QScreen* screen, bool animated);
-    void keepStacked();
 
     SettingsStore& m_settings;
     BackdropImages& m_images;
-    WindowStacking& m_stacking;
-    CompositorWatch& m_compositor;
+    OverlaySurfaces& m_surfaces;
     bool m_isOn = false;
     bool m_animates = true;
     QList<QPointer<OverlayWindow>> m_windows;

@@ -1,8 +1,9 @@
 #include "backdrop/OverlayFade.h"
 
+#include "platform/OverlaySurface.h"
+
 #include <QPointer>
 #include <QVariantAnimation>
-#include <QWidget>
 
 namespace tavlin::OverlayFade {
 
@@ -10,28 +11,31 @@ namespace {
 
 const char animationName[] = "tavlin-fade";
 
-void stopRunningFade(QWidget* window)
+void stopRunningFade(QObject* owner)
 {
     // A new fade replaces one still running, so two never fight over the opacity.
-    if (auto* running = window->findChild<QVariantAnimation*>(QLatin1String(animationName),
-                                                              Qt::FindDirectChildrenOnly)) {
+    if (auto* running = owner->findChild<QVariantAnimation*>(QLatin1String(animationName),
+                                                             Qt::FindDirectChildrenOnly)) {
         running->stop();
         delete running;
     }
 }
 
-QVariantAnimation* startFade(QWidget* window, double to, int durationMs)
+QVariantAnimation* startFade(OverlaySurface& surface, QObject* owner, double to, int durationMs)
 {
-    stopRunningFade(window);
-    auto* animation = new QVariantAnimation(window);
+    stopRunningFade(owner);
+    auto* animation = new QVariantAnimation(owner);
     animation->setObjectName(QLatin1String(animationName));
-    animation->setStartValue(window->windowOpacity());
+    animation->setStartValue(surface.opacity());
     animation->setEndValue(to);
     animation->setDuration(durationMs);
     animation->setEasingCurve(timingCurve());
-    QObject::connect(
-        animation, &QVariantAnimation::valueChanged, window,
-        [window](const QVariant& value) { window->setWindowOpacity(value.toDouble()); });
+    QPointer<OverlaySurface> guard(&surface);
+    QObject::connect(animation, &QVariantAnimation::valueChanged, owner,
+                     [guard](const QVariant& value) {
+                         if (guard)
+                             guard->setOpacity(value.toDouble());
+                     });
     return animation;
 }
 
@@ -44,27 +48,27 @@ QEasingCurve timingCurve()
     return curve;
 }
 
-void fadeIn(QWidget* window, bool animated)
+void fadeIn(OverlaySurface& surface, QObject* owner, bool animated)
 {
-    stopRunningFade(window);
-    window->setWindowOpacity(animated ? 0.0 : 1.0);
-    window->show();
+    stopRunningFade(owner);
+    surface.setOpacity(animated ? 0.0 : 1.0);
+    surface.show();
     if (animated)
-        startFade(window, 1.0, fadeInMs)->start(QAbstractAnimation::DeleteWhenStopped);
+        startFade(surface, owner, 1.0, fadeInMs)->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void fadeOut(QWidget* window, bool animated, std::function<void()> hidden)
+void fadeOut(OverlaySurface& surface, QObject* owner, bool animated, std::function<void()> hidden)
 {
     if (!animated) {
-        stopRunningFade(window);
-        window->hide();
+        stopRunningFade(owner);
+        surface.hide();
         if (hidden)
             hidden();
         return;
     }
-    QVariantAnimation* animation = startFade(window, 0.0, fadeOutMs);
-    QPointer<QWidget> guard(window);
-    QObject::connect(animation, &QVariantAnimation::finished, window, [guard, hidden] {
+    QVariantAnimation* animation = startFade(surface, owner, 0.0, fadeOutMs);
+    QPointer<OverlaySurface> guard(&surface);
+    QObject::connect(animation, &QVariantAnimation::finished, owner, [guard, hidden] {
         if (guard)
             guard->hide();
         if (hidden)

@@ -3,7 +3,11 @@
 #include <QEasingCurve>
 #include <functional>
 
-class QWidget;
+class QObject;
+
+namespace tavlin {
+class OverlaySurface;
+}
 
 namespace tavlin::OverlayFade {
 
@@ -13,12 +17,13 @@ inline constexpr int fadeOutMs = 120;
 // Fast start, long soft landing: most of the change happens in the first quarter.
 QEasingCurve timingCurve();
 
-// Shows the window; animated, it goes from transparent to opaque (restarting from transparent
-// if it was already visible).
-void fadeIn(QWidget* window, bool animated);
+// Shows the surface; animated, it goes from transparent to opaque (restarting from transparent
+// if it was already visible). The animation belongs to `owner`, one at a time.
+void fadeIn(OverlaySurface& surface, QObject* owner, bool animated);
 
 // Animated, it fades to transparent and is hidden afterwards; otherwise hidden at once with its
-// opacity untouched. `hidden` runs once the window is off screen.
-void fadeOut(QWidget* window, bool animated, std::function<void()> hidden = {});
+// opacity untouched. `hidden` runs once the surface is off screen.
+void fadeOut(OverlaySurface& surface, QObject* owner, bool animated,
+             std::function<void()> hidden = {});
 
 } // namespace tavlin::OverlayFade

@@ -2,48 +2,54 @@
 
 #include "backdrop/OverlayFade.h"
 
-#include <QScreen>
-
 namespace tavlin {
 
-OverlayWindow::OverlayWindow(QScreen* screen, OverlayLevel level, WindowStacking& stacking)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_level(level)
+OverlayWindow::OverlayWindow(OverlaySurfaces& surfaces, std::unique_ptr<OverlayContent> content)
+    : m_surfaces(&surfaces), m_content(std::move(content))
 {
-    // Transparent-backed: whatever the content leaves unpainted shows what is below (where a
-    // compositor blends it).
-    setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowTitle(QStringLiteral("Tavlin"));
-    setScreen(screen);
-    setGeometry(screen->geometry());
-    stacking.prepare(this, level);
-    setGeometry(screen->geometry());
 }
 
-void OverlayWindow::setContent(QWidget* content)
+OverlayWindow* OverlayWindow::create(OverlaySurfaces& surfaces, QScreen* screen, OverlayLevel level,
+                                     std::unique_ptr<OverlayContent> content,
+                                     const OverlayPlacement& placement)
 {
-    m_content = content;
-    content->setParent(this);
-    content->setGeometry(rect());
-    content->show();
+    if (!screen || !surfaces.unavailableReason(level).isEmpty())
+        return nullptr;
+    auto* window = new OverlayWindow(surfaces, std::move(content));
+    window->m_surface.reset(surfaces.create(screen, level, placement, *window->m_content));
+    if (!window->m_surface) {
+        delete window;
+        return nullptr;
+    }
+    return window;
+}
+
+OverlayWindow::~OverlayWindow()
+{
+    m_surface.reset(); // before the content it paints
+}
+
+void OverlayWindow::fadeIn(bool animated)
+{
+    // Opacity changes nothing on screen where nothing blends: no fade then.
+    OverlayFade::fadeIn(*m_surface, this, animated && m_surfaces && m_surfaces->blends());
+}
+
+void OverlayWindow::fadeOut(bool animated, std::function<void()> hidden)
+{
+    OverlayFade::fadeOut(*m_surface, this, animated && m_surfaces && m_surfaces->blends(),
+                         std::move(hidden));
 }
 
 void OverlayWindow::retire(const QList<QPointer<OverlayWindow>>& windows, bool animated)
 {
     for (const QPointer<OverlayWindow>& window : windows) {
         if (window)
-            OverlayFade::fadeOut(window, animated, [window] {
+            window->fadeOut(animated, [window] {
                 if (window)
                     window->deleteLater();
             });
     }
-}
-
-void OverlayWindow::resizeEvent(QResizeEvent* event)
-{
-    if (m_content)
-        m_content->setGeometry(rect());
-    QWidget::resizeEvent(event);
 }
 
 } // namespace tavlin

@@ -23,18 +23,18 @@ using tavlin::bench::median;
 
 constexpr int repetitions = 15;
 
-bool allMapped(X11Session& session, const QList<QWidget*>& windows)
+bool allMapped(X11Session& session, const QList<quint64>& windows)
 {
     return std::all_of(windows.begin(), windows.end(),
-                       [&](QWidget* w) { return session.probe().isViewable(quint32(w->winId())); });
+                       [&](quint64 id) { return session.probe().isViewable(quint32(id)); });
 }
 
 // Milliseconds from `show` until every window it returns is mapped on the server.
-double timeToMapped(X11Session& session, const std::function<QList<QWidget*>()>& show)
+double timeToMapped(X11Session& session, const std::function<QList<quint64>()>& show)
 {
     QElapsedTimer timer;
     timer.start();
-    const QList<QWidget*> windows = show();
+    const QList<quint64> windows = show();
     if (!X11Session::waitFor([&] { return allMapped(session, windows); }, 5000))
         return -1;
     return double(timer.nsecsElapsed()) / 1e6;
@@ -49,29 +49,28 @@ int run(int, char**)
     BackdropImages images(BackdropImages::defaultPictureFolders()
                               << QStringLiteral(TAVLIN_RESOURCES),
                           services.desktopPictures.get());
-    DesktopCover cover(settings, images, *services.stacking, *services.workspace,
-                       *services.compositor);
+    DesktopCover cover(settings, images, *services.overlays, *services.workspace);
 
     std::vector<double> coverTimes, plainTimes;
     for (int round = 0; round < repetitions + 1; ++round) {
         const double coverMs = timeToMapped(session, [&] {
             cover.toggleWithoutAnimation();
-            QList<QWidget*> windows;
+            QList<quint64> windows;
             for (OverlayWindow* window : cover.windows())
-                windows.append(window);
+                windows.append(window->surface().nativeId());
             return windows;
         });
         cover.toggleWithoutAnimation();
 
         std::vector<std::unique_ptr<QWidget>> plain;
         const double plainMs = timeToMapped(session, [&] {
-            QList<QWidget*> windows;
+            QList<quint64> windows;
             for (QScreen* screen : QGuiApplication::screens()) {
                 plain.push_back(
                     std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint));
                 plain.back()->setGeometry(screen->geometry());
                 plain.back()->show();
-                windows.append(plain.back().get());
+                windows.append(quint64(plain.back()->winId()));
             }
             return windows;
         });

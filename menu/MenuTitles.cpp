@@ -55,12 +55,33 @@ const std::array<OlderThanOption, 5>& olderThanOptions()
     return options;
 }
 
-QString verbatim(const QString& text)
+QString verbatim(const QString& text, MenuPath path)
 {
     QString shown = text;
-    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    shown.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    shown.replace(u'\t', u' ');
+    if (path == MenuPath::Drawn) {
+        shown.replace(u'&', QStringLiteral("&&"));
+        return shown;
+    }
+    // Hosts read "__" as an underscore and "_x" as a mnemonic; some (libdbusmenu-gtk) read any
+    // underscore wrongly once the label holds a mnemonic, so the label should hold none.
+    shown.replace(u'_', QStringLiteral("__"));
+    const qsizetype ampersand = shown.indexOf(u'&');
+    if (ampersand < 0 || ampersand == shown.size() - 1)
+        return shown; // Qt leaves it alone
+    // Qt's export turns the first "&" into "_". One put in for an underscore before it comes
+    // back as that underscore; otherwise "&&" comes back as "_&", a mnemonic on the "&" itself.
+    const qsizetype underscore = shown.indexOf(u'_');
+    if (underscore >= 0 && underscore < ampersand)
+        shown[underscore] = u'&';
+    else
+        shown.insert(ampersand, u'&');
     return shown;
+}
+
+bool featureEnabled(const QString& unavailableReason, bool isOn)
+{
+    return unavailableReason.isEmpty() || isOn;
 }
 
 } // namespace tavlin::MenuTitles

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/TrayPath.h"
+
 #include <QSet>
 #include <QString>
 #include <array>
@@ -30,8 +32,14 @@ struct OlderThanOption
 };
 const std::array<OlderThanOption, 5>& olderThanOptions();
 
-// A text shown exactly as given: a menu would take "&" for a mnemonic and a tab for the start
-// of the key column.
-QString verbatim(const QString& text);
+// A text shown exactly as given. A drawn menu takes "&" for a mnemonic and a tab for the start
+// of the key column; Qt's export turns the first "&" into the "_" that tray hosts take for a
+// mnemonic, and passes "_" on unchanged. One case stays imperfect: a text with "&" before its
+// first "_" gets a mnemonic, after which libdbusmenu-gtk hosts drop the underscores.
+QString verbatim(const QString& text, MenuPath path = MenuPath::Drawn);
+
+// A feature's switch can be used unless the session cannot show the feature; while it is on,
+// it can always be switched off.
+bool featureEnabled(const QString& unavailableReason, bool isOn);
 
 } // namespace tavlin::MenuTitles

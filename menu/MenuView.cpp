@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QPixmap>
+#include <array>
 
 namespace tavlin {
 
@@ -26,6 +27,7 @@ QIcon appIcon(const RunningApp& app)
 
 // The key shown at the item's right edge. Qt matches an action's shortcut only through the
 // windows it was added to, and a tray menu's actions are in none: the global grab does the work.
+// An empty sequence shows none.
 void showShortcut(QAction* action, const QKeySequence& keys)
 {
     action->setShortcut(keys);
@@ -65,18 +67,26 @@ MenuView::MenuView(AppModel& model, QObject* parent)
     QMenu* menu = m_menu.get();
     // Each opening starts with nothing selected, wherever the keyboard left off last time.
     connect(menu, &QMenu::aboutToShow, menu, [menu] { menu->setActiveAction(nullptr); });
-    menu->addSection(QStringLiteral("Recording"));
-    showShortcut(addToggle(menu, QStringLiteral("Hide Desktop Icons"), model.cover(),
-                           &DesktopCover::isOn, &DesktopCover::setOn, &DesktopCover::isOnChanged),
-                 HotKeyChords::shortcut(HotKeyChords::cover));
-    showShortcut(addToggle(menu, QStringLiteral("Spotlight Mode"), model.spotlight(),
-                           &Spotlight::isOn, &Spotlight::setOn, &Spotlight::isOnChanged),
-                 HotKeyChords::shortcut(HotKeyChords::spotlight));
+    addHeader(QStringLiteral("Recording"));
+    addFeature(addToggle(menu, QStringLiteral("Hide Desktop Icons"), model.cover(),
+                         &DesktopCover::isOn, &DesktopCover::setOn, &DesktopCover::isOnChanged),
+               model.coverHotKey(), HotKeyChords::cover);
+    addFeature(addToggle(menu, QStringLiteral("Spotlight Mode"), model.spotlight(),
+                         &Spotlight::isOn, &Spotlight::setOn, &Spotlight::isOnChanged),
+               model.spotlightHotKey(), HotKeyChords::spotlight);
+    // Whether a feature can work may change with the session; the menu asks as it opens.
+    connect(menu, &QMenu::aboutToShow, this, &MenuView::showFeatures);
+    connect(&model.cover(), &DesktopCover::isOnChanged, this, &MenuView::showFeatures);
+    connect(&model.spotlight(), &Spotlight::isOnChanged, this, &MenuView::showFeatures);
+    connect(&model.spotlight(), &Spotlight::coversMenuBarChanged, this, &MenuView::showFeatures);
+    connect(&model.hotKeys(), &HotKeys::activeChanged, this, &MenuView::showFeatures);
+    showFeatures();
     addSpotlightApps(menu->addMenu(QStringLiteral("Spotlight Apps")));
     addBackground(menu->addMenu(QStringLiteral("Background")));
 
-    menu->addSection(QStringLiteral("Tidy"));
+    addHeader(QStringLiteral("Tidy"));
     addTidy();
+    showHeaders();
 
     menu->addSeparator();
     addToggle(menu, QStringLiteral("Launch at Login"), model, &AppModel::launchAtLogin,
@@ -87,6 +97,57 @@ MenuView::MenuView(AppModel& model, QObject* parent)
 }
 
 MenuView::~MenuView() = default;
+
+void MenuView::setPath(MenuPath path)
+{
+    m_path = path;
+    showHeaders();
+    showFeatures();
+    rebuildAppRows();
+    showPictureTitles();
+    showStatus();
+}
+
+void MenuView::addHeader(const QString& title)
+{
+    QAction* section = m_menu->addSection(title);
+    QAction* line = addTextLine(m_menu.get());
+    line->setText(title);
+    m_headers.append(Header{section, line});
+}
+
+void MenuView::showHeaders()
+{
+    // A host shows a separator for a section, which has no place above the first header.
+    for (qsizetype i = 0; i < m_headers.size(); ++i) {
+        m_headers[i].section->setVisible(m_path == MenuPath::Drawn || i > 0);
+        m_headers[i].line->setVisible(m_path == MenuPath::Exported);
+    }
+}
+
+void MenuView::addFeature(QAction* toggle, quint32 hotKey, const KeyChord& chord)
+{
+    m_features.append(Feature{toggle, addTextLine(m_menu.get()), hotKey, chord});
+}
+
+void MenuView::showFeatures()
+{
+    const std::array<std::pair<QString, bool>, 2> states{{
+        {m_model.cover().unavailableReason(), m_model.cover().isOn()},
+        {m_model.spotlight().unavailableReason(), m_model.spotlight().isOn()},
+    }};
+    for (qsizetype i = 0; i < m_features.size(); ++i) {
+        const Feature& feature = m_features.at(i);
+        const auto& [reason, on] = states.at(std::size_t(i));
+        feature.toggle->setEnabled(MenuTitles::featureEnabled(reason, on));
+        feature.reason->setText(MenuTitles::verbatim(reason, m_path));
+        feature.reason->setVisible(!reason.isEmpty());
+        // Only a chord that is really bound is worth showing.
+        showShortcut(feature.toggle, m_model.hotKeys().isActive(feature.hotKey)
+                                         ? HotKeyChords::shortcut(feature.chord)
+                                         : QKeySequence());
+    }
+}
 
 template <typename Owner>
 QAction* MenuView::addToggle(QMenu* menu, const QString& title, Owner& owner,
@@ -156,8 +217,8 @@ void MenuView::rebuildAppRows()
 
     Spotlight& spotlight = m_model.spotlight();
     for (const RunningApp& app : spotlight.runningApps()) {
-        auto* row = new QAction(appIcon(app), MenuTitles::verbatim(MenuTitles::appName(app.name)),
-                                m_appsMenu);
+        auto* row = new QAction(
+            appIcon(app), MenuTitles::verbatim(MenuTitles::appName(app.name), m_path), m_appsMenu);
         row->setCheckable(true);
         row->setChecked(spotlight.isPinned(app));
         connect(row, &QAction::triggered, row, [row, &spotlight, app] {
@@ -183,14 +244,21 @@ void MenuView::addBackground(QMenu* submenu)
               choose);
     addOption(submenu, m_backdrops, QStringLiteral("Soft Gradient"), Backdrop::gradient(), choose);
     submenu->addSeparator();
-    for (const BackdropPicture& picture : backdropCatalog()) {
-        addOption(submenu, m_backdrops, MenuTitles::verbatim(picture.title),
-                  Backdrop::image(picture.file), choose);
-    }
+    for (const BackdropPicture& picture : backdropCatalog())
+        m_pictures.append(
+            addOption(submenu, m_backdrops, QString(), Backdrop::image(picture.file), choose));
+    showPictureTitles();
     connect(&m_model, &AppModel::backdropChanged, this, &MenuView::checkBackdrop);
     // Decoding 24 pictures waits until someone looks at them.
     connect(submenu, &QMenu::aboutToShow, this, &MenuView::loadThumbnails);
     checkBackdrop();
+}
+
+void MenuView::showPictureTitles()
+{
+    const auto& catalog = backdropCatalog();
+    for (std::size_t i = 0; i < catalog.size() && i < std::size_t(m_pictures.size()); ++i)
+        m_pictures.at(qsizetype(i))->setText(MenuTitles::verbatim(catalog.at(i).title, m_path));
 }
 
 void MenuView::checkBackdrop()
@@ -270,7 +338,7 @@ void MenuView::showUndoCount()
 void MenuView::showStatus()
 {
     const QString status = m_model.tidy().status();
-    m_status->setText(MenuTitles::verbatim(status));
+    m_status->setText(MenuTitles::verbatim(status, m_path));
     m_status->setVisible(!status.isNull());
 }
 

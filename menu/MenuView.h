@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/AppModel.h"
+#include "app/TrayPath.h"
+#include "platform/KeyChord.h"
 
 #include <QList>
 #include <QObject>
@@ -27,7 +29,29 @@ public:
 
     QMenu* menu() const { return m_menu.get(); }
 
+    // Who draws the menu: a tray host draws no section titles and reads "_" as a mnemonic, so
+    // the menu then carries its headers as lines of their own and escapes its texts for it.
+    void setPath(MenuPath path);
+
 private:
+    struct Header
+    {
+        QAction* section; // a separator with the title, as a drawn menu shows it
+        QAction* line;    // the title as a line of its own, for a tray host
+    };
+
+    struct Feature
+    {
+        QAction* toggle;
+        QAction* reason; // the line under it that says why it cannot work here
+        quint32 hotKey;
+        KeyChord chord;
+    };
+
+    void addHeader(const QString& title);
+    void addFeature(QAction* toggle, quint32 hotKey, const KeyChord& chord);
+    void showHeaders();
+    void showFeatures();
     void addSpotlightApps(QMenu* submenu);
     void addBackground(QMenu* submenu);
     void addTidy();
@@ -48,8 +72,13 @@ private:
     void showPendingCount();
     void showUndoCount();
     void showStatus();
+    void showPictureTitles();
 
     AppModel& m_model;
+    MenuPath m_path = MenuPath::Drawn;
+    QList<Header> m_headers;
+    QList<Feature> m_features;                // cover, then spotlight mode
+    QList<QAction*> m_pictures;               // in catalogue order
     std::unique_ptr<QStyle> m_thumbnailStyle; // outlives the menu that uses it
     std::unique_ptr<QMenu> m_menu;
     QMenu* m_appsMenu = nullptr;

@@ -16,6 +16,10 @@ struct ItemStat
     std::optional<double> changed;  // inode change time: when the item arrived in its folder
 };
 
+// What a lookup of a path found. Only a missing item is Absent; a lookup the system refused
+// (permissions, I/O) is Unknown and says nothing either way.
+enum class Existence { Exists, Absent, Unknown };
+
 enum class MoveResult {
     Moved,
     TargetExists, // something is at the target; it was left alone
@@ -46,6 +50,13 @@ public:
     // lstat(); nullopt when the item does not exist or cannot be examined.
     virtual std::optional<ItemStat> stat(const QByteArray& path) const = 0;
 
+    // lstat(), telling "no such item" apart from a refused lookup.
+    virtual Existence existence(const QByteArray& path) const = 0;
+
+    // The absolute path with every link and "." or ".." resolved; nullopt when some part of it
+    // does not exist or cannot be examined.
+    virtual std::optional<QByteArray> canonicalPath(const QByteArray& path) const = 0;
+
     // Creates one folder. True when a real folder (not a link to one) is there afterwards.
     virtual bool makeDirectory(const QByteArray& path) = 0;
 
@@ -53,8 +64,11 @@ public:
     // in a race; reports TargetExists instead.
     virtual MoveResult move(const QByteArray& from, const QByteArray& to) = 0;
 
-    // Removes a folder with everything in it, without following links.
-    virtual bool removeTree(const QByteArray& path) = 0;
+    // Removes one item that is not a folder (unlink()).
+    virtual bool removeFile(const QByteArray& path) = 0;
+
+    // Removes a folder only when it is empty (rmdir()): whatever arrives in it first stays.
+    virtual bool removeEmptyFolder(const QByteArray& path) = 0;
 
     // True when the path names a folder that this process can open and list.
     virtual bool canOpenFolder(const QByteArray& path) const = 0;

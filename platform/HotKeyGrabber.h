@@ -3,6 +3,7 @@
 #include "platform/KeyChord.h"
 
 #include <QObject>
+#include <QString>
 
 namespace tavlin {
 
@@ -11,16 +12,22 @@ class HotKeyGrabber : public QObject
 {
     Q_OBJECT
 public:
+    // A key grab answers at once; a desktop service that binds shortcuts answers later.
+    enum class Grant { Granted, Refused, Pending };
+
     using QObject::QObject;
 
-    // Takes `chord` and reports its presses under `id`. False when the system refuses it
-    // (another program holds the chord, or there is no way to grab keys here); the chord then
-    // stays with whoever has it.
-    virtual bool grab(quint32 id, const KeyChord& chord) = 0;
+    // Asks for `chord` and reports its presses under `id`; `description` says what it does, for
+    // services that list shortcuts to the user. Refused when the system says no (another
+    // program holds the chord, or there is no way to grab keys here): the chord then stays
+    // with whoever has it. Pending until `answered` tells.
+    virtual Grant grab(quint32 id, const KeyChord& chord, const QString& description) = 0;
 
 Q_SIGNALS:
     // Once per physical press of a grabbed chord; key repeat while it is held does not count.
     void pressed(quint32 id);
+    // A pending grab was decided, or a granted one was taken back.
+    void answered(quint32 id, bool granted);
 };
 
 } // namespace tavlin

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QIcon>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <algorithm>
 
 namespace tavlin {
 
@@ -14,5 +16,14 @@ struct RunningApp
     qint32 pid = 0;
     QIcon icon{}; // null when unknown
 };
+
+// Whether the menu would show the same applications: pids, identifiers and names in order.
+inline bool sameApps(const QList<RunningApp>& a, const QList<RunningApp>& b)
+{
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(),
+                      [](const RunningApp& x, const RunningApp& y) {
+                          return x.pid == y.pid && x.identifier == y.identifier && x.name == y.name;
+                      });
+}
 
 } // namespace tavlin

@@ -61,19 +61,19 @@ std::optional<double> SettingsStore::date(const QString& key) const
     return static_cast<double>(parsed.toMSecsSinceEpoch()) / 1000.0;
 }
 
-void SettingsStore::setInteger(const QString& key, qint64 value)
+bool SettingsStore::setInteger(const QString& key, qint64 value)
 {
-    setValue(key, QJsonValue(value));
+    return setValue(key, QJsonValue(value));
 }
 
-void SettingsStore::setBoolean(const QString& key, bool value)
+bool SettingsStore::setBoolean(const QString& key, bool value)
 {
-    setValue(key, QJsonValue(value));
+    return setValue(key, QJsonValue(value));
 }
 
-void SettingsStore::setValue(const QString& key, const QJsonValue& value)
+bool SettingsStore::setValue(const QString& key, const QJsonValue& value)
 {
-    setValues({{key, value}});
+    return setValues({{key, value}});
 }
 
 QJsonValue SettingsStore::dateValue(double secondsSinceEpoch)

@@ -18,10 +18,12 @@ public:
 
     // QJsonValue::Undefined when the key is absent.
     virtual QJsonValue value(const QString& key) const = 0;
-    // Several keys in one write of the store; an Undefined value removes its key.
+    // Several keys in one write of the store; an Undefined value removes its key. False when the
+    // store could not be saved: the stored file is then as it was, while this process goes on
+    // with the new values.
     using Changes = QList<std::pair<QString, QJsonValue>>;
-    virtual void setValues(const Changes& changes) = 0;
-    void setValue(const QString& key, const QJsonValue& value);
+    virtual bool setValues(const Changes& changes) = 0;
+    bool setValue(const QString& key, const QJsonValue& value);
 
     bool contains(const QString& key) const;
     std::optional<qint64> integer(const QString& key) const; // whole numbers only
@@ -30,8 +32,8 @@ public:
     std::optional<QJsonArray> array(const QString& key) const;
     std::optional<double> date(const QString& key) const; // seconds since the epoch
 
-    void setInteger(const QString& key, qint64 value);
-    void setBoolean(const QString& key, bool value);
+    bool setInteger(const QString& key, qint64 value);
+    bool setBoolean(const QString& key, bool value);
     void setDate(const QString& key, double secondsSinceEpoch);
 
     // The stored form of a date; Undefined for a moment that cannot be written down.

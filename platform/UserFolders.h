@@ -13,4 +13,10 @@ QByteArray configHome();
 // Where this program keeps its per-user settings file.
 QByteArray settingsFile();
 
+// $XDG_STATE_HOME/tavlin (~/.local/state/tavlin by default): the tidy's move logs and its lock.
+QByteArray stateFolder();
+
+// The user's home folder.
+QByteArray home();
+
 } // namespace tavlin::UserFolders

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QString>
 #include <optional>
 
 namespace tavlin {
@@ -18,6 +19,10 @@ public:
     // Front-most first, or none while the window system cannot say (its window manager is
     // restarting, say): callers keep what they had. Cheap enough to call on every frame.
     virtual std::optional<QList<WindowInfo>> windows() = 0;
+
+    // Why other programs' windows cannot be followed in this session, in one line; empty when
+    // they can.
+    virtual QString unavailableReason() const { return {}; }
 
 Q_SIGNALS:
     // Something in the list may have changed: a window opened, closed, moved or restacked.

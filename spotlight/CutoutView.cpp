@@ -6,37 +6,11 @@
 
 namespace tavlin {
 
-CutoutView::CutoutView(BackdropImage backdrop, QWidget* parent)
-    : QWidget(parent), m_backdrop(std::move(backdrop))
+void CutoutView::paint(QPainter& painter, const QSize& size, const QRegion&, bool shaped)
 {
-}
-
-void CutoutView::redraw()
-{
-    if (m_shaped)
-        applyShape();
-    update();
-}
-
-void CutoutView::setShaped(bool shaped)
-{
-    if (m_shaped == shaped)
-        return;
-    m_shaped = shaped;
+    m_backdrop.drawAspectFill(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     if (shaped)
-        applyShape();
-    else
-        window()->clearMask();
-    update();
-}
-
-void CutoutView::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setClipRect(rect());
-    m_backdrop.drawAspectFill(painter, QRectF(rect()));
-    if (m_shaped)
-        return; // the window's shape already leaves the holes out
+        return; // the shape already leaves the holes out, edge pixels whole
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setCompositionMode(QPainter::CompositionMode_Clear);
     painter.setPen(Qt::NoPen);
@@ -45,17 +19,9 @@ void CutoutView::paintEvent(QPaintEvent*)
         painter.drawRoundedRect(hole, holeCornerRadius, holeCornerRadius);
 }
 
-void CutoutView::resizeEvent(QResizeEvent* event)
+std::optional<QRegion> CutoutView::shape(const QSize& size) const
 {
-    if (m_shaped)
-        applyShape();
-    QWidget::resizeEvent(event);
-}
-
-void CutoutView::applyShape()
-{
-    // The view fills its window, so its coordinates are the window's.
-    window()->setMask(HoleShape::visibleRegion(rect(), m_holes, holeCornerRadius));
+    return HoleShape::visibleRegion(QRect(QPoint(0, 0), size), m_holes, holeCornerRadius);
 }
 
 } // namespace tavlin

@@ -1,44 +1,35 @@
 #pragma once
 
 #include "backdrop/BackdropImage.h"
+#include "platform/OverlayContent.h"
 
 #include <QList>
 #include <QRectF>
-#include <QWidget>
 
 namespace tavlin {
 
-// Fills its overlay with the backdrop and leaves rounded holes where the target windows are.
-// With a compositor the holes are cleared to transparent, with smooth corners; without one,
-// cleared pixels would show black, so the holes are cut out of the window's shape instead.
-class CutoutView : public QWidget
+// Fills its overlay with the backdrop and leaves rounded holes where the target windows are:
+// cleared to transparent with smooth corners, and cut out of the shape where the window system
+// cannot blend.
+class CutoutView : public OverlayContent
 {
-    Q_OBJECT
 public:
     static constexpr double holeCornerRadius = 10.0;
 
-    explicit CutoutView(BackdropImage backdrop, QWidget* parent = nullptr);
+    explicit CutoutView(BackdropImage backdrop) : m_backdrop(std::move(backdrop)) {}
 
     const BackdropImage& backdrop() const { return m_backdrop; }
 
-    // In the view's coordinates. Setting them does not redraw: redraw() does.
+    // In the overlay's coordinates. Setting them does not repaint: the overlay's update() does.
     const QList<QRectF>& holes() const { return m_holes; }
     void setHoles(QList<QRectF> holes) { m_holes = std::move(holes); }
-    void redraw();
 
-    bool isShaped() const { return m_shaped; }
-    void setShaped(bool shaped);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void paint(QPainter& painter, const QSize& size, const QRegion& area, bool shaped) override;
+    std::optional<QRegion> shape(const QSize& size) const override;
 
 private:
-    void applyShape();
-
     BackdropImage m_backdrop;
     QList<QRectF> m_holes;
-    bool m_shaped = false;
 };
 
 } // namespace tavlin

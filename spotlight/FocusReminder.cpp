@@ -1,6 +1,5 @@
 #include "spotlight/FocusReminder.h"
 
-#include "backdrop/OverlayFade.h"
 #include "spotlight/ReminderPanel.h"
 
 #include <QGuiApplication>
@@ -9,10 +8,9 @@
 
 namespace tavlin {
 
-FocusReminder::FocusReminder(SettingsStore& settings, WindowStacking& stacking,
-                             CompositorWatch& compositor, std::function<QScreen*()> mainScreen,
-                             QObject* parent)
-    : QObject(parent), m_settings(settings), m_stacking(stacking), m_compositor(compositor),
+FocusReminder::FocusReminder(SettingsStore& settings, OverlaySurfaces& surfaces,
+                             std::function<QScreen*()> mainScreen, QObject* parent)
+    : QObject(parent), m_settings(settings), m_surfaces(surfaces),
       m_mainScreen(std::move(mainScreen))
 {
     m_dismissal.setSingleShot(true);
@@ -55,10 +53,14 @@ void FocusReminder::showReminder(QScreen* screen)
     dismissReminder();
     if (!screen)
         return;
-    m_panel = new ReminderPanel(screen, m_stacking, m_compositor);
-    // Opacity changes nothing on screen without a compositor: no fade then.
-    OverlayFade::fadeIn(m_panel, m_compositor.isActive());
-    keepStacked();
+    auto panel = std::make_unique<ReminderPanel>();
+    const OverlayPlacement placement =
+        OverlayPlacement::topCentre(panel->size(), ReminderPanel::topMargin);
+    m_panel = OverlayWindow::create(m_surfaces, screen, OverlayLevel::Reminder, std::move(panel),
+                                    placement);
+    if (!m_panel)
+        return;
+    m_panel->fadeIn(true);
     // Counted from the moment it shows, the fade-in included.
     m_dismissal.start();
 }
@@ -68,21 +70,12 @@ void FocusReminder::dismissReminder()
     m_dismissal.stop();
     if (!m_panel)
         return;
-    const QPointer<ReminderPanel> leaving = m_panel;
+    const QPointer<OverlayWindow> leaving = m_panel;
     m_panel.clear();
-    OverlayFade::fadeOut(leaving, m_compositor.isActive(), [leaving] {
-        if (leaving)
-            leaving->deleteLater();
-    });
+    OverlayWindow::retire({leaving}, true);
 }
 
-void FocusReminder::keepStacked()
-{
-    if (m_panel)
-        m_stacking.keepStacked({m_panel.data()}, OverlayLevel::Reminder);
-}
-
-QWidget* FocusReminder::currentPanel() const
+OverlayWindow* FocusReminder::currentPanel() const
 {
     return m_panel.data();
 }

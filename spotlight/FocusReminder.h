@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/CompositorWatch.h"
+#include "backdrop/OverlayWindow.h"
+#include "platform/OverlaySurfaces.h"
 #include "platform/SettingsStore.h"
-#include "platform/WindowStacking.h"
 
 #include <QObject>
 #include <QPointer>
@@ -10,11 +10,8 @@
 #include <functional>
 
 class QScreen;
-class QWidget;
 
 namespace tavlin {
-
-class ReminderPanel;
 
 // The hint to turn on Do Not Disturb when spotlight mode starts: a panel at the top centre of
 // the main screen for a few seconds, at most three times (the store counts the showings).
@@ -29,7 +26,7 @@ public:
     static QString countKey() { return QStringLiteral("focusReminderShown"); }
 
     // `mainScreen` gives the screen holding the active window, or nullptr.
-    FocusReminder(SettingsStore& settings, WindowStacking& stacking, CompositorWatch& compositor,
+    FocusReminder(SettingsStore& settings, OverlaySurfaces& surfaces,
                   std::function<QScreen*()> mainScreen, QObject* parent = nullptr);
     ~FocusReminder() override;
 
@@ -41,20 +38,17 @@ public:
     void showReminder(QScreen* screen);
     // Fades the reminder out, if one is up, and cancels its timer.
     void dismissReminder();
-    // Puts the panel back above the overlays, after other windows were raised.
-    void keepStacked();
 
     // The panel on screen, or nullptr.
-    QWidget* currentPanel() const;
+    OverlayWindow* currentPanel() const;
 
 private:
     QScreen* chooseScreen() const;
 
     SettingsStore& m_settings;
-    WindowStacking& m_stacking;
-    CompositorWatch& m_compositor;
+    OverlaySurfaces& m_surfaces;
     std::function<QScreen*()> m_mainScreen;
-    QPointer<ReminderPanel> m_panel;
+    QPointer<OverlayWindow> m_panel;
     QTimer m_dismissal;
 };
 

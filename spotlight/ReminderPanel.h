@@ -1,41 +1,30 @@
 #pragma once
 
-#include "platform/CompositorWatch.h"
-#include "platform/WindowStacking.h"
+#include "platform/OverlayContent.h"
+#include "spotlight/ReminderView.h"
 
 #include <QPainterPath>
-#include <QRect>
-#include <QWidget>
-
-class QScreen;
 
 namespace tavlin {
 
-// Where the reminder goes within a screen's available area: centred across it, its top edge
-// 16 pixels below the area's top.
-QRect reminderGeometry(const QRect& available, const QSize& size);
-
-// The reminder's floating window: a small dark rounded panel holding a ReminderView, above
-// every overlay, which never takes focus and lets every click through to what lies beneath.
-// It is placed on `screen` (not null) when created; show it with a fade.
-class ReminderPanel : public QWidget
+// The reminder's panel: a small dark rounded panel holding a ReminderView. Where the window
+// system cannot blend, it is opaque and cut to its rounded outline.
+class ReminderPanel : public OverlayContent
 {
-    Q_OBJECT
 public:
     static constexpr int cornerRadius = 12;
+    // Below the top of the screen's free area.
+    static constexpr int topMargin = 16;
 
-    ReminderPanel(QScreen* screen, WindowStacking& stacking, CompositorWatch& compositor);
+    QSize size() const { return m_view.sizeHint(); }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void paint(QPainter& painter, const QSize& size, const QRegion& area, bool shaped) override;
+    std::optional<QRegion> shape(const QSize& size) const override;
 
 private:
-    void setComposited(bool composited);
-    void applyShape();
-    QPainterPath outline() const;
+    static QPainterPath outline(const QSize& size);
 
-    bool m_composited = false;
+    ReminderView m_view;
 };
 
 } // namespace tavlin

@@ -2,8 +2,8 @@
 
 #include "spotlight/MoonSymbol.h"
 
-#include <QEvent>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -42,14 +42,9 @@ double lineWidth(const QFontMetricsF& metrics, const QString& text)
 
 } // namespace
 
-ReminderView::ReminderView(QWidget* parent) : QWidget(parent)
-{
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
 QFont ReminderView::titleFont() const
 {
-    QFont title = font();
+    QFont title = QGuiApplication::font();
     title.setPixelSize(13);
     title.setWeight(QFont::DemiBold);
     return title;
@@ -57,7 +52,7 @@ QFont ReminderView::titleFont() const
 
 QFont ReminderView::subtitleFont() const
 {
-    QFont subtitle = font();
+    QFont subtitle = QGuiApplication::font();
     subtitle.setPixelSize(12);
     subtitle.setWeight(QFont::Normal);
     return subtitle;
@@ -90,10 +85,9 @@ QSize ReminderView::sizeHint() const
     return layout().size;
 }
 
-void ReminderView::paintEvent(QPaintEvent*)
+void ReminderView::paint(QPainter& painter) const
 {
     const Layout parts = layout();
-    QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     painter.fillPath(moonPath(parts.icon), QColor::fromRgba(moonColor));
     painter.setFont(titleFont());
@@ -102,13 +96,6 @@ void ReminderView::paintEvent(QPaintEvent*)
     painter.setFont(subtitleFont());
     painter.setPen(QColor::fromRgba(secondaryTextColor));
     painter.drawText(parts.subtitleBaseline, subtitleText());
-}
-
-void ReminderView::changeEvent(QEvent* event)
-{
-    if (event->type() == QEvent::FontChange)
-        updateGeometry();
-    QWidget::changeEvent(event);
 }
 
 } // namespace tavlin

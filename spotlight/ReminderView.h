@@ -1,25 +1,24 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QRectF>
-#include <QWidget>
+#include <QSize>
+
+class QPainter;
 
 namespace tavlin {
 
-// The reminder's content: a moon, and beside it a heading and a hint, one line each. It always
-// takes its natural size, so neither line wraps or is cut. It paints no background.
-class ReminderView : public QWidget
+// The reminder's content: a moon, and beside it a heading and a hint, one line each, in the
+// application's font. It always takes its natural size, so neither line wraps or is cut. It
+// paints no background.
+class ReminderView
 {
-    Q_OBJECT
+    Q_DECLARE_TR_FUNCTIONS(ReminderView)
 public:
-    explicit ReminderView(QWidget* parent = nullptr);
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    QSize sizeHint() const;
+    // With its top-left corner at the painter's origin.
+    void paint(QPainter& painter) const;
 
 private:
     struct Layout

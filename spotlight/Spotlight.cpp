@@ -1,7 +1,6 @@
 #include "spotlight/Spotlight.h"
 
 #include "backdrop/Backdrop.h"
-#include "backdrop/OverlayFade.h"
 #include "platform/ScreenPixels.h"
 #include "spotlight/CutoutView.h"
 #include "spotlight/HoleGeometry.h"
@@ -20,22 +19,13 @@ const QString pinnedKey = QStringLiteral("spotlightApps");
 const QString coversMenuBarKey = QStringLiteral("spotlightCoversMenuBar");
 const QString remindsKey = QStringLiteral("spotlightRemindsAboutNotifications");
 
-bool sameApps(const QList<RunningApp>& a, const QList<RunningApp>& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const RunningApp& x, const RunningApp& y) {
-                          return x.pid == y.pid && x.identifier == y.identifier && x.name == y.name;
-                      });
-}
-
 } // namespace
 
 Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServices& services,
                      QObject* parent)
     : QObject(parent), m_settings(settings), m_images(images), m_services(services),
       m_selfPid(qint32(QCoreApplication::applicationPid())),
-      m_reminder(settings, *services.stacking, *services.compositor,
-                 [this] { return screenOfActiveWindow(); })
+      m_reminder(settings, *services.overlays, [this] { return screenOfActiveWindow(); })
 {
     for (const QJsonValue& id : m_settings.array(pinnedKey).value_or(QJsonArray())) {
         if (id.isString())
@@ -50,10 +40,6 @@ Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServ
             &Spotlight::refreshRunningApps);
     connect(m_services.workspace.get(), &WorkspaceEvents::screensChanged, this,
             [this] { rebuildWindows(false); });
-    connect(m_services.workspace.get(), &WorkspaceEvents::stackingChanged, this,
-            &Spotlight::keepStacked);
-    connect(m_services.compositor.get(), &CompositorWatch::activeChanged, this,
-            &Spotlight::followCompositor);
     connect(&m_images, &BackdropImages::wallpapersChanged, this, [this] {
         if (Backdrop::stored(m_settings) == Backdrop::wallpaper())
             rebuildWindows(false);
@@ -77,7 +63,8 @@ Spotlight::~Spotlight()
 
 void Spotlight::setOn(bool on)
 {
-    if (m_isOn == on)
+    // Where it cannot work it stays off: no cover without holes that follow.
+    if (m_isOn == on || (on && !unavailableReason().isEmpty()))
         return;
     m_isOn = on;
     Q_EMIT isOnChanged();
@@ -85,6 +72,12 @@ void Spotlight::setOn(bool on)
         start();
     else
         stop();
+}
+
+QString Spotlight::unavailableReason() const
+{
+    const QString overlays = m_services.overlays->unavailableReason(level());
+    return overlays.isEmpty() ? m_services.windowList->unavailableReason() : overlays;
 }
 
 void Spotlight::setPinnedApps(const QSet<QString>& apps)
@@ -104,7 +97,8 @@ void Spotlight::setCoversMenuBar(bool covers)
         Q_EMIT coversMenuBarChanged();
     m_settings.setBoolean(coversMenuBarKey, covers);
     // Re-levelled in place, not rebuilt: no fade, no flicker.
-    keepStacked();
+    for (OverlayWindow* window : windows())
+        window->setLevel(level());
 }
 
 void Spotlight::setRemindsAboutNotifications(bool reminds)
@@ -179,7 +173,7 @@ void Spotlight::stop()
 {
     m_reminder.dismissReminder();
     m_timer.stop();
-    OverlayWindow::retire(m_windows, m_animates && m_services.compositor->isActive());
+    OverlayWindow::retire(m_windows, m_animates);
     m_windows.clear();
 }
 
@@ -189,21 +183,20 @@ void Spotlight::rebuildWindows(bool animated)
         return;
     const QList<QPointer<OverlayWindow>> old = m_windows;
     m_windows.clear();
-    const bool fade = animated && m_services.compositor->isActive();
-    const bool shaped = !m_services.compositor->isActive();
+    const bool fade = animated && m_services.overlays->blends();
     const QList<QScreen*> screens = QGuiApplication::screens();
     for (QScreen* screen : screens) {
-        auto* window = new OverlayWindow(screen, level(), *m_services.stacking);
         // The stored value decides, read afresh for every overlay.
-        auto* view =
-            new CutoutView(m_images.screenImage(Backdrop::stored(m_settings), screen), window);
-        window->setContent(view);
-        view->setShaped(shaped);
-        OverlayFade::fadeIn(window, fade);
+        auto view = std::make_unique<CutoutView>(
+            m_images.screenImage(Backdrop::stored(m_settings), screen));
+        OverlayWindow* window =
+            OverlayWindow::create(*m_services.overlays, screen, level(), std::move(view));
+        if (!window)
+            continue;
+        window->fadeIn(fade);
         m_windows.append(window);
     }
     updateHoles();
-    keepStacked();
 
     // Animated, the old overlays stay until the new ones have faded in over them.
     if (fade)
@@ -233,12 +226,13 @@ void Spotlight::updateHoles()
         if (!view)
             continue;
         // An overlay's top-left corner is its screen's, in Qt's space and the window system's.
-        QList<QRectF> own = HoleGeometry::holesForOverlay(holes, window->geometry().topLeft(),
-                                                          window->devicePixelRatio());
+        const QScreen* screen = QGuiApplication::screenAt(window->geometry().center());
+        QList<QRectF> own = HoleGeometry::holesForOverlay(
+            holes, window->geometry().topLeft(), screen ? screen->devicePixelRatio() : 1.0);
         const bool changed = HoleGeometry::holesChanged(view->holes(), own);
         view->setHoles(std::move(own));
         if (changed)
-            view->redraw();
+            window->surface().updateAll();
     }
 }
 
@@ -254,34 +248,13 @@ QList<OverlayWindow*> Spotlight::windows() const
 
 CutoutView* Spotlight::viewOf(OverlayWindow* window) const
 {
-    return window ? qobject_cast<CutoutView*>(window->content()) : nullptr;
+    // Every overlay this controller makes shows a cut-out view.
+    return window ? static_cast<CutoutView*>(&window->content()) : nullptr;
 }
 
 OverlayLevel Spotlight::level() const
 {
     return m_coversMenuBar ? OverlayLevel::SpotlightPanels : OverlayLevel::Spotlight;
-}
-
-void Spotlight::keepStacked()
-{
-    const QList<OverlayWindow*> overlays = windows();
-    if (overlays.isEmpty())
-        return;
-    QList<QWidget*> widgets;
-    for (OverlayWindow* window : overlays) {
-        window->setLevel(level());
-        widgets.append(window);
-    }
-    m_services.stacking->keepStacked(widgets, level());
-    m_reminder.keepStacked();
-}
-
-void Spotlight::followCompositor(bool active)
-{
-    for (OverlayWindow* window : windows()) {
-        if (CutoutView* view = viewOf(window))
-            view->setShaped(!active);
-    }
 }
 
 QScreen* Spotlight::screenOfActiveWindow() const

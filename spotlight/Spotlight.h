@@ -49,6 +49,8 @@ public:
 
     bool isOn() const { return m_isOn; }
     void setOn(bool on);
+    // Why spotlight mode cannot work in this session, in one line; empty when it can.
+    QString unavailableReason() const;
     QSet<QString> pinnedApps() const { return m_pinnedApps; }
     void setPinnedApps(const QSet<QString>& apps);
     bool coversMenuBar() const { return m_coversMenuBar; }
@@ -87,8 +89,6 @@ private:
     void scheduleTick();
     void savePinnedApps();
     OverlayLevel level() const;
-    void keepStacked();
-    void followCompositor(bool active);
     QScreen* screenOfActiveWindow() const;
 
     SettingsStore& m_settings;

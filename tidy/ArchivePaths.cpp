@@ -13,22 +13,27 @@ bool itemExists(const FileSystem& fileSystem, const QByteArray& path)
     return fileSystem.stat(path).has_value();
 }
 
-QByteArray uniqueDestination(const FileSystem& fileSystem, const QByteArray& folder,
-                             const QByteArray& name)
+QByteArray uniqueName(const QByteArray& name, const std::function<bool(const QByteArray&)>& taken)
 {
-    QByteArray dest = FileName::join(folder, name);
-    if (!itemExists(fileSystem, dest))
-        return dest;
+    if (!taken(name))
+        return name;
     const QByteArray base = FileName::withoutExtension(name);
     const QByteArray ext = FileName::extension(name);
     for (qint64 n = 2;; ++n) {
         QByteArray candidate = base + ' ' + QByteArray::number(n);
         if (!ext.isEmpty())
             candidate += '.' + ext;
-        dest = FileName::join(folder, candidate);
-        if (!itemExists(fileSystem, dest))
-            return dest;
+        if (!taken(candidate))
+            return candidate;
     }
+}
+
+QByteArray uniqueDestination(const FileSystem& fileSystem, const QByteArray& folder,
+                             const QByteArray& name)
+{
+    return FileName::join(folder, uniqueName(name, [&](const QByteArray& candidate) {
+                              return itemExists(fileSystem, FileName::join(folder, candidate));
+                          }));
 }
 
 QByteArray archiveRoot(const QByteArray& desktop)

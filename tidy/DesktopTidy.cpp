@@ -1,7 +1,6 @@
 #include "tidy/DesktopTidy.h"
 
 #include "tidy/ArchivePaths.h"
-#include "tidy/MoveLog.h"
 #include "tidy/TidyKeys.h"
 
 #include <limits>
@@ -17,7 +16,6 @@ DesktopTidy::DesktopTidy(const TidyServices& services, DesktopAccess& access,
     // Initial values come straight from the store: nothing is written back, nothing notified.
     m_olderThanDays = m_runner.olderThanDays();
     m_autoTidy = m_services.settings.boolean(TidyKeys::autoTidy);
-    m_undoCount = MoveLog::storedCount(m_services.settings);
 
     if (m_watcher)
         connect(m_watcher.get(), &DirectoryWatcher::changed, this, &DesktopTidy::onDesktopChanged);
@@ -32,6 +30,8 @@ DesktopTidy::DesktopTidy(const TidyServices& services, DesktopAccess& access,
     });
     m_timer.start();
 }
+
+DesktopTidy::~DesktopTidy() = default;
 
 void DesktopTidy::setOlderThanDays(qint64 days)
 {
@@ -66,23 +66,35 @@ void DesktopTidy::tidyNow()
         tidyFolder(*desktop);
 }
 
-TidyResult DesktopTidy::tidyFolder(const QByteArray& desktop)
+void DesktopTidy::tidyFolder(const QByteArray& desktop, std::function<void(const TidyResult&)> done)
 {
-    const TidyResult result = tidy(desktop);
-    refreshPending();
-    return result;
+    tidy(desktop, std::move(done));
 }
 
-TidyResult DesktopTidy::tidy(const QByteArray& desktop)
+void DesktopTidy::tidy(const QByteArray& desktop, std::function<void(const TidyResult&)> done)
 {
-    const TidyResult result = m_runner.tidy(desktop);
-    setStatus(result.status);
-    if (!result.listed)
-        return result;
-    if (result.moved > 0)
-        setUndoCount(MoveLog::storedCount(m_services.settings));
-    flashFinished();
-    return result;
+    const std::optional<QByteArray> chosen = m_access.desktopFolder(false);
+    if (chosen)
+        startWatching(*chosen);
+    struct Run
+    {
+        TidyResult result;
+        Counts counts;
+    };
+    runInBackground(
+        [this, desktop, chosen] {
+            Run run{m_runner.tidy(desktop), {}};
+            run.counts = countsOf(chosen);
+            return run;
+        },
+        [this, done](const Run& run) {
+            setStatus(run.result.status);
+            if (run.result.listed)
+                flashFinished();
+            applyCounts(run.counts);
+            if (done)
+                done(run.result);
+        });
 }
 
 void DesktopTidy::undoLastTidy()
@@ -92,14 +104,63 @@ void DesktopTidy::undoLastTidy()
         undoFolder(*desktop);
 }
 
-QString DesktopTidy::undoFolder(const QByteArray& desktop)
+void DesktopTidy::undoFolder(const QByteArray& desktop, std::function<void(const UndoResult&)> done)
 {
-    const QString result = m_runner.undo(desktop);
-    setUndoCount(MoveLog::storedCount(m_services.settings));
-    refreshPending();
-    setStatus(result);
-    flashFinished();
-    return result;
+    const std::optional<QByteArray> chosen = m_access.desktopFolder(false);
+    struct Run
+    {
+        UndoResult result;
+        Counts counts;
+    };
+    runInBackground(
+        [this, desktop, chosen] {
+            Run run{m_runner.undo(desktop), {}};
+            run.counts = countsOf(chosen);
+            return run;
+        },
+        [this, done](const Run& run) {
+            // As a run on this thread would: the log's count, the pending count, the line.
+            applyCounts(run.counts);
+            setStatus(run.result.status);
+            const RunProblem problem = run.result.problem;
+            if (problem == RunProblem::None || problem == RunProblem::LogNotWritten)
+                flashFinished();
+            if (done)
+                done(run.result);
+        });
+}
+
+DesktopTidy::Counts DesktopTidy::countsOf(const std::optional<QByteArray>& chosen) const
+{
+    Counts counts;
+    if (!chosen)
+        return counts;
+    counts.undo = m_runner.undoCount(*chosen);
+    if (const auto candidates = m_runner.scan(*chosen))
+        counts.pending = int(candidates->size());
+    else
+        counts.pending = -1;
+    return counts;
+}
+
+void DesktopTidy::applyCounts(const Counts& counts)
+{
+    if (counts.undo)
+        setUndoCount(*counts.undo);
+    if (counts.pending)
+        setPendingCount(*counts.pending < 0 ? std::nullopt : counts.pending);
+}
+
+void DesktopTidy::startJob()
+{
+    if (m_jobs++ == 0)
+        Q_EMIT busyChanged();
+}
+
+void DesktopTidy::finishJob()
+{
+    if (--m_jobs == 0)
+        Q_EMIT busyChanged();
 }
 
 void DesktopTidy::showArchive()
@@ -117,20 +178,24 @@ void DesktopTidy::refreshPending()
     if (!desktop)
         return;
     startWatching(*desktop);
-    const auto candidates = m_runner.scan(*desktop);
-    setPendingCount(candidates ? std::optional<int>(int(candidates->size())) : std::nullopt);
+    runInBackground([this, desktop] { return countsOf(desktop); },
+                    [this](const Counts& counts) { applyCounts(counts); });
 }
 
 void DesktopTidy::autoTidyIfDue()
 {
-    if (!m_autoTidy)
+    if (!m_autoTidy || m_autoTidyQueued)
         return;
     const double last = m_services.settings.date(TidyKeys::lastTidyDate)
                             .value_or(-std::numeric_limits<double>::infinity());
     if (!(m_services.clock.now() - last > autoTidyAfterSeconds))
         return;
-    if (const std::optional<QByteArray> desktop = m_access.desktopFolder(false))
-        tidy(*desktop);
+    const std::optional<QByteArray> desktop = m_access.desktopFolder(false);
+    if (!desktop)
+        return;
+    // Until it has run and stamped its time, the schedule must not queue another.
+    m_autoTidyQueued = true;
+    tidy(*desktop, [this](const TidyResult&) { m_autoTidyQueued = false; });
 }
 
 void DesktopTidy::startWatching(const QByteArray& desktop)

@@ -41,15 +41,4 @@ QJsonArray toJson(const std::vector<MoveRecord>& records)
     return array;
 }
 
-void write(SettingsStore& settings, const std::vector<MoveRecord>& records)
-{
-    settings.setValue(TidyKeys::lastTidyMoves, toJson(records));
-}
-
-int storedCount(const SettingsStore& settings)
-{
-    const std::optional<QJsonArray> stored = settings.array(TidyKeys::lastTidyMoves);
-    return stored ? int(stored->size()) : 0;
-}
-
 } // namespace tavlin::MoveLog

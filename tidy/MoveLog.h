@@ -16,8 +16,8 @@ struct MoveRecord
     bool operator==(const MoveRecord&) const = default;
 };
 
-// The persisted log of the last tidy run that moved something. Stored as an array of
-// two-string arrays, in the order the moves happened.
+// The log of the last tidy that older versions kept in the settings, as an array of two-string
+// arrays in the order the moves happened. Read so an upgrade keeps that tidy undoable.
 namespace MoveLog {
 
 // The stored log. A record that does not have exactly two elements reads as nullopt (undo
@@ -26,10 +26,6 @@ namespace MoveLog {
 std::vector<std::optional<MoveRecord>> read(const SettingsStore& settings);
 
 QJsonArray toJson(const std::vector<MoveRecord>& records);
-void write(SettingsStore& settings, const std::vector<MoveRecord>& records);
-
-// The number of elements of the stored array, well-formed or not; 0 when there is none.
-int storedCount(const SettingsStore& settings);
 
 } // namespace MoveLog
 } // namespace tavlin

@@ -49,20 +49,18 @@ int hexValue(char16_t c)
     return -1;
 }
 
-} // namespace
-
-QString encode(const QByteArray& path)
+bool isControl(char c)
 {
-    const bool plain = std::all_of(path.begin(), path.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x80 && c != '\\';
-    });
-    if (plain)
-        return QString::fromLatin1(path);
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+}
+
+QByteArray escaped(const QByteArray& path, bool controls)
+{
     QByteArray out;
     out.reserve(path.size());
     for (qsizetype i = 0; i < path.size();) {
         const qsizetype n = utf8SequenceLength(path, i);
-        if (n == 0) {
+        if (n == 0 || (controls && isControl(path[i]))) {
             static constexpr char digits[] = "0123456789abcdef";
             const auto b = static_cast<unsigned char>(path[i]);
             out += "\\x";
@@ -77,14 +75,13 @@ QString encode(const QByteArray& path)
             i += n;
         }
     }
-    return QString::fromUtf8(out);
+    return out;
 }
 
-std::optional<QByteArray> decode(const QString& text)
+std::optional<QByteArray> unescaped(const QByteArray& utf8)
 {
     QByteArray out;
-    out.reserve(text.size());
-    const QByteArray utf8 = text.toUtf8();
+    out.reserve(utf8.size());
     for (qsizetype i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
         if (c == '\0')
@@ -111,6 +108,38 @@ std::optional<QByteArray> decode(const QString& text)
         return std::nullopt;
     }
     return out;
+}
+
+} // namespace
+
+QString encode(const QByteArray& path)
+{
+    const bool plain = std::all_of(path.begin(), path.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80 && c != '\\';
+    });
+    if (plain)
+        return QString::fromLatin1(path);
+    return QString::fromUtf8(escaped(path, false));
+}
+
+QByteArray encodeLine(const QByteArray& path)
+{
+    const bool plain = std::all_of(path.begin(), path.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80 && c != '\\' && !isControl(c);
+    });
+    return plain ? path : escaped(path, true);
+}
+
+std::optional<QByteArray> decodeLine(const QByteArray& text)
+{
+    if (!text.contains('\\') && !text.contains('\0'))
+        return text;
+    return unescaped(text);
+}
+
+std::optional<QByteArray> decode(const QString& text)
+{
+    return unescaped(text.toUtf8());
 }
 
 } // namespace tavlin::StoredPath

@@ -15,4 +15,9 @@ QString encode(const QByteArray& path);
 // nullopt when the text is not something encode() can produce (a broken escape).
 std::optional<QByteArray> decode(const QString& text);
 
+// The same escapes as UTF-8 bytes for a line of a text file: control bytes (TAB and newline
+// among them) are written as "\xHH" too, so a path never spans or splits a line.
+QByteArray encodeLine(const QByteArray& path);
+std::optional<QByteArray> decodeLine(const QByteArray& text);
+
 } // namespace tavlin::StoredPath

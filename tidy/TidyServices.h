@@ -4,6 +4,7 @@
 #include "platform/ContentTypes.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
+#include "platform/StateFolder.h"
 
 namespace tavlin {
 
@@ -14,6 +15,7 @@ struct TidyServices
     SettingsStore& settings;
     Clock& clock;
     ContentTypes& contentTypes;
+    StateFolder& state;
 };
 
 } // namespace tavlin

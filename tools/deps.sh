@@ -8,12 +8,18 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6 qt6-svg-dev
     libxcb-ewmh-dev libxcb-keysyms1-dev libxcb-shape0-dev libxcb-randr0-dev libxcb-xfixes0-dev
     libx11-dev shared-mime-info
+    libwayland-dev libwayland-bin wayland-protocols
 )
 if [[ "${1:-}" == "--test" ]]; then
     # A real X session for the window tests: server, window manager, compositor, desktop
     # icons, tray, and the tools that drive and inspect them; gio starts desktop entries.
+    # xfce4-panel's status tray hosts StatusNotifierItems; dbusmock stands in for a desktop
+    # portal with global shortcuts, which Debian 12 has only inside KDE.
     packages+=(faketime xvfb xauth dbus-x11 openbox picom pcmanfm trayer xdotool x11-utils
-               x11-xserver-utils feh xterm procps libglib2.0-bin)
+               x11-xserver-utils feh xterm procps libglib2.0-bin xfce4-panel python3-dbusmock)
+    # A headless Wayland session: sway with its wallpaper painter, screenshots, weston (no
+    # layer shell) and Qt's Wayland platform; waybar for a tray.
+    packages+=(sway swaybg grim weston qt6-wayland waybar)
 fi
 
 missing=()

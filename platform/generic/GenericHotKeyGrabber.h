@@ -4,14 +4,14 @@
 
 namespace tavlin {
 
-// Where no global key grab exists (Wayland, offscreen): every chord is refused.
+// Where no global key grab exists (offscreen): every chord is refused.
 class GenericHotKeyGrabber : public HotKeyGrabber
 {
     Q_OBJECT
 public:
     using HotKeyGrabber::HotKeyGrabber;
 
-    bool grab(quint32, const KeyChord&) override { return false; }
+    Grant grab(quint32, const KeyChord&, const QString&) override { return Grant::Refused; }
 };
 
 } // namespace tavlin

@@ -4,7 +4,8 @@
 
 namespace tavlin {
 
-// Where other clients' windows cannot be seen (Wayland, offscreen): none.
+// Where other clients' windows cannot be seen (a compositor without a window IPC, offscreen):
+// none.
 class GenericWindowList : public WindowList
 {
     Q_OBJECT
@@ -12,6 +13,10 @@ public:
     using WindowList::WindowList;
 
     std::optional<QList<WindowInfo>> windows() override { return QList<WindowInfo>(); }
+    QString unavailableReason() const override
+    {
+        return tr("This desktop doesn't tell Tavlin where windows are");
+    }
 };
 
 } // namespace tavlin

@@ -1,20 +1,29 @@
 #include "platform/linux/JsonSettingsStore.h"
 
+#include "platform/linux/PosixFiles.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QSaveFile>
+#include <QLoggingCategory>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavlin {
 
 namespace {
 
-// A settings file is a few hundred bytes; anything far larger is not ours to parse.
-constexpr qint64 maxFileSize = 16 * 1024 * 1024;
+Q_LOGGING_CATEGORY(settingsLog, "tavlin.settings")
+
+// A settings file is a few hundred bytes, but older versions kept the tidy's move log in it, so
+// one may hold many megabytes; only something absurd is left unread.
+constexpr qint64 maxFileSize = qint64(1) << 30;
+// A writer that holds the folder's lock longer than this is stuck; the write fails instead.
+constexpr int lockWaitMs = 5000;
 
 bool isBlank(const QByteArray& data)
 {
@@ -30,13 +39,21 @@ JsonSettingsStore::JsonSettingsStore(const QString& filePath)
 
 QJsonValue JsonSettingsStore::value(const QString& key) const
 {
+    const QMutexLocker guard(&m_mutex);
     refresh();
     return m_values.value(key);
 }
 
-void JsonSettingsStore::setValues(const Changes& changes)
+bool JsonSettingsStore::setValues(const Changes& changes)
 {
-    // Read-modify-write of the whole object, based on what another process may just have saved.
+    const QMutexLocker guard(&m_mutex);
+    // Read-modify-write of the whole object under the folder's lock, so that a change another
+    // process saves meanwhile is neither lost nor overwritten.
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
+    const int folderFd = PosixFiles::makeFolders(folder) == 0
+                             ? ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                             : -1;
+    const bool locked = folderFd >= 0 && PosixFiles::lockWithin(folderFd, lockWaitMs);
     refresh();
     QJsonObject next = m_values;
     for (const auto& [key, value] : changes) {
@@ -45,10 +62,14 @@ void JsonSettingsStore::setValues(const Changes& changes)
         else
             next.insert(key, value);
     }
-    if (!write(next))
-        qWarning("Could not save the settings file %s", m_encodedPath.constData());
+    const bool written = locked && write(next);
+    if (folderFd >= 0)
+        ::close(folderFd);
+    if (!written)
+        qCWarning(settingsLog, "Could not save the settings file %s", m_encodedPath.constData());
     // Either way this process goes on with what it asked for.
     m_values = next;
+    return written;
 }
 
 JsonSettingsStore::FileIdentity JsonSettingsStore::currentIdentity() const
@@ -69,6 +90,7 @@ void JsonSettingsStore::refresh() const
     m_loaded = now;
     m_values = {};
     m_unreadable = false;
+    m_tooLarge = false;
     if (!now.exists)
         return;
 
@@ -80,7 +102,7 @@ void JsonSettingsStore::refresh() const
         return;
     }
     if (file.size() > maxFileSize) {
-        m_unreadable = true;
+        m_tooLarge = true;
         return;
     }
     const QByteArray data = file.readAll();
@@ -94,21 +116,14 @@ void JsonSettingsStore::refresh() const
 
 bool JsonSettingsStore::write(const QJsonObject& values)
 {
-    const QFileInfo info(m_path);
-    if (!QDir().mkpath(info.absolutePath()))
+    if (m_tooLarge)
         return false;
     if (m_unreadable && !setAsideUnreadableFile())
         return false;
-
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    // Every write is checked and synced before the new file takes the old one's name: a full
+    // disk or a refused write leaves the old file as it was.
     const QByteArray data = QJsonDocument(values).toJson(QJsonDocument::Indented);
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit())
+    if (PosixFiles::writeAtomically(m_encodedPath, data) != 0)
         return false;
     m_loaded = currentIdentity();
     m_everLoaded = true;

@@ -3,20 +3,23 @@
 #include "platform/SettingsStore.h"
 
 #include <QJsonObject>
+#include <QMutex>
 #include <QString>
 #include <sys/types.h>
 
 namespace tavlin {
 
 // Settings kept as one indented JSON object in a file. The command line may change the file
-// while the app runs, so every read checks whether it changed on disk since it was loaded.
+// while the app runs, so every read checks whether it changed on disk since it was loaded, and
+// every write reads, changes and replaces the file under a lock on its folder. Safe to use from
+// several threads.
 class JsonSettingsStore : public SettingsStore
 {
 public:
     explicit JsonSettingsStore(const QString& filePath);
 
     QJsonValue value(const QString& key) const override;
-    void setValues(const Changes& changes) override;
+    bool setValues(const Changes& changes) override;
 
 private:
     // What identifies one version of the file on disk.
@@ -35,6 +38,7 @@ private:
     bool write(const QJsonObject& values);
     bool setAsideUnreadableFile();
 
+    mutable QMutex m_mutex;
     QString m_path;
     QByteArray m_encodedPath;
     mutable QJsonObject m_values;
@@ -42,6 +46,8 @@ private:
     mutable bool m_everLoaded = false;
     // The file held something that is not a JSON object; kept until the next write.
     mutable bool m_unreadable = false;
+    // Too large to be ours to read: it is never replaced, so nothing in it is lost.
+    mutable bool m_tooLarge = false;
 };
 
 } // namespace tavlin

@@ -1,30 +1,37 @@
 #include "platform/PlatformFactory.h"
 
 #include "platform/UserFolders.h"
-#include "platform/generic/FixedCompositorWatch.h"
 #include "platform/generic/GenericHotKeyGrabber.h"
 #include "platform/generic/GenericRunningApps.h"
 #include "platform/generic/GenericWindowList.h"
-#include "platform/generic/GenericWindowStacking.h"
+#include "platform/generic/QtWorkspaceEvents.h"
+#include "platform/generic/UnavailableOverlaySurfaces.h"
 #include "platform/linux/AutostartLoginItem.h"
 #include "platform/linux/DbusFileManagerReveal.h"
+#include "platform/linux/DbusTrayHosts.h"
 #include "platform/linux/DialogFolderChooser.h"
 #include "platform/linux/InotifyDirectoryWatcher.h"
 #include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/MimeContentTypes.h"
 #include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/PosixStateFolder.h"
 #include "platform/linux/SystemClock.h"
-#include "platform/x11/X11CompositorWatch.h"
+#include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WaylandOverlaySurfaces.h"
+#include "platform/wayland/WaylandWindowSources.h"
+#include "platform/portal/PortalHotKeyGrabber.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
+#include "platform/x11/X11OverlaySurfaces.h"
 #include "platform/x11/X11RunningApps.h"
 #include "platform/x11/X11WindowList.h"
-#include "platform/x11/X11WindowStacking.h"
 #include "platform/x11/X11WorkspaceEvents.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QFile>
+#include <QGuiApplication>
 
 namespace tavlin::PlatformFactory {
 
@@ -36,6 +43,7 @@ CoreServices makeCoreServices()
     services.settings =
         std::make_unique<JsonSettingsStore>(QFile::decodeName(UserFolders::settingsFile()));
     services.contentTypes = std::make_unique<MimeContentTypes>();
+    services.state = std::make_unique<PosixStateFolder>(UserFolders::stateFolder());
     return services;
 }
 
@@ -60,22 +68,49 @@ std::unique_ptr<FileManagerReveal> makeFileManagerReveal()
     return std::make_unique<DbusFileManagerReveal>();
 }
 
+namespace {
+
+// Layer surfaces on the compositor Qt talks to, where it offers them.
+std::unique_ptr<OverlaySurfaces> makeWaylandOverlays()
+{
+    std::shared_ptr<WaylandConnection> wayland = WaylandConnection::open();
+    if (wayland && wayland->layerShell())
+        return std::make_unique<WaylandOverlaySurfaces>(std::move(wayland));
+    // An ordinary window covering everything would be worse than nothing.
+    return std::make_unique<UnavailableOverlaySurfaces>(
+        wayland ? QCoreApplication::translate("tavlin", "This desktop doesn't let Tavlin place "
+                                                        "overlays over its windows")
+                : QCoreApplication::translate("tavlin", "Cannot reach the Wayland compositor"));
+}
+
+} // namespace
+
 WindowServices makeWindowServices()
 {
     WindowServices services;
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        services.workspace = std::make_unique<QtWorkspaceEvents>();
+        services.overlays = makeWaylandOverlays();
+        // The desktop's own settings, where it keeps its wallpaper; no root window here.
+        services.desktopPictures = std::make_unique<X11DesktopPictures>(nullptr);
+        // The compositor's own IPC where it has one (sway, Hyprland); else nothing.
+        WaylandWindowSources sources = WaylandWindowSources::make();
+        services.windowList = std::move(sources.windowList);
+        services.runningApps = std::move(sources.runningApps);
+        return services;
+    }
     std::shared_ptr<X11Connection> x11 = X11Connection::create();
     services.workspace = std::make_unique<X11WorkspaceEvents>(x11);
     // The desktop's own settings are read everywhere; the root background only on X11.
     services.desktopPictures = std::make_unique<X11DesktopPictures>(x11);
     if (x11) {
-        services.compositor = std::make_unique<X11CompositorWatch>(x11);
-        services.stacking = std::make_unique<X11WindowStacking>(x11);
+        services.overlays = std::make_unique<X11OverlaySurfaces>(x11, *services.workspace);
         services.windowList = std::make_unique<X11WindowList>(x11);
         services.runningApps = std::make_unique<X11RunningApps>(x11);
     } else {
-        // Wayland compositors always composite; nothing else can show overlays at all.
-        services.compositor = std::make_unique<FixedCompositorWatch>(true);
-        services.stacking = std::make_unique<GenericWindowStacking>();
+        // An ordinary window covering everything would be worse than nothing.
+        services.overlays = std::make_unique<UnavailableOverlaySurfaces>(
+            QCoreApplication::translate("tavlin", "Needs an X11 session"));
         services.windowList = std::make_unique<GenericWindowList>();
         services.runningApps = std::make_unique<GenericRunningApps>();
     }
@@ -86,7 +121,18 @@ std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
 {
     if (std::shared_ptr<X11Connection> x11 = X11Connection::create())
         return std::make_unique<X11HotKeyGrabber>(std::move(x11));
+    // Wayland lets no program grab keys; the desktop binds them on request, if it offers that.
+    if (QGuiApplication::platformName().startsWith(u"wayland"))
+        return std::make_unique<PortalHotKeyGrabber>(
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                          QStringLiteral("tavlin-portal")),
+            QGuiApplication::desktopFileName());
     return std::make_unique<GenericHotKeyGrabber>();
+}
+
+std::unique_ptr<TrayHosts> makeTrayHosts()
+{
+    return std::make_unique<DbusTrayHosts>();
 }
 
 } // namespace tavlin::PlatformFactory

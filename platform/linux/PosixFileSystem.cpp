@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -97,39 +98,6 @@ MoveResult linkThenUnlink(const char* from, const char* to)
     return MoveResult::Failed;
 }
 
-// Empties the folder open as `fd` (which it closes) without following any link.
-bool removeContents(int fd)
-{
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
-    const DirHandle guard(dir);
-    bool allRemoved = true;
-    const bool listed = forEachEntry(dir, [&](const dirent& entry) {
-        const int parent = ::dirfd(dir);
-        bool isFolder = entry.d_type == DT_DIR;
-        if (entry.d_type == DT_UNKNOWN) {
-            struct stat st = {};
-            if (::fstatat(parent, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                return true; // already gone
-            isFolder = S_ISDIR(st.st_mode);
-        }
-        if (isFolder) {
-            const int child =
-                ::openat(parent, entry.d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (child < 0 || !removeContents(child) ||
-                ::unlinkat(parent, entry.d_name, AT_REMOVEDIR) != 0)
-                allRemoved = false;
-        } else if (::unlinkat(parent, entry.d_name, 0) != 0 && errno != ENOENT) {
-            allRemoved = false;
-        }
-        return true;
-    });
-    return listed && allRemoved;
-}
-
 } // namespace
 
 std::optional<std::vector<DirectoryItem>> PosixFileSystem::listItems(const QByteArray& folder) const
@@ -175,6 +143,27 @@ std::optional<ItemStat> PosixFileSystem::stat(const QByteArray& path) const
     return toItemStat(st);
 }
 
+Existence PosixFileSystem::existence(const QByteArray& path) const
+{
+    struct stat st;
+    if (!isUsablePath(path))
+        return Existence::Unknown;
+    if (::lstat(path.constData(), &st) == 0)
+        return Existence::Exists;
+    return errno == ENOENT ? Existence::Absent : Existence::Unknown;
+}
+
+std::optional<QByteArray> PosixFileSystem::canonicalPath(const QByteArray& path) const
+{
+    if (!isUsablePath(path))
+        return std::nullopt;
+    const std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path.constData(), nullptr),
+                                                            &::free);
+    if (!resolved)
+        return std::nullopt;
+    return QByteArray(resolved.get());
+}
+
 bool PosixFileSystem::makeDirectory(const QByteArray& path)
 {
     if (!isUsablePath(path))
@@ -200,16 +189,14 @@ MoveResult PosixFileSystem::move(const QByteArray& from, const QByteArray& to)
     return MoveResult::Failed;
 }
 
-bool PosixFileSystem::removeTree(const QByteArray& path)
+bool PosixFileSystem::removeFile(const QByteArray& path)
 {
-    if (!isUsablePath(path))
-        return false;
-    // O_NOFOLLOW: a link to a folder is not a folder to empty.
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool emptied = removeContents(fd);
-    return ::rmdir(path.constData()) == 0 && emptied;
+    return isUsablePath(path) && ::unlink(path.constData()) == 0;
+}
+
+bool PosixFileSystem::removeEmptyFolder(const QByteArray& path)
+{
+    return isUsablePath(path) && ::rmdir(path.constData()) == 0;
 }
 
 bool PosixFileSystem::canOpenFolder(const QByteArray& path) const

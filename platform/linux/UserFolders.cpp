@@ -12,17 +12,34 @@ QByteArray desktop()
     return location.isEmpty() ? QByteArray() : QFile::encodeName(location);
 }
 
-QByteArray configHome()
+namespace {
+
+// Read the variables directly: Qt's test mode would redirect the standard locations.
+QByteArray xdgFolder(const char* variable, const char* fallback)
 {
-    // Read the variables directly: Qt's test mode would redirect the config location.
-    const QByteArray base = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray base = qgetenv(variable);
     if (base.startsWith('/'))
         return base;
     // Unset, empty or relative: ignored, as the XDG rules say.
-    QByteArray home = qgetenv("HOME");
-    if (home.isEmpty())
-        home = QFile::encodeName(QDir::homePath());
-    return home + "/.config";
+    return home() + fallback;
+}
+
+} // namespace
+
+QByteArray home()
+{
+    const QByteArray home = qgetenv("HOME");
+    return home.isEmpty() ? QFile::encodeName(QDir::homePath()) : home;
+}
+
+QByteArray configHome()
+{
+    return xdgFolder("XDG_CONFIG_HOME", "/.config");
+}
+
+QByteArray stateFolder()
+{
+    return xdgFolder("XDG_STATE_HOME", "/.local/state") + "/tavlin";
 }
 
 QByteArray settingsFile()

@@ -8,7 +8,7 @@
 namespace tavlin {
 
 X11CompositorWatch::X11CompositorWatch(std::shared_ptr<X11Connection> connection, QObject* parent)
-    : CompositorWatch(parent), m_connection(std::move(connection))
+    : QObject(parent), m_connection(std::move(connection))
 {
     const xcb_atom_t selection = m_connection->atom(X11Connection::NetWmCmS0);
     const int xfixes = m_connection->xfixesFirstEvent();

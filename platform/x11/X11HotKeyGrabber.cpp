@@ -100,17 +100,17 @@ X11HotKeyGrabber::~X11HotKeyGrabber()
     xcb_flush(m_connection->xcb());
 }
 
-bool X11HotKeyGrabber::grab(quint32 id, const KeyChord& chord)
+HotKeyGrabber::Grant X11HotKeyGrabber::grab(quint32 id, const KeyChord& chord, const QString&)
 {
     const quint8 keycode = keycodeOf(chord.key);
     const quint16 modifiers = HotKeyMatch::modifierMask(chord.modifiers);
     if (!keycode)
-        return false;
+        return Grant::Refused;
     // The server lets a client grab a chord it holds again; a second registration would then
     // silently never fire, so it is refused like any other taken chord.
     for (const X11HotKey& hotKey : std::as_const(m_grabbed)) {
         if (hotKey.keycode == keycode && hotKey.modifiers == modifiers)
-            return false;
+            return Grant::Refused;
     }
     xcb_connection_t* connection = m_connection->xcb();
     const QList<quint16> lockStates = lockCombinations();
@@ -131,10 +131,10 @@ bool X11HotKeyGrabber::grab(quint32 id, const KeyChord& chord)
     if (taken.size() != lockStates.size()) {
         ungrab(keycode, modifiers, taken);
         xcb_flush(connection);
-        return false;
+        return Grant::Refused;
     }
     m_grabbed.append({id, keycode, modifiers});
-    return true;
+    return Grant::Granted;
 }
 
 quint8 X11HotKeyGrabber::keycodeOf(KeyPosition key) const

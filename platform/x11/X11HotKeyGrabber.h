@@ -21,7 +21,7 @@ public:
     // Gives the chords back, so that other programs can take them.
     ~X11HotKeyGrabber() override;
 
-    bool grab(quint32 id, const KeyChord& chord) override;
+    Grant grab(quint32 id, const KeyChord& chord, const QString& description) override;
 
 private:
     quint8 keycodeOf(KeyPosition key) const;

@@ -7,7 +7,6 @@
 #include <QPixmap>
 #include <QSet>
 #include <QTimer>
-#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -33,14 +32,6 @@ QStringList texts(const xcb_get_property_reply_t* reply)
     for (const QByteArray& part : parts)
         result.append(QString::fromUtf8(part));
     return result;
-}
-
-bool sameApps(const QList<RunningApp>& a, const QList<RunningApp>& b)
-{
-    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(),
-                      [](const RunningApp& x, const RunningApp& y) {
-                          return x.pid == y.pid && x.identifier == y.identifier && x.name == y.name;
-                      });
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 #pragma once
 
-#include "platform/WindowStacking.h"
+#include "platform/OverlayLevel.h"
 
+#include <QList>
 #include <QSet>
 #include <memory>
 #include <vector>
 #include <xcb/xcb.h>
+
+class QWidget;
 
 namespace tavlin {
 
@@ -15,13 +18,18 @@ class X11Connection;
 // desktop-type windows of the file manager). Spotlight overlays are override-redirect windows
 // kept directly above the top-most managed window (below or above the panels); the reminder
 // sits above everything.
-class X11WindowStacking : public WindowStacking
+class X11WindowStacking
 {
 public:
     explicit X11WindowStacking(std::shared_ptr<X11Connection> connection);
 
-    void prepare(QWidget* window, OverlayLevel level) override;
-    void keepStacked(const QList<QWidget*>& windows, OverlayLevel level) override;
+    // Before the window is first shown: its type, on every virtual desktop, out of taskbars,
+    // pagers and window cycling.
+    void prepare(QWidget* window, OverlayLevel level);
+
+    // After they are shown, and whenever others may have moved: restacks the windows of one
+    // level only when their place is wrong, so it is cheap to call on every stacking change.
+    void keepStacked(const QList<QWidget*>& windows, OverlayLevel level);
 
 private:
     void keepCoversAboveIcons(const QList<xcb_window_t>& covers);

@@ -2,25 +2,11 @@
 
 #include "platform/x11/X11Connection.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <QTimer>
-
 namespace tavlin {
 
 X11WorkspaceEvents::X11WorkspaceEvents(std::shared_ptr<X11Connection> connection, QObject* parent)
-    : WorkspaceEvents(parent), m_connection(std::move(connection))
+    : QtWorkspaceEvents(parent), m_connection(std::move(connection))
 {
-    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
-        watchScreen(screen);
-        screensMayHaveChanged();
-    });
-    connect(qGuiApp, &QGuiApplication::screenRemoved, this,
-            &X11WorkspaceEvents::screensMayHaveChanged);
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    for (QScreen* screen : screens)
-        watchScreen(screen);
-
     if (!m_connection)
         return;
     const xcb_atom_t currentDesktop = m_connection->atom(X11Connection::NetCurrentDesktop);
@@ -38,23 +24,6 @@ X11WorkspaceEvents::X11WorkspaceEvents(std::shared_ptr<X11Connection> connection
             else if (property.atom == stacking)
                 Q_EMIT stackingChanged();
         });
-}
-
-void X11WorkspaceEvents::watchScreen(QScreen* screen)
-{
-    connect(screen, &QScreen::geometryChanged, this, &X11WorkspaceEvents::screensMayHaveChanged);
-}
-
-void X11WorkspaceEvents::screensMayHaveChanged()
-{
-    // A monitor change arrives as several removals and additions; report it once.
-    if (m_screenChangeQueued)
-        return;
-    m_screenChangeQueued = true;
-    QTimer::singleShot(0, this, [this] {
-        m_screenChangeQueued = false;
-        Q_EMIT screensChanged();
-    });
 }
 
 } // namespace tavlin

@@ -1,17 +1,15 @@
 #pragma once
 
-#include "platform/WorkspaceEvents.h"
+#include "platform/generic/QtWorkspaceEvents.h"
 
 #include <memory>
-
-class QScreen;
 
 namespace tavlin {
 
 class X11Connection;
 
 // Screens through Qt; virtual desktops and stacking through the root window's properties.
-class X11WorkspaceEvents : public WorkspaceEvents
+class X11WorkspaceEvents : public QtWorkspaceEvents
 {
     Q_OBJECT
 public:
@@ -20,11 +18,7 @@ public:
                                 QObject* parent = nullptr);
 
 private:
-    void watchScreen(QScreen* screen);
-    void screensMayHaveChanged();
-
     std::shared_ptr<X11Connection> m_connection;
-    bool m_screenChangeQueued = false;
 };
 
 } // namespace tavlin

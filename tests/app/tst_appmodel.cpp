@@ -4,6 +4,8 @@
 #include "app/AppServices.h"
 #include "menu/HotKeyChords.h"
 #include "tests/fakes/FakeHotKeyGrabber.h"
+#include "tests/fakes/FakeOverlaySurfaces.h"
+#include "tests/fakes/FakeWindowList.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -43,6 +45,8 @@ struct Fixture
         AppServices made = AppServices::make();
         made.loginItem.reset(login);
         made.hotKeyGrabber.reset(grabber);
+        made.window.overlays = std::make_unique<FakeOverlaySurfaces>();
+        made.window.windowList = std::make_unique<FakeWindowList>();
         return made;
     }
     QTemporaryDir home;

@@ -1,6 +1,7 @@
 #include "app/MenuBarIcons.h"
 #include "app/MenuBarSymbol.h"
 #include "app/SymbolPaths.h"
+#include "app/TrayPath.h"
 
 #include <QTest>
 
@@ -57,6 +58,29 @@ private Q_SLOTS:
         QFETCH(bool, spotlightOn);
         QFETCH(QString, expected);
         QCOMPARE(menuBarSymbolName(tidyJustFinished, coverOn, spotlightOn), expected);
+    }
+
+    // Qt settles on a tray path once; the icon is made only when that path can show it.
+    void trayStartsNow_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<bool>("host");
+        QTest::addColumn<bool>("now");
+
+        QTest::newRow("X11 with a tray host") << QStringLiteral("xcb") << true << true;
+        QTest::newRow("X11 without: XEmbed waits by itself")
+            << QStringLiteral("xcb") << false << true;
+        QTest::newRow("Wayland with a tray host") << QStringLiteral("wayland") << true << true;
+        QTest::newRow("Wayland without: wait for one")
+            << QStringLiteral("wayland") << false << false;
+        QTest::newRow("offscreen") << QStringLiteral("offscreen") << false << false;
+    }
+
+    void trayStartsNow()
+    {
+        QFETCH(QString, platform);
+        QFETCH(bool, host);
+        QTEST(TrayPath::canStart(platform, host), "now");
     }
 
     void colours_data()

@@ -7,7 +7,11 @@
 #include "app/CommandResult.h"
 #include "app/RemoteControl.h"
 #include "app/RemoteNames.h"
+#include "platform/linux/PosixFileSystem.h"
 #include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeOverlaySurfaces.h"
+#include "tests/fakes/FakeWindowList.h"
+#include "tests/fakes/FaultyFileSystem.h"
 #include "tests/fakes/TestTree.h"
 #include "tidy/StoredPath.h"
 #include "tidy/TidyKeys.h"
@@ -16,10 +20,14 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 using namespace tavlin;
@@ -69,6 +77,10 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", m_scratch->at("config"));
 
         m_services = std::make_unique<AppServices>(AppServices::make());
+        m_services->window.overlays = std::make_unique<FakeOverlaySurfaces>();
+        m_services->window.windowList = std::make_unique<FakeWindowList>();
+        // Moves can be held up, as on a slow or stalled disk.
+        m_services->core.fileSystem = std::make_unique<FaultyFileSystem>(m_realFileSystem);
         m_services->core.clock =
             std::make_unique<FakeClock>(double(QDateTime::currentSecsSinceEpoch()) + 8 * 86400.0);
         m_services->core.settings->setValue(TidyKeys::desktopBookmark,
@@ -131,8 +143,8 @@ private Q_SLOTS:
         connect(
             &m_model->cover(), &DesktopCover::isOnChanged, &context,
             [&] {
-                for (QWidget* window : m_model->cover().windows())
-                    opacity = window->windowOpacity();
+                for (OverlayWindow* window : m_model->cover().windows())
+                    opacity = window->opacity();
             },
             Qt::QueuedConnection);
 
@@ -171,6 +183,53 @@ private Q_SLOTS:
         QCOMPARE(tidy.status(), QStringLiteral("Restored 3 items"));
         QCOMPARE(tidy.undoCount(), 0);
         QCOMPARE(tidy.pendingCountVariant(), QVariant(3));
+    }
+
+    // A tidy over the bus runs beside the GUI thread: while its moves wait, this thread's
+    // timers still fire, and the caller gets its answer when the tidy is done.
+    void busTidyLeavesTheGuiLive()
+    {
+        std::atomic<bool> released = false;
+        std::atomic<bool> waitedForTheGui = false;
+        static_cast<FaultyFileSystem&>(*m_services->core.fileSystem)
+            .setFailureRule([&](FaultyFileSystem::Operation operation, const QByteArray&) {
+                // Blocks the calling thread without running its events, as a stalled disk does.
+                const QDeadlineTimer deadline(3000);
+                while (operation == FaultyFileSystem::Operation::Move && !waitedForTheGui &&
+                       !released && !deadline.hasExpired())
+                    QThread::msleep(10);
+                waitedForTheGui = waitedForTheGui || released;
+                return false;
+            });
+        QTimer::singleShot(300, this, [&] { released = true; });
+
+        const Run run = shell("\"$TAVLIN\" tidy");
+        QCOMPARE(run.out, QByteArray("Filed 3 items\n"));
+        QVERIFY(waitedForTheGui);
+        QCOMPARE(m_model->tidy().status(), QStringLiteral("Filed 3 items"));
+    }
+
+    // A session manager restarts the program with Qt's own options: that is the tray program,
+    // which here hands over to the running one, not a command.
+    void sessionRestart_data()
+    {
+        QTest::addColumn<QByteArray>("arguments");
+        QTest::addColumn<int>("exitCode");
+
+        QTest::newRow("session") << QByteArray("-session 1f2e3d") << 0;
+        QTest::newRow("platform and display")
+            << QByteArray("-platform offscreen --display=:0 -name tavlin") << 0;
+        QTest::newRow("session without its id") << QByteArray("-session") << 2;
+        QTest::newRow("a command after them") << QByteArray("-session 1 tidy") << 2;
+    }
+    void sessionRestart()
+    {
+        QFETCH(QByteArray, arguments);
+        QFETCH(int, exitCode);
+        QSignalSpy activated(m_remote.get(), &RemoteControl::activated);
+        const Run run = shell("\"$TAVLIN\" " + arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(activated.count(), exitCode == 0 ? 1 : 0);
     }
 
     // Without an instance the switches refuse in one line and the tidy commands run in the
@@ -218,6 +277,7 @@ private:
     QByteArray desktop() const { return m_scratch->at("Desktop"); }
 
     const QByteArray m_busSocket;
+    PosixFileSystem m_realFileSystem;
     QProcess m_bus;
     std::unique_ptr<TestTree::Scratch> m_scratch;
     std::unique_ptr<AppServices> m_services;

@@ -3,10 +3,14 @@
 #include "tests/fakes/TestTree.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 #include <algorithm>
+#include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace tavlin;
 
@@ -60,11 +64,17 @@ private Q_SLOTS:
         row("tidy, no Desktop chosen", "tidy", 2, "", none);
         row("undo, no Desktop chosen", "undo", 2, "", none);
         row("pending, no Desktop chosen", "pending", 2, "", none);
-        const char* const unreadable = "Couldn't read the Desktop";
-        row("tidy, Desktop gone", "tidy --desktop \"$D/gone\"", 1, "Couldn't read the Desktop\n",
-            "");
-        row("dry run, Desktop gone", "tidy --dry-run --desktop \"$D/gone\"", 1, "", unreadable);
-        row("pending, Desktop gone", "pending --desktop \"$D/gone\"", 1, "", unreadable);
+        const char* const gone = "tavlin: no such folder: ";
+        row("tidy, Desktop gone", "tidy --desktop \"$D/gone\"", 1, "", gone);
+        row("dry run, Desktop gone", "tidy --dry-run --desktop \"$D/gone\"", 1, "", gone);
+        row("pending, Desktop gone", "pending --desktop \"$D/gone\"", 1, "", gone);
+        // Not the chosen Desktop's undo instead.
+        row("undo, Desktop gone", "undo --desktop \"$D/gone\"", 1, "", gone);
+        const char* const never = "tavlin: will not work on ";
+        row("tidy of the root", "tidy --desktop /", 2, "", never);
+        row("dry run of the home folder", "tidy --dry-run --desktop \"$HOME\"", 2, "", never);
+        row("pending of the home folder via ..", "pending --desktop \"$HOME/x/..\"", 2, "", never);
+        row("undo inside an archive", "undo --desktop \"$D/Tavlin Archive/a\"", 2, "", never);
     }
     void refused()
     {
@@ -72,11 +82,15 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, error);
+        QVERIFY(TestTree::build(m_scratch->root, TestTree::tree("home/x")));
+        QVERIFY(TestTree::build(desktop(), TestTree::tree("Tavlin Archive/a")));
+        const TestTree::Snapshot before = TestTree::snapshot(m_scratch->root);
         const Run run = tavlin(arguments);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.out, out);
         QVERIFY2(run.err.contains(error), run.err.constData());
-        QVERIFY(!TestTree::exists(settingsFile()));
+        QCOMPARE(run.err.count('\n'), 1 + run.err.count("Usage: "));
+        QCOMPARE(TestTree::snapshot(m_scratch->root), before);
     }
 
     void helpAndVersion()
@@ -152,34 +166,124 @@ private Q_SLOTS:
         QVERIFY(TestTree::makeFolder(folder));
         QVERIFY(TestTree::writeFile(folder + "/caf\xe9.txt", "bytes"));
         QVERIFY(TestTree::setModified(folder + "/caf\xe9.txt", 1e9));
+        // A name that would break the dry run's lines apart.
+        QVERIFY(TestTree::writeFile(folder + "/a\nb\tc\\d.txt", "odd"));
+        QVERIFY(TestTree::setModified(folder + "/a\nb\tc\\d.txt", 1e9));
         const QByteArray where = " --desktop \"$D/../Desk$(printf '\\377')\"";
 
         Run run = tavlin("tidy --dry-run" + where, 8);
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QByteArray("Documents\tcaf\xe9.txt\n"));
-        QCOMPARE(tavlin("tidy" + where, 8).out, QByteArray("Filed 1 item\n"));
+        QByteArrayList lines = run.out.split('\n');
+        std::sort(lines.begin(), lines.end());
+        QCOMPARE(lines,
+                 (QByteArrayList{"", "Documents\ta\\nb\\tc\\\\d.txt", "Documents\tcaf\xe9.txt"}));
+        QCOMPARE(tavlin("tidy" + where, 8).out, QByteArray("Filed 2 items\n"));
         QVERIFY(!TestTree::exists(folder + "/caf\xe9.txt"));
-        QCOMPARE(tavlin("undo" + where, 8).out, QByteArray("Restored 1 item\n"));
+        QCOMPARE(tavlin("undo" + where, 8).out, QByteArray("Restored 2 items\n"));
         QCOMPARE(TestTree::readFile(folder + "/caf\xe9.txt"), QByteArray("bytes"));
+    }
+
+    // A tidy of another folder keeps a log of its own and leaves the chosen Desktop's log and
+    // its time alone.
+    void otherFolderKeepsItsOwnLog()
+    {
+        QVERIFY(TestTree::build(m_scratch->root, TestTree::tree("config/tavlin|Other/b.txt=F:b")));
+        QVERIFY(TestTree::writeFile(desktop() + "/a.txt", "a"));
+        QVERIFY(
+            TestTree::writeFile(settingsFile(), "{ \"desktopBookmark\": \"" + desktop() + "\" }"));
+        for (const char* item : {"Desktop/a.txt", "Other/b.txt"})
+            QVERIFY(TestTree::setModified(m_scratch->at(item), 1e9));
+        QCOMPARE(tavlin("tidy", 8).out, QByteArray("Filed 1 item\n"));
+        const QByteArray stamped = TestTree::readFile(settingsFile());
+
+        QCOMPARE(tavlin("tidy --desktop \"$D/../Other\"", 9).out, QByteArray("Filed 1 item\n"));
+        QCOMPARE(TestTree::readFile(settingsFile()), stamped);
+        QCOMPARE(tavlin("undo", 9).out, QByteArray("Restored 1 item\n"));
+        QCOMPARE(TestTree::readFile(desktop() + "/a.txt"), QByteArray("a"));
+        QVERIFY(!TestTree::exists(m_scratch->at("Other/b.txt")));
+        QCOMPARE(tavlin("undo --desktop \"$D/../Other\"", 9).out, QByteArray("Restored 1 item\n"));
+        QCOMPARE(TestTree::readFile(m_scratch->at("Other/b.txt")), QByteArray("b"));
+    }
+
+    // What cannot be recorded is said in one line, exit 1, and nothing good is overwritten.
+    void recordsThatCannotBeWritten_data()
+    {
+        QTest::addColumn<QByteArray>("setup"); // shell commands before the program starts
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("error");
+
+        // Writes past 1 KiB fail, as on a full disk: the log fits, the settings do not.
+        QTest::newRow("settings on a full disk")
+            << QByteArray("trap '' XFSZ; ulimit -f 2;") << QByteArray("Filed 1 item\n")
+            << QByteArray("tavlin: the settings file could not be saved; the time of this tidy "
+                          "was not recorded\n");
+        QTest::newRow("no folder for the move log")
+            << QByteArray("export XDG_STATE_HOME=\"$D/a.txt\";") << QByteArray()
+            << QByteArray("tavlin: could not write the move log ");
+    }
+    void recordsThatCannotBeWritten()
+    {
+        QFETCH(QByteArray, setup);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, error);
+        QVERIFY(TestTree::build(m_scratch->root, TestTree::tree("config/tavlin")));
+        QVERIFY(TestTree::writeFile(desktop() + "/a.txt", "a"));
+        QVERIFY(TestTree::setModified(desktop() + "/a.txt", 1e9));
+        const QByteArray settings = "{ \"desktopBookmark\": \"" + desktop() +
+                                    "\", \"padding\": \"" + QByteArray(4096, 'p') + "\" }";
+        QVERIFY(TestTree::writeFile(settingsFile(), settings));
+
+        const Run run = tavlin("tidy", 8, setup);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.out, out);
+        QVERIFY2(run.err.startsWith(error) && run.err.count('\n') == 1, run.err.constData());
+        QCOMPARE(TestTree::readFile(settingsFile()), settings);
+        // Whatever moved can be moved back.
+        QCOMPARE(TestTree::exists(desktop() + "/a.txt"), out.isEmpty());
+        if (!out.isEmpty())
+            QCOMPARE(tavlin("undo", 8).out, QByteArray("Restored 1 item\n"));
+    }
+
+    // One tidy at a time: a second one waits a while, then gives up and says why.
+    void aSecondTidyWaits()
+    {
+        QVERIFY(TestTree::build(m_scratch->root, TestTree::tree("state/tavlin")));
+        QVERIFY(TestTree::writeFile(desktop() + "/a.txt", "a"));
+        QVERIFY(TestTree::setModified(desktop() + "/a.txt", 1e9));
+        const int lock = ::open(m_scratch->at("state/tavlin/tidy.lock").constData(),
+                                O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX) == 0);
+        QElapsedTimer waited;
+        waited.start();
+        Run run = tavlin("tidy --desktop \"$D\"", 8);
+        const qint64 elapsed = waited.elapsed();
+        ::close(lock);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QByteArray("tavlin: another tidy or undo is running; try again when it "
+                                     "has finished\n"));
+        QVERIFY2(elapsed >= 4500, QByteArray::number(elapsed).constData());
+        QVERIFY(TestTree::exists(desktop() + "/a.txt"));
+        QCOMPARE(tavlin("tidy --desktop \"$D\"", 8).out, QByteArray("Filed 1 item\n"));
     }
 
 private:
     // Runs the program with shell-quoted `arguments`, in which "$D" is the Desktop folder,
-    // `days` days in the future when days > 0.
-    Run tavlin(const QByteArray& arguments, int days = 0)
+    // `days` days in the future when days > 0, after the shell commands of `setup`.
+    Run tavlin(const QByteArray& arguments, int days = 0, const QByteArray& setup = {})
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), QFile::decodeName(m_scratch->at("config")));
+        env.insert(QStringLiteral("XDG_STATE_HOME"), QFile::decodeName(m_scratch->at("state")));
+        env.insert(QStringLiteral("HOME"), QFile::decodeName(m_scratch->at("home")));
         env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
         // No session bus: a Tavlin the user runs must not carry out these commands.
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                    QStringLiteral("unix:path=") + QFile::decodeName(m_scratch->at("no-bus")));
         env.insert(QStringLiteral("NO_FAKE_STAT"), QStringLiteral("1"));
         // faketime preloads its library ahead of everything; a sanitizer build must accept that.
-        env.insert(QStringLiteral("ASAN_OPTIONS"),
-                   env.value(QStringLiteral("ASAN_OPTIONS")) +
-                       QStringLiteral(":verify_asan_link_order=0"));
+        env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) +
+                                                       QStringLiteral(":verify_asan_link_order=0"));
         env.insert(QStringLiteral("TAVLIN"), qEnvironmentVariable("TAVLIN_BINARY"));
         env.insert(QStringLiteral("D"), QFile::decodeName(desktop()));
         process.setProcessEnvironment(env);
@@ -188,7 +292,8 @@ private:
             args << QStringLiteral("faketime") << QStringLiteral("-f")
                  << QStringLiteral("+%1d").arg(days);
         args << QStringLiteral("/bin/sh") << QStringLiteral("-c")
-             << QStringLiteral("exec \"$TAVLIN\" ") + QString::fromUtf8(arguments);
+             << QString::fromUtf8(setup) + QStringLiteral("exec \"$TAVLIN\" ") +
+                    QString::fromUtf8(arguments);
         process.start(args.takeFirst(), args);
         if (!process.waitForFinished(30000))
             return {};

@@ -2,7 +2,7 @@
 
 namespace tavlin {
 
-bool FaultyFileSystem::refused(Operation operation, const QByteArray& path)
+bool FaultyFileSystem::refused(Operation operation, const QByteArray& path) const
 {
     if (!m_rule || !m_rule(operation, path))
         return false;

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <atomic>
 #include <functional>
 
 namespace tavlin {
@@ -12,7 +13,8 @@ namespace tavlin {
 class FaultyFileSystem final : public FileSystem
 {
 public:
-    enum class Operation { MakeDirectory, Move, RemoveTree };
+    // Lookup: existence() answers Unknown, as for a refused lstat().
+    enum class Operation { MakeDirectory, Move, RemoveFile, RemoveFolder, Lookup };
     using FailureRule = std::function<bool(Operation, const QByteArray& path)>;
 
     explicit FaultyFileSystem(FileSystem& real) : m_real(real) {}
@@ -43,6 +45,14 @@ public:
     {
         return m_real.stat(path);
     }
+    Existence existence(const QByteArray& path) const override
+    {
+        return refused(Operation::Lookup, path) ? Existence::Unknown : m_real.existence(path);
+    }
+    std::optional<QByteArray> canonicalPath(const QByteArray& path) const override
+    {
+        return m_real.canonicalPath(path);
+    }
     bool makeDirectory(const QByteArray& path) override
     {
         return !refused(Operation::MakeDirectory, path) && m_real.makeDirectory(path);
@@ -51,19 +61,24 @@ public:
     {
         return refused(Operation::Move, from) ? MoveResult::Failed : m_real.move(from, to);
     }
-    bool removeTree(const QByteArray& path) override
+    bool removeFile(const QByteArray& path) override
     {
-        return !refused(Operation::RemoveTree, path) && m_real.removeTree(path);
+        return !refused(Operation::RemoveFile, path) && m_real.removeFile(path);
+    }
+    bool removeEmptyFolder(const QByteArray& path) override
+    {
+        return !refused(Operation::RemoveFolder, path) && m_real.removeEmptyFolder(path);
     }
     bool canOpenFolder(const QByteArray& path) const override { return m_real.canOpenFolder(path); }
 
 private:
-    bool refused(Operation operation, const QByteArray& path);
+    bool refused(Operation operation, const QByteArray& path) const;
 
     FileSystem& m_real;
     FailureRule m_rule;
-    mutable int m_listings = 0;
-    int m_refusals = 0;
+    // The worker thread of a DesktopTidy counts too.
+    mutable std::atomic<int> m_listings = 0;
+    mutable std::atomic<int> m_refusals = 0;
 };
 
 } // namespace tavlin

@@ -3,18 +3,22 @@
 #include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/MimeContentTypes.h"
 #include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/PosixStateFolder.h"
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FaultyFileSystem.h"
 #include "tests/fakes/TestTree.h"
+#include "tidy/MoveJournal.h"
 #include "tidy/MoveLog.h"
+#include "tidy/StoredPath.h"
+#include "tidy/TidyKeys.h"
 #include "tidy/TidyServices.h"
 
 #include <QTest>
 
 // The tidy's world in a test: a real Desktop folder in a temporary directory, the real file
-// system (with refusals on demand), a real settings file beside the Desktop, the real content
-// types, and a clock that stands in the middle of January 2040, so that every item a test makes
-// today counts as old unless the test says otherwise.
+// system (with refusals on demand), a real settings file and state folder beside the Desktop,
+// the real content types, and a clock that stands in the middle of January 2040, so that every item
+// a test makes today counts as old unless the test says otherwise.
 namespace tavlin {
 
 class TestDesktop
@@ -24,13 +28,21 @@ public:
     static constexpr double february15 = 2212920000.0; // 2040-02-15 12:00 UTC
     static constexpr double day = 86400.0;
 
-    TestDesktop() { TestTree::makeFolder(path()); }
+    // `parent` holds the test's folders: the system's temporary folder unless given.
+    explicit TestDesktop(const QString& parent = {}) : m_scratch(parent)
+    {
+        TestTree::makeFolder(path());
+    }
 
     bool isValid() const { return m_scratch.isValid() && TestTree::exists(path()); }
     QByteArray path() const { return m_scratch.at("Desktop"); }
     QByteArray at(const QByteArray& relative) const { return path() + '/' + relative; }
     QString settingsPath() const { return QFile::decodeName(m_scratch.at("settings.json")); }
     QByteArray scratch() const { return m_scratch.root; }
+    QByteArray logPath() const { return state.pathOf(MoveJournal::logName(path())); }
+
+    // Makes this the Desktop chosen in the tray menu.
+    void choose() { settings.setValue(TidyKeys::desktopBookmark, StoredPath::encode(path())); }
     void keep() { m_scratch.keep(); }
 
     // Makes the entries of a TestTree::tree() text below the Desktop; the `fresh` ones get a
@@ -56,10 +68,20 @@ public:
         });
     }
 
-    // The stored log with the Desktop prefix taken off, as "from > to" lines.
+    // The records an undo would take back (this folder's log, else an older version's log in
+    // the settings), with the Desktop prefix taken off, as "from > to" lines.
     QByteArrayList loggedMoves() const
     {
         QByteArrayList lines;
+        QByteArray data;
+        if (state.read(MoveJournal::logName(path()), data) == StateFolder::Read::Ok) {
+            for (const JournalRecord& record : MoveJournal::parse(data).value_or(Journal()).records)
+                if (!record.failed)
+                    lines.append(record.move ? relative(record.move->from) + " > " +
+                                                   relative(record.move->to)
+                                             : QByteArray("(malformed)"));
+            return lines;
+        }
         for (const std::optional<MoveRecord>& record : MoveLog::read(settings)) {
             lines.append(record ? relative(record->from) + " > " + relative(record->to)
                                 : QByteArray("(malformed)"));
@@ -72,7 +94,7 @@ public:
         return item.startsWith(path() + '/') ? item.mid(path().size() + 1) : item;
     }
 
-    TidyServices services() { return {fileSystem, settings, clock, contentTypes}; }
+    TidyServices services() { return {fileSystem, settings, clock, contentTypes, state}; }
 
 private:
     TestTree::Scratch m_scratch;
@@ -81,6 +103,7 @@ public:
     PosixFileSystem realFileSystem;
     FaultyFileSystem fileSystem{realFileSystem};
     JsonSettingsStore settings{settingsPath()};
+    PosixStateFolder state{m_scratch.at("state")};
     MimeContentTypes contentTypes;
     FakeClock clock{january15};
 };

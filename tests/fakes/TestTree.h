@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayList>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <map>
@@ -43,7 +44,11 @@ std::optional<QByteArray> setEnvironment(const char* name, const std::optional<Q
 class Scratch
 {
 public:
-    Scratch() = default;
+    // In `parent`, the system's temporary folder unless given.
+    explicit Scratch(const QString& parent = {})
+        : m_dir((parent.isEmpty() ? QDir::tempPath() : parent) + QStringLiteral("/tavlin-XXXXXX"))
+    {
+    }
     ~Scratch();
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;

@@ -2,6 +2,7 @@
 #include "menu/HotKeys.h"
 #include "tests/fakes/FakeHotKeyGrabber.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace tavlin;
@@ -38,10 +39,10 @@ private Q_SLOTS:
             grabber.taken.append(HotKeyChords::cover);
         HotKeys hotKeys(grabber);
         QStringList actions;
-        QCOMPARE(hotKeys.registerHotKey(HotKeyChords::cover,
+        QCOMPARE(hotKeys.registerHotKey(HotKeyChords::cover, {},
                                         [&] { actions.append(QStringLiteral("cover")); }),
                  1u);
-        QCOMPARE(hotKeys.registerHotKey(HotKeyChords::spotlight,
+        QCOMPARE(hotKeys.registerHotKey(HotKeyChords::spotlight, {},
                                         [&] { actions.append(QStringLiteral("spotlight")); }),
                  2u);
         QCOMPARE(hotKeys.isActive(1), !coverTaken);
@@ -49,6 +50,38 @@ private Q_SLOTS:
 
         Q_EMIT grabber.pressed(pressed);
         QCOMPARE(actions, ran);
+    }
+
+    // A desktop service answers after the registration: active only once it granted the chord,
+    // and inactive again when it takes it back.
+    void lateAnswers_data()
+    {
+        QTest::addColumn<QList<bool>>("answers"); // for id 1, in turn
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<int>("changes");
+
+        QTest::newRow("none yet") << QList<bool>{} << false << 0;
+        QTest::newRow("granted") << QList<bool>{true} << true << 1;
+        QTest::newRow("refused") << QList<bool>{false} << false << 0;
+        QTest::newRow("granted, then taken back") << QList<bool>{true, false} << false << 2;
+        QTest::newRow("granted twice") << QList<bool>{true, true} << true << 1;
+    }
+
+    void lateAnswers()
+    {
+        QFETCH(QList<bool>, answers);
+        FakeHotKeyGrabber grabber;
+        grabber.answersLater = true;
+        HotKeys hotKeys(grabber);
+        QSignalSpy changes(&hotKeys, &HotKeys::activeChanged);
+        hotKeys.registerHotKey(HotKeyChords::cover, {}, [] {});
+        QVERIFY(!hotKeys.isActive(1));
+        for (const bool granted : answers)
+            Q_EMIT grabber.answered(1, granted);
+        QTEST(hotKeys.isActive(1), "active");
+        QTEST(int(changes.size()), "changes");
+        Q_EMIT grabber.answered(7, true); // never registered: ignored
+        QTEST(int(changes.size()), "changes");
     }
 
     void shortcutShowsTheChord_data()

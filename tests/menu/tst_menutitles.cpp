@@ -64,12 +64,45 @@ private Q_SLOTS:
         QTest::newRow("ampersand is no mnemonic")
             << MenuTitles::verbatim(QStringLiteral("Rock & Roll\tRadio"))
             << QStringLiteral("Rock && Roll Radio");
+        QTest::newRow("drawn: underscore as it is")
+            << MenuTitles::verbatim(QStringLiteral("my_app")) << QStringLiteral("my_app");
+        // Qt's export turns the first "&" into "_"; hosts show "__" as "_", "_&" as "&".
+        const auto exported = [](const char* text) {
+            return MenuTitles::verbatim(QString::fromUtf8(text), MenuPath::Exported);
+        };
+        QTest::newRow("exported: underscores doubled")
+            << exported("my_app_\tx") << QStringLiteral("my__app__ x");
+        QTest::newRow("exported: an underscore before the ampersand takes Qt's conversion")
+            << exported("Mail_Merge & Co") << QStringLiteral("Mail&_Merge & Co");
+        QTest::newRow("exported: otherwise the first ampersand becomes its own mnemonic")
+            << exported("A & B & C") << QStringLiteral("A && B & C");
+        QTest::newRow("exported: an ampersand at the end stays")
+            << exported("R&") << QStringLiteral("R&");
     }
     void texts()
     {
         QFETCH(QString, shown);
         QFETCH(QString, expected);
         QCOMPARE(shown, expected);
+    }
+
+    void featureEnabled_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<bool>("enabled");
+
+        QTest::newRow("possible") << QString() << false << true;
+        QTest::newRow("impossible here")
+            << QStringLiteral("Needs an X11 session") << false << false;
+        QTest::newRow("impossible, yet on: can be switched off")
+            << QStringLiteral("Needs an X11 session") << true << true;
+    }
+    void featureEnabled()
+    {
+        QFETCH(QString, reason);
+        QFETCH(bool, on);
+        QTEST(MenuTitles::featureEnabled(reason, on), "enabled");
     }
 };
 

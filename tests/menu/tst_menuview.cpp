@@ -2,7 +2,10 @@
 #include "menu/HotKeyChords.h"
 #include "menu/MenuView.h"
 #include "tests/fakes/FakeFolderChooser.h"
+#include "tests/fakes/FakeHotKeyGrabber.h"
+#include "tests/fakes/FakeOverlaySurfaces.h"
 #include "tests/fakes/FakeReveal.h"
+#include "tests/fakes/FakeWindowList.h"
 
 #include <QDir>
 #include <QJsonDocument>
@@ -35,6 +38,10 @@ private:
 // Desktop all live below it. Only the folder dialog and the file manager are stand-ins.
 struct Fixture
 {
+    Fixture() = default;
+    // Chords are answered as `chosen` says; the fixture owns it.
+    explicit Fixture(FakeHotKeyGrabber* chosen) : grabber(chosen) {}
+
     // Before the model is made, which keeps the dialog and the file manager it was given.
     AppServices servicesInHome()
     {
@@ -52,6 +59,9 @@ struct Fixture
         made.folderChooser.reset(chooser);
         made.reveal.reset(reveal);
         made.window.runningApps.reset(runningApps);
+        made.window.overlays.reset(overlays);
+        made.window.windowList = std::make_unique<FakeWindowList>();
+        made.hotKeyGrabber.reset(grabber);
         return made;
     }
 
@@ -66,15 +76,18 @@ struct Fixture
     // The one built-in picture this home has.
     const QString installedPicture = QStringLiteral("bg-country-road.jpeg");
     QTemporaryDir home;
-    FakeFolderChooser* chooser = new FakeFolderChooser; // owned by `services`
-    FakeReveal* reveal = new FakeReveal;                // owned by `services`
-    ListedApps* runningApps = new ListedApps;           // owned by `services`
+    FakeFolderChooser* chooser = new FakeFolderChooser;      // owned by `services`
+    FakeReveal* reveal = new FakeReveal;                     // owned by `services`
+    ListedApps* runningApps = new ListedApps;                // owned by `services`
+    FakeOverlaySurfaces* overlays = new FakeOverlaySurfaces; // owned by `services`
+    FakeHotKeyGrabber* grabber = new FakeHotKeyGrabber;      // owned by `services`
     AppServices services = servicesInHome();
     AppModel model{services};
     MenuView view{model};
 };
 
-// Visible items top to bottom: "---" a separator, "[Title]" a section.
+// Visible items top to bottom: "---" a separator, "[Title]" a section, "(Title)" a disabled
+// item and "Title\tKeys" one with a key equivalent.
 QStringList titles(const QMenu* menu)
 {
     QStringList shown;
@@ -84,6 +97,10 @@ QStringList titles(const QMenu* menu)
         if (action->isSeparator())
             shown.append(action->text().isEmpty() ? QStringLiteral("---")
                                                   : u'[' + action->text() + u']');
+        else if (!action->isEnabled())
+            shown.append(u'(' + action->text() + u')');
+        else if (!action->shortcut().isEmpty())
+            shown.append(action->text() + u'\t' + action->shortcut().toString());
         else
             shown.append(action->text());
     }
@@ -128,29 +145,91 @@ private Q_SLOTS:
         Fixture f;
         const QMenu* menu = f.view.menu();
         QCOMPARE(titles(menu).join(u'|'),
-                 QStringLiteral("[Recording]|Hide Desktop Icons|Spotlight Mode|Spotlight Apps|"
-                                "Background|[Tidy]|Tidy Desktop\u2026|Undo Tidy|"
+                 QStringLiteral("[Recording]|Hide Desktop Icons\tMeta+Ctrl+Alt+D|"
+                                "Spotlight Mode\tMeta+Ctrl+Alt+S|Spotlight Apps|"
+                                "Background|[Tidy]|Tidy Desktop\u2026|(Undo Tidy)|"
                                 "File Items Older Than|Auto-Tidy Daily|"
-                                "Show Archive in File Manager|---|Launch at Login|Quit Tavlin"));
-        QVERIFY(item(menu, QStringLiteral("Tidy Desktop\u2026"))->isEnabled());
-        QVERIFY(!item(menu, QStringLiteral("Undo Tidy"))->isEnabled());
-
-        const QList<std::pair<QString, QKeySequence>> keys{
-            {QStringLiteral("Hide Desktop Icons"), HotKeyChords::shortcut(HotKeyChords::cover)},
-            {QStringLiteral("Spotlight Mode"), HotKeyChords::shortcut(HotKeyChords::spotlight)},
-            {QStringLiteral("Quit Tavlin"), QKeySequence(QStringLiteral("Ctrl+Q"))}};
-        for (const auto& [title, shortcut] : keys) {
-            QCOMPARE(item(menu, title)->shortcut(), shortcut);
-            QVERIFY(item(menu, title)->isShortcutVisibleInContextMenu());
-        }
+                                "Show Archive in File Manager|---|Launch at Login|"
+                                "Quit Tavlin\tCtrl+Q"));
+        QVERIFY(item(menu, QStringLiteral("Quit Tavlin"))->isShortcutVisibleInContextMenu());
     }
 
+    // The two switches of the overlays: a key equivalent only for a chord that is bound, and
+    // a disabled switch with a line saying why where the session cannot show the overlay.
+    void recordingItems_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("coverTaken");
+        QTest::addColumn<bool>("answersLater");
+        QTest::addColumn<QString>("shown");
+
+        const QString both = QStringLiteral("Hide Desktop Icons\tMeta+Ctrl+Alt+D|"
+                                            "Spotlight Mode\tMeta+Ctrl+Alt+S");
+        QTest::newRow("both bound") << QString() << false << false << both;
+        QTest::newRow("a chord held elsewhere shows no key")
+            << QString() << true << false
+            << QStringLiteral("Hide Desktop Icons|Spotlight Mode\tMeta+Ctrl+Alt+S");
+        QTest::newRow("no keys until the desktop has bound them")
+            << QString() << false << true << QStringLiteral("Hide Desktop Icons|Spotlight Mode");
+        QTest::newRow("overlays impossible here")
+            << QStringLiteral("Needs a compositor with layer-shell") << false << false
+            << QStringLiteral("(Hide Desktop Icons)|(Needs a compositor with layer-shell)|"
+                              "(Spotlight Mode)|(Needs a compositor with layer-shell)");
+    }
+
+    void recordingItems()
+    {
+        QFETCH(QString, reason);
+        QFETCH(bool, coverTaken);
+        QFETCH(bool, answersLater);
+        QFETCH(QString, shown);
+        auto* grabber = new FakeHotKeyGrabber;
+        if (coverTaken)
+            grabber->taken.append(HotKeyChords::cover);
+        grabber->answersLater = answersLater;
+        Fixture f(grabber);
+        f.overlays->reason = reason;
+        QMenu* menu = f.view.menu();
+        Q_EMIT menu->aboutToShow();
+        const auto recording = [&] { return titles(menu).mid(1, 2 * 2).join(u'|'); };
+        QVERIFY2(recording().startsWith(shown), qPrintable(recording()));
+
+        // Granted late, a chord shows its key from then on, even while the menu is open.
+        Q_EMIT grabber->answered(f.model.coverHotKey(), true);
+        Q_EMIT grabber->answered(f.model.spotlightHotKey(), true);
+        if (reason.isEmpty())
+            QVERIFY(recording().startsWith(QStringLiteral("Hide Desktop Icons\tMeta+Ctrl+Alt+D|"
+                                                          "Spotlight Mode\tMeta+Ctrl+Alt+S")));
+    }
+
+    // Where the tray host draws the menu: headers as lines of their own, "_" and "&" in names
+    // escaped for the export, and back when the menu is drawn here again.
+    void exportedMenu()
+    {
+        Fixture f;
+        f.runningApps->set(
+            {{QStringLiteral("org.example.Mail"), QStringLiteral("Mail_Merge & Co"), 11}});
+        QMenu* menu = f.view.menu();
+        QMenu* apps = item(menu, QStringLiteral("Spotlight Apps"))->menu();
+
+        f.view.setPath(MenuPath::Exported);
+        QCOMPARE(titles(menu).mid(0, 2).join(u'|'),
+                 QStringLiteral("(Recording)|Hide Desktop Icons\tMeta+Ctrl+Alt+D"));
+        QCOMPARE(titles(menu).mid(5, 3).join(u'|'),
+                 QStringLiteral("[Tidy]|(Tidy)|Tidy Desktop\u2026"));
+        QCOMPARE(titles(apps).at(2), QStringLiteral("Mail&_Merge & Co"));
+
+        f.view.setPath(MenuPath::Drawn);
+        QCOMPARE(titles(menu).first(), QStringLiteral("[Recording]"));
+        QCOMPARE(titles(menu).mid(4, 2).join(u'|'), QStringLiteral("Background|[Tidy]"));
+        QCOMPARE(titles(apps).at(2), QStringLiteral("Mail_Merge && Co"));
+    }
     void spotlightAppsWithoutApps()
     {
         Fixture f;
         const QMenu* apps = item(f.view.menu(), QStringLiteral("Spotlight Apps"))->menu();
         QCOMPARE(titles(apps).join(u'|'),
-                 QStringLiteral("None picked: uses the frontmost app|---|---|"
+                 QStringLiteral("(None picked: uses the frontmost app)|---|---|"
                                 "Also Cover Menu Bar|Remind Me About Do Not Disturb"));
         QVERIFY(!apps->actions().first()->isEnabled());
 
@@ -212,11 +291,12 @@ private Q_SLOTS:
 
         // The first tidy asks for the folder, then counts what is left: nothing.
         tidy->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return !f.model.tidy().busy(); }, 10000));
         QCOMPARE(f.chooser->requests.size(), 1);
         QCOMPARE(tidy->text(), QStringLiteral("Nothing to Tidy"));
         QVERIFY(!tidy->isEnabled());
         QVERIFY(!f.model.tidy().status().isEmpty());
-        QCOMPARE(titles(menu).at(11), f.model.tidy().status());
+        QCOMPARE(titles(menu).at(11), u'(' + f.model.tidy().status() + u')');
         QCOMPARE(titles(menu).at(12), QStringLiteral("---"));
 
         item(menu, QStringLiteral("Show Archive in File Manager"))->trigger();

@@ -210,35 +210,52 @@ private Q_SLOTS:
         QCOMPARE(TestTree::snapshot(root), expected);
     }
 
-    void removeTree_data()
+    // Removal never reaches below a folder: only a lone item, or a folder already empty.
+    void removals_data()
     {
-        QTest::addColumn<QByteArray>("tree"); // "tree" is removed; everything else must stay
+        QTest::addColumn<QByteArray>("tree"); // "x" is removed when `removed`
+        QTest::addColumn<bool>("folder");     // removeEmptyFolder, else removeFile
         QTest::addColumn<bool>("removed");
 
-        QTest::newRow("nested") << QByteArray("tree/a=F:a|tree/b/c/d=F:d|tree/.hidden=F:h") << true;
-        QTest::newRow("links to folders outside")
-            << QByteArray("outside/keep=F:k|outside/sub/x=F:x|tree/link=L:../outside|"
-                          "tree/link2=L:../outside/sub")
-            << true;
-        QTest::newRow("odd items")
-            << "tree/pipe=O|tree/x=L:nowhere|tree/caf\xe9=F:c|tree/" + longName + "=F:l" << true;
-        QTest::newRow("link to a folder") << QByteArray("outside/keep=F:k|tree=L:outside") << false;
-        QTest::newRow("file") << QByteArray("tree=F:t") << false;
-        QTest::newRow("missing") << QByteArray("other=F:o") << false;
+        QTest::newRow("file") << QByteArray("x=F:f|keep=F:k") << false << true;
+        QTest::newRow("link to a folder, not the folder")
+            << QByteArray("outside/keep=F:k|x=L:outside") << false << true;
+        QTest::newRow("folder is no file") << QByteArray("x/a=F:a") << false << false;
+        QTest::newRow("empty folder") << QByteArray("x|keep=F:k") << true << true;
+        QTest::newRow("folder with an item") << QByteArray("x/a=F:a") << true << false;
+        QTest::newRow("link is no folder") << QByteArray("outside|x=L:outside") << true << false;
     }
-    void removeTree()
+    void removals()
     {
         QFETCH(QByteArray, tree);
+        QFETCH(bool, folder);
         QFETCH(bool, removed);
         QVERIFY(TestTree::build(m_scratch->root, TestTree::tree(tree)));
         TestTree::Snapshot expected = TestTree::snapshot(m_scratch->root);
         if (removed)
-            std::erase_if(expected, [](const auto& item) {
-                return item.first == "tree" || item.first.startsWith("tree/");
-            });
-
-        QCOMPARE(m_fs.removeTree(m_scratch->at("tree")), removed);
+            expected.erase("x");
+        const QByteArray x = m_scratch->at("x");
+        QCOMPARE(folder ? m_fs.removeEmptyFolder(x) : m_fs.removeFile(x), removed);
         QCOMPARE(TestTree::snapshot(m_scratch->root), expected);
+    }
+
+    // Only "no such item" is absence; a lookup the system refuses says nothing.
+    void existence_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<int>("expected");
+
+        QTest::newRow("file") << QByteArray("file") << int(Existence::Exists);
+        QTest::newRow("dangling link") << QByteArray("dangling") << int(Existence::Exists);
+        QTest::newRow("missing") << QByteArray("missing") << int(Existence::Absent);
+        QTest::newRow("below a file") << QByteArray("file/x") << int(Existence::Unknown);
+    }
+    void existence()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(int, expected);
+        QVERIFY(TestTree::build(m_scratch->root, TestTree::tree("file=F:f|dangling=L:nowhere")));
+        QCOMPARE(int(m_fs.existence(m_scratch->at(path))), expected);
     }
 
 private:

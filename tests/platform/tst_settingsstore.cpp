@@ -7,7 +7,10 @@
 #include <QJsonObject>
 #include <QTest>
 #include <cmath>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tavlin;
@@ -197,6 +200,45 @@ private Q_SLOTS:
             {{QStringLiteral("a"), QJsonValue(QJsonValue::Undefined)}, {QStringLiteral("c"), 3}});
         QCOMPARE(parsed(TestTree::readFile(file())),
                  QJsonObject({{QStringLiteral("b"), 2}, {QStringLiteral("c"), 3}}));
+    }
+
+    // Two processes changing different keys at once both keep their changes.
+    void writersInTwoProcesses()
+    {
+        JsonSettingsStore(m_path).setInteger(QStringLiteral("start"), 1);
+        pid_t children[2];
+        for (int c = 0; c < 2; ++c) {
+            children[c] = ::fork();
+            if (children[c] == 0) {
+                JsonSettingsStore store(m_path);
+                for (int i = 0; i < 40; ++i)
+                    store.setInteger(QStringLiteral("c%1-%2").arg(c).arg(i), i);
+                ::_exit(0);
+            }
+        }
+        for (const pid_t child : children)
+            QVERIFY(child > 0 && ::waitpid(child, nullptr, 0) == child);
+        QCOMPARE(parsed(TestTree::readFile(file())).size(), 81);
+    }
+
+    // A write that fails, as on a full disk, says so and leaves the file as it was.
+    void writeOnAFullDisk()
+    {
+        JsonSettingsStore(m_path).setValue(k, QString(2000, QLatin1Char('x')));
+        const QByteArray before = TestTree::readFile(file());
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead
+            const rlimit limit{1024, 1024};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const bool saved = JsonSettingsStore(m_path).setInteger(QStringLiteral("n"), 1);
+            ::_exit(saved ? 1 : 0);
+        }
+        int status = -1;
+        QVERIFY(child > 0 && ::waitpid(child, &status, 0) == child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QCOMPARE(TestTree::readFile(file()), before);
+        QCOMPARE(otherFiles(), QStringList());
     }
 
     void dates_data()

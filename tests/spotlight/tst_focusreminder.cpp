@@ -1,10 +1,8 @@
-#include "platform/generic/FixedCompositorWatch.h"
-#include "platform/generic/GenericWindowStacking.h"
 #include "platform/linux/JsonSettingsStore.h"
 #include "spotlight/FocusReminder.h"
 #include "spotlight/MoonSymbol.h"
-#include "spotlight/ReminderPanel.h"
 #include "spotlight/ReminderView.h"
+#include "tests/fakes/FakeOverlaySurfaces.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -77,17 +75,18 @@ private Q_SLOTS:
         QVERIFY(folder.isValid());
         JsonSettingsStore settings(folder.filePath(QStringLiteral("settings.json")));
         settings.setValue(FocusReminder::countKey(), stored);
-        GenericWindowStacking stacking;
-        FixedCompositorWatch compositor(false);
+        FakeOverlaySurfaces surfaces;
         QScreen* active = activeScreenKnown ? QGuiApplication::screens().constLast() : nullptr;
-        FocusReminder reminder(settings, stacking, compositor, [active] { return active; });
+        FocusReminder reminder(settings, surfaces, [active] { return active; });
 
         reminder.showReminderIfNeeded();
-        QWidget* panel = reminder.currentPanel();
+        OverlayWindow* panel = reminder.currentPanel();
         QCOMPARE(panel != nullptr, shows);
         if (panel) {
             QVERIFY(panel->isVisible());
-            QCOMPARE(panel->screen(), active ? active : QGuiApplication::primaryScreen());
+            QCOMPARE(panel->level(), OverlayLevel::Reminder);
+            const QScreen* on = active ? active : QGuiApplication::primaryScreen();
+            QVERIFY(on->geometry().contains(panel->geometry()));
         }
         const QJsonValue now = settings.value(FocusReminder::countKey());
         QVERIFY2(sameValue(now, after), QJsonDocument(QJsonArray{now}).toJson().constData());
@@ -113,7 +112,7 @@ private Q_SLOTS:
         QFETCH(QRect, available);
         QFETCH(QSize, size);
         QFETCH(QRect, expected);
-        QCOMPARE(reminderGeometry(available, size), expected);
+        QCOMPARE(OverlayPlacement::topCentre(size, 16).rectOn(QRect(), available), expected);
     }
 
     void viewFitsBothTexts_data()

@@ -73,7 +73,9 @@ private Q_SLOTS:
         TestDesktop desktop;
         QVERIFY(desktop.isValid());
         QVERIFY(desktop.build(before));
-        MoveLog::write(desktop.settings, {{"/earlier/a", "/earlier/b"}});
+        desktop.choose();
+        desktop.settings.setValue(TidyKeys::lastTidyMoves,
+                                  MoveLog::toJson({{"/earlier/a", "/earlier/b"}}));
         if (!refused.isEmpty()) {
             desktop.refuse(refused.startsWith("mkdir ") ? FaultyFileSystem::Operation::MakeDirectory
                                                         : FaultyFileSystem::Operation::Move,

@@ -1,4 +1,5 @@
 #include "platform/linux/JsonSettingsStore.h"
+#include "tidy/MoveJournal.h"
 #include "tidy/MoveLog.h"
 #include "tidy/StoredPath.h"
 
@@ -35,6 +36,8 @@ private Q_SLOTS:
             << QByteArray("/d/\xf4\x90\x80\x80") << QStringLiteral("/d/\\xf4\\x90\\x80\\x80");
         QTest::newRow("cut-off sequence at the end")
             << QByteArray("/d/\xe2\x9c") << QStringLiteral("/d/\\xe2\\x9c");
+        QTest::newRow("newline and TAB")
+            << QByteArray("/d/a\nb\tc") << QStringLiteral("/d/a\nb\tc");
     }
     void storedPaths()
     {
@@ -44,16 +47,21 @@ private Q_SLOTS:
         QCOMPARE(StoredPath::encode(path), stored);
         QCOMPARE(StoredPath::decode(stored), std::optional(path));
 
-        // And through the settings file, in order.
+        // And through the settings file and a move log, in order.
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("settings.json"));
         const std::vector<MoveRecord> records{{path, path + "/Archive/\xff"}, {"/plain", path}};
-        JsonSettingsStore writer(file);
-        MoveLog::write(writer, records);
+        JsonSettingsStore(file).setValue(QStringLiteral("lastTidyMoves"), MoveLog::toJson(records));
         const auto read = MoveLog::read(JsonSettingsStore(file));
+        const auto journal = MoveJournal::parse(MoveJournal::compact(path, records));
+        QVERIFY(journal);
+        QCOMPARE(journal->desktop, path);
         QCOMPARE(read.size(), records.size());
-        for (size_t i = 0; i < records.size(); ++i)
+        QCOMPARE(journal->records.size(), records.size());
+        for (size_t i = 0; i < records.size(); ++i) {
             QCOMPARE(read[i], std::optional(records[i]));
+            QCOMPARE(journal->records[i].move, std::optional(records[i]));
+        }
     }
 
     void decodeRejects_data()

@@ -9,16 +9,6 @@ using namespace tavlin;
 using TestTree::entries;
 using TestTree::tree;
 
-namespace {
-
-bool logIsEmptyArray(const SettingsStore& settings)
-{
-    const std::optional<QJsonArray> log = settings.array(TidyKeys::lastTidyMoves);
-    return log && log->isEmpty();
-}
-
-} // namespace
-
 class TestUndo : public QObject
 {
     Q_OBJECT
@@ -32,11 +22,14 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("addAfterTidy");
         QTest::addColumn<QByteArray>("after");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("arrival"); // a file put in a folder as it is swept
 
         const auto row = [](const char* tag, const char* before, const char* removed,
-                            const char* added, const char* after, const char* text) {
+                            const char* added, const char* after, const char* text,
+                            const char* arrival = "") {
             QTest::newRow(tag) << QByteArray(before) << QByteArray(removed) << QByteArray(added)
-                               << QByteArray(after) << QString::fromUtf8(text);
+                               << QByteArray(after) << QString::fromUtf8(text)
+                               << entries(arrival).value(0);
         };
         const char* const three = "photo.png=F:p|notes.txt=F:n|Projects/plan.txt=F:plan";
         const char* const one = "notes.txt=F:n";
@@ -63,7 +56,13 @@ private Q_SLOTS:
         row("linked archive not swept", one, "Tavlin Archive",
             "elsewhere/2040-01/Documents|Tavlin Archive=L:elsewhere",
             "elsewhere/2040-01/Documents|Tavlin Archive=L:elsewhere",
-            "Restored 0 items, 1 no longer in the archive");
+            "Restored 0 items, 1 refused (not from this Desktop)");
+        row("download arriving in a swept folder kept", one, "", "",
+            "notes.txt=F:n|@/Documents/download.part=F:", "Restored 1 item",
+            "@/Documents/download.part");
+        row("metadata file and an arrival", one, "", "@/Documents/.DS_Store=F:",
+            "notes.txt=F:n|@/Documents/download.part=F:", "Restored 1 item",
+            "@/Documents/download.part");
     }
     void undo()
     {
@@ -72,6 +71,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, addAfterTidy);
         QFETCH(QByteArray, after);
         QFETCH(QString, text);
+        QFETCH(QByteArray, arrival);
 
         TestDesktop desktop;
         QVERIFY(desktop.build(before));
@@ -87,90 +87,146 @@ private Q_SLOTS:
         QByteArrayList swept;
         desktop.fileSystem.setFailureRule(
             [&](FaultyFileSystem::Operation op, const QByteArray& path) {
-                if (op == FaultyFileSystem::Operation::RemoveTree)
-                    swept.append(desktop.relative(path));
+                const QByteArray relative = desktop.relative(path);
+                if (!arrival.isEmpty() && arrival.startsWith(relative + '/'))
+                    TestTree::writeFile(desktop.at(arrival));
+                else if (op == FaultyFileSystem::Operation::RemoveFolder ||
+                         op == FaultyFileSystem::Operation::RemoveFile)
+                    swept.append(relative);
                 return false;
             });
 
-        QCOMPARE(runner.undo(desktop.path()), text);
+        QCOMPARE(runner.undo(desktop.path()).status, text);
         QCOMPARE(desktop.snapshot(), tree(after));
         // The sweep never even asks to remove what must stay.
         for (const QByteArray& relative : swept)
             QVERIFY2(!tree(after).count(relative), relative.constData());
-        QVERIFY(logIsEmptyArray(desktop.settings));
+        QVERIFY(desktop.loggedMoves().isEmpty());
     }
 
+    // Refused by the system, or not known to be gone: kept for a retry, never dropped.
+    void refusedMoveBack_data()
+    {
+        QTest::addColumn<bool>("lookupRefused"); // as a permission error refuses both
+        QTest::newRow("move refused") << false;
+        QTest::newRow("move and lookup refused") << true;
+    }
     void refusedMoveBack()
     {
+        QFETCH(bool, lookupRefused);
         TestDesktop desktop;
         QVERIFY(desktop.build("notes.txt=F:n|photo.png=F:p"));
         TidyRunner runner(desktop.services());
         QCOMPARE(runner.tidy(desktop.path()).moved, 2);
-        desktop.refuse(FaultyFileSystem::Operation::Move,
-                       TestTree::thisMonth + "Documents/notes.txt");
+        const QByteArray archived = desktop.at(TestTree::thisMonth + "Documents/notes.txt");
+        desktop.fileSystem.setFailureRule(
+            [&](FaultyFileSystem::Operation op, const QByteArray& at) {
+                using enum FaultyFileSystem::Operation;
+                return at == archived && (op == Move || (op == Lookup && lookupRefused));
+            });
 
-        QCOMPARE(runner.undo(desktop.path()),
+        QCOMPARE(runner.undo(desktop.path()).status,
                  QStringLiteral("Restored 1 item, 1 couldn't be moved back"));
         QCOMPARE(desktop.snapshot(), tree("photo.png=F:p|@/Documents/notes.txt=F:n"));
         QCOMPARE(desktop.loggedMoves(), entries("notes.txt > @/Documents/notes.txt"));
 
         // Once the system lets it, the retry brings it home and the archive goes.
         desktop.fileSystem.setFailureRule({});
-        QCOMPARE(runner.undo(desktop.path()), QStringLiteral("Restored 1 item"));
+        QCOMPARE(runner.undo(desktop.path()).status, QStringLiteral("Restored 1 item"));
         QCOMPARE(desktop.snapshot(), tree("notes.txt=F:n|photo.png=F:p"));
-        QVERIFY(logIsEmptyArray(desktop.settings));
+        QVERIFY(desktop.loggedMoves().isEmpty());
     }
 
-    void malformedLog_data()
+    // The log an older version kept in the settings, read once and then kept in the state
+    // folder; only moves from this Desktop into its archive are carried out.
+    void settingsLog_data()
     {
-        QTest::addColumn<QByteArray>("log");  // @FROM@ and @TO@ stand for the real record's paths
-        QTest::addColumn<int>("storedCount"); // what the menu offers to undo
+        // @FROM@ and @TO@ stand for the real record's paths, @OUT@ for a file beside the
+        // Desktop that must stay where it is.
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<int>("undoCount"); // what the menu offers to undo
         QTest::addColumn<QString>("text");
 
         QTest::newRow("well-formed")
             << QByteArray(R"([["@FROM@","@TO@"]])") << 1 << QStringLiteral("Restored 1 item");
         QTest::newRow("element not an array")
-            << QByteArray(R"([["@FROM@","@TO@"],5])") << 2 << QStringLiteral("Restored 0 items");
-        QTest::newRow("non-string inside") << QByteArray(R"([["@FROM@","@TO@"],["@FROM@",5]])") << 2
+            << QByteArray(R"([["@FROM@","@TO@"],5])") << 0 << QStringLiteral("Restored 0 items");
+        QTest::newRow("non-string inside") << QByteArray(R"([["@FROM@","@TO@"],["@FROM@",5]])") << 0
                                            << QStringLiteral("Restored 0 items");
         QTest::newRow("not an array at all")
             << QByteArray(R"({"@FROM@":"@TO@"})") << 0 << QStringLiteral("Restored 0 items");
-        QTest::newRow("broken escape") << QByteArray(R"([["@FROM@","@TO@"],["\\xZZ","@TO@"]])") << 2
+        QTest::newRow("broken escape") << QByteArray(R"([["@FROM@","@TO@"],["\\xZZ","@TO@"]])") << 0
                                        << QStringLiteral("Restored 0 items");
         // A record of the wrong length is skipped, not counted and not taken as from/to.
         QTest::newRow("wrong lengths dropped")
-            << QByteArray(R"([["@TO@"],["@FROM@","@TO@","@TO@"],["@FROM@","@TO@"]])") << 3
+            << QByteArray(R"([["@TO@"],["@FROM@","@TO@","@TO@"],["@FROM@","@TO@"]])") << 1
             << QStringLiteral("Restored 1 item");
         QTest::newRow("empty log") << QByteArray("[]") << 0 << QStringLiteral("Restored 0 items");
+        QTest::newRow("archive path outside the archive")
+            << QByteArray(R"([["@FROM@","@OUT@"]])") << 0
+            << QStringLiteral("Restored 0 items, 1 refused (not from this Desktop)");
+        QTest::newRow("former place outside the Desktop")
+            << QByteArray(R"([["@OUT@","@TO@"]])") << 0
+            << QStringLiteral("Restored 0 items, 1 refused (not from this Desktop)");
+        QTest::newRow("archive path climbing out")
+            << QByteArray(R"([["@FROM@","@TO@/../../../../../outside.txt"]])") << 0
+            << QStringLiteral("Restored 0 items, 1 refused (not from this Desktop)");
     }
-    void malformedLog()
+    void settingsLog()
     {
         QFETCH(QByteArray, log);
-        QFETCH(int, storedCount);
+        QFETCH(int, undoCount);
         QFETCH(QString, text);
 
         TestDesktop desktop;
+        desktop.choose();
         QVERIFY(desktop.build("notes.txt=F:n"));
+        QVERIFY(TestTree::writeFile(desktop.scratch() + "/outside.txt", "o"));
         TidyRunner runner(desktop.services());
         QCOMPARE(runner.tidy(desktop.path()).moved, 1);
+        QVERIFY(TestTree::remove(desktop.logPath()));
         // An emptied folder beside the archived item: the sweep runs whatever the log held.
         QVERIFY(TestTree::makeFolder(desktop.at(TestTree::thisMonth + "Videos")));
         const QByteArray from = StoredPath::encode(desktop.at("notes.txt")).toUtf8();
         const QByteArray to =
             StoredPath::encode(desktop.at(TestTree::thisMonth + "Documents/notes.txt")).toUtf8();
         const QJsonDocument document =
-            QJsonDocument::fromJson(log.replace("@FROM@", from).replace("@TO@", to));
+            QJsonDocument::fromJson(log.replace("@FROM@", from)
+                                        .replace("@TO@", to)
+                                        .replace("@OUT@", desktop.scratch() + "/outside.txt"));
         QVERIFY(!document.isNull());
         desktop.settings.setValue(TidyKeys::lastTidyMoves, document.isArray()
                                                                ? QJsonValue(document.array())
                                                                : QJsonValue(document.object()));
-        QCOMPARE(MoveLog::storedCount(desktop.settings), storedCount);
+        QCOMPARE(runner.undoCount(desktop.path()), undoCount);
 
-        QCOMPARE(runner.undo(desktop.path()), text);
-        QVERIFY(logIsEmptyArray(desktop.settings));
+        QCOMPARE(runner.undo(desktop.path()).status, text);
+        QVERIFY(desktop.loggedMoves().isEmpty());
         const bool restored = text == QStringLiteral("Restored 1 item");
         QCOMPARE(desktop.snapshot(),
                  tree(restored ? "notes.txt=F:n" : "@/Documents/notes.txt=F:n"));
+        QCOMPARE(TestTree::readFile(desktop.scratch() + "/outside.txt"), QByteArray("o"));
+    }
+
+    // Older versions could write a log that their settings reader then refused as too large.
+    void settingsLogBeyondTheOldSizeLimit()
+    {
+        TestDesktop desktop;
+        desktop.choose();
+        QVERIFY(desktop.build("notes.txt=F:n"));
+        TidyRunner runner(desktop.services());
+        QCOMPARE(runner.tidy(desktop.path()).moved, 1);
+        QVERIFY(TestTree::remove(desktop.logPath()));
+        const QJsonArray record{
+            StoredPath::encode(desktop.at("notes.txt")),
+            StoredPath::encode(desktop.at(TestTree::thisMonth + "Documents/notes.txt"))};
+        desktop.settings.setValues(
+            {{TidyKeys::lastTidyMoves, QJsonArray{record}},
+             {QStringLiteral("padding"), QString(17 * 1024 * 1024, QLatin1Char('x'))}});
+
+        QCOMPARE(TidyRunner(desktop.services()).undo(desktop.path()).status,
+                 QStringLiteral("Restored 1 item"));
+        QCOMPARE(desktop.snapshot(), tree("notes.txt=F:n"));
     }
 };
 

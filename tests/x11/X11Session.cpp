@@ -1,8 +1,12 @@
 #include "tests/x11/X11Session.h"
 
-#include "tests/x11/PixelChecks.h"
+#include "tests/session/PixelChecks.h"
+#include "tests/session/WaitFor.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -48,15 +52,7 @@ X11Session* X11Session::current()
 
 bool X11Session::waitFor(const std::function<bool()>& condition, int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return true;
+    return tavlin::waitFor(condition, timeoutMs);
 }
 
 QString X11Session::homePath() const
@@ -139,19 +135,11 @@ bool X11Session::startServer()
 
 bool X11Session::startWindowManager()
 {
-    const QString bus = m_home->runtimePath() + QStringLiteral("/bus");
-    if (m_children.start(QStringLiteral("dbus-daemon"),
-                         {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                          QStringLiteral("--nopidfile"),
-                          QStringLiteral("--address=unix:path=") + bus},
-                         logFile(QStringLiteral("dbus"))) &&
-        waitFor([&] { return QFileInfo::exists(bus); }))
-        m_home->setEnvironment("DBUS_SESSION_BUS_ADDRESS",
-                               QFile::encodeName(QStringLiteral("unix:path=") + bus));
+    m_home->startBus(m_children);
 
     if (!m_children.start(QStringLiteral("openbox"),
                           {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"),
-                           m_home->openboxConfig()},
+                           X11SessionFiles::openboxConfig(*m_home)},
                           logFile(QStringLiteral("openbox"))))
         return fail(QStringLiteral("cannot start openbox"));
     // The window manager is up once its check window names itself.
@@ -202,14 +190,37 @@ bool X11Session::startTray()
     return up || fail(QStringLiteral("trayer took no tray selection"), QStringLiteral("trayer"));
 }
 
+bool X11Session::startStatusNotifierHost()
+{
+    if (!m_children.start(QStringLiteral("xfce4-panel"), {QStringLiteral("--disable-wm-check")},
+                          logFile(QStringLiteral("xfce4-panel"))))
+        return fail(QStringLiteral("cannot start xfce4-panel"));
+    // The panel owns the watcher and registers its own host with it.
+    const auto hostRegistered = [] {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            QStringLiteral("org.kde.StatusNotifierWatcher"),
+            QStringLiteral("/StatusNotifierWatcher"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.kde.StatusNotifierWatcher")
+            << QStringLiteral("IsStatusNotifierHostRegistered");
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(get);
+        return !reply.arguments().isEmpty() &&
+               qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+    };
+    return waitFor(hostRegistered, startTimeoutMs) ||
+           fail(QStringLiteral("xfce4-panel registered no tray host"),
+                QStringLiteral("xfce4-panel"));
+}
+
 bool X11Session::start()
 {
     stop();
     m_error.clear();
     ChildProcesses::adoptOrphans();
-    m_home = std::make_unique<SessionHome>();
-    if (!m_home->isValid())
+    m_home = std::make_unique<SessionHome>(QStringLiteral("tavlin-x11"));
+    if (!m_home->isValid() || !X11SessionFiles::write(*m_home))
         return fail(QStringLiteral("cannot prepare a temporary home"));
+    m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("x11"));
     if (!startServer())
         return false;
     currentSession = this;
@@ -220,6 +231,8 @@ bool X11Session::start()
     if (m_options.desktopIcons && !startDesktop())
         return false;
     if (m_options.tray && !startTray())
+        return false;
+    if (m_options.statusNotifierHost && !startStatusNotifierHost())
         return false;
     return !m_options.compositor || startCompositor();
 }
@@ -311,9 +324,10 @@ bool X11Session::startCompositor()
 {
     if (m_compositor && m_children.isRunning(m_compositor))
         return true;
-    m_compositor = m_children.start(QStringLiteral("picom"),
-                                    {QStringLiteral("--config"), m_home->picomConfig()},
-                                    logFile(QStringLiteral("picom")));
+    m_compositor =
+        m_children.start(QStringLiteral("picom"),
+                         {QStringLiteral("--config"), X11SessionFiles::picomConfig(*m_home)},
+                         logFile(QStringLiteral("picom")));
     if (!m_compositor)
         return fail(QStringLiteral("cannot start picom"));
     return waitFor([&] { return compositorActive(); }, startTimeoutMs) ||

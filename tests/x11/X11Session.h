@@ -1,7 +1,8 @@
 #pragma once
 
-#include "tests/x11/ChildProcesses.h"
-#include "tests/x11/SessionHome.h"
+#include "tests/session/ChildProcesses.h"
+#include "tests/session/SessionHome.h"
+#include "tests/x11/X11SessionFiles.h"
 #include "tests/x11/XcbProbe.h"
 
 #include <QColor>
@@ -24,6 +25,9 @@ struct X11SessionOptions
     bool compositor = false;   // picom, xrender backend, no fades or shadows
     bool desktopIcons = false; // pcmanfm drawing the desktop folder on a plain colour
     bool tray = false;         // trayer, a system tray along the bottom edge
+    // xfce4-panel's status tray along the bottom edge: a StatusNotifierItem host, where tray
+    // menus travel over D-Bus and the host draws them
+    bool statusNotifierHost = false;
 };
 
 // What a test window says of itself, besides where it is and how it looks.
@@ -47,7 +51,7 @@ class X11Session
 {
 public:
     // The colour pcmanfm paints the desktop with, around its icons.
-    static constexpr QRgb desktopColor = SessionHome::desktopColor;
+    static constexpr QRgb desktopColor = X11SessionFiles::desktopColor;
     static constexpr int desktopCount = 4;
 
     explicit X11Session(X11SessionOptions options = {});
@@ -81,6 +85,7 @@ public:
 
     // trayer along the bottom edge, also when the session started without it.
     bool startTray();
+    bool startStatusNotifierHost();
     bool startCompositor();
     bool stopCompositor();
     bool compositorActive();

@@ -1,7 +1,7 @@
 // The real program as a user drives it: started with no arguments in a session with a tray,
 // desktop icons and a compositor; its icon clicked, its menu used from the keyboard, its hot key
 // pressed, its command line pointed at it.
-#include "tests/x11/PixelChecks.h"
+#include "tests/session/PixelChecks.h"
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
 

@@ -6,7 +6,7 @@
 #include "backdrop/OverlayFade.h"
 #include "platform/PlatformFactory.h"
 #include "platform/linux/JsonSettingsStore.h"
-#include "tests/x11/PixelChecks.h"
+#include "tests/session/PixelChecks.h"
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
 
@@ -44,7 +44,6 @@ QImage gradientAt(const QSize& size)
     BackdropImage().drawAspectFill(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     return image;
 }
-
 
 } // namespace
 
@@ -90,7 +89,7 @@ void TestDesktopCover::initTestCase()
     right.fill(rightWallpaper);
     QVERIFY(session().setRootBackground({left, right}));
     m_services = PlatformFactory::makeWindowServices();
-    QVERIFY(m_services.compositor->isActive());
+    QVERIFY(m_services.overlays->blends());
 }
 
 void TestDesktopCover::init()
@@ -98,13 +97,13 @@ void TestDesktopCover::init()
     if (QGuiApplication::screens().size() != 2)
         QVERIFY2(session().setTwoMonitors(true), qPrintable(session().errorString()));
     QVERIFY(session().compositorActive() || session().startCompositor());
-    QTRY_VERIFY(m_services.compositor->isActive());
+    QTRY_VERIFY(m_services.overlays->blends());
     m_settings = std::make_unique<JsonSettingsStore>(session().scratchPath() +
                                                      QStringLiteral("/settings.json"));
     m_images =
         std::make_unique<BackdropImages>(QStringList{m_pictures}, m_services.desktopPictures.get());
-    m_cover = std::make_unique<DesktopCover>(*m_settings, *m_images, *m_services.stacking,
-                                             *m_services.workspace, *m_services.compositor);
+    m_cover = std::make_unique<DesktopCover>(*m_settings, *m_images, *m_services.overlays,
+                                             *m_services.workspace);
     setBackdrop(QStringLiteral("bg-country-road.jpeg"));
     // The icons show before the cover goes on.
     QVERIFY(X11Session::waitFor([this] { return !iconsCovered(); }));
@@ -167,8 +166,11 @@ void TestDesktopCover::coversEveryMonitorEdgeToEdge()
     setBackdrop(stored);
     m_cover->setOn(true);
     QCOMPARE(m_cover->windows().size(), 2);
-    for (OverlayWindow* window : m_cover->windows())
-        QCOMPARE(window->geometry(), window->screen()->geometry());
+    for (OverlayWindow* window : m_cover->windows()) {
+        const QScreen* screen = QGuiApplication::screenAt(window->geometry().center());
+        QVERIFY(screen);
+        QCOMPARE(window->geometry(), screen->geometry());
+    }
 
     if (!expected.isEmpty()) {
         QVERIFY2(X11Session::waitFor([&] { return monitorsShow(expected); }),
@@ -220,7 +222,7 @@ void TestDesktopCover::raisedIconWindowGoesBackUnder()
         const qsizetype icons = clients.indexOf(session().desktopIconWindow());
         const QList<OverlayWindow*> windows = m_cover->windows();
         return icons >= 0 && std::all_of(windows.begin(), windows.end(), [&](OverlayWindow* w) {
-                   return clients.indexOf(quint32(w->winId())) > icons;
+                   return clients.indexOf(quint32(w->surface().nativeId())) > icons;
                });
     };
     QVERIFY(X11Session::waitFor(coverOnTop));
@@ -288,7 +290,7 @@ void TestDesktopCover::hotKeyToggleHasNoFade()
     QVERIFY(m_cover->isOn());
     for (OverlayWindow* window : m_cover->windows()) {
         QVERIFY(window->isVisible());
-        QCOMPARE(window->windowOpacity(), 1.0);
+        QCOMPARE(window->opacity(), 1.0);
         QVERIFY(!window->findChild<QVariantAnimation*>());
     }
     QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
@@ -297,8 +299,8 @@ void TestDesktopCover::hotKeyToggleHasNoFade()
 
     // From the menu the same switch fades in.
     m_cover->setOn(true);
-    QVERIFY(m_cover->windows().first()->windowOpacity() < 1.0);
-    QTRY_COMPARE(m_cover->windows().first()->windowOpacity(), 1.0);
+    QVERIFY(m_cover->windows().first()->opacity() < 1.0);
+    QTRY_COMPARE(m_cover->windows().first()->opacity(), 1.0);
 }
 
 TAVLIN_X11_TEST_MAIN(TestDesktopCover,

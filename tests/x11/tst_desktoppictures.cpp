@@ -2,7 +2,7 @@
 // environments' settings (with stand-ins for their tools), a feh script, the root pixmap.
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
-#include "tests/x11/PixelChecks.h"
+#include "tests/session/PixelChecks.h"
 #include "tests/x11/X11TestMain.h"
 
 #include <QDir>

@@ -15,6 +15,7 @@ namespace {
 using Ids = QList<quint32>;
 
 constexpr quint8 keyS = 39;
+constexpr HotKeyGrabber::Grant granted = HotKeyGrabber::Grant::Granted;
 constexpr quint16 controlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
 // Another program on the same display, holding key grabs of its own.
@@ -112,8 +113,8 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, commands);
         QFETCH(Ids, fired);
-        QVERIFY(m_grabber->grab(1, HotKeyChords::cover));
-        QVERIFY(m_grabber->grab(2, HotKeyChords::spotlight));
+        QCOMPARE(m_grabber->grab(1, HotKeyChords::cover, {}), granted);
+        QCOMPARE(m_grabber->grab(2, HotKeyChords::spotlight, {}), granted);
         QCOMPARE(press(commands + QStringList{QStringLiteral("key"), spotlight}, 2),
                  fired + Ids{2});
     }
@@ -124,8 +125,8 @@ private Q_SLOTS:
         OtherClient other(session().display());
         QVERIFY(other.grab(keyS, controlAltSuper | XCB_MOD_MASK_LOCK));
 
-        QVERIFY(m_grabber->grab(1, HotKeyChords::cover));
-        QVERIFY(!m_grabber->grab(2, HotKeyChords::spotlight));
+        QCOMPARE(m_grabber->grab(1, HotKeyChords::cover, {}), granted);
+        QCOMPARE(m_grabber->grab(2, HotKeyChords::spotlight, {}), HotKeyGrabber::Grant::Refused);
         // What was taken before the refusal was given back.
         QVERIFY(other.grab(keyS, controlAltSuper));
         QCOMPARE(press({QStringLiteral("key"), spotlight, cover}, 1), Ids{1});
@@ -133,7 +134,7 @@ private Q_SLOTS:
 
     void destroyedGrabberGivesTheChordsBack()
     {
-        QVERIFY(m_grabber->grab(2, HotKeyChords::spotlight));
+        QCOMPARE(m_grabber->grab(2, HotKeyChords::spotlight, {}), granted);
         m_grabber.reset();
         OtherClient other(session().display());
         QVERIFY(other.grab(keyS, controlAltSuper));

@@ -5,7 +5,7 @@
 #include "platform/linux/JsonSettingsStore.h"
 #include "spotlight/CutoutView.h"
 #include "spotlight/Spotlight.h"
-#include "tests/x11/PixelChecks.h"
+#include "tests/session/PixelChecks.h"
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
 
@@ -152,7 +152,7 @@ void TestSpotlight::initTestCase()
 void TestSpotlight::init()
 {
     QVERIFY(setCompositor(compositing()));
-    QTRY_COMPARE(m_services.compositor->isActive(), compositing());
+    QTRY_COMPARE(m_services.overlays->blends(), compositing());
     const QString file = session().scratchPath() + QStringLiteral("/settings.json");
     QFile::remove(file);
     m_settings = std::make_unique<JsonSettingsStore>(file);
@@ -398,7 +398,7 @@ void TestSpotlight::compositorStoppingAndStarting()
     // Shaped without a compositor, blending with one: the window shows either way, never black.
     for (const bool on : {!compositing(), compositing()}) {
         QVERIFY(setCompositor(on));
-        QTRY_COMPARE(m_services.compositor->isActive(), on);
+        QTRY_COMPARE(m_services.overlays->blends(), on);
         QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
         QVERIFY(X11Session::waitFor([&] { return covered(QRect(1200, 100, 300, 300)); }));
     }
@@ -464,7 +464,7 @@ void TestSpotlight::reminderAtMostThreeTimes()
     m_spotlight->toggleWithoutAnimation();
     for (int showing = 1; showing <= 4; ++showing) {
         m_spotlight->setOn(true);
-        QPointer<QWidget> panel = m_spotlight->reminder().currentPanel();
+        QPointer<OverlayWindow> panel = m_spotlight->reminder().currentPanel();
         QCOMPARE(bool(panel), showing <= 3);
         if (panel)
             QTRY_VERIFY(panel->isVisible());

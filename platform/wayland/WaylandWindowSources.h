@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/RunningApps.h"
+#include "platform/WindowList.h"
+
+#include <memory>
+
+namespace tavlin {
+
+struct WaylandWindowSources
+{
+    std::unique_ptr<WindowList> windowList;
+    std::unique_ptr<RunningApps> runningApps;
+
+    // From the compositor this session runs on: sway when $SWAYSOCK answers, Hyprland when
+    // $HYPRLAND_INSTANCE_SIGNATURE names a running instance; elsewhere none, with the reason.
+    static WaylandWindowSources make();
+};
+
+} // namespace tavlin

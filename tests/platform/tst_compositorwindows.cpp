@@ -1,0 +1,211 @@
+#include "platform/wayland/hyprland/HyprlandClients.h"
+#include "platform/wayland/sway/SwayIpcFraming.h"
+#include "platform/wayland/sway/SwayTree.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+
+using namespace tavlin;
+
+namespace {
+
+QJsonDocument recorded(const QString& name)
+{
+    QFile file(QStringLiteral(TAVLIN_TEST_DATA "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing test data %s", qPrintable(name));
+    return QJsonDocument::fromJson(file.readAll());
+}
+
+QList<CompositorWindow> hyprlandWindows()
+{
+    return HyprlandClients::windows(
+        recorded(QStringLiteral("hyprland-clients.json")).array(),
+        recorded(QStringLiteral("hyprland-monitors.json")).array(),
+        recorded(QStringLiteral("hyprland-activewindow.json")).object());
+}
+
+// Finds a window by app id and pid (one process may own several windows of one app id).
+qsizetype indexOf(const QList<CompositorWindow>& windows, const QString& appId, qint32 pid)
+{
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        if (windows[i].appId == appId && (pid == 0 || windows[i].info.pid == pid))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestCompositorWindows : public QObject
+{
+    Q_OBJECT
+
+private:
+    void windowColumns()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("appId");
+        QTest::addColumn<qint32>("pid"); // 0: the app id is enough
+        QTest::addColumn<qsizetype>("position");
+        QTest::addColumn<QRectF>("bounds");
+        QTest::addColumn<bool>("ordinary");
+        QTest::addColumn<bool>("focused");
+    }
+
+    void checkWindow(const QList<CompositorWindow>& windows)
+    {
+        QFETCH(QString, appId);
+        QFETCH(qint32, pid);
+        QFETCH(qsizetype, position);
+        QFETCH(QRectF, bounds);
+        QFETCH(bool, ordinary);
+        QFETCH(bool, focused);
+        const qsizetype index = indexOf(windows, appId, pid);
+        QVERIFY(index >= 0);
+        const CompositorWindow& window = windows[index];
+        if (position >= 0)
+            QCOMPARE(index, position);
+        QCOMPARE(window.info.bounds, bounds);
+        QCOMPARE(window.info.ordinary, ordinary);
+        QCOMPARE(window.focused, focused);
+    }
+
+private Q_SLOTS:
+    // Recorded from sway 1.7: HEADLESS-1 (1280x720) showing workspace 1, HEADLESS-2 right of
+    // it at scale 2 (640x360 logical) showing workspace 2, workspace 3 hidden, one window in
+    // the scratchpad. Workspace 1 holds a tabbed container and two floating windows.
+    void swayTree_data()
+    {
+        windowColumns();
+        const QString scene = QStringLiteral("sway-tree.json");
+        const QString stacked = QStringLiteral("sway-tree-stacked.json");
+        QTest::newRow("focused floating window on top, with its title bar")
+            << scene << "term2" << 0 << qsizetype(0) << QRectF(100, 80, 400, 300) << true << true;
+        QTest::newRow("X11 window known by its class, below the raised one")
+            << scene << "XTermProbe" << 0 << qsizetype(1) << QRectF(300, 200, 500, 300) << true
+            << false;
+        QTest::newRow("shown tab after the floating windows, without the shared tab bar")
+            << scene << "term5" << 0 << qsizetype(2) << QRectF(0, 25, 1280, 695) << true << false;
+        QTest::newRow("hidden tab, in focus order")
+            << scene << "term4" << 0 << qsizetype(3) << QRectF(0, 25, 1280, 695) << false << false;
+        QTest::newRow("fullscreen on the scaled output, in logical coordinates")
+            << scene << "term6" << 0 << qsizetype(5) << QRectF(1280, 0, 640, 360) << true << false;
+        QTest::newRow("behind a fullscreen window")
+            << scene << "term7" << 0 << qsizetype(6) << QRectF(1600, 0, 320, 360) << false << false;
+        QTest::newRow("on a hidden workspace, listed after every shown one")
+            << scene << "term8" << 0 << qsizetype(7) << QRectF(0, 0, 1280, 720) << false << false;
+        QTest::newRow("in the scratchpad")
+            << scene << "term9" << 0 << qsizetype(8) << QRectF(318, 76, 644, 567) << false << false;
+        QTest::newRow("shown in a stack, without the stacked titles")
+            << stacked << "term11" << 0 << qsizetype(0) << QRectF(0, 75, 1280, 645) << true << true;
+    }
+
+    void swayTree()
+    {
+        QFETCH(QString, source);
+        checkWindow(SwayTree::windows(recorded(source).object()));
+    }
+
+    // Written from Hyprland's documented reply format: DP-1 (1920x1080 at 0,0) showing
+    // workspace 1, DP-2 (3840x2160 at scale 2, so 1920x1080 logical, at 1920,0) showing
+    // workspace 2 with a fullscreen player and the special workspace "scratch" open.
+    void hyprland_data()
+    {
+        windowColumns();
+        const QString none;
+        QTest::newRow("fullscreen window first, on the scaled monitor as given")
+            << none << "mpv" << 0 << qsizetype(0) << QRectF(1920, 0, 1920, 1080) << true << false;
+        QTest::newRow("open special workspace, last raised floating window")
+            << none << "pavucontrol" << 0 << qsizetype(1) << QRectF(2200, 200, 600, 400) << true
+            << false;
+        QTest::newRow("active X11 window below it") << none << "XTermProbe" << 0 << qsizetype(2)
+                                                    << QRectF(500, 400, 484, 316) << true << true;
+        QTest::newRow("floating window raised earlier")
+            << none << "org.gnome.Nautilus" << 0 << qsizetype(3) << QRectF(300, 200, 800, 600)
+            << true << false;
+        QTest::newRow("inactive group member") << none << "kitty" << 2107 << qsizetype(4)
+                                               << QRectF(10, 10, 940, 1060) << false << false;
+        QTest::newRow("behind a fullscreen window")
+            << none << "org.kde.dolphin" << 0 << qsizetype(5) << QRectF(1930, 10, 1900, 1060)
+            << false << false;
+        QTest::newRow("on a workspace no monitor shows")
+            << none << "kitty" << 2101 << qsizetype(6) << QRectF(10, 10, 1900, 1060) << false
+            << false;
+        QTest::newRow("tiled window") << none << "firefox-esr" << 0 << qsizetype(7)
+                                      << QRectF(970, 10, 940, 1060) << true << false;
+    }
+
+    void hyprland() { checkWindow(hyprlandWindows()); }
+
+    // Replies no compositor should send, and what is made of them.
+    void oddReplies_data()
+    {
+        QTest::addColumn<QByteArray>("sway");
+        QTest::addColumn<QByteArray>("hyprlandClients");
+        QTest::addColumn<int>("windows");
+
+        QTest::newRow("wrong types everywhere")
+            << QByteArray(R"({"nodes":{"a":1},"focus":"x","floating_nodes":7})")
+            << QByteArray(R"([1,"x",{"at":"x","size":null}])") << 0;
+        QTest::newRow("process id that is no process id")
+            << QByteArray(R"({"nodes":[{"name":"o","current_workspace":"1","nodes":[{"name":"1",)"
+                          R"("nodes":[{"pid":-5,"app_id":"a","rect":{}}]}]}]})")
+            << QByteArray(R"([{"address":"0x1","pid":99999999999,"class":"a"}])") << 1;
+    }
+
+    void oddReplies()
+    {
+        QFETCH(QByteArray, sway);
+        QFETCH(QByteArray, hyprlandClients);
+        QFETCH(int, windows);
+        for (const QList<CompositorWindow>& found :
+             {SwayTree::windows(QJsonDocument::fromJson(sway).object()),
+              HyprlandClients::windows(QJsonDocument::fromJson(hyprlandClients).array(), {}, {})}) {
+            QCOMPARE(found.size(), windows);
+            for (const CompositorWindow& window : found) {
+                QVERIFY(!window.regular);
+                QVERIFY(!window.info.pid);
+            }
+        }
+    }
+
+    void framing_data()
+    {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<QList<QByteArray>>("payloads");
+        QTest::addColumn<bool>("broken");
+
+        const QByteArray tree = SwayIpcFraming::encode(4, R"({"id":1})");
+        const QByteArray event = SwayIpcFraming::encode(SwayIpcFraming::eventBit | 3, "{}");
+        QTest::newRow("two messages in one read")
+            << tree + event << QList<QByteArray>{R"({"id":1})", "{}"} << false;
+        QTest::newRow("second one not complete yet")
+            << tree + event.left(event.size() - 1) << QList<QByteArray>{R"({"id":1})"} << false;
+        QTest::newRow("header cut short") << tree.left(9) << QList<QByteArray>{} << false;
+        QTest::newRow("not the protocol")
+            << QByteArray("HTTP/1.1 200 OK\r\n") << QList<QByteArray>{} << true;
+        QByteArray huge = tree;
+        huge[6] = huge[7] = huge[8] = huge[9] = char(0xff);
+        QTest::newRow("impossible length") << huge << QList<QByteArray>{} << true;
+    }
+
+    void framing()
+    {
+        QFETCH(QByteArray, stream);
+        QFETCH(QList<QByteArray>, payloads);
+        QFETCH(bool, broken);
+        QList<QByteArray> found;
+        SwayIpcFraming::Message message;
+        SwayIpcFraming::Status status;
+        while ((status = SwayIpcFraming::take(stream, message)) == SwayIpcFraming::Status::Complete)
+            found.append(message.payload);
+        QCOMPARE(found, payloads);
+        QCOMPARE(status == SwayIpcFraming::Status::Broken, broken);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCompositorWindows)
+#include "tst_compositorwindows.moc"

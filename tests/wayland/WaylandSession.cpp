@@ -1,0 +1,546 @@
+#include "tests/wayland/WaylandSession.h"
+
+#include "tests/session/PixelChecks.h"
+#include "tests/session/WaitFor.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QThread>
+#include <algorithm>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavlin {
+
+namespace {
+
+WaylandSession* currentSession = nullptr;
+
+constexpr int startTimeoutMs = 20000;
+
+// Every window in sway's tree, tiled or floating, depth first.
+void collectWindows(const QJsonObject& node, QList<QJsonObject>& windows)
+{
+    if (node.contains(QLatin1String("pid")) && node.value(QLatin1String("pid")).toInt() > 0)
+        windows.append(node);
+    for (const char* key : {"nodes", "floating_nodes"}) {
+        const QJsonArray children = node.value(QLatin1String(key)).toArray();
+        for (const QJsonValue& child : children)
+            collectWindows(child.toObject(), windows);
+    }
+}
+
+QRect rectOf(const QJsonObject& node)
+{
+    const QJsonObject rect = node.value(QLatin1String("rect")).toObject();
+    return {rect.value(QLatin1String("x")).toInt(), rect.value(QLatin1String("y")).toInt(),
+            rect.value(QLatin1String("width")).toInt(),
+            rect.value(QLatin1String("height")).toInt()};
+}
+
+} // namespace
+
+WaylandSession::WaylandSession(WaylandSessionOptions options) : m_options(std::move(options)) {}
+
+WaylandSession::~WaylandSession()
+{
+    stop();
+}
+
+WaylandSession* WaylandSession::current()
+{
+    return currentSession;
+}
+
+QString WaylandSession::unavailableReason(const WaylandSessionOptions& options)
+{
+    const QStringList needed = options.compositor == WaylandSessionOptions::Compositor::Sway
+                                   ? QStringList{QStringLiteral("sway"), QStringLiteral("swaymsg"),
+                                                 QStringLiteral("swaybg"), QStringLiteral("grim")}
+                                   : QStringList{QStringLiteral("weston")};
+    for (const QString& program : needed) {
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            return program + QStringLiteral(" is not installed (tools/deps.sh --test)");
+    }
+    return {};
+}
+
+bool WaylandSession::waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    return tavlin::waitFor(condition, timeoutMs);
+}
+
+QString WaylandSession::homePath() const
+{
+    return m_home ? m_home->homePath() : QString();
+}
+
+QString WaylandSession::desktopFolder() const
+{
+    return m_home ? m_home->desktopFolder() : QString();
+}
+
+QString WaylandSession::scratchPath() const
+{
+    return m_home ? m_home->scratchPath() : QString();
+}
+
+bool WaylandSession::fail(const QString& what, const QString& logName)
+{
+    m_error = what;
+    if (!logName.isEmpty() && m_home)
+        m_error += QStringLiteral("\n--- %1 ---\n").arg(logName) +
+                   QString::fromLocal8Bit(m_home->logTail(logName));
+    return false;
+}
+
+bool WaylandSession::prepareUser()
+{
+    if (::geteuid() != 0)
+        return true; // the compositor runs as we do
+    const QByteArray name(userName);
+    if (!::getpwnam(name.constData())) {
+        // A system account without a home or a shell: it only ever runs the compositor.
+        run(QStringLiteral("useradd"),
+            {QStringLiteral("--system"), QStringLiteral("--no-create-home"),
+             QStringLiteral("--home-dir"), QStringLiteral("/nonexistent"),
+             QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"),
+             QStringLiteral("--user-group"), QString::fromLatin1(name)});
+    }
+    const passwd* user = ::getpwnam(name.constData());
+    if (!user)
+        return fail(QStringLiteral("cannot create the user ") + QString::fromLatin1(name));
+    m_user = std::pair<uint, uint>(user->pw_uid, user->pw_gid);
+    // It reaches its own folder through ours, and reads its configuration there.
+    return ::chmod(QFile::encodeName(m_home->path()).constData(), 0711) == 0 &&
+           ::chown(QFile::encodeName(m_compositorRuntime).constData(), user->pw_uid,
+                   user->pw_gid) == 0;
+}
+
+QStringList WaylandSession::asCompositorUser(const QString& program, const QStringList& args) const
+{
+    // A clean environment: nothing of ours (our bus, our runtime folder) leaks into it.
+    QStringList command{QStringLiteral("env"),
+                        QStringLiteral("-i"),
+                        QStringLiteral("PATH=") + qEnvironmentVariable("PATH"),
+                        QStringLiteral("HOME=") + m_compositorRuntime,
+                        QStringLiteral("XDG_RUNTIME_DIR=") + m_compositorRuntime,
+                        program};
+    command += args;
+    if (!m_user)
+        return command;
+    // The parent-death signal would be dropped with the change of user: keep it.
+    return QStringList{QStringLiteral("--reuid=%1").arg(m_user->first),
+                       QStringLiteral("--regid=%1").arg(m_user->second),
+                       QStringLiteral("--clear-groups"), QStringLiteral("--pdeathsig=keep"),
+                       QStringLiteral("--")} +
+           command;
+}
+
+bool WaylandSession::startSway()
+{
+    const QSize size = m_options.outputSize;
+    QByteArray config = "xwayland disable\n"
+                        "default_border none\n"
+                        "default_floating_border none\n"
+                        "focus_follows_mouse no\n"
+                        "mouse_warping none\n"
+                        // The pointer shows in screenshots: only for a moment after it moved.
+                        "seat * hide_cursor 20\n"
+                        // Test windows go exactly where the test puts them.
+                        "for_window [app_id=\".*\"] floating enable\n"
+                        "output * bg " +
+                        QColor(wallpaperColor).name().toLatin1() + " solid_color\n";
+    for (int i = 0; i < m_options.outputs; ++i)
+        config += QStringLiteral("output HEADLESS-%1 mode %2x%3 position %4 0\n")
+                      .arg(i + 1)
+                      .arg(size.width())
+                      .arg(size.height())
+                      .arg(i * size.width())
+                      .toLatin1();
+    if (!m_home->writeFile(QStringLiteral("sway.conf"), config))
+        return fail(QStringLiteral("cannot write sway's configuration"));
+
+    m_swaySocket = m_compositorRuntime + QStringLiteral("/sway-ipc.sock");
+    QStringList args =
+        asCompositorUser(QStringLiteral("sway"),
+                         {QStringLiteral("-c"), m_home->path() + QStringLiteral("/sway.conf")});
+    const QStringList swayEnvironment{
+        QStringLiteral("SWAYSOCK=") + m_swaySocket, QStringLiteral("WLR_BACKENDS=headless"),
+        QStringLiteral("WLR_HEADLESS_OUTPUTS=%1").arg(m_options.outputs),
+        QStringLiteral("WLR_RENDERER=pixman"), QStringLiteral("WLR_LIBINPUT_NO_DEVICES=1")};
+    const qsizetype at = args.indexOf(QStringLiteral("sway"));
+    args = args.mid(0, at) + swayEnvironment + args.mid(at);
+    m_compositor = m_children.start(m_user ? QStringLiteral("setpriv") : args.takeFirst(), args,
+                                    m_home->logFile(QStringLiteral("sway")));
+    if (!m_compositor)
+        return fail(QStringLiteral("cannot start sway"));
+    m_home->setEnvironment("SWAYSOCK", QFile::encodeName(m_swaySocket));
+    const bool up = waitFor(
+        [&] {
+            return !m_children.isRunning(m_compositor) ||
+                   (QFileInfo::exists(m_swaySocket) && outputs().size() == m_options.outputs);
+        },
+        startTimeoutMs);
+    if (!up || !m_children.isRunning(m_compositor))
+        return fail(QStringLiteral("sway did not start"), QStringLiteral("sway"));
+    const QStringList sockets = QDir(m_compositorRuntime)
+                                    .entryList({QStringLiteral("wayland-*")}, QDir::System)
+                                    .filter(QRegularExpression(QStringLiteral("^wayland-\\d+$")));
+    if (sockets.isEmpty())
+        return fail(QStringLiteral("sway made no Wayland socket"), QStringLiteral("sway"));
+    m_waylandDisplay = QFile::encodeName(m_compositorRuntime + QLatin1Char('/') + sockets.first());
+    m_home->setEnvironment("WAYLAND_DISPLAY", m_waylandDisplay);
+    return true;
+}
+
+bool WaylandSession::wallpaperShows()
+{
+    // Up once a screenshot shows the wallpaper everywhere, also without the pointer, which
+    // hides once it has been still for a moment.
+    if (!command(QStringLiteral("seat - cursor set 0 0")))
+        return false;
+    const bool painted = waitFor(
+        [&] {
+            const QImage screen = grabScreen();
+            return !screen.isNull() &&
+                   pixels::isUniform(screen, screen.rect(), QColor(wallpaperColor));
+        },
+        startTimeoutMs);
+    return painted || fail(QStringLiteral("swaybg painted no wallpaper"), QStringLiteral("sway"));
+}
+
+bool WaylandSession::startWeston()
+{
+    const QString socket = QStringLiteral("wayland-tavlin");
+    QStringList args = asCompositorUser(
+        QStringLiteral("weston"),
+        {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--socket=") + socket,
+         QStringLiteral("--width=%1").arg(m_options.outputSize.width()),
+         QStringLiteral("--height=%1").arg(m_options.outputSize.height()),
+         QStringLiteral("--idle-time=0"), QStringLiteral("--no-config")});
+    m_compositor = m_children.start(m_user ? QStringLiteral("setpriv") : args.takeFirst(), args,
+                                    m_home->logFile(QStringLiteral("weston")));
+    const QString path = m_compositorRuntime + QLatin1Char('/') + socket;
+    const bool up =
+        m_compositor &&
+        waitFor([&] { return !m_children.isRunning(m_compositor) || QFileInfo::exists(path); },
+                startTimeoutMs);
+    if (!up || !m_children.isRunning(m_compositor))
+        return fail(QStringLiteral("weston did not start"), QStringLiteral("weston"));
+    m_waylandDisplay = QFile::encodeName(path);
+    m_home->setEnvironment("WAYLAND_DISPLAY", m_waylandDisplay);
+    return true;
+}
+
+bool WaylandSession::startPointer()
+{
+    const qint64 pid =
+        startProgram(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), {QStringLiteral("--pointer")});
+    const bool ready =
+        pid && waitFor([&] {
+            return !m_children.isRunning(pid) || outputOf(pid).contains("pointer ready");
+        });
+    return (ready && m_children.isRunning(pid)) ||
+           fail(QStringLiteral("no virtual pointer: ") + QString::fromLocal8Bit(outputOf(pid)));
+}
+
+bool WaylandSession::start()
+{
+    stop();
+    m_error.clear();
+    ChildProcesses::adoptOrphans();
+    m_home = std::make_unique<SessionHome>(QStringLiteral("tavlin-wl"));
+    if (!m_home->isValid())
+        return fail(QStringLiteral("cannot prepare a temporary home"));
+    m_compositorRuntime = m_home->path() + QStringLiteral("/compositor");
+    if (!QDir().mkpath(m_compositorRuntime) ||
+        !QFile::setPermissions(m_compositorRuntime,
+                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return fail(QStringLiteral("cannot make the compositor's runtime folder"));
+    if (!prepareUser())
+        return false;
+    currentSession = this;
+    m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("wayland"));
+    m_home->startBus(m_children); // a test that needs the bus finds out soon enough
+    if (m_options.compositor == WaylandSessionOptions::Compositor::Weston)
+        return startWeston();
+    m_home->setEnvironment("XDG_CURRENT_DESKTOP", QByteArrayLiteral("sway"));
+    return startSway() && startPointer() && wallpaperShows();
+}
+
+void WaylandSession::stop()
+{
+    if (currentSession == this)
+        currentSession = nullptr;
+    m_children.stopAll();
+    m_logs.clear();
+    m_compositor = 0;
+    m_waylandDisplay.clear();
+    m_swaySocket.clear();
+    m_home.reset();
+}
+
+QJsonDocument WaylandSession::query(const QString& type)
+{
+    QByteArray output;
+    if (!run(QStringLiteral("swaymsg"), {QStringLiteral("-r"), QStringLiteral("-t"), type}, 10000,
+             &output))
+        return {};
+    return QJsonDocument::fromJson(output);
+}
+
+bool WaylandSession::command(const QString& command)
+{
+    QByteArray output;
+    if (!run(QStringLiteral("swaymsg"), {QStringLiteral("-r"), command}, 10000, &output))
+        return false;
+    const QJsonArray results = QJsonDocument::fromJson(output).array();
+    return !results.isEmpty() &&
+           std::all_of(results.begin(), results.end(), [](const QJsonValue& result) {
+               return result.toObject().value(QLatin1String("success")).toBool();
+           });
+}
+
+QList<std::pair<QString, QRect>> WaylandSession::outputs()
+{
+    QList<std::pair<QString, QRect>> result;
+    const QJsonArray all = query(QStringLiteral("get_outputs")).array();
+    for (const QJsonValue& value : all) {
+        const QJsonObject output = value.toObject();
+        if (output.value(QLatin1String("active")).toBool())
+            result.append({output.value(QLatin1String("name")).toString(), rectOf(output)});
+    }
+    std::sort(result.begin(), result.end(),
+              [](const auto& a, const auto& b) { return a.second.x() < b.second.x(); });
+    return result;
+}
+
+QList<QRect> WaylandSession::outputRects()
+{
+    QList<QRect> rects;
+    for (const auto& output : outputs())
+        rects.append(output.second);
+    return rects;
+}
+
+bool WaylandSession::screensMatch()
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return true;
+    const QList<QRect> expected = outputRects();
+    return waitFor([&] {
+        QList<QRect> actual;
+        for (const QScreen* screen : QGuiApplication::screens())
+            actual.append(screen->geometry());
+        std::sort(actual.begin(), actual.end(),
+                  [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
+        return actual == expected;
+    });
+}
+
+QString WaylandSession::addOutput()
+{
+    const QList<std::pair<QString, QRect>> before = outputs();
+    if (!command(QStringLiteral("create_output"))) {
+        fail(QStringLiteral("sway made no output"));
+        return {};
+    }
+    QString name;
+    waitFor([&] {
+        for (const auto& output : outputs()) {
+            if (!before.contains(output))
+                name = output.first;
+        }
+        return !name.isEmpty();
+    });
+    const int right = before.isEmpty() ? 0 : before.last().second.right() + 1;
+    if (name.isEmpty() || !command(QStringLiteral("output %1 mode %2x%3 position %4 0")
+                                       .arg(name)
+                                       .arg(m_options.outputSize.width())
+                                       .arg(m_options.outputSize.height())
+                                       .arg(right))) {
+        fail(QStringLiteral("the new output did not come up"));
+        return {};
+    }
+    const bool placed = waitFor([&] { return outputRects().last().x() == right; });
+    if (!placed || !screensMatch()) {
+        fail(QStringLiteral("the application's screens did not follow"));
+        return {};
+    }
+    return name;
+}
+
+bool WaylandSession::setOutputScale(const QString& name, double scale)
+{
+    if (!command(QStringLiteral("output %1 scale %2").arg(name).arg(scale)))
+        return fail(QStringLiteral("sway refused the scale of ") + name);
+    const bool done = waitFor([&] {
+        const QJsonArray all = query(QStringLiteral("get_outputs")).array();
+        return std::any_of(all.begin(), all.end(), [&](const QJsonValue& value) {
+            const QJsonObject output = value.toObject();
+            return output.value(QLatin1String("name")).toString() == name &&
+                   qFuzzyCompare(output.value(QLatin1String("scale")).toDouble(), scale);
+        });
+    });
+    if (!done)
+        return fail(QStringLiteral("sway did not scale ") + name);
+    return screensMatch() || fail(QStringLiteral("the application's screens did not follow"));
+}
+
+QRect WaylandSession::windowRect(qint64 pid)
+{
+    QList<QJsonObject> windows;
+    collectWindows(query(QStringLiteral("get_tree")).object(), windows);
+    for (const QJsonObject& window : std::as_const(windows)) {
+        if (window.value(QLatin1String("pid")).toInteger() == pid &&
+            window.value(QLatin1String("visible")).toBool())
+            return rectOf(window);
+    }
+    return {};
+}
+
+bool WaylandSession::moveWindow(qint64 pid, const QPoint& topLeft)
+{
+    return command(QStringLiteral("[pid=%1] move absolute position %2 %3")
+                       .arg(pid)
+                       .arg(topLeft.x())
+                       .arg(topLeft.y())) &&
+           waitFor([&] { return windowRect(pid).topLeft() == topLeft; });
+}
+
+qint64 WaylandSession::startClient(const QString& program, const QStringList& args)
+{
+    const qint64 pid = startProgram(program, args);
+    if (!pid) {
+        fail(QStringLiteral("cannot start ") + program);
+        return 0;
+    }
+    const bool shown = waitFor(
+        [&] { return !m_children.isRunning(pid) || !windowRect(pid).isNull(); }, startTimeoutMs);
+    if (!shown || !m_children.isRunning(pid)) {
+        fail(program + QStringLiteral(" showed no window: ") +
+             QString::fromLocal8Bit(outputOf(pid)));
+        m_children.stop(pid);
+        return 0;
+    }
+    return pid;
+}
+
+qint64 WaylandSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId,
+                                   const QColor& pressedColor)
+{
+    QStringList args{QStringLiteral("%1x%2").arg(geometry.width()).arg(geometry.height()),
+                     color.name(), QStringLiteral("--app-id=") + appId};
+    if (pressedColor.isValid())
+        args.append(QStringLiteral("--pressed=") + pressedColor.name());
+    const qint64 pid = startClient(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), args);
+    if (!pid)
+        return 0;
+    if (!command(QStringLiteral("[pid=%1] resize set %2 %3")
+                     .arg(pid)
+                     .arg(geometry.width())
+                     .arg(geometry.height())) ||
+        !moveWindow(pid, geometry.topLeft()) ||
+        !waitFor([&] { return windowRect(pid) == geometry; })) {
+        fail(QStringLiteral("the test window did not go to its place"));
+        m_children.stop(pid);
+        return 0;
+    }
+    return pid;
+}
+
+qint64 WaylandSession::startProgram(const QString& program, const QStringList& args)
+{
+    const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
+    const qint64 pid = m_children.start(program, args, m_home->logFile(log));
+    if (pid)
+        m_logs.append({pid, log});
+    return pid;
+}
+
+QByteArray WaylandSession::outputOf(qint64 pid) const
+{
+    for (const auto& [loggedPid, log] : m_logs) {
+        if (loggedPid == pid) {
+            QFile file(m_home->logFile(log));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }
+    }
+    return {};
+}
+
+std::optional<int> WaylandSession::waitForExit(qint64 pid, int timeoutMs)
+{
+    return m_children.waitForExit(pid, timeoutMs);
+}
+
+bool WaylandSession::isRunning(qint64 pid)
+{
+    return m_children.isRunning(pid);
+}
+
+void WaylandSession::stopClient(qint64 pid)
+{
+    m_children.stop(pid);
+    waitFor([&] { return windowRect(pid).isNull(); });
+}
+
+bool WaylandSession::click(const QPoint& point)
+{
+    return command(QStringLiteral("seat - cursor set %1 %2").arg(point.x()).arg(point.y())) &&
+           command(QStringLiteral("seat - cursor press button1")) &&
+           command(QStringLiteral("seat - cursor release button1"));
+}
+
+bool WaylandSession::run(const QString& program, const QStringList& args, int timeoutMs,
+                         QByteArray* output)
+{
+    const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
+    const qint64 pid = m_children.start(program, args, m_home->logFile(log));
+    // The application keeps handling its events meanwhile: its animations and timers run on.
+    if (pid)
+        waitFor([&] { return !m_children.isRunning(pid); }, timeoutMs);
+    const std::optional<int> exitCode = pid ? m_children.waitForExit(pid, 0) : std::nullopt;
+    QFile file(m_home->logFile(log));
+    if (output)
+        *output = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (exitCode == 0) {
+        QFile::remove(m_home->logFile(log)); // thousands of polls would fill the folder
+        return true;
+    }
+    return fail(QStringLiteral("%1 %2 failed").arg(program, args.join(QLatin1Char(' '))), log);
+}
+
+QImage WaylandSession::grab(const QStringList& args)
+{
+    const QString file = m_home->path() + QStringLiteral("/screen.ppm");
+    QFile::remove(file);
+    if (!run(QStringLiteral("grim"),
+             args + QStringList{QStringLiteral("-t"), QStringLiteral("ppm"), file}))
+        return {};
+    return QImage(file).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage WaylandSession::grabScreen()
+{
+    // Scale 1: one image pixel per logical pixel, whatever the outputs' scales.
+    return grab({QStringLiteral("-s"), QStringLiteral("1")});
+}
+
+QImage WaylandSession::grabOutput(const QString& name)
+{
+    return grab({QStringLiteral("-o"), name});
+}
+
+} // namespace tavlin

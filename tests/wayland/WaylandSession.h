@@ -1,0 +1,139 @@
+#pragma once
+
+#include "tests/session/ChildProcesses.h"
+#include "tests/session/SessionHome.h"
+
+#include <QColor>
+#include <QImage>
+#include <QJsonDocument>
+#include <QList>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tavlin {
+
+struct WaylandSessionOptions
+{
+    enum class Compositor {
+        Sway,   // layer shell, i3 IPC, screenshots, virtual pointer
+        Weston, // no layer shell, for what must refuse there
+    };
+
+    Compositor compositor = Compositor::Sway;
+    QSize outputSize{1024, 768}; // each output's mode
+    int outputs = 2;             // side by side, left to right, named HEADLESS-1, -2 …
+};
+
+// A private headless Wayland compositor for one test process: sway (as an unprivileged user,
+// since it refuses to run as root) painting a solid wallpaper, with a virtual pointer so that
+// clicks reach clients; or weston. The test process and the clients it starts connect as
+// themselves. Start it before the QGuiApplication exists and stop it after that is gone; every
+// program it started dies with it.
+class WaylandSession
+{
+public:
+    static constexpr QRgb wallpaperColor = 0xff204060;
+    // The account that runs the compositor when the tests run as root.
+    static constexpr char userName[] = "tavlin-test";
+
+    explicit WaylandSession(WaylandSessionOptions options = {});
+    ~WaylandSession();
+    WaylandSession(const WaylandSession&) = delete;
+    WaylandSession& operator=(const WaylandSession&) = delete;
+
+    // The session started last and not yet stopped, for the test functions.
+    static WaylandSession* current();
+
+    bool start();
+    void stop();
+    QString errorString() const { return m_error; }
+    // Why no session can run on this machine at all (the compositor is not installed), else
+    // empty: the only reason to skip rather than fail.
+    static QString unavailableReason(const WaylandSessionOptions& options);
+
+    const WaylandSessionOptions& options() const { return m_options; }
+    // An absolute path, so clients need no XDG_RUNTIME_DIR of the compositor's user.
+    QByteArray waylandDisplay() const { return m_waylandDisplay; }
+    QString swaySocket() const { return m_swaySocket; }
+    QString homePath() const;
+    QString desktopFolder() const;
+    // Room for a test's own files; removed with the session.
+    QString scratchPath() const;
+
+    // sway's answer to `swaymsg -t type` (get_tree, get_outputs …), or an empty document.
+    QJsonDocument query(const QString& type);
+    // A sway command such as "output HEADLESS-2 disable"; true when sway says it succeeded.
+    bool command(const QString& command);
+
+    // The active outputs' names and logical rectangles, left to right.
+    QList<std::pair<QString, QRect>> outputs();
+    QList<QRect> outputRects();
+    // A new output of the session's mode right of the others (headless sway 1.7 can add
+    // outputs but neither disable nor remove one); its name, or empty. These wait until sway
+    // reports the result and, when there is one, the application's QScreens match.
+    QString addOutput();
+    bool setOutputScale(const QString& name, double scale);
+
+    // A floating window of our test client at `geometry` (logical), one colour; the pid, or 0
+    // once the window did not show there. `pressedColor`: the colour it turns once clicked.
+    qint64 startWindow(const QRect& geometry, const QColor& color,
+                       const QString& appId = QStringLiteral("tavlin-test-window"),
+                       const QColor& pressedColor = {});
+    // Any program that opens a window; waits until sway shows a window of its pid.
+    qint64 startClient(const QString& program, const QStringList& args);
+    // A program that shows no window of its own; it dies with the session.
+    qint64 startProgram(const QString& program, const QStringList& args = {});
+    // What a program started here wrote to stdout and stderr so far.
+    QByteArray outputOf(qint64 pid) const;
+    std::optional<int> waitForExit(qint64 pid, int timeoutMs);
+    bool isRunning(qint64 pid);
+    void stopClient(qint64 pid);
+    // sway's rectangle of the first window of `pid`, null when it has none.
+    QRect windowRect(qint64 pid);
+    // Moves the windows of `pid` and waits until sway reports them there.
+    bool moveWindow(qint64 pid, const QPoint& topLeft);
+
+    // A press and release of the left button at a global logical point.
+    bool click(const QPoint& point);
+
+    // Runs a program to its end; true when it exited with 0 within `timeoutMs`.
+    bool run(const QString& program, const QStringList& args, int timeoutMs = 10000,
+             QByteArray* output = nullptr);
+
+    // Every output as shown, in logical pixels; or one output in its device pixels.
+    QImage grabScreen();
+    QImage grabOutput(const QString& name);
+
+    // Polls `condition` until it holds or `timeoutMs` pass, letting the application (if any)
+    // handle its events meanwhile.
+    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+private:
+    bool prepareUser();
+    bool startSway();
+    bool startWeston();
+    bool startPointer();
+    bool wallpaperShows();
+    bool screensMatch();
+    QStringList asCompositorUser(const QString& program, const QStringList& args) const;
+    QImage grab(const QStringList& args);
+    bool fail(const QString& what, const QString& logName = {});
+
+    WaylandSessionOptions m_options;
+    std::unique_ptr<SessionHome> m_home;
+    ChildProcesses m_children;
+    QList<std::pair<qint64, QString>> m_logs; // pid, log name
+    QString m_compositorRuntime;
+    QByteArray m_waylandDisplay;
+    QString m_swaySocket;
+    qint64 m_compositor = 0;
+    std::optional<std::pair<uint, uint>> m_user; // uid, gid to run the compositor as
+    int m_runs = 0;
+    QString m_error;
+};
+
+} // namespace tavlin

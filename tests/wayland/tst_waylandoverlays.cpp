@@ -1,0 +1,384 @@
+// Overlays as layer surfaces on a real compositor: headless sway with two outputs, test windows
+// of known processes, screenshots and clicks.
+#include "backdrop/Backdrop.h"
+#include "backdrop/DesktopCover.h"
+#include "backdrop/OverlayFade.h"
+#include "platform/PlatformFactory.h"
+#include "platform/linux/JsonSettingsStore.h"
+#include "spotlight/CutoutView.h"
+#include "spotlight/FocusReminder.h"
+#include "spotlight/ReminderPanel.h"
+#include "tests/session/PixelChecks.h"
+#include "tests/wayland/WaylandSession.h"
+#include "tests/wayland/WaylandTestMain.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tavlin;
+
+namespace {
+
+constexpr QRgb roadColor = 0xffc03020; // a solid picture standing in for a built-in one
+constexpr QRgb peakColor = 0xff20a040; // and another
+constexpr QRgb windowColor = 0xff3050e0;
+constexpr QRgb otherColor = 0xffe0c020;
+constexpr QRgb pressedColor = 0xff00ffff;
+const QString road = QStringLiteral("bg-country-road.jpeg");
+const QString peak = QStringLiteral("bg-snow-peak.jpeg");
+const QString stripes = QStringLiteral("bg-riso-star-field.webp");
+
+WaylandSession& session()
+{
+    return *WaylandSession::current();
+}
+
+QList<QScreen*> screensLeftToRight()
+{
+    QList<QScreen*> screens = QGuiApplication::screens();
+    std::sort(screens.begin(), screens.end(), [](const QScreen* a, const QScreen* b) {
+        return a->geometry().x() < b->geometry().x();
+    });
+    return screens;
+}
+
+bool shows(const QImage& screen, const QRect& area, QRgb color)
+{
+    return pixels::isUniform(screen, area, QColor(color), 6);
+}
+
+// Whether every output shows `color` edge to edge. (The outermost pixels of a scaled output
+// blend with the void beside it once the screenshot is scaled to logical pixels.)
+bool everywhere(QRgb color)
+{
+    const QImage screen = session().grabScreen();
+    const QList<QRect> outputs = session().outputRects();
+    return std::all_of(outputs.begin(), outputs.end(), [&](const QRect& output) {
+        return shows(screen, output.adjusted(1, 1, -1, -1), color);
+    });
+}
+
+// What the screen must show around a hole over a window: the backdrop, and the window through
+// a hole with rounded, antialiased corners.
+QImage expectedHole(const QRect& hole, int margin, QRgb backdrop, QRgb window)
+{
+    QImage image(hole.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
+    image.fill(backdrop);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(window));
+    const double r = CutoutView::holeCornerRadius;
+    painter.drawRoundedRect(QRectF(QPointF(margin, margin), QSizeF(hole.size())), r, r);
+    return image;
+}
+
+// How many pixels around `hole` differ from the expected picture by more than a rounding step.
+int holeErrors(const QImage& screen, const QRect& hole, QRgb backdrop, QRgb window)
+{
+    constexpr int margin = 3;
+    const QImage expected = expectedHole(hole, margin, backdrop, window);
+    int errors = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const QPoint at = hole.topLeft() + QPoint(x - margin, y - margin);
+            if (pixels::distance(pixels::colorAt(screen, at), expected.pixelColor(x, y)) > 8)
+                ++errors;
+        }
+    }
+    return errors;
+}
+
+} // namespace
+
+class TestWaylandOverlays : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void coverHidesTheWallpaperBelowWindows();
+    void crossfadeLeavesNoFrameUncovered();
+    void spotlightHoleIsExactAndClicksGoThrough();
+    void reminderShowsTopCentreAboveTheOverlays_data();
+    void reminderShowsTopCentreAboveTheOverlays();
+    // Last: they change the outputs for good.
+    void coverIsSharpOnAScaledOutput();
+    void newOutputIsCovered();
+
+private:
+    void setBackdrop(const QString& stored)
+    {
+        m_settings->setValue(Backdrop::settingsKey(), stored);
+    }
+    // One spotlight overlay per screen, at `level`, with `holes` in global coordinates.
+    void showSpotlight(OverlayLevel level, const QList<QRect>& holes);
+    void setHoles(const QList<QRect>& holes);
+    qint64 startWindow(const QRect& rect, QRgb color, QRgb pressed = 0);
+
+    WindowServices m_services;
+    std::unique_ptr<JsonSettingsStore> m_settings;
+    std::unique_ptr<BackdropImages> m_images;
+    std::unique_ptr<DesktopCover> m_cover;
+    QList<OverlayWindow*> m_spotlight;
+    QList<qint64> m_clients;
+};
+
+void TestWaylandOverlays::initTestCase()
+{
+    const QString pictures = session().scratchPath() + QStringLiteral("/pictures");
+    QVERIFY(QDir().mkpath(pictures));
+    for (const auto& [name, color] : {std::pair(road, roadColor), std::pair(peak, peakColor)}) {
+        QImage solid(320, 200, QImage::Format_RGB32);
+        solid.fill(color);
+        QVERIFY(solid.save(pictures + QLatin1Char('/') + name, "JPEG", 100));
+    }
+    // One-pixel columns the size of a scale-2 output: sharp only when painted in device pixels.
+    QImage lines(1024, 768, QImage::Format_RGB32);
+    for (int x = 0; x < lines.width(); ++x)
+        for (int y = 0; y < lines.height(); ++y)
+            lines.setPixel(x, y, x % 2 ? 0xffffffff : 0xff000000);
+    QVERIFY(lines.save(pictures + QLatin1Char('/') + stripes, "PNG"));
+
+    m_services = PlatformFactory::makeWindowServices();
+    QCOMPARE(m_services.overlays->unavailableReason(OverlayLevel::Cover), QString());
+    QVERIFY(m_services.overlays->blends());
+    m_images =
+        std::make_unique<BackdropImages>(QStringList{pictures}, m_services.desktopPictures.get());
+}
+
+void TestWaylandOverlays::init()
+{
+    const QString file = session().scratchPath() + QStringLiteral("/settings.json");
+    QFile::remove(file);
+    m_settings = std::make_unique<JsonSettingsStore>(file);
+    setBackdrop(road);
+    m_cover = std::make_unique<DesktopCover>(*m_settings, *m_images, *m_services.overlays,
+                                             *m_services.workspace);
+}
+
+void TestWaylandOverlays::cleanup()
+{
+    m_cover.reset();
+    qDeleteAll(m_spotlight);
+    m_spotlight.clear();
+    for (const qint64 pid : std::as_const(m_clients))
+        session().stopClient(pid);
+    m_clients.clear();
+    // Everything gone: the wallpaper shows again.
+    QVERIFY(WaylandSession::waitFor([] { return everywhere(WaylandSession::wallpaperColor); }));
+}
+
+qint64 TestWaylandOverlays::startWindow(const QRect& rect, QRgb color, QRgb pressed)
+{
+    const qint64 pid = session().startWindow(rect, QColor(color), QStringLiteral("tavlin-test"),
+                                             pressed ? QColor(pressed) : QColor());
+    if (pid)
+        m_clients.append(pid);
+    return pid;
+}
+
+void TestWaylandOverlays::showSpotlight(OverlayLevel level, const QList<QRect>& holes)
+{
+    for (QScreen* screen : screensLeftToRight()) {
+        auto view = std::make_unique<CutoutView>(
+            m_images->screenImage(Backdrop::stored(*m_settings), screen));
+        OverlayWindow* window =
+            OverlayWindow::create(*m_services.overlays, screen, level, std::move(view));
+        QVERIFY(window);
+        m_spotlight.append(window);
+    }
+    setHoles(holes);
+    for (OverlayWindow* window : std::as_const(m_spotlight))
+        window->fadeIn(false);
+}
+
+void TestWaylandOverlays::setHoles(const QList<QRect>& holes)
+{
+    for (OverlayWindow* window : std::as_const(m_spotlight)) {
+        auto& view = static_cast<CutoutView&>(window->content());
+        // Repaint the old holes and the new ones only, as following a window does.
+        QRegion changed;
+        QList<QRectF> own;
+        for (const QRectF& hole : view.holes())
+            changed += hole.toAlignedRect();
+        for (const QRect& hole : holes) {
+            own.append(QRectF(hole.translated(-window->geometry().topLeft())));
+            changed += own.last().toAlignedRect();
+        }
+        view.setHoles(own);
+        window->surface().update(changed);
+    }
+}
+
+void TestWaylandOverlays::coverHidesTheWallpaperBelowWindows()
+{
+    const QRect where(200, 150, 300, 200);
+    QVERIFY2(startWindow(where, windowColor), qPrintable(session().errorString()));
+    m_cover->setOn(true);
+    QCOMPARE(m_cover->windows().size(), 2);
+    QSignalSpy presented(&m_cover->windows().first()->surface(), &OverlaySurface::presented);
+    const QList<QRect> outputs = session().outputRects();
+    QVERIFY(WaylandSession::waitFor([&] {
+        const QImage screen = session().grabScreen();
+        return shows(screen, where, windowColor) &&
+               shows(screen, QRect(0, 0, 1024, where.top()), roadColor) &&
+               shows(screen, outputs.last(), roadColor);
+    }));
+    QCOMPARE(presented.count(), 1);
+    for (OverlayWindow* window : m_cover->windows())
+        QCOMPARE(window->opacity(), 1.0);
+
+    m_cover->setOn(false);
+    QVERIFY(WaylandSession::waitFor([&] {
+        const QImage screen = session().grabScreen();
+        return shows(screen, where, windowColor) &&
+               shows(screen, outputs.last(), WaylandSession::wallpaperColor);
+    }));
+}
+
+void TestWaylandOverlays::crossfadeLeavesNoFrameUncovered()
+{
+    m_cover->toggleWithoutAnimation();
+    QVERIFY(WaylandSession::waitFor([] { return everywhere(roadColor); }));
+    setBackdrop(peak);
+    m_cover->crossfadeBackdrop();
+    // Every screenshot during the swap shows the old picture, the new one or a blend: never the
+    // wallpaper beneath.
+    QElapsedTimer since;
+    since.start();
+    int frames = 0;
+    while (since.elapsed() < OverlayFade::fadeInMs + DesktopCover::crossfadeOrderOutMs + 100) {
+        const QImage screen = session().grabScreen();
+        for (const QPoint& point : {QPoint(10, 10), QPoint(1500, 700)}) {
+            const QColor seen = pixels::colorAt(screen, point);
+            QVERIFY2(pixels::distance(seen, QColor(WaylandSession::wallpaperColor)) > 30,
+                     qPrintable(seen.name()));
+        }
+        ++frames;
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(frames >= 2);
+    QVERIFY(WaylandSession::waitFor([] { return everywhere(peakColor); }));
+}
+
+void TestWaylandOverlays::spotlightHoleIsExactAndClicksGoThrough()
+{
+    const QRect pinned(1200, 200, 400, 300);
+    const QRect other(200, 300, 300, 200);
+    QVERIFY(startWindow(pinned, windowColor));
+    const qint64 otherPid = startWindow(other, otherColor, pressedColor);
+    QVERIFY(otherPid);
+    showSpotlight(OverlayLevel::Spotlight, {pinned});
+    QVERIFY2(WaylandSession::waitFor([&] {
+                 return holeErrors(session().grabScreen(), pinned, roadColor, windowColor) == 0;
+             }),
+             qPrintable(QString::number(
+                 holeErrors(session().grabScreen(), pinned, roadColor, windowColor))));
+    QVERIFY(
+        WaylandSession::waitFor([&] { return shows(session().grabScreen(), other, roadColor); }));
+
+    // The hole follows the window twice, so both buffers are painted in part: no trace of the
+    // earlier holes stays behind.
+    for (const QRect& to : {pinned.translated(-10, 10), pinned.translated(100, 150)}) {
+        QVERIFY(session().moveWindow(m_clients.first(), to.topLeft()));
+        setHoles({to});
+        QVERIFY(WaylandSession::waitFor(
+            [&] { return holeErrors(session().grabScreen(), to, roadColor, windowColor) == 0; }));
+    }
+    QVERIFY(shows(session().grabScreen(), QRect(pinned.topLeft(), QSize(80, 80)), roadColor));
+
+    // The covered window takes the click, and changes colour where nobody can see it.
+    QVERIFY(session().click(other.center()));
+    QVERIFY(
+        WaylandSession::waitFor([&] { return session().outputOf(otherPid).contains("pressed"); }));
+    QVERIFY(
+        WaylandSession::waitFor([&] { return shows(session().grabScreen(), other, roadColor); }));
+    qDeleteAll(m_spotlight);
+    m_spotlight.clear();
+    QVERIFY(WaylandSession::waitFor(
+        [&] { return shows(session().grabScreen(), other, pressedColor); }));
+}
+
+void TestWaylandOverlays::reminderShowsTopCentreAboveTheOverlays_data()
+{
+    QTest::addColumn<OverlayLevel>("level");
+    QTest::newRow("above spotlight") << OverlayLevel::Spotlight;
+    QTest::newRow("above spotlight covering panels") << OverlayLevel::SpotlightPanels;
+}
+
+void TestWaylandOverlays::reminderShowsTopCentreAboveTheOverlays()
+{
+    QFETCH(OverlayLevel, level);
+    // As spotlight mode starts: the reminder right after the overlays, before they are shown.
+    showSpotlight(level, {});
+    FocusReminder reminder(*m_settings, *m_services.overlays, [] { return nullptr; });
+    QScreen* second = screensLeftToRight().last();
+    reminder.showReminder(second);
+    QVERIFY(reminder.currentPanel());
+    const QSize size = ReminderPanel().size();
+    const QRect expected(1024 + (1024 - size.width()) / 2, ReminderPanel::topMargin, size.width(),
+                         size.height());
+    QCOMPARE(reminder.currentPanel()->geometry(), expected);
+    // The panel's dark middle row, and the backdrop just outside it on every side.
+    const auto panelShows = [&] {
+        const QImage screen = session().grabScreen();
+        const QColor middle =
+            pixels::colorAt(screen, QPoint(expected.left() + 4, expected.center().y()));
+        return pixels::distance(middle, QColor(roadColor)) > 60 &&
+               shows(screen, QRect(expected.left(), expected.top() - 4, expected.width(), 3),
+                     roadColor) &&
+               shows(screen, QRect(expected.left() - 4, expected.top() + 14, 3, 10), roadColor) &&
+               shows(screen, QRect(expected.right() + 2, expected.top() + 14, 3, 10), roadColor) &&
+               shows(screen, QRect(expected.left(), expected.bottom() + 2, expected.width(), 3),
+                     roadColor);
+    };
+    QVERIFY(WaylandSession::waitFor(panelShows));
+    reminder.dismissReminder();
+    QVERIFY(WaylandSession::waitFor(
+        [] { return shows(session().grabScreen(), QRect(1024, 0, 1024, 768), roadColor); }));
+}
+
+void TestWaylandOverlays::coverIsSharpOnAScaledOutput()
+{
+    setBackdrop(stripes);
+    m_cover->toggleWithoutAnimation();
+    QVERIFY2(session().setOutputScale(QStringLiteral("HEADLESS-2"), 2),
+             qPrintable(session().errorString()));
+    QTRY_COMPARE(m_cover->windows().size(), 2);
+    QCOMPARE(m_cover->windows().last()->geometry(), QRect(1024, 0, 512, 384));
+    // Each device pixel column its own: black, white, black … as in the picture.
+    const auto sharp = [] {
+        const QImage output = session().grabOutput(QStringLiteral("HEADLESS-2"));
+        if (output.size() != QSize(1024, 768))
+            return false;
+        for (int x = 100; x < 110; ++x) {
+            if (pixels::distance(output.pixelColor(x, 300), output.pixelColor(x + 1, 300)) < 200)
+                return false;
+        }
+        return true;
+    };
+    QVERIFY(WaylandSession::waitFor(sharp));
+}
+
+void TestWaylandOverlays::newOutputIsCovered()
+{
+    m_cover->toggleWithoutAnimation();
+    const QString added = session().addOutput();
+    QVERIFY2(!added.isEmpty(), qPrintable(session().errorString()));
+    QTRY_COMPARE(m_cover->windows().size(), 3);
+    const QRect third = session().outputRects().last();
+    QVERIFY(
+        WaylandSession::waitFor([&] { return shows(session().grabScreen(), third, roadColor); }));
+}
+
+TAVLIN_WAYLAND_TEST_MAIN(TestWaylandOverlays, {})
+
+#include "tst_waylandoverlays.moc"

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QRgb>
+#include <QString>
+
+namespace tavlin {
+
+class SessionHome;
+
+// The configuration the X11 session's programs read from its home: openbox, picom, pcmanfm,
+// xfce4-panel.
+namespace X11SessionFiles {
+
+// The colour pcmanfm is told to paint the desktop with.
+inline constexpr QRgb desktopColor = 0xff204060;
+
+bool write(const SessionHome& home);
+QString openboxConfig(const SessionHome& home);
+QString picomConfig(const SessionHome& home);
+
+} // namespace X11SessionFiles
+
+} // namespace tavlin
