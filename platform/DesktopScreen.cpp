@@ -1,7 +1,5 @@
 #include "platform/DesktopScreen.h"
 
-#include "platform/ScreenPixels.h"
-
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
@@ -21,7 +19,10 @@ DesktopScreen DesktopScreen::of(const QScreen& screen)
     snapshot.index = int(screens.indexOf(&screen));
     snapshot.leftToRight = int(ordered.indexOf(&screen));
     snapshot.count = int(screens.size());
-    snapshot.nativeArea = ScreenPixels::nativeGeometry(screen);
+    // Qt keeps a screen's corner where the window system has it and divides only its size.
+    const QRect geometry = screen.geometry();
+    snapshot.nativeArea = {geometry.topLeft(),
+                           (QSizeF(geometry.size()) * screen.devicePixelRatio()).toSize()};
     return snapshot;
 }
 

@@ -14,8 +14,8 @@ struct WindowInfo
     // Docks, panels, menus and our own overlays are never ordinary.
     bool ordinary = false;
     std::optional<double> opacity; // 0 to 1; unknown when the window sets none
-    // The visible frame in the window system's own pixels (origin top-left); ScreenPixels maps
-    // it onto each screen.
+    // The visible frame, origin top-left, in the list's own coordinates: its mappingFor() puts
+    // it on each screen.
     QRectF bounds;
 };
 

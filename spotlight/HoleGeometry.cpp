@@ -1,6 +1,6 @@
 #include "spotlight/HoleGeometry.h"
 
-#include "platform/ScreenPixels.h"
+#include <algorithm>
 
 namespace tavlin::HoleGeometry {
 
@@ -9,6 +9,12 @@ namespace {
 bool sameRect(const QRectF& a, const QRectF& b)
 {
     return a.x() == b.x() && a.y() == b.y() && a.width() == b.width() && a.height() == b.height();
+}
+
+bool contains(const QList<QRectF>& holes, const QRectF& hole)
+{
+    return std::any_of(holes.begin(), holes.end(),
+                       [&](const QRectF& other) { return sameRect(other, hole); });
 }
 
 } // namespace
@@ -45,12 +51,12 @@ QList<QRectF> globalHoles(const QList<WindowInfo>& windows, const QSet<qint32>& 
     return holes;
 }
 
-QList<QRectF> holesForOverlay(const QList<QRectF>& holes, QPointF origin, qreal ratio)
+QList<QRectF> holesForOverlay(const QList<QRectF>& holes, const ScreenMapping& mapping)
 {
     QList<QRectF> own;
     own.reserve(holes.size());
     for (const QRectF& hole : holes) {
-        const QRectF local = ScreenPixels::toScreenLocal(hole, origin, ratio);
+        const QRectF local = mapping.toLocal(hole);
         if (local.width() > minimumSide && local.height() > minimumSide) {
             own.append(local);
         }
@@ -58,17 +64,18 @@ QList<QRectF> holesForOverlay(const QList<QRectF>& holes, QPointF origin, qreal 
     return own;
 }
 
-bool holesChanged(const QList<QRectF>& before, const QList<QRectF>& after)
+QRegion damage(const QList<QRectF>& before, const QList<QRectF>& after, const QSize& size)
 {
-    if (before.size() != after.size()) {
-        return true;
-    }
-    for (qsizetype i = 0; i < before.size(); ++i) {
-        if (!sameRect(before.at(i), after.at(i))) {
-            return true;
+    QRegion changed;
+    const auto add = [&](const QList<QRectF>& holes, const QList<QRectF>& others) {
+        for (const QRectF& hole : holes) {
+            if (!contains(others, hole))
+                changed += hole.toAlignedRect().adjusted(-1, -1, 1, 1);
         }
-    }
-    return false;
+    };
+    add(before, after);
+    add(after, before);
+    return changed & QRect(QPoint(0, 0), size);
 }
 
 } // namespace tavlin::HoleGeometry

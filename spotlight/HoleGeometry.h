@@ -1,16 +1,19 @@
 #pragma once
 
+#include "platform/ScreenMapping.h"
 #include "platform/WindowInfo.h"
 
 #include <QList>
 #include <QPointF>
 #include <QRectF>
+#include <QRegion>
 #include <QSet>
+#include <QSize>
 #include <optional>
 
-// The cut-outs of spotlight mode. The window list and the global holes are in the window
-// system's own pixels (origin top-left, so no flip is needed); each overlay gets them in its own
-// coordinates, scaled by its screen's device pixel ratio.
+// The cut-outs of spotlight mode. The global holes are in the window list's own coordinates
+// (origin top-left, so no flip is needed); each overlay gets them in its own coordinates through
+// the list's mapping for its screen.
 namespace tavlin::HoleGeometry {
 
 // Windows no larger than this in either direction, in an overlay's coordinates, get no hole.
@@ -23,14 +26,14 @@ std::optional<QRectF> holeFor(const WindowInfo& window, const QSet<qint32>& targ
 // The holes of all target windows, in the window list's front-to-back order.
 QList<QRectF> globalHoles(const QList<WindowInfo>& windows, const QSet<qint32>& targets);
 
-// The holes as seen by an overlay whose top-left corner is at `origin` (window-system pixels)
-// on a screen of device pixel ratio `ratio`, less those no more than minimumSide wide or high
-// there. Nothing is clipped: a window spanning two screens gets a hole on both, and the part
-// off a screen is simply not seen.
-QList<QRectF> holesForOverlay(const QList<QRectF>& holes, QPointF origin, qreal ratio);
+// The holes as seen by an overlay covering the screen `mapping` describes, less those no more
+// than minimumSide wide or high there. Nothing is clipped: a window spanning two screens gets a
+// hole on both, and the part off a screen is simply not seen.
+QList<QRectF> holesForOverlay(const QList<QRectF>& holes, const ScreenMapping& mapping);
 
-// Whether an overlay must redraw: the lists differ in length or in some position, compared
-// exactly (QRectF's own == is fuzzy and would miss sub-pixel moves).
-bool holesChanged(const QList<QRectF>& before, const QList<QRectF>& after);
+// What an overlay of `size` must paint again when its holes go from `before` to `after`: where a
+// hole appeared or left, with a pixel around for the antialiased edge; holes that stayed exactly
+// where they were add nothing.
+QRegion damage(const QList<QRectF>& before, const QList<QRectF>& after, const QSize& size);
 
 } // namespace tavlin::HoleGeometry

@@ -1,7 +1,6 @@
 #include "spotlight/Spotlight.h"
 
 #include "backdrop/Backdrop.h"
-#include "platform/ScreenPixels.h"
 #include "spotlight/CutoutView.h"
 #include "spotlight/HoleGeometry.h"
 #include "spotlight/TargetRule.h"
@@ -163,6 +162,7 @@ void Spotlight::toggleWithoutAnimation()
 void Spotlight::start()
 {
     m_fallbackPid = TargetRule::fallbackPid(m_services.runningApps->frontmostPid(), m_selfPid);
+    m_services.windowList->setFollowed(true);
     rebuildWindows(m_animates);
     // Only a start from the menu reminds; the hot key is for someone already recording.
     if (m_remindsAboutNotifications && m_animates)
@@ -173,6 +173,7 @@ void Spotlight::stop()
 {
     m_reminder.dismissReminder();
     m_timer.stop();
+    m_services.windowList->setFollowed(false);
     OverlayWindow::retire(m_windows, m_animates);
     m_windows.clear();
 }
@@ -225,14 +226,15 @@ void Spotlight::updateHoles()
         CutoutView* view = viewOf(window);
         if (!view)
             continue;
-        // An overlay's top-left corner is its screen's, in Qt's space and the window system's.
         const QScreen* screen = QGuiApplication::screenAt(window->geometry().center());
-        QList<QRectF> own = HoleGeometry::holesForOverlay(
-            holes, window->geometry().topLeft(), screen ? screen->devicePixelRatio() : 1.0);
-        const bool changed = HoleGeometry::holesChanged(view->holes(), own);
+        if (!screen)
+            continue;
+        QList<QRectF> own =
+            HoleGeometry::holesForOverlay(holes, m_services.windowList->mappingFor(*screen));
+        const QRegion damage = HoleGeometry::damage(view->holes(), own, window->geometry().size());
         view->setHoles(std::move(own));
-        if (changed)
-            window->surface().updateAll();
+        if (!damage.isEmpty())
+            window->surface().update(damage);
     }
 }
 
@@ -265,7 +267,7 @@ QScreen* Spotlight::screenOfActiveWindow() const
     for (const WindowInfo& window :
          m_services.windowList->windows().value_or(QList<WindowInfo>())) {
         if (window.pid == front && window.ordinary)
-            return ScreenPixels::screenAt(window.bounds.center());
+            return m_services.windowList->screenAt(window.bounds.center());
     }
     return nullptr;
 }

@@ -26,6 +26,11 @@ std::optional<QList<WindowInfo>> WaylandWindowList::windows()
     return m_windows;
 }
 
+void WaylandWindowList::setFollowed(bool followed)
+{
+    m_source->setFollowed(followed);
+}
+
 QString WaylandWindowList::unavailableReason() const
 {
     return m_source->unavailableReason();

@@ -19,6 +19,7 @@ public:
     // Asked every frame while spotlight mode is on, which keeps the list fresh meanwhile.
     std::optional<QList<WindowInfo>> windows() override;
     QString unavailableReason() const override;
+    void setFollowed(bool followed) override;
 
 private:
     std::shared_ptr<CompositorWindows> m_source;

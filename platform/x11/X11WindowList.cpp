@@ -3,6 +3,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/XcbReply.h"
 
+#include <QScreen>
 #include <QSet>
 #include <QTimer>
 #include <array>
@@ -47,6 +48,11 @@ X11WindowList::X11WindowList(std::shared_ptr<X11Connection> connection, QObject*
     if (m_connection)
         m_connection->listen(this,
                              [this](const xcb_generic_event_t& event) { handleEvent(event); });
+}
+
+ScreenMapping X11WindowList::mappingFor(const QScreen& screen) const
+{
+    return {screen.geometry().topLeft(), screen.devicePixelRatio()};
 }
 
 std::optional<QList<WindowInfo>> X11WindowList::windows()

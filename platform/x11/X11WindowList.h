@@ -25,6 +25,10 @@ public:
     explicit X11WindowList(std::shared_ptr<X11Connection> connection, QObject* parent = nullptr);
 
     std::optional<QList<WindowInfo>> windows() override;
+    // Bounds are in the X server's pixels. Qt keeps each screen's corner at its place there and
+    // divides only what lies inside by the screen's device pixel ratio, so at a scale other
+    // than 1 its global space has gaps between screens and no one rectangle fits them all.
+    ScreenMapping mappingFor(const QScreen& screen) const override;
 
     // How often this waited for the server; each batch of requests counts once.
     quint64 roundTrips() const { return m_roundTrips; }

@@ -74,7 +74,7 @@ private Q_SLOTS:
 
     void holesForOverlay_data()
     {
-        QTest::addColumn<Holes>("holes"); // window-system pixels
+        QTest::addColumn<Holes>("holes"); // the window list's coordinates
         QTest::addColumn<QPointF>("origin");
         QTest::addColumn<qreal>("ratio");
         QTest::addColumn<Holes>("expected");
@@ -117,34 +117,45 @@ private Q_SLOTS:
         QFETCH(QPointF, origin);
         QFETCH(qreal, ratio);
         QFETCH(Holes, expected);
-        QCOMPARE(HoleGeometry::holesForOverlay(holes, origin, ratio), expected);
+        QCOMPARE(HoleGeometry::holesForOverlay(holes, ScreenMapping{origin, ratio}), expected);
     }
 
-    void holesChanged_data()
+    void damage_data()
     {
         QTest::addColumn<Holes>("before");
         QTest::addColumn<Holes>("after");
-        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QRegion>("expected"); // on a 1920 x 1080 overlay
 
         const QRectF a(100, 100, 400, 300);
         const QRectF b(600, 100, 400, 300);
-        QTest::newRow("both empty") << Holes{} << Holes{} << false;
-        QTest::newRow("equal") << Holes{a, b} << Holes{a, b} << false;
-        QTest::newRow("reordered") << Holes{a, b} << Holes{b, a} << true;
-        QTest::newRow("one gone") << Holes{a, b} << Holes{a} << true;
-        QTest::newRow("all gone") << Holes{a} << Holes{} << true;
-        QTest::newRow("moved") << Holes{a} << Holes{a.translated(1, 0)} << true;
+        const QRect aRepaint(99, 99, 402, 302); // a pixel around for the antialiased edge
+        QTest::newRow("both empty") << Holes{} << Holes{} << QRegion();
+        QTest::newRow("equal") << Holes{a, b} << Holes{a, b} << QRegion();
+        QTest::newRow("reordered paints the same") << Holes{a, b} << Holes{b, a} << QRegion();
+        QTest::newRow("one gone, the other not repainted")
+            << Holes{a, b} << Holes{b} << QRegion(aRepaint);
+        QTest::newRow("new hole") << Holes{} << Holes{a} << QRegion(aRepaint);
+        QTest::newRow("moved: old and new place")
+            << Holes{a} << Holes{a.translated(50, 0)}
+            << (QRegion(aRepaint) + aRepaint.translated(50, 0));
+        QTest::newRow("sub-pixel move covers both pixels")
+            << Holes{QRectF(100.25, 100, 400, 300)} << Holes{QRectF(100.5, 100, 400, 300)}
+            << QRegion(99, 99, 403, 302);
         QTest::newRow("moved less than fuzzy equality sees")
             << Holes{QRectF(1000, 100, 400, 300)} << Holes{QRectF(1000 + 1e-10, 100, 400, 300)}
-            << true;
+            << QRegion(999, 99, 403, 302);
+        QTest::newRow("clipped to the overlay")
+            << Holes{} << Holes{QRectF(1800, 1000, 400, 300)} << QRegion(1799, 999, 121, 81);
+        QTest::newRow("hole off this overlay")
+            << Holes{QRectF(-1000, 0, 400, 300)} << Holes{QRectF(-900, 0, 400, 300)} << QRegion();
     }
 
-    void holesChanged()
+    void damage()
     {
         QFETCH(Holes, before);
         QFETCH(Holes, after);
-        QFETCH(bool, changed);
-        QCOMPARE(HoleGeometry::holesChanged(before, after), changed);
+        QFETCH(QRegion, expected);
+        QCOMPARE(HoleGeometry::damage(before, after, QSize(1920, 1080)), expected);
     }
 
     // Without a compositor the window's shape must leave exactly the rounded holes out.
