@@ -2,10 +2,10 @@
 
 #include "backdrop/Backdrop.h"
 #include "backdrop/BackdropView.h"
+#include "backdrop/OverlayHandover.h"
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTimer>
 
 namespace tavlin {
 
@@ -58,7 +58,7 @@ void DesktopCover::rebuild()
         return;
     const QList<QPointer<OverlayWindow>> old = m_windows;
     show(false);
-    OverlayWindow::retire(old, false);
+    OverlayHandover::start(old, m_windows, 0, this);
 }
 
 void DesktopCover::crossfadeBackdrop()
@@ -67,7 +67,7 @@ void DesktopCover::crossfadeBackdrop()
         return;
     const QList<QPointer<OverlayWindow>> old = m_windows;
     show(true);
-    QTimer::singleShot(crossfadeOrderOutMs, this, [old] { OverlayWindow::retire(old, false); });
+    OverlayHandover::start(old, m_windows, crossfadeOrderOutMs, this);
 }
 
 QList<OverlayWindow*> DesktopCover::windows() const

@@ -1,6 +1,7 @@
 #include "spotlight/Spotlight.h"
 
 #include "backdrop/Backdrop.h"
+#include "backdrop/OverlayHandover.h"
 #include "spotlight/CutoutView.h"
 #include "spotlight/HoleGeometry.h"
 #include "spotlight/TargetRule.h"
@@ -199,11 +200,8 @@ void Spotlight::rebuildWindows(bool animated)
     }
     updateHoles();
 
-    // Animated, the old overlays stay until the new ones have faded in over them.
-    if (fade)
-        QTimer::singleShot(crossfadeOrderOutMs, this, [old] { OverlayWindow::retire(old, false); });
-    else
-        OverlayWindow::retire(old, false);
+    // The old overlays stay until the new ones are on screen and, animated, have faded in.
+    OverlayHandover::start(old, m_windows, fade ? crossfadeOrderOutMs : 0, this);
 }
 
 void Spotlight::scheduleTick()
