@@ -2,14 +2,24 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
+#include <QScreen>
 #include <QStandardPaths>
 
 namespace tavlin {
 
-BackdropImages::BackdropImages(QStringList pictureFolders, const DesktopPictures* desktopPictures)
-    : m_pictureFolders(std::move(pictureFolders)), m_desktopPictures(desktopPictures)
+BackdropImages::BackdropImages(QStringList pictureFolders, const DesktopPictures* desktopPictures,
+                               QObject* parent)
+    : QObject(parent), m_pictureFolders(std::move(pictureFolders)), m_lookups(desktopPictures)
 {
+    connect(&m_lookups, &WallpaperLookups::found, this, &BackdropImages::wallpaperFound);
+    // Known before anything is shown, most of the time.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        for (const QScreen* screen : screens)
+            lookUpWallpaper(DesktopScreen::of(*screen));
+    }
 }
 
 QStringList BackdropImages::defaultPictureFolders()
@@ -42,31 +52,78 @@ BackdropImage BackdropImages::screenImage(const Backdrop& backdrop, const QScree
     case Backdrop::Kind::Gradient:
         return {};
     case Backdrop::Kind::Image: {
-        const QString path = locatePicture(backdrop.file());
-        return path.isEmpty() ? BackdropImage() : loadFile(path);
+        m_pictureInUse = locatePicture(backdrop.file());
+        return m_pictureInUse.isEmpty() ? BackdropImage() : loadFile(m_pictureInUse);
     }
     case Backdrop::Kind::Wallpaper:
         break;
     }
-    if (!m_desktopPictures)
-        return {};
-    const DesktopPicture picture = m_desktopPictures->pictureFor(screen);
-    if (!picture.file.isEmpty())
-        return loadFile(picture.file);
-    return picture.image.isNull() ? BackdropImage() : BackdropImage(picture.image);
+    const DesktopScreen desktopScreen = screen ? DesktopScreen::of(*screen) : DesktopScreen();
+    lookUpWallpaper(desktopScreen);
+    const DesktopPicture known = m_wallpapers.value(desktopScreen.name);
+    if (!known.file.isEmpty())
+        return loadFile(known.file);
+    return known.image.isNull() ? BackdropImage() : BackdropImage(known.image);
+}
+
+void BackdropImages::lookUpWallpaper(const DesktopScreen& screen)
+{
+    const QList<QString> decoded = m_images.keys();
+    m_lookups.lookUp(screen, QSet<QString>(decoded.cbegin(), decoded.cend()),
+                     m_wallpapers.value(screen.name));
+}
+
+void BackdropImages::wallpaperFound(const WallpaperLookups::Found& found)
+{
+    if (!found.decoded.isNull())
+        keep(found.picture.file, found.decoded);
+    const DesktopPicture before = m_wallpapers.value(found.screen);
+    // An unreadable file shows the gradient, and is looked for again next time.
+    m_wallpapers.insert(found.screen, found.readable ? found.picture : DesktopPicture());
+    letGoOfUnused();
+    if (!found.sameAsBefore && (found.readable || !before.file.isEmpty() || !before.image.isNull()))
+        Q_EMIT wallpapersChanged();
 }
 
 BackdropImage BackdropImages::loadFile(const QString& path)
 {
-    if (const auto cached = m_images.constFind(path); cached != m_images.constEnd())
+    if (const auto cached = m_images.constFind(path); cached != m_images.constEnd()) {
+        m_recentlyUsed.removeAll(path);
+        m_recentlyUsed.append(path);
         return BackdropImage(*cached);
+    }
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QImage image = reader.read();
     if (image.isNull())
         return {};
-    m_images.insert(path, image);
+    keep(path, image);
+    letGoOfUnused();
     return BackdropImage(image);
+}
+
+void BackdropImages::keep(const QString& path, const QImage& image)
+{
+    if (!m_images.contains(path))
+        m_images.insert(path, image);
+    m_recentlyUsed.removeAll(path);
+    m_recentlyUsed.append(path);
+}
+
+void BackdropImages::letGoOfUnused()
+{
+    // What a screen shows keeps its picture, so the same file always gives the same object.
+    QSet<QString> inUse{m_pictureInUse};
+    for (const DesktopPicture& wallpaper : std::as_const(m_wallpapers))
+        inUse.insert(wallpaper.file);
+    int spare = 0;
+    for (qsizetype i = m_recentlyUsed.size(); i-- > 0;) {
+        const QString& path = m_recentlyUsed.at(i);
+        if (inUse.contains(path) || ++spare <= spareDecoded)
+            continue;
+        m_images.remove(path);
+        m_recentlyUsed.removeAt(i);
+    }
 }
 
 QImage BackdropImages::thumbnail(const QString& file)

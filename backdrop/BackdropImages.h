@@ -2,10 +2,12 @@
 
 #include "backdrop/Backdrop.h"
 #include "backdrop/BackdropImage.h"
+#include "backdrop/WallpaperLookups.h"
 #include "platform/DesktopPictures.h"
 
 #include <QHash>
 #include <QImage>
+#include <QObject>
 #include <QSize>
 #include <QStringList>
 
@@ -13,17 +15,27 @@ class QScreen;
 
 namespace tavlin {
 
-// Turns backdrops into pictures, and keeps every picture it decoded for the life of the
-// program: a file is decoded once, however many screens show it. Failures are not remembered,
-// so a picture that comes back is found on the next call.
-class BackdropImages
+// Turns backdrops into pictures. A file is decoded once however many screens show it, and the
+// same picture object is handed out for as long as some screen shows it; what no screen shows
+// any more is let go, except the last few. Failures are not remembered, so a picture that
+// comes back is found on the next call.
+//
+// Each screen's wallpaper is looked up off the GUI thread: screenImage() answers at once with
+// what was found last (the soft gradient until anything was) and asks again; when the answer
+// differs, wallpapersChanged() says so and the overlays showing the wallpaper are rebuilt.
+class BackdropImages : public QObject
 {
+    Q_OBJECT
 public:
     static constexpr int thumbnailMaxPixels = 96;
     static constexpr QSize thumbnailDisplaySize{32, 18};
+    // Decoded pictures kept although no screen shows them, for switching back.
+    static constexpr int spareDecoded = 2;
 
-    // `pictureFolders` are searched in order for a built-in picture's exact file name.
-    BackdropImages(QStringList pictureFolders, const DesktopPictures* desktopPictures);
+    // `pictureFolders` are searched in order for a built-in picture's exact file name. With a
+    // QGuiApplication, the screens' wallpapers are looked up at once.
+    BackdropImages(QStringList pictureFolders, const DesktopPictures* desktopPictures,
+                   QObject* parent = nullptr);
 
     // The folders the built-in pictures are installed in, next to the program first.
     static QStringList defaultPictureFolders();
@@ -37,13 +49,29 @@ public:
 
     QString locatePicture(const QString& file) const;
 
+    // Whether a wallpaper lookup is still running.
+    bool isLookingUp() const { return m_lookups.isBusy(); }
+    // How many full-size pictures are decoded and kept now.
+    int decodedCount() const { return int(m_images.size()); }
+
+Q_SIGNALS:
+    // A screen's wallpaper turned out other than what screenImage() last gave for it.
+    void wallpapersChanged();
+
 private:
     BackdropImage loadFile(const QString& path);
+    void lookUpWallpaper(const DesktopScreen& screen);
+    void wallpaperFound(const WallpaperLookups::Found& found);
+    void keep(const QString& path, const QImage& image);
+    void letGoOfUnused();
 
     QStringList m_pictureFolders;
-    const DesktopPictures* m_desktopPictures;
-    QHash<QString, QImage> m_images;     // by file path
-    QHash<QString, QImage> m_thumbnails; // by picture file name
+    QHash<QString, QImage> m_images;             // by file path
+    QStringList m_recentlyUsed;                  // file paths, most recent last
+    QString m_pictureInUse;                      // the built-in picture last shown
+    QHash<QString, DesktopPicture> m_wallpapers; // by screen name: what was found last
+    QHash<QString, QImage> m_thumbnails;         // by picture file name
+    WallpaperLookups m_lookups;
 };
 
 } // namespace tavlin

@@ -2,10 +2,10 @@
 
 #include "backdrop/Backdrop.h"
 #include "backdrop/BackdropView.h"
+#include "backdrop/OverlayHandover.h"
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTimer>
 
 namespace tavlin {
 
@@ -15,6 +15,11 @@ DesktopCover::DesktopCover(SettingsStore& settings, BackdropImages& images,
 {
     connect(&workspace, &WorkspaceEvents::screensChanged, this, &DesktopCover::rebuild);
     connect(&workspace, &WorkspaceEvents::currentDesktopChanged, this, &DesktopCover::rebuild);
+    // A wallpaper is looked up while the windows already show: they follow what was found.
+    connect(&images, &BackdropImages::wallpapersChanged, this, [this] {
+        if (Backdrop::stored(m_settings) == Backdrop::wallpaper())
+            rebuild();
+    });
 }
 
 DesktopCover::~DesktopCover()
@@ -53,7 +58,7 @@ void DesktopCover::rebuild()
         return;
     const QList<QPointer<OverlayWindow>> old = m_windows;
     show(false);
-    OverlayWindow::retire(old, false);
+    OverlayHandover::start(old, m_windows, 0, this);
 }
 
 void DesktopCover::crossfadeBackdrop()
@@ -62,7 +67,7 @@ void DesktopCover::crossfadeBackdrop()
         return;
     const QList<QPointer<OverlayWindow>> old = m_windows;
     show(true);
-    QTimer::singleShot(crossfadeOrderOutMs, this, [old] { OverlayWindow::retire(old, false); });
+    OverlayHandover::start(old, m_windows, crossfadeOrderOutMs, this);
 }
 
 QList<OverlayWindow*> DesktopCover::windows() const

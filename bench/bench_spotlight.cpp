@@ -75,8 +75,10 @@ int run(int, char**)
 
     const double baselineOff = idleLoad(idleSeconds);
     spotlight.toggleWithoutAnimation();
-    if (!X11Session::waitFor(
-            [&] { return services.windowList->windows().size() >= windowCount; })) {
+    if (!X11Session::waitFor([&] {
+            return services.windowList->windows().value_or(QList<WindowInfo>()).size() >=
+                   windowCount;
+        })) {
         std::printf("bench_spotlight: the window list never showed every window\n");
         return 1;
     }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/DesktopScreen.h"
+
 #include <QImage>
 #include <QString>
-
-class QScreen;
 
 namespace tavlin {
 
@@ -19,7 +19,9 @@ class DesktopPictures
 {
 public:
     virtual ~DesktopPictures() = default;
-    virtual DesktopPicture pictureFor(const QScreen* screen) const = 0;
+    // May take a while (it may run the desktop's own tools): call it off the GUI thread. Safe
+    // to call from any thread.
+    virtual DesktopPicture pictureFor(const DesktopScreen& screen) const = 0;
 };
 
 } // namespace tavlin

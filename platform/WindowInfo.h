@@ -14,7 +14,9 @@ struct WindowInfo
     // Docks, panels, menus and our own overlays are never ordinary.
     bool ordinary = false;
     std::optional<double> opacity; // 0 to 1; unknown when the window sets none
-    QRectF bounds;                 // visible frame, global coordinates, origin top-left
+    // The visible frame, origin top-left, in the list's own coordinates: its mappingFor() puts
+    // it on each screen.
+    QRectF bounds;
 };
 
 } // namespace tavlin

@@ -3,6 +3,7 @@
 #include "backdrop/BackdropImage.h"
 #include "platform/OverlayContent.h"
 
+#include <QImage>
 #include <QList>
 #include <QRectF>
 
@@ -24,11 +25,17 @@ public:
     const QList<QRectF>& holes() const { return m_holes; }
     void setHoles(QList<QRectF> holes) { m_holes = std::move(holes); }
 
+    // Paints only `area`: a copy of the backdrop scaled once to the painter's device pixels,
+    // with the holes cleared where they meet it.
     void paint(QPainter& painter, const QSize& size, const QRegion& area, bool shaped) override;
     std::optional<QRegion> shape(const QSize& size) const override;
 
 private:
+    const QImage& scaledBackdrop(const QSize& size, qreal ratio);
+
     BackdropImage m_backdrop;
+    QImage m_scaled; // the backdrop cropped to the surface, in its device pixels
+    qreal m_scaledRatio = 0;
     QList<QRectF> m_holes;
 };
 

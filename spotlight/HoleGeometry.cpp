@@ -1,5 +1,7 @@
 #include "spotlight/HoleGeometry.h"
 
+#include <algorithm>
+
 namespace tavlin::HoleGeometry {
 
 namespace {
@@ -7,6 +9,12 @@ namespace {
 bool sameRect(const QRectF& a, const QRectF& b)
 {
     return a.x() == b.x() && a.y() == b.y() && a.width() == b.width() && a.height() == b.height();
+}
+
+bool contains(const QList<QRectF>& holes, const QRectF& hole)
+{
+    return std::any_of(holes.begin(), holes.end(),
+                       [&](const QRectF& other) { return sameRect(other, hole); });
 }
 
 } // namespace
@@ -23,7 +31,7 @@ std::optional<QRectF> holeFor(const WindowInfo& window, const QSet<qint32>& targ
     if (window.opacity && !(*window.opacity > 0.0)) {
         return std::nullopt;
     }
-    if (!(window.bounds.width() > minimumSide && window.bounds.height() > minimumSide)) {
+    if (window.bounds.isEmpty()) {
         return std::nullopt;
     }
     return window.bounds;
@@ -43,27 +51,31 @@ QList<QRectF> globalHoles(const QList<WindowInfo>& windows, const QSet<qint32>& 
     return holes;
 }
 
-QList<QRectF> holesForOverlay(const QList<QRectF>& holes, QPointF origin)
+QList<QRectF> holesForOverlay(const QList<QRectF>& holes, const ScreenMapping& mapping)
 {
-    QList<QRectF> moved;
-    moved.reserve(holes.size());
+    QList<QRectF> own;
+    own.reserve(holes.size());
     for (const QRectF& hole : holes) {
-        moved.append(hole.translated(-origin));
-    }
-    return moved;
-}
-
-bool holesChanged(const QList<QRectF>& before, const QList<QRectF>& after)
-{
-    if (before.size() != after.size()) {
-        return true;
-    }
-    for (qsizetype i = 0; i < before.size(); ++i) {
-        if (!sameRect(before.at(i), after.at(i))) {
-            return true;
+        const QRectF local = mapping.toLocal(hole);
+        if (local.width() > minimumSide && local.height() > minimumSide) {
+            own.append(local);
         }
     }
-    return false;
+    return own;
+}
+
+QRegion damage(const QList<QRectF>& before, const QList<QRectF>& after, const QSize& size)
+{
+    QRegion changed;
+    const auto add = [&](const QList<QRectF>& holes, const QList<QRectF>& others) {
+        for (const QRectF& hole : holes) {
+            if (!contains(others, hole))
+                changed += hole.toAlignedRect().adjusted(-1, -1, 1, 1);
+        }
+    };
+    add(before, after);
+    add(after, before);
+    return changed & QRect(QPoint(0, 0), size);
 }
 
 } // namespace tavlin::HoleGeometry

@@ -1,6 +1,7 @@
 #include "spotlight/Spotlight.h"
 
 #include "backdrop/Backdrop.h"
+#include "backdrop/OverlayHandover.h"
 #include "spotlight/CutoutView.h"
 #include "spotlight/DoNotDisturbSwitch.h"
 #include "spotlight/HoleGeometry.h"
@@ -42,10 +43,19 @@ Spotlight::Spotlight(SettingsStore& settings, BackdropImages& images, WindowServ
             &Spotlight::refreshRunningApps);
     connect(m_services.workspace.get(), &WorkspaceEvents::screensChanged, this,
             [this] { rebuildWindows(false); });
+    connect(&m_images, &BackdropImages::wallpapersChanged, this, [this] {
+        if (Backdrop::stored(m_settings) == Backdrop::wallpaper())
+            rebuildWindows(false);
+    });
 
-    m_timer.setInterval(tickMs);
+    // Ticks follow changes, at most one a frame; a still screen costs nothing.
+    m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Spotlight::updateHoles);
+    m_sinceTick.start();
+    connect(m_services.windowList.get(), &WindowList::changed, this, &Spotlight::scheduleTick);
+    connect(this, &Spotlight::runningAppsChanged, this, &Spotlight::scheduleTick);
+    connect(this, &Spotlight::pinnedAppsChanged, this, &Spotlight::scheduleTick);
 }
 
 Spotlight::~Spotlight()
@@ -171,8 +181,8 @@ void Spotlight::toggleWithoutAnimation()
 void Spotlight::start()
 {
     m_fallbackPid = TargetRule::fallbackPid(m_services.runningApps->frontmostPid(), m_selfPid);
+    m_services.windowList->setFollowed(true);
     rebuildWindows(m_animates);
-    m_timer.start();
     // Once Do Not Disturb is on, a reminder to turn it on would be wrong.
     const bool silenced = m_turnsOnDoNotDisturb && m_doNotDisturb && m_doNotDisturb->switchOn();
     // Only a start from the menu reminds; the hot key is for someone already recording.
@@ -184,6 +194,7 @@ void Spotlight::stop()
 {
     m_reminder.dismissReminder();
     m_timer.stop();
+    m_services.windowList->setFollowed(false);
     OverlayWindow::retire(m_windows, m_animates);
     m_windows.clear();
     // Whatever the option says now: what was switched on goes back.
@@ -212,28 +223,39 @@ void Spotlight::rebuildWindows(bool animated)
     }
     updateHoles();
 
-    // Animated, the old overlays stay until the new ones have faded in over them.
-    if (fade)
-        QTimer::singleShot(crossfadeOrderOutMs, this, [old] { OverlayWindow::retire(old, false); });
-    else
-        OverlayWindow::retire(old, false);
+    // The old overlays stay until the new ones are on screen and, animated, have faded in.
+    OverlayHandover::start(old, m_windows, fade ? crossfadeOrderOutMs : 0, this);
+}
+
+void Spotlight::scheduleTick()
+{
+    if (m_isOn && !m_timer.isActive())
+        m_timer.start(int(std::max<qint64>(0, tickMs - m_sinceTick.elapsed())));
 }
 
 void Spotlight::updateHoles()
 {
+    m_timer.stop();
+    m_sinceTick.start();
     if (QGuiApplication::screens().isEmpty())
         return;
-    const QList<QRectF> holes =
-        HoleGeometry::globalHoles(m_services.windowList->windows(), targetPids());
+    const std::optional<QList<WindowInfo>> listed = m_services.windowList->windows();
+    if (!listed)
+        return; // the holes stay as they are until the list is back
+    const QList<QRectF> holes = HoleGeometry::globalHoles(*listed, targetPids());
     for (const QPointer<OverlayWindow>& window : std::as_const(m_windows)) {
         CutoutView* view = viewOf(window);
         if (!view)
             continue;
-        QList<QRectF> own = HoleGeometry::holesForOverlay(holes, window->geometry().topLeft());
-        const bool changed = HoleGeometry::holesChanged(view->holes(), own);
+        const QScreen* screen = QGuiApplication::screenAt(window->geometry().center());
+        if (!screen)
+            continue;
+        QList<QRectF> own =
+            HoleGeometry::holesForOverlay(holes, m_services.windowList->mappingFor(*screen));
+        const QRegion damage = HoleGeometry::damage(view->holes(), own, window->geometry().size());
         view->setHoles(std::move(own));
-        if (changed)
-            window->surface().updateAll();
+        if (!damage.isEmpty())
+            window->surface().update(damage);
     }
 }
 
@@ -263,9 +285,10 @@ QScreen* Spotlight::screenOfActiveWindow() const
     const std::optional<qint32> front = m_services.runningApps->frontmostPid();
     if (!front)
         return nullptr;
-    for (const WindowInfo& window : m_services.windowList->windows()) {
+    for (const WindowInfo& window :
+         m_services.windowList->windows().value_or(QList<WindowInfo>())) {
         if (window.pid == front && window.ordinary)
-            return QGuiApplication::screenAt(window.bounds.center().toPoint());
+            return m_services.windowList->screenAt(window.bounds.center());
     }
     return nullptr;
 }

@@ -8,6 +8,7 @@
 #include "platform/SettingsStore.h"
 #include "spotlight/FocusReminder.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -94,6 +95,7 @@ Q_SIGNALS:
 private:
     void start();
     void stop();
+    void scheduleTick();
     void savePinnedApps();
     OverlayLevel level() const;
     QScreen* screenOfActiveWindow() const;
@@ -112,6 +114,7 @@ private:
     QList<RunningApp> m_runningApps;
     QList<QPointer<OverlayWindow>> m_windows;
     QTimer m_timer;
+    QElapsedTimer m_sinceTick;
     std::optional<qint32> m_fallbackPid;
     bool m_animates = true;
     FocusReminder m_reminder;

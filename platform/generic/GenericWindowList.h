@@ -12,7 +12,7 @@ class GenericWindowList : public WindowList
 public:
     using WindowList::WindowList;
 
-    QList<WindowInfo> windows() override { return {}; }
+    std::optional<QList<WindowInfo>> windows() override { return QList<WindowInfo>(); }
     QString unavailableReason() const override
     {
         return tr("This desktop doesn't tell Tavlin where windows are");

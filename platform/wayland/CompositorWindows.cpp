@@ -42,6 +42,18 @@ void CompositorWindows::keepFresh()
         m_pollTimer.start(stillPollMs);
 }
 
+void CompositorWindows::setFollowed(bool followed)
+{
+    m_followed = followed;
+    if (followed)
+        keepFresh();
+}
+
+bool CompositorWindows::isFollowed() const
+{
+    return m_followed || (m_sinceAsked.isValid() && m_sinceAsked.elapsed() < followedForMs);
+}
+
 void CompositorWindows::refresh()
 {
     if (!m_reason.isEmpty())
@@ -73,7 +85,7 @@ void CompositorWindows::readDone(std::optional<QList<CompositorWindow>> windows)
         refresh();
         return;
     }
-    if (m_sinceAsked.isValid() && m_sinceAsked.elapsed() < followedForMs) {
+    if (isFollowed()) {
         const bool moving =
             m_sinceUnannouncedChange.isValid() && m_sinceUnannouncedChange.elapsed() < movingForMs;
         m_pollTimer.start(moving ? movingPollMs : stillPollMs);
@@ -101,7 +113,7 @@ void CompositorWindows::poll()
 {
     if (m_reading)
         return; // the read under way starts the timer again when it ends
-    if (!m_sinceAsked.isValid() || m_sinceAsked.elapsed() >= followedForMs)
+    if (!isFollowed())
         return;
     m_polled = true;
     refresh();

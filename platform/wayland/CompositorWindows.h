@@ -29,6 +29,8 @@ public:
     QString unavailableReason() const { return m_reason; }
     // Says the list is being followed frame by frame right now.
     void keepFresh();
+    // Says the list is followed until told otherwise, asked or not.
+    void setFollowed(bool followed);
 
 Q_SIGNALS:
     // The list read last differs from the one before.
@@ -47,12 +49,14 @@ protected:
 private:
     void watchScreen(QScreen* screen);
     void poll();
+    bool isFollowed() const;
 
     QList<CompositorWindow> m_windows;
     QString m_reason;
     bool m_reading = false;
     bool m_readAgain = false;
     bool m_polled = false; // the read under way was started by the timer
+    bool m_followed = false;
     QTimer m_pollTimer;
     QElapsedTimer m_sinceAsked;
     QElapsedTimer m_sinceUnannouncedChange;

@@ -20,10 +20,15 @@ WaylandWindowList::WaylandWindowList(std::shared_ptr<CompositorWindows> source, 
     });
 }
 
-QList<WindowInfo> WaylandWindowList::windows()
+std::optional<QList<WindowInfo>> WaylandWindowList::windows()
 {
     m_source->keepFresh();
     return m_windows;
+}
+
+void WaylandWindowList::setFollowed(bool followed)
+{
+    m_source->setFollowed(followed);
 }
 
 QString WaylandWindowList::unavailableReason() const

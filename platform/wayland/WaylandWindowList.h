@@ -17,8 +17,9 @@ public:
                                QObject* parent = nullptr);
 
     // Asked every frame while spotlight mode is on, which keeps the list fresh meanwhile.
-    QList<WindowInfo> windows() override;
+    std::optional<QList<WindowInfo>> windows() override;
     QString unavailableReason() const override;
+    void setFollowed(bool followed) override;
 
 private:
     std::shared_ptr<CompositorWindows> m_source;

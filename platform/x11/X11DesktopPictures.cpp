@@ -7,10 +7,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QImageReader>
 #include <QProcess>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
@@ -156,13 +154,6 @@ bool isShowable(const QString& path)
     return !path.isEmpty() && info.isFile() && info.isReadable() && QImageReader(path).canRead();
 }
 
-int screenIndex(const QScreen& screen)
-{
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const auto it = std::find(screens.begin(), screens.end(), &screen);
-    return it == screens.end() ? -1 : int(it - screens.begin());
-}
-
 } // namespace
 
 X11DesktopPictures::X11DesktopPictures(std::shared_ptr<X11Connection> connection)
@@ -170,20 +161,14 @@ X11DesktopPictures::X11DesktopPictures(std::shared_ptr<X11Connection> connection
 {
 }
 
-DesktopPicture X11DesktopPictures::pictureFor(const QScreen* screen) const
+DesktopPicture X11DesktopPictures::pictureFor(const DesktopScreen& screen) const
 {
-    if (!screen)
-        return {};
-    if (QString file = configuredFile(*screen); !file.isEmpty())
+    if (QString file = configuredFile(screen); !file.isEmpty())
         return {file, {}};
-    // Qt keeps a screen's position in device pixels and scales only its size.
-    const QRect geometry = screen->geometry();
-    const QRect area(geometry.topLeft(),
-                     (QSizeF(geometry.size()) * screen->devicePixelRatio()).toSize());
-    return {{}, m_rootBackground.under(area)};
+    return {{}, m_rootBackground.under(screen.nativeArea)};
 }
 
-QString X11DesktopPictures::configuredFile(const QScreen& screen) const
+QString X11DesktopPictures::configuredFile(const DesktopScreen& screen) const
 {
     QList<Desktop> tried;
     for (const QString& name :
@@ -222,7 +207,7 @@ QString X11DesktopPictures::configuredFile(const QScreen& screen) const
 }
 
 // xfconf keeps one picture per monitor (by output name) and workspace.
-QString X11DesktopPictures::xfceFile(const QScreen& screen) const
+QString X11DesktopPictures::xfceFile(const DesktopScreen& screen) const
 {
     const QDeadlineTimer deadline(toolDeadlineMs);
     const QString xfconf = QStringLiteral("xfconf-query");
@@ -241,8 +226,8 @@ QString X11DesktopPictures::xfceFile(const QScreen& screen) const
                      : QList<quint32>();
     const QString workspace = QString::number(desktop.value(0, 0));
     const QString pattern = QStringLiteral("/backdrop/screen0/monitor%1/workspace%2/last-image");
-    for (const QString& property : {pattern.arg(screen.name(), workspace),
-                                    pattern.arg(screen.name(), u"0"), pattern.arg(u"0", u"0")}) {
+    for (const QString& property : {pattern.arg(screen.name, workspace),
+                                    pattern.arg(screen.name, u"0"), pattern.arg(u"0", u"0")}) {
         if (!properties.contains(property))
             continue;
         QByteArray value = outputsOf(
@@ -254,17 +239,16 @@ QString X11DesktopPictures::xfceFile(const QScreen& screen) const
     return {};
 }
 
-QString X11DesktopPictures::plasmaFile(const QScreen& screen) const
+QString X11DesktopPictures::plasmaFile(const DesktopScreen& screen) const
 {
     const PlasmaWallpaperConfig config(
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
         QStringLiteral("/plasma-org.kde.plasma.desktop-appletsrc"));
-    return config.imageFor(screenIndex(screen),
-                           (QSizeF(screen.size()) * screen.devicePixelRatio()).toSize());
+    return config.imageFor(screen.index, screen.nativeArea.size());
 }
 
 // feh gives each Xinerama screen its own file, in the screens' left-to-right order.
-QString X11DesktopPictures::fehFile(const QScreen& screen) const
+QString X11DesktopPictures::fehFile(const DesktopScreen& screen) const
 {
     const FehBackgroundScript script(QDir::homePath() + QStringLiteral("/.fehbg"));
     const QStringList files = script.files();
@@ -272,15 +256,9 @@ QString X11DesktopPictures::fehFile(const QScreen& screen) const
         return {};
     if (files.size() == 1)
         return files.first();
-    QList<QScreen*> screens = QGuiApplication::screens();
-    if (files.size() != screens.size())
+    if (files.size() != screen.count)
         return {}; // how feh reuses or drops files is not certain; the root pixmap is
-    std::sort(screens.begin(), screens.end(), [](const QScreen* a, const QScreen* b) {
-        const QPoint p = a->geometry().topLeft(), q = b->geometry().topLeft();
-        return p.x() != q.x() ? p.x() < q.x() : p.y() < q.y();
-    });
-    const auto it = std::find(screens.begin(), screens.end(), &screen);
-    return it == screens.end() ? QString() : files[it - screens.begin()];
+    return files.value(screen.leftToRight);
 }
 
 } // namespace tavlin

@@ -11,20 +11,20 @@ class X11Connection;
 
 // What each screen shows behind the windows: the file the desktop environment's settings name
 // (chosen by XDG_CURRENT_DESKTOP, then a feh script), else the root window's background
-// pixmap. Looks again on every call; the caller keeps what it decodes.
+// pixmap. Looks again on every call; the caller keeps what it decodes. Safe on any thread.
 class X11DesktopPictures : public DesktopPictures
 {
 public:
     // Without a connection only the settings are read.
     explicit X11DesktopPictures(std::shared_ptr<X11Connection> connection);
 
-    DesktopPicture pictureFor(const QScreen* screen) const override;
+    DesktopPicture pictureFor(const DesktopScreen& screen) const override;
 
 private:
-    QString configuredFile(const QScreen& screen) const;
-    QString xfceFile(const QScreen& screen) const;
-    QString plasmaFile(const QScreen& screen) const;
-    QString fehFile(const QScreen& screen) const;
+    QString configuredFile(const DesktopScreen& screen) const;
+    QString xfceFile(const DesktopScreen& screen) const;
+    QString plasmaFile(const DesktopScreen& screen) const;
+    QString fehFile(const DesktopScreen& screen) const;
 
     std::shared_ptr<X11Connection> m_connection;
     X11RootBackground m_rootBackground;

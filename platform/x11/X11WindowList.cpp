@@ -3,12 +3,10 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/XcbReply.h"
 
-#include <QGuiApplication>
 #include <QScreen>
 #include <QSet>
 #include <QTimer>
 #include <array>
-#include <cstdlib>
 #include <vector>
 
 namespace tavlin {
@@ -34,9 +32,7 @@ void selectEvents(xcb_connection_t* c, xcb_window_t window, uint32_t mask)
 constexpr quint32 everyDesktop = 0xFFFFFFFF;
 constexpr double opaque = 0xFFFFFFFF;
 
-enum ClientProperty { Type, State, Desktop, Pid, Opacity, FrameExtents, ClientShadows, Count };
-
-constexpr std::array<X11Connection::Atom, Count> clientProperties{
+constexpr std::array<X11Connection::Atom, 7> propertyAtoms{
     X11Connection::NetWmWindowType,    X11Connection::NetWmState,
     X11Connection::NetWmDesktop,       X11Connection::NetWmPid,
     X11Connection::NetWmWindowOpacity, X11Connection::NetFrameExtents,
@@ -48,18 +44,27 @@ constexpr std::array<X11Connection::Atom, Count> clientProperties{
 X11WindowList::X11WindowList(std::shared_ptr<X11Connection> connection, QObject* parent)
     : WindowList(parent), m_connection(std::move(connection))
 {
+    static_assert(propertyAtoms.size() == Count);
     if (m_connection)
         m_connection->listen(this,
                              [this](const xcb_generic_event_t& event) { handleEvent(event); });
 }
 
-QList<WindowInfo> X11WindowList::windows()
+ScreenMapping X11WindowList::mappingFor(const QScreen& screen) const
+{
+    return {screen.geometry().topLeft(), screen.devicePixelRatio()};
+}
+
+std::optional<QList<WindowInfo>> X11WindowList::windows()
 {
     if (!m_connection)
-        return {};
+        return QList<WindowInfo>();
     if (m_stackDirty)
-        refreshStacking();
-    if (m_anyClientDirty)
+        m_stackKnown = refreshStacking();
+    // Without the window manager's list (it is restarting, say) nothing can be said.
+    if (!m_stackKnown)
+        return std::nullopt;
+    if (m_anyClientStale)
         refreshClients();
     if (m_resultDirty)
         rebuild();
@@ -79,24 +84,27 @@ void X11WindowList::handleEvent(const xcb_generic_event_t& event)
             }
             return;
         }
-        if (!m_clients.contains(property.window))
+        Client* client = clientOf(property.window);
+        if (!client || client->frame == property.window)
             return;
-        for (const X11Connection::Atom name : clientProperties) {
-            if (property.atom == m_connection->atom(name)) {
-                markDirty(property.window);
+        for (int i = 0; i < Count; ++i) {
+            if (property.atom == m_connection->atom(propertyAtoms[size_t(i)])) {
+                client->staleProperties |= quint8(1u << i);
+                m_anyClientStale = true;
+                notifyChanged();
                 return;
             }
         }
         return;
     }
     case XCB_CONFIGURE_NOTIFY:
-        markDirty(reinterpret_cast<const xcb_configure_notify_event_t&>(event).window);
+        configured(reinterpret_cast<const xcb_configure_notify_event_t&>(event));
         return;
     case XCB_MAP_NOTIFY:
-        markDirty(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
+        needFullRead(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
         return;
     case XCB_UNMAP_NOTIFY:
-        markDirty(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
+        needFullRead(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
         return;
     case XCB_REPARENT_NOTIFY: {
         const xcb_window_t window =
@@ -108,38 +116,70 @@ void X11WindowList::handleEvent(const xcb_generic_event_t& event)
         m_clientOfFrame.remove(client->frame);
         client->frame = XCB_WINDOW_NONE;
         client->watched = false;
-        markDirty(window);
+        needFullRead(window);
         return;
     }
-    case XCB_DESTROY_NOTIFY: {
-        const xcb_window_t window =
-            reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
-        if (m_clientOfFrame.contains(window)) {
-            markDirty(m_clientOfFrame.take(window));
-        } else if (const auto client = m_clients.find(window); client != m_clients.end()) {
-            m_clientOfFrame.remove(client->frame);
-            m_clients.erase(client);
-            m_stack.removeAll(window);
-            m_resultDirty = true;
-            notifyChanged();
-        }
+    case XCB_DESTROY_NOTIFY:
+        forget(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
         return;
-    }
     default:
         return;
     }
 }
 
-void X11WindowList::markDirty(xcb_window_t window)
+void X11WindowList::configured(const xcb_configure_notify_event_t& event)
+{
+    const bool synthetic = event.response_type & 0x80;
+    const ConfigureGeometry geometry{event.x, event.y, event.width, event.height,
+                                     event.border_width};
+    const auto client = m_clients.find(event.window);
+    const bool ofFrame = client == m_clients.end();
+    Client* c = ofFrame ? clientOf(event.window) : &*client;
+    // A client waiting for a full read gets its placement from that read.
+    if (!c || c->needsFullRead || (ofFrame && synthetic))
+        return;
+    const QRect before = c->placement.rect;
+    if (!ofFrame) {
+        c->placement.clientConfigured(geometry, synthetic);
+    } else if (!c->placement.frameConfigured(geometry)) {
+        needFullRead(event.window);
+        return;
+    }
+    if (c->placement.rect != before) {
+        m_resultDirty = true;
+        notifyChanged();
+    }
+}
+
+X11WindowList::Client* X11WindowList::clientOf(xcb_window_t window)
 {
     auto client = m_clients.find(window);
     if (client == m_clients.end())
         client = m_clients.find(m_clientOfFrame.value(window, XCB_WINDOW_NONE));
-    if (client == m_clients.end())
+    return client == m_clients.end() ? nullptr : &*client;
+}
+
+void X11WindowList::needFullRead(xcb_window_t window)
+{
+    Client* client = clientOf(window);
+    if (!client)
         return;
-    client->dirty = true;
-    m_anyClientDirty = true;
+    client->needsFullRead = true;
+    m_anyClientStale = true;
     notifyChanged();
+}
+
+void X11WindowList::forget(xcb_window_t window)
+{
+    if (m_clientOfFrame.contains(window)) {
+        needFullRead(m_clientOfFrame.take(window));
+    } else if (const auto client = m_clients.find(window); client != m_clients.end()) {
+        m_clientOfFrame.remove(client->frame);
+        m_clients.erase(client);
+        m_stack.removeAll(window);
+        m_resultDirty = true;
+        notifyChanged();
+    }
 }
 
 void X11WindowList::notifyChanged()
@@ -154,7 +194,7 @@ void X11WindowList::notifyChanged()
     });
 }
 
-void X11WindowList::refreshStacking()
+bool X11WindowList::refreshStacking()
 {
     xcb_connection_t* c = m_connection->xcb();
     const xcb_window_t root = m_connection->root();
@@ -164,12 +204,15 @@ void X11WindowList::refreshStacking()
     const xcb_get_property_cookie_t desktopCookie = xcb_get_property(
         c, 0, root, m_connection->atom(X11Connection::NetCurrentDesktop), XCB_ATOM_CARDINAL, 0, 1);
     ++m_roundTrips;
-    const QList<quint32> bottomFirst =
-        values32(takeReply(c, stackCookie, xcb_get_property_reply).get());
+    const auto stack = takeReply(c, stackCookie, xcb_get_property_reply);
     const QList<quint32> desktop =
         values32(takeReply(c, desktopCookie, xcb_get_property_reply).get());
+    m_stackDirty = false;
+    if (!stack || stack->type != XCB_ATOM_WINDOW || stack->format != 32)
+        return false;
     m_currentDesktop = desktop.isEmpty() ? 0 : desktop.first();
 
+    const QList<quint32> bottomFirst = values32(stack.get());
     m_stack = QList<xcb_window_t>(bottomFirst.rbegin(), bottomFirst.rend());
     const QSet<xcb_window_t> listed(m_stack.cbegin(), m_stack.cend());
     for (auto client = m_clients.begin(); client != m_clients.end();) {
@@ -183,11 +226,11 @@ void X11WindowList::refreshStacking()
     for (const xcb_window_t window : std::as_const(m_stack)) {
         if (!m_clients.contains(window)) {
             m_clients.insert(window, Client{});
-            m_anyClientDirty = true;
+            m_anyClientStale = true;
         }
     }
-    m_stackDirty = false;
     m_resultDirty = true;
+    return true;
 }
 
 void X11WindowList::refreshClients()
@@ -195,107 +238,168 @@ void X11WindowList::refreshClients()
     struct Pending
     {
         xcb_window_t window;
+        bool full;
         bool findFrame;
+        quint8 properties;
         xcb_query_tree_cookie_t tree;
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_geometry_cookie_t geometry;
         xcb_translate_coordinates_cookie_t origin;
-        std::array<xcb_get_property_cookie_t, Count> properties;
+        std::array<xcb_get_property_cookie_t, Count> values;
     };
     xcb_connection_t* c = m_connection->xcb();
     const xcb_window_t root = m_connection->root();
     std::vector<Pending> pending;
     for (auto client = m_clients.cbegin(); client != m_clients.cend(); ++client) {
-        if (!client->dirty)
+        if (!client->needsFullRead && !client->staleProperties)
             continue;
         const xcb_window_t window = client.key();
         Pending p{};
         p.window = window;
+        p.full = client->needsFullRead;
         p.findFrame = !client->watched;
+        p.properties = client->staleProperties;
         // Events first, so that no change slips in between reading and watching.
         if (p.findFrame) {
             selectEvents(c, window,
                          XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
             p.tree = xcb_query_tree(c, window);
         }
-        p.attributes = xcb_get_window_attributes(c, window);
-        p.geometry = xcb_get_geometry(c, window);
-        p.origin = xcb_translate_coordinates(c, window, root, 0, 0);
-        for (int i = 0; i < Count; ++i)
-            p.properties[size_t(i)] = xcb_get_property(
-                c, 0, window, m_connection->atom(clientProperties[size_t(i)]), XCB_ATOM_ANY, 0, 32);
+        if (p.full) {
+            p.attributes = xcb_get_window_attributes(c, window);
+            p.geometry = xcb_get_geometry(c, window);
+            p.origin = xcb_translate_coordinates(c, window, root, 0, 0);
+        }
+        for (int i = 0; i < Count; ++i) {
+            if (p.properties & (1u << i))
+                p.values[size_t(i)] =
+                    xcb_get_property(c, 0, window, m_connection->atom(propertyAtoms[size_t(i)]),
+                                     XCB_ATOM_ANY, 0, 32);
+        }
         pending.push_back(p);
     }
-    m_anyClientDirty = false;
-    m_resultDirty = true;
+    m_anyClientStale = false;
     if (pending.empty())
         return;
 
     ++m_roundTrips;
-    bool watchedFrames = false;
+    m_resultDirty = true;
+    QList<xcb_window_t> newlyFramed;
     for (const Pending& p : pending) {
         XcbReply<xcb_query_tree_reply_t> tree;
         if (p.findFrame)
             tree = takeReply(c, p.tree, xcb_query_tree_reply);
-        const auto attributes = takeReply(c, p.attributes, xcb_get_window_attributes_reply);
-        const auto geometry = takeReply(c, p.geometry, xcb_get_geometry_reply);
-        const auto origin = takeReply(c, p.origin, xcb_translate_coordinates_reply);
+        XcbReply<xcb_get_window_attributes_reply_t> attributes;
+        XcbReply<xcb_get_geometry_reply_t> geometry;
+        XcbReply<xcb_translate_coordinates_reply_t> origin;
+        if (p.full) {
+            attributes = takeReply(c, p.attributes, xcb_get_window_attributes_reply);
+            geometry = takeReply(c, p.geometry, xcb_get_geometry_reply);
+            origin = takeReply(c, p.origin, xcb_translate_coordinates_reply);
+        }
+        bool gone = p.full && (!attributes || !geometry || !origin);
         std::array<QList<quint32>, Count> values;
-        for (int i = 0; i < Count; ++i)
-            values[size_t(i)] =
-                values32(takeReply(c, p.properties[size_t(i)], xcb_get_property_reply).get());
-        if (!attributes || !geometry || !origin) {
+        for (int i = 0; i < Count; ++i) {
+            if (!(p.properties & (1u << i)))
+                continue;
+            const auto reply = takeReply(c, p.values[size_t(i)], xcb_get_property_reply);
+            gone = gone || !reply;
+            values[size_t(i)] = values32(reply.get());
+        }
+        if (gone) {
             // Gone while we asked: drop it; the stacking list will follow.
-            if (const auto client = m_clients.find(p.window); client != m_clients.end()) {
-                m_clientOfFrame.remove(client->frame);
-                m_clients.erase(client);
-            }
-            m_stack.removeAll(p.window);
+            forget(p.window);
             continue;
         }
         Client& client = m_clients[p.window];
-        client.dirty = false;
+        for (int i = 0; i < Count; ++i) {
+            if (p.properties & (1u << i))
+                storeProperty(client, Property(i), values[size_t(i)]);
+        }
+        client.staleProperties = 0;
         if (tree) {
             client.watched = true;
             if (tree->parent != root && tree->parent != XCB_WINDOW_NONE) {
                 client.frame = tree->parent;
                 m_clientOfFrame.insert(client.frame, p.window);
-                selectEvents(c, client.frame, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-                watchedFrames = true;
+                newlyFramed.append(p.window);
             }
         }
-        const QList<quint32>& types = values[Type];
-        client.normalType =
-            types.isEmpty() ||
-            types.first() == m_connection->atom(X11Connection::NetWmWindowTypeNormal) ||
-            types.first() == m_connection->atom(X11Connection::NetWmWindowTypeDialog);
-        client.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-        client.hidden = values[State].contains(m_connection->atom(X11Connection::NetWmStateHidden));
-        client.desktop = values[Desktop].isEmpty()
-                             ? std::nullopt
-                             : std::optional<quint32>(values[Desktop].first());
-        client.pid = values[Pid].isEmpty() ? std::nullopt
-                                           : std::optional<qint32>(qint32(values[Pid].first()));
-        client.opacity = values[Opacity].isEmpty()
-                             ? std::nullopt
-                             : std::optional<double>(values[Opacity].first() / opaque);
-        client.rect = QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
-        client.frameExtents = extents(values[FrameExtents]);
-        client.clientSideShadows = extents(values[ClientShadows]);
+        if (p.full) {
+            client.needsFullRead = false;
+            client.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+            const ConfigureGeometry read{geometry->x, geometry->y, geometry->width,
+                                         geometry->height, geometry->border_width};
+            client.placement =
+                ClientPlacement::read(client.frame != XCB_WINDOW_NONE, client.placement.frameOnRoot,
+                                      read, QPoint(origin->dst_x, origin->dst_y));
+        }
     }
-    if (watchedFrames)
-        xcb_flush(c);
+    if (!newlyFramed.isEmpty())
+        findFramePlacement(newlyFramed);
+}
+
+// A frame that is a child of the root reports its moves in root coordinates, which is what
+// lets a move be followed from its event alone.
+void X11WindowList::findFramePlacement(const QList<xcb_window_t>& framed)
+{
+    xcb_connection_t* c = m_connection->xcb();
+    std::vector<xcb_query_tree_cookie_t> cookies;
+    for (const xcb_window_t window : framed) {
+        const xcb_window_t frame = m_clients.value(window).frame;
+        selectEvents(c, frame, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+        cookies.push_back(xcb_query_tree(c, frame));
+    }
+    ++m_roundTrips;
+    for (qsizetype i = 0; i < framed.size(); ++i) {
+        const auto tree = takeReply(c, cookies[size_t(i)], xcb_query_tree_reply);
+        if (Client* client = clientOf(framed[i]))
+            client->placement.frameOnRoot = tree && tree->parent == m_connection->root();
+    }
+}
+
+void X11WindowList::storeProperty(Client& client, Property property, const QList<quint32>& values)
+{
+    const auto first = [&]() -> std::optional<quint32> {
+        return values.isEmpty() ? std::nullopt : std::optional<quint32>(values.first());
+    };
+    switch (property) {
+    case Type:
+        client.normalType =
+            values.isEmpty() ||
+            values.first() == m_connection->atom(X11Connection::NetWmWindowTypeNormal) ||
+            values.first() == m_connection->atom(X11Connection::NetWmWindowTypeDialog);
+        return;
+    case State:
+        client.hidden = values.contains(m_connection->atom(X11Connection::NetWmStateHidden));
+        return;
+    case Desktop:
+        client.desktop = first();
+        return;
+    case Pid:
+        client.pid = first() ? std::optional<qint32>(qint32(*first())) : std::nullopt;
+        return;
+    case Opacity:
+        client.opacity = first() ? std::optional<double>(*first() / opaque) : std::nullopt;
+        return;
+    case FrameExtents:
+        client.frameExtents = extents(values);
+        return;
+    case ClientShadows:
+        client.clientSideShadows = extents(values);
+        return;
+    case Count:
+        return;
+    }
 }
 
 void X11WindowList::rebuild()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     m_windows.clear();
     m_windows.reserve(m_stack.size());
     for (const xcb_window_t window : std::as_const(m_stack)) {
         const auto client = m_clients.constFind(window);
-        if (client == m_clients.cend())
+        if (client == m_clients.cend() || client->needsFullRead)
             continue;
         WindowInfo info;
         info.pid = client->pid;
@@ -304,11 +408,8 @@ void X11WindowList::rebuild()
         const bool onThisDesktop = !client->desktop || *client->desktop == m_currentDesktop ||
                                    *client->desktop == everyDesktop;
         info.ordinary = client->normalType && client->viewable && !client->hidden && onThisDesktop;
-        const QRect visible = client->rect.marginsAdded(client->frameExtents)
-                                  .marginsRemoved(client->clientSideShadows);
-        info.bounds = ratio == 1.0 ? QRectF(visible)
-                                   : QRectF(visible.x() / ratio, visible.y() / ratio,
-                                            visible.width() / ratio, visible.height() / ratio);
+        info.bounds = QRectF(client->placement.rect.marginsAdded(client->frameExtents)
+                                 .marginsRemoved(client->clientSideShadows));
         m_windows.append(info);
     }
     m_resultDirty = false;

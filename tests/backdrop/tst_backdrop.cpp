@@ -4,12 +4,17 @@
 #include "backdrop/BackdropImages.h"
 #include "backdrop/OverlayFade.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QMutex>
 #include <QPainter>
+#include <QSemaphore>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <cmath>
 
 using namespace tavlin;
@@ -20,13 +25,42 @@ const QString resources = QStringLiteral(TAVLIN_RESOURCES);
 const QString sample = QStringLiteral("bg-country-road.jpeg");
 const QString otherSample = QStringLiteral("bg-riso-star-field.webp");
 
-// What the desktop would show: whatever the test last put here, for any screen.
+// What the desktop would show: whatever the test last put here, for any screen. A held one
+// answers only once released, or gives up after 2 s.
 class FakeDesktopPictures : public DesktopPictures
 {
 public:
-    DesktopPicture pictureFor(const QScreen*) const override { return m_picture; }
+    DesktopPicture pictureFor(const DesktopScreen&) const override
+    {
+        if (m_held && !m_release.tryAcquire(1, 2000))
+            m_gaveUp = true;
+        const QMutexLocker lock(&m_mutex);
+        return m_picture;
+    }
+    void show(const DesktopPicture& picture)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_picture = picture;
+    }
+    void showFile(const QString& file) { show({file, {}}); }
+
+    bool m_held = false;
+    mutable QSemaphore m_release;
+    mutable std::atomic<bool> m_gaveUp{false};
+
+private:
+    mutable QMutex m_mutex;
     DesktopPicture m_picture;
 };
+
+// The wallpaper once the lookup this asks for has answered.
+BackdropImage settledWallpaper(BackdropImages& images)
+{
+    images.screenImage(Backdrop::wallpaper(), nullptr);
+    if (!QTest::qWaitFor([&] { return !images.isLookingUp(); }, 5000))
+        return {};
+    return images.screenImage(Backdrop::wallpaper(), nullptr);
+}
 
 QStringList allStoredValues()
 {
@@ -128,9 +162,10 @@ private Q_SLOTS:
         FakeDesktopPictures desktop;
         BackdropImages images({resources}, &desktop);
         const auto show = [&](const QString& stored, const QString& wallpaper) {
-            desktop.m_picture.file =
-                wallpaper.isEmpty() ? QString() : images.locatePicture(wallpaper);
-            return images.screenImage(Backdrop::fromStoredValue(stored), nullptr);
+            desktop.showFile(wallpaper.isEmpty() ? QString() : images.locatePicture(wallpaper));
+            const Backdrop backdrop = Backdrop::fromStoredValue(stored);
+            return backdrop == Backdrop::wallpaper() ? settledWallpaper(images)
+                                                     : images.screenImage(backdrop, nullptr);
         };
         const BackdropImage a = show(first, wallpaperFirst);
         const BackdropImage b = show(second, wallpaperSecond);
@@ -158,15 +193,18 @@ private Q_SLOTS:
         QFETCH(bool, gradient);
 
         FakeDesktopPictures desktop;
+        QImage pixels;
         if (wallpaperAsPixels) {
-            desktop.m_picture.image = QImage(64, 36, QImage::Format_RGB32);
-            desktop.m_picture.image.fill(Qt::darkCyan);
+            pixels = QImage(64, 36, QImage::Format_RGB32);
+            pixels.fill(Qt::darkCyan);
+            desktop.show({{}, pixels});
         }
         BackdropImages images({resources}, &desktop);
+        settledWallpaper(images);
         const BackdropImage image = images.screenImage(Backdrop::fromStoredValue(stored), nullptr);
         QCOMPARE(image.isGradient(), gradient);
         if (!gradient)
-            QCOMPARE(image.image().cacheKey(), desktop.m_picture.image.cacheKey());
+            QCOMPARE(image.image().cacheKey(), pixels.cacheKey());
         QCOMPARE(image.size(), gradient ? BackdropImage::gradientSize : QSizeF(64, 36));
     }
 
@@ -195,19 +233,59 @@ private Q_SLOTS:
             file.write("not a picture at all");
         }
         FakeDesktopPictures desktop;
-        desktop.m_picture.file = asWallpaper ? path : QString();
+        desktop.showFile(asWallpaper ? path : QString());
         BackdropImages images({folder.path()}, &desktop);
         const Backdrop backdrop = asWallpaper ? Backdrop::wallpaper() : Backdrop::image(sample);
+        const auto shown = [&] {
+            return asWallpaper ? settledWallpaper(images) : images.screenImage(backdrop, nullptr);
+        };
 
-        QVERIFY(images.screenImage(backdrop, nullptr).isGradient());
+        QVERIFY(shown().isGradient());
         QVERIFY(images.thumbnail(sample).isNull());
 
         QFile::remove(path);
         QVERIFY(QFile::copy(resources + QLatin1Char('/') + sample, path));
-        const BackdropImage restored = images.screenImage(backdrop, nullptr);
+        const BackdropImage restored = shown();
         QVERIFY(!restored.isGradient());
         QCOMPARE(restored.image().size(), QSize(3840, 2400));
         QVERIFY(!images.thumbnail(sample).isNull());
+    }
+
+    // A slideshow changes the file again and again: only what is shown stays decoded, and it
+    // stays the same picture for as long as it is shown.
+    void slideshowKeepsOnlyWhatIsShown()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        FakeDesktopPictures desktop;
+        BackdropImages images({resources}, &desktop);
+        const BackdropImage built = images.screenImage(Backdrop::image(sample), nullptr);
+        for (int slide = 0; slide < 6; ++slide) {
+            const QString file = folder.filePath(QStringLiteral("slide%1.jpeg").arg(slide));
+            QVERIFY(QFile::copy(resources + QLatin1Char('/') + sample, file));
+            desktop.showFile(file);
+            const BackdropImage shown = settledWallpaper(images);
+            QVERIFY(!shown.isGradient());
+            QCOMPARE(settledWallpaper(images).image().cacheKey(), shown.image().cacheKey());
+            QCOMPARE_LE(images.decodedCount(), 2 + BackdropImages::spareDecoded);
+        }
+        QCOMPARE(images.screenImage(Backdrop::image(sample), nullptr).image().cacheKey(),
+                 built.image().cacheKey());
+    }
+
+    // However long the desktop takes to say, the caller gets an answer at once.
+    void wallpaperLookupNeverWaits()
+    {
+        FakeDesktopPictures desktop;
+        desktop.showFile(QDir(resources).filePath(sample));
+        desktop.m_held = true;
+        BackdropImages images({resources}, &desktop);
+        QVERIFY(images.screenImage(Backdrop::wallpaper(), nullptr).isGradient());
+        QVERIFY(!desktop.m_gaveUp);
+        QSignalSpy changed(&images, &BackdropImages::wallpapersChanged);
+        desktop.m_release.release(2);
+        QVERIFY(changed.wait(5000));
+        QVERIFY(!images.screenImage(Backdrop::wallpaper(), nullptr).isGradient());
     }
 
     void aspectFillCoversAndCentres_data()

@@ -10,7 +10,7 @@ class FakeWindowList final : public WindowList
     Q_OBJECT
 public:
     QList<WindowInfo> list;
-    QList<WindowInfo> windows() override { return list; }
+    std::optional<QList<WindowInfo>> windows() override { return list; }
 };
 
 } // namespace tavlin

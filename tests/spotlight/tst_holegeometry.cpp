@@ -50,9 +50,6 @@ private Q_SLOTS:
         row("owner unknown", window(std::nullopt, frame), {});
         row("minimised, hidden, other desktop or a panel", window(target, frame, 1.0, false), {});
 
-        row("40 wide", window(target, QRectF(0, 0, 40, 600)), {});
-        row("40 high", window(target, QRectF(0, 0, 800, 40)), {});
-        row("40.5 square", window(target, QRectF(0, 0, 40.5, 40.5)), {QRectF(0, 0, 40.5, 40.5)});
         row("empty frame", window(target, QRectF()), {});
 
         row("opacity 0", window(target, frame, 0.0), {});
@@ -77,60 +74,88 @@ private Q_SLOTS:
 
     void holesForOverlay_data()
     {
-        QTest::addColumn<Holes>("holes");
+        QTest::addColumn<Holes>("holes"); // the window list's coordinates
         QTest::addColumn<QPointF>("origin");
+        QTest::addColumn<qreal>("ratio");
         QTest::addColumn<Holes>("expected");
 
         // Two 1920 x 1080 monitors side by side; the window spans both.
         const QRectF spanning(1800, 100, 400, 300);
         QTest::newRow("spanning window on the left monitor")
-            << Holes{spanning} << QPointF(0, 0) << Holes{spanning};
+            << Holes{spanning} << QPointF(0, 0) << 1.0 << Holes{spanning};
         QTest::newRow("spanning window on the right monitor")
-            << Holes{spanning} << QPointF(1920, 0) << Holes{QRectF(-120, 100, 400, 300)};
+            << Holes{spanning} << QPointF(1920, 0) << 1.0 << Holes{QRectF(-120, 100, 400, 300)};
         QTest::newRow("hole off this monitor is kept")
-            << Holes{QRectF(100, 430, 800, 600)} << QPointF(1920, 0)
+            << Holes{QRectF(100, 430, 800, 600)} << QPointF(1920, 0) << 1.0
             << Holes{QRectF(-1820, 430, 800, 600)};
         QTest::newRow("monitor left of the primary moves holes right")
-            << Holes{QRectF(-1000, 200, 500, 400)} << QPointF(-1280, 0)
+            << Holes{QRectF(-1000, 200, 500, 400)} << QPointF(-1280, 0) << 1.0
             << Holes{QRectF(280, 200, 500, 400)};
         QTest::newRow("monitor above the primary moves holes down")
-            << Holes{QRectF(10, -700, 500, 400)} << QPointF(0, -1080)
+            << Holes{QRectF(10, -700, 500, 400)} << QPointF(0, -1080) << 1.0
             << Holes{QRectF(10, 380, 500, 400)};
+        // Qt keeps a screen's corner in window-system pixels and scales what lies inside it.
+        QTest::newRow("scale 2, second monitor: offset from its corner halved")
+            << Holes{spanning} << QPointF(1920, 0) << 2.0 << Holes{QRectF(-60, 50, 200, 150)};
+        QTest::newRow("scale 2, first monitor")
+            << Holes{spanning} << QPointF(0, 0) << 2.0 << Holes{QRectF(900, 50, 200, 150)};
+        QTest::newRow("scale 1.5, monitor below another")
+            << Holes{QRectF(300, 1230, 600, 450)} << QPointF(0, 1080) << 1.5
+            << Holes{QRectF(200, 100, 400, 300)};
+
+        QTest::newRow("40 wide") << Holes{QRectF(0, 0, 40, 600)} << QPointF() << 1.0 << Holes{};
+        QTest::newRow("40 high") << Holes{QRectF(0, 0, 800, 40)} << QPointF() << 1.0 << Holes{};
+        QTest::newRow("40.5 square") << Holes{QRectF(0, 0, 40.5, 40.5)} << QPointF() << 1.0
+                                     << Holes{QRectF(0, 0, 40.5, 40.5)};
+        QTest::newRow("60 wide is 40 points at scale 1.5")
+            << Holes{QRectF(0, 0, 60, 600)} << QPointF() << 1.5 << Holes{};
     }
 
     void holesForOverlay()
     {
         QFETCH(Holes, holes);
         QFETCH(QPointF, origin);
+        QFETCH(qreal, ratio);
         QFETCH(Holes, expected);
-        QCOMPARE(HoleGeometry::holesForOverlay(holes, origin), expected);
+        QCOMPARE(HoleGeometry::holesForOverlay(holes, ScreenMapping{origin, ratio}), expected);
     }
 
-    void holesChanged_data()
+    void damage_data()
     {
         QTest::addColumn<Holes>("before");
         QTest::addColumn<Holes>("after");
-        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QRegion>("expected"); // on a 1920 x 1080 overlay
 
         const QRectF a(100, 100, 400, 300);
         const QRectF b(600, 100, 400, 300);
-        QTest::newRow("both empty") << Holes{} << Holes{} << false;
-        QTest::newRow("equal") << Holes{a, b} << Holes{a, b} << false;
-        QTest::newRow("reordered") << Holes{a, b} << Holes{b, a} << true;
-        QTest::newRow("one gone") << Holes{a, b} << Holes{a} << true;
-        QTest::newRow("all gone") << Holes{a} << Holes{} << true;
-        QTest::newRow("moved") << Holes{a} << Holes{a.translated(1, 0)} << true;
+        const QRect aRepaint(99, 99, 402, 302); // a pixel around for the antialiased edge
+        QTest::newRow("both empty") << Holes{} << Holes{} << QRegion();
+        QTest::newRow("equal") << Holes{a, b} << Holes{a, b} << QRegion();
+        QTest::newRow("reordered paints the same") << Holes{a, b} << Holes{b, a} << QRegion();
+        QTest::newRow("one gone, the other not repainted")
+            << Holes{a, b} << Holes{b} << QRegion(aRepaint);
+        QTest::newRow("new hole") << Holes{} << Holes{a} << QRegion(aRepaint);
+        QTest::newRow("moved: old and new place")
+            << Holes{a} << Holes{a.translated(50, 0)}
+            << (QRegion(aRepaint) + aRepaint.translated(50, 0));
+        QTest::newRow("sub-pixel move covers both pixels")
+            << Holes{QRectF(100.25, 100, 400, 300)} << Holes{QRectF(100.5, 100, 400, 300)}
+            << QRegion(99, 99, 403, 302);
         QTest::newRow("moved less than fuzzy equality sees")
             << Holes{QRectF(1000, 100, 400, 300)} << Holes{QRectF(1000 + 1e-10, 100, 400, 300)}
-            << true;
+            << QRegion(999, 99, 403, 302);
+        QTest::newRow("clipped to the overlay")
+            << Holes{} << Holes{QRectF(1800, 1000, 400, 300)} << QRegion(1799, 999, 121, 81);
+        QTest::newRow("hole off this overlay")
+            << Holes{QRectF(-1000, 0, 400, 300)} << Holes{QRectF(-900, 0, 400, 300)} << QRegion();
     }
 
-    void holesChanged()
+    void damage()
     {
         QFETCH(Holes, before);
         QFETCH(Holes, after);
-        QFETCH(bool, changed);
-        QCOMPARE(HoleGeometry::holesChanged(before, after), changed);
+        QFETCH(QRegion, expected);
+        QCOMPARE(HoleGeometry::damage(before, after, QSize(1920, 1080)), expected);
     }
 
     // Without a compositor the window's shape must leave exactly the rounded holes out.

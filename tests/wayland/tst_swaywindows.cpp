@@ -132,12 +132,12 @@ private Q_SLOTS:
         frames.start();
         // The test client first shows centred, then is moved without an event.
         QVERIFY(WaylandSession::waitFor([&] {
-            const std::optional<WindowInfo> window = windowOf(list.windows(), right);
+            const std::optional<WindowInfo> window = windowOf(list.windows().value(), right);
             return window && window->bounds == QRectF(session().windowRect(right));
         }));
         const QImage screen = session().grabScreen();
         for (const auto& [pid, color] : {std::pair{left, QColor(Qt::red)}, {right, Qt::green}}) {
-            const std::optional<WindowInfo> window = windowOf(list.windows(), pid);
+            const std::optional<WindowInfo> window = windowOf(list.windows().value(), pid);
             QVERIFY(window && window->ordinary);
             // Edges may blend where the scaled output is brought to logical pixels.
             const QRect inside = window->bounds.toRect().adjusted(1, 1, -1, -1);
@@ -154,8 +154,9 @@ private Q_SLOTS:
         }
 
         QVERIFY(session().moveWindow(left, {500, 400}));
-        QVERIFY(WaylandSession::waitFor(
-            [&] { return windowOf(list.windows(), left)->bounds == QRectF(500, 400, 300, 200); }));
+        QVERIFY(WaylandSession::waitFor([&] {
+            return windowOf(list.windows().value(), left)->bounds == QRectF(500, 400, 300, 200);
+        }));
         session().stopClient(left);
         session().stopClient(right);
     }

@@ -114,6 +114,7 @@ private Q_SLOTS:
     void reminderShowsTopCentreAboveTheOverlays();
     // Last: they change the outputs for good.
     void coverIsSharpOnAScaledOutput();
+    void spotlightFollowsAWindowOnTheScaledOutput();
     void newOutputIsCovered();
 
 private:
@@ -361,6 +362,44 @@ void TestWaylandOverlays::coverIsSharpOnAScaledOutput()
         return true;
     };
     QVERIFY(WaylandSession::waitFor(sharp));
+}
+
+// The real window list and spotlight mode on the scale-2 output: the hole lies exactly over the
+// window, in device pixels, and follows a move sway tells nobody about, long after the last one.
+void TestWaylandOverlays::spotlightFollowsAWindowOnTheScaledOutput()
+{
+    const QString name = QStringLiteral("HEADLESS-2");
+    QVERIFY(session().setOutputScale(name, 2));
+    QTRY_COMPARE(screensLeftToRight().last()->devicePixelRatio(), 2.0);
+    const QPoint corner = session().outputRects().last().topLeft();
+    QCOMPARE(corner, QPoint(1024, 0));
+    const qint64 pid = startWindow({1100, 60, 200, 150}, windowColor);
+    QVERIFY(pid);
+    QVERIFY(session().command(QStringLiteral("[pid=%1] focus").arg(pid)));
+    QVERIFY(WaylandSession::waitFor([&] { return m_services.runningApps->frontmostPid() == pid; }));
+    Spotlight spotlight(*m_settings, *m_images, m_services);
+    spotlight.toggleWithoutAnimation();
+    QVERIFY(spotlight.isOn());
+    // In device pixels: window inside, rounded corners left out, backdrop just outside.
+    const auto holeOver = [&](const QRect& window) {
+        const QImage output = session().grabOutput(name);
+        const QRect hole(2 * (window.topLeft() - corner), 2 * window.size());
+        const int r = 2 * int(CutoutView::holeCornerRadius);
+        return shows(output, hole.adjusted(r, 1, -r, -1), windowColor) &&
+               shows(output, hole.adjusted(1, r, -1, -r), windowColor) &&
+               shows(output, QRect(hole.left(), hole.top() - 3, hole.width(), 2), roadColor) &&
+               shows(output, QRect(hole.left(), hole.bottom() + 2, hole.width(), 2), roadColor) &&
+               shows(output, QRect(hole.left() - 3, hole.top(), 2, hole.height()), roadColor) &&
+               shows(output, QRect(hole.right() + 2, hole.top(), 2, hole.height()), roadColor);
+    };
+    QVERIFY(WaylandSession::waitFor([&] { return holeOver(session().windowRect(pid)); }));
+
+    QTest::qWait(1500); // longer than a list read only on demand keeps reading by itself
+    QVERIFY(session().moveWindow(pid, {1250, 180}));
+    QVERIFY(WaylandSession::waitFor([&] {
+        const QRect now = session().windowRect(pid);
+        return now.topLeft() == QPoint(1250, 180) && holeOver(now);
+    }));
 }
 
 void TestWaylandOverlays::newOutputIsCovered()

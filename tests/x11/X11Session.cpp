@@ -224,7 +224,7 @@ bool X11Session::start()
     if (!startServer())
         return false;
     currentSession = this;
-    if (m_options.twoMonitors && !applyMonitors(true))
+    if (m_options.twoMonitors && !applyMonitors(twoMonitorRects(), 0))
         return false;
     if (!startWindowManager())
         return false;
@@ -251,36 +251,45 @@ void X11Session::stop()
 
 QList<QRect> X11Session::monitorRects() const
 {
+    return m_monitors.isEmpty() ? QList<QRect>{QRect(QPoint(0, 0), m_options.screenSize)}
+                                : m_monitors;
+}
+
+QList<QRect> X11Session::twoMonitorRects() const
+{
     const QSize size = m_options.screenSize;
-    if (!m_twoMonitors)
-        return {QRect(QPoint(0, 0), size)};
     const int half = size.width() / 2;
     return {QRect(0, 0, half, size.height()), QRect(half, 0, size.width() - half, size.height())};
 }
 
-bool X11Session::applyMonitors(bool two)
+bool X11Session::applyMonitors(const QList<QRect>& monitors, int primary)
 {
+    // Without monitors of its own the server falls back to its one output.
+    for (qsizetype i = m_monitorNames.size(); i-- > 0;)
+        run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), m_monitorNames[i]});
+    m_monitorNames.clear();
+    m_monitors = monitors;
     bool done = true;
-    if (two) {
-        m_twoMonitors = true;
-        const QList<QRect> rects = monitorRects();
-        done =
-            run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("A"),
-                                           xrandrGeometry(rects[0]), QStringLiteral("screen")}) &&
-            run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("B"),
-                                           xrandrGeometry(rects[1]), QStringLiteral("none")});
-    } else {
-        // Without monitors of its own the server falls back to its one output.
-        m_twoMonitors = false;
-        run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), QStringLiteral("B")});
-        run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), QStringLiteral("A")});
+    for (qsizetype i = 0; i < monitors.size() && done; ++i) {
+        // New names each time: Qt would not follow a known monitor that merely moved. The
+        // first ones are A, B ...
+        m_monitorNames.append(m_monitorSerial == 0
+                                  ? QString(QChar(u'A' + char16_t(i)))
+                                  : QStringLiteral("M%1").arg(m_monitorSerial * 10 + i));
+        // A leading "*" makes it the primary monitor.
+        done = run(QStringLiteral("xrandr"),
+                   {QStringLiteral("--setmonitor"),
+                    (i == primary ? QStringLiteral("*") : QString()) + m_monitorNames.last(),
+                    xrandrGeometry(monitors[i]),
+                    i == 0 ? QStringLiteral("screen") : QStringLiteral("none")});
     }
+    ++m_monitorSerial;
     return done || fail(QStringLiteral("xrandr could not set the monitors"));
 }
 
-bool X11Session::setTwoMonitors(bool two)
+bool X11Session::setMonitors(const QList<QRect>& monitors, int primary)
 {
-    if (!applyMonitors(two))
+    if (!applyMonitors(monitors, primary))
         return false;
     // pcmanfm (GTK 2) never notices monitors set with xrandr; a new one lays out afresh.
     if (m_desktop) {
@@ -290,14 +299,23 @@ bool X11Session::setTwoMonitors(bool two)
     }
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return true;
-    const QList<QRect> expected = monitorRects();
+    const auto byPlace = [](const QRect& a, const QRect& b) {
+        return a.x() != b.x() ? a.x() < b.x() : a.y() < b.y();
+    };
+    QList<QRect> expected = monitorRects();
+    std::sort(expected.begin(), expected.end(), byPlace);
+    const QRect wantPrimary = monitorRects().value(primary);
     const bool seen = waitFor([&] {
+        // Qt keeps a screen's corner in window-system pixels and scales only its size.
+        const auto native = [](const QScreen* screen) {
+            return QRect(screen->geometry().topLeft(),
+                         (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize());
+        };
         QList<QRect> actual;
         for (const QScreen* screen : QGuiApplication::screens())
-            actual.append(screen->geometry());
-        std::sort(actual.begin(), actual.end(),
-                  [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
-        return actual == expected;
+            actual.append(native(screen));
+        std::sort(actual.begin(), actual.end(), byPlace);
+        return actual == expected && native(QGuiApplication::primaryScreen()) == wantPrimary;
     });
     return seen || fail(QStringLiteral("the application's screens did not follow the monitors"));
 }
@@ -383,6 +401,11 @@ qint64 X11Session::startWindow(const QRect& geometry, const QColor& color, doubl
         args.append(QStringLiteral("--type=") + options.type);
     if (options.icon)
         args.append(QStringLiteral("--icon"));
+    if (options.dragFrames > 0)
+        args.append(QStringLiteral("--drag=%1,%2,%3")
+                        .arg(options.drag.x())
+                        .arg(options.drag.y())
+                        .arg(options.dragFrames));
     return startClient(QStringLiteral(TAVLIN_TEST_WINDOW), args);
 }
 

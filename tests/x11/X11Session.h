@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -37,6 +38,10 @@ struct TestWindowOptions
     QString type{};        // "DOCK", "DIALOG" ...: _NET_WM_WINDOW_TYPE; none when empty
     bool icon = false;     // a 16 × 16 _NET_WM_ICON
     int windows = 1;       // opened by the one process, each 20 pixels further down and right
+    // On each SIGUSR1 the first window moves by drag per frame, 60 a second, for dragFrames
+    // frames, and back on the next.
+    QPoint drag{};
+    int dragFrames = 0;
 };
 
 // A private X display for one test process: Xvfb, openbox, and on request picom, pcmanfm's
@@ -69,11 +74,14 @@ public:
     QString scratchPath() const;
     XcbProbe& probe() { return *m_probe; }
 
-    // What the monitors are meant to be now, left to right.
+    // What the monitors are meant to be now, in window-system pixels.
     QList<QRect> monitorRects() const;
+    // The screen's two halves side by side, or the one output alone.
+    QList<QRect> twoMonitorRects() const;
     // Also waits for the application's QScreens to match, when there is one, and restarts the
-    // desktop, which would not follow.
-    bool setTwoMonitors(bool two);
+    // desktop, which would not follow. No monitors: the one output alone.
+    bool setMonitors(const QList<QRect>& monitors, int primary = 0);
+    bool setTwoMonitors(bool two) { return setMonitors(two ? twoMonitorRects() : QList<QRect>()); }
 
     // trayer along the bottom edge, also when the session started without it.
     bool startTray();
@@ -121,12 +129,14 @@ private:
     bool startServer();
     bool startWindowManager();
     bool startDesktop();
-    bool applyMonitors(bool two);
+    bool applyMonitors(const QList<QRect>& monitors, int primary);
     bool fail(const QString& what, const QString& logName = {});
     QString logFile(const QString& name) const;
 
     X11SessionOptions m_options;
-    bool m_twoMonitors = false;
+    QList<QRect> m_monitors;
+    QStringList m_monitorNames;
+    int m_monitorSerial = 0;
     std::unique_ptr<SessionHome> m_home;
     ChildProcesses m_children;
     std::unique_ptr<XcbProbe> m_probe;

@@ -15,6 +15,9 @@ int runX11Test(int argc, char** argv, const X11SessionOptions& options,
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
+    // The session clears the user's scaling; a test run may ask for its own.
+    if (const QByteArray scale = qgetenv("TAVLIN_TEST_SCALE"); !scale.isEmpty())
+        qputenv("QT_SCALE_FACTOR", scale);
     int result = 0;
     {
         QApplication app(argc, argv);

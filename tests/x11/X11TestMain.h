@@ -9,6 +9,7 @@ namespace tavlin {
 
 // Starts a session with `options`, runs `tests` inside a QApplication on it and stops the
 // session again. A session that cannot start fails the run: it is never skipped.
+// TAVLIN_TEST_SCALE sets Qt's scale factor for the application.
 int runX11Test(int argc, char** argv, const X11SessionOptions& options,
                const std::function<int(int, char**)>& tests);
 

@@ -7,12 +7,17 @@
 //   --type=TYPE                   _NET_WM_WINDOW_TYPE_<TYPE> ("DOCK", "DIALOG" ...)
 //   --icon                        a small _NET_WM_ICON
 //   --windows=N                   N alike windows, each 20 pixels further down and right
+//   --drag=DX,DY,FRAMES           on each SIGUSR1, moves its first window by DX,DY sixty times a
+//                                 second for FRAMES frames, as a user dragging it would; each
+//                                 drag goes back the way the one before came
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 #include <xcb/xcb.h>
@@ -49,6 +54,7 @@ struct Options
     std::string type;
     bool icon = false;
     int windows = 1;
+    int dragX = 0, dragY = 0, dragFrames = 0;
 };
 
 // What follows "--name=" in `arg`, or nullptr when it is another argument.
@@ -71,6 +77,8 @@ Options parse(int argc, char** argv)
             options.type = type;
         else if (const char* windows = valueOf(arg, "--windows="))
             options.windows = std::atoi(windows);
+        else if (const char* drag = valueOf(arg, "--drag="))
+            std::sscanf(drag, "%d,%d,%d", &options.dragX, &options.dragY, &options.dragFrames);
         else if (arg == "--icon")
             options.icon = true;
         else
@@ -79,8 +87,9 @@ Options parse(int argc, char** argv)
     return options;
 }
 
-void openWindow(xcb_connection_t* connection, const Options& options, int x, int y, int width,
-                int height, unsigned colour, double opacity, const std::string& title)
+xcb_window_t openWindow(xcb_connection_t* connection, const Options& options, int x, int y,
+                        int width, int height, unsigned colour, double opacity,
+                        const std::string& title)
 {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const xcb_window_t window = xcb_generate_id(connection);
@@ -134,6 +143,30 @@ void openWindow(xcb_connection_t* connection, const Options& options, int x, int
                      icon.data(), uint32_t(icon.size()));
     }
     xcb_map_window(connection, window);
+    return window;
+}
+
+// Moves the window the way the window manager lets a client move itself: by asking it, once
+// every 1/60 s on an absolute schedule.
+void drag(xcb_connection_t* connection, xcb_window_t window, int& x, int& y, int dx, int dy,
+          int frames)
+{
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    for (int frame = 0; frame < frames; ++frame) {
+        x += dx;
+        y += dy;
+        const std::array<uint32_t, 2> place{uint32_t(x), uint32_t(y)};
+        xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+                             place.data());
+        xcb_flush(connection);
+        next.tv_nsec += 16666667;
+        if (next.tv_nsec >= 1000000000) {
+            next.tv_nsec -= 1000000000;
+            ++next.tv_sec;
+        }
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+    }
 }
 
 } // namespace
@@ -157,13 +190,29 @@ int main(int argc, char** argv)
     const double opacity = args.size() > 2 ? std::atof(args[2].c_str()) : 1.0;
     const std::string title = args.size() > 3 ? args[3] : "tavlin test window";
 
+    // Blocked before anything else, so a drag asked for early waits rather than kills.
+    sigset_t dragSignal;
+    sigemptyset(&dragSignal);
+    sigaddset(&dragSignal, SIGUSR1);
+    sigprocmask(SIG_BLOCK, &dragSignal, nullptr);
+
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection))
         return 1;
-    for (int i = 0; i < options.windows; ++i)
-        openWindow(connection, options, x + 20 * i, y + 20 * i, width, height, colour, opacity,
-                   title);
+    xcb_window_t first = XCB_WINDOW_NONE;
+    for (int i = 0; i < options.windows; ++i) {
+        const xcb_window_t window = openWindow(connection, options, x + 20 * i, y + 20 * i, width,
+                                               height, colour, opacity, title);
+        if (i == 0)
+            first = window;
+    }
     xcb_flush(connection);
+    for (int direction = 1; options.dragFrames > 0; direction = -direction) {
+        int signal = 0;
+        sigwait(&dragSignal, &signal);
+        drag(connection, first, x, y, direction * options.dragX, direction * options.dragY,
+             options.dragFrames);
+    }
     while (xcb_generic_event_t* event = xcb_wait_for_event(connection))
         std::free(event);
     xcb_disconnect(connection);

@@ -269,7 +269,7 @@ void TestDesktopPictures::pictureFor()
     for (qsizetype i = 0; i < screens.size(); ++i) {
         QElapsedTimer timer;
         timer.start();
-        const DesktopPicture picture = m_pictures->pictureFor(screens[i]);
+        const DesktopPicture picture = m_pictures->pictureFor(DesktopScreen::of(*screens[i]));
         QCOMPARE_LT(timer.elapsed(), maxMs);
         QGuiApplication::sync(); // an X error it caused reaches Qt's log now
         QCOMPARE(xcbErrors, 0);

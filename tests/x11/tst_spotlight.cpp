@@ -10,10 +10,14 @@
 #include "tests/x11/X11TestMain.h"
 
 #include <QDir>
+#include <QEventLoop>
+#include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <unistd.h>
 
 using namespace tavlin;
 
@@ -40,13 +44,34 @@ bool setCompositor(bool on)
     return on ? session().startCompositor() : session().stopCompositor();
 }
 
+// How often the main thread went to sleep and was woken while the event loop ran for `ms`.
+long wakeUpsWhileIdle(int ms)
+{
+    const auto switches = [] {
+        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(getpid()));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1L;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                return line.mid(24).trimmed().toLong();
+        }
+        return -1L;
+    };
+    const long before = switches();
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return switches() - before;
+}
+
 bool shows(const QImage& screen, const QPoint& point, QRgb color)
 {
     return pixels::distance(pixels::colorAt(screen, point), QColor(color)) <= 12;
 }
 
 // Just inside and just outside each corner of `rect`, where the rounding must stop exactly:
-// the straight edges run into the corners, the very corner pixel is rounded off.
+// the straight edges run into the corners, the very corner pixel is rounded off. The radius is
+// in Qt's units, so it grows with the scale.
 struct CornerProbe
 {
     QPoint point;
@@ -54,7 +79,9 @@ struct CornerProbe
 };
 QList<CornerProbe> cornerProbes(const QRect& rect)
 {
-    const int r = int(CutoutView::holeCornerRadius);
+    const qreal scale = qGuiApp->devicePixelRatio();
+    const int r = qRound(CutoutView::holeCornerRadius * scale);
+    const int a = qRound(3 * scale);
     QList<CornerProbe> probes;
     const QList<QPoint> corners = {rect.topLeft(), rect.topRight(), rect.bottomLeft(),
                                    rect.bottomRight()};
@@ -63,7 +90,7 @@ QList<CornerProbe> cornerProbes(const QRect& rect)
         const int dy = corner.y() == rect.top() ? 1 : -1;
         probes.append({corner + QPoint(dx * r, dy), true});       // on the edge, past the arc
         probes.append({corner + QPoint(dx, dy * r), true});       // the other edge
-        probes.append({corner + QPoint(dx * 3, dy * 3), true});   // the arc's inside
+        probes.append({corner + QPoint(dx * a, dy * a), true});   // the arc's inside
         probes.append({corner, false});                           // cut off by the rounding
         probes.append({corner + QPoint(-dx * 2, dy * r), false}); // just outside the edge
         probes.append({corner + QPoint(dx * r, -dy * 2), false});
@@ -84,6 +111,8 @@ private Q_SLOTS:
     void pinnedWindowsShowThroughExactly();
     void fallsBackToTheFrontmostApplication();
     void holesFollowAMovedWindow();
+    void stillScreenWakesNothing();
+    void holesStayWhileTheWindowListIsGone();
     void noHoleFor_data();
     void noHoleFor();
     void windowSpanningTwoMonitorsHasTwoHoles();
@@ -92,6 +121,8 @@ private Q_SLOTS:
     void coversPanelsOnlyWhenAsked();
     void compositorStoppingAndStarting();
     void followsMonitorsComingAndGoing();
+    void holesOnEveryMonitorLayout_data();
+    void holesOnEveryMonitorLayout();
     void reminderAtMostThreeTimes();
 
 private:
@@ -137,6 +168,8 @@ void TestSpotlight::cleanup()
     for (const qint64 pid : std::as_const(m_clients))
         session().stopClient(pid);
     m_clients.clear();
+    if (session().monitorRects() != session().twoMonitorRects())
+        QVERIFY(session().setTwoMonitors(true));
     QByteArray managers;
     session().run(QStringLiteral("pgrep"), {QStringLiteral("-a"), QStringLiteral("openbox")}, 5000,
                   &managers);
@@ -220,6 +253,42 @@ void TestSpotlight::holesFollowAMovedWindow()
                            QStringLiteral("500"), QStringLiteral("400")}));
     QVERIFY(X11Session::waitFor([&] { return holeShows(QRect(500, 400, 300, 200), pinnedColor); }));
     QVERIFY(X11Session::waitFor([&] { return covered(QRect(110, 110, 280, 180)); }));
+}
+
+void TestSpotlight::stillScreenWakesNothing()
+{
+    const QRect rect(100, 100, 300, 200);
+    startPinned(rect);
+    m_spotlight->toggleWithoutAnimation();
+    QVERIFY(X11Session::waitFor([&] { return holeShows(rect, pinnedColor); }));
+    // Looking for changes 60 times a second would wake the program 60 times; the few left are
+    // the last paints and events settling.
+    const long wakeUps = wakeUpsWhileIdle(1000);
+    QVERIFY2(wakeUps >= 0 && wakeUps < 30, qPrintable(QString::number(wakeUps)));
+}
+
+void TestSpotlight::holesStayWhileTheWindowListIsGone()
+{
+    const QRect rect(200, 150, 400, 300);
+    const QString window = QString::number(session().windowOf(startPinned(rect)));
+    m_spotlight->toggleWithoutAnimation();
+    QVERIFY(X11Session::waitFor([&] { return holeShows(rect, pinnedColor); }));
+    // Some window managers take their list of windows with them while they restart: nothing
+    // is known then, and what was cut stays cut.
+    QVERIFY(
+        session().run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-remove"),
+                                                QStringLiteral("_NET_CLIENT_LIST_STACKING")}));
+    QGuiApplication::sync();
+    QVERIFY(!X11Session::waitFor([&] { return !holeShows(rect, pinnedColor); }, 500));
+    // The window manager lists its windows again at its next restack.
+    QVERIFY(session().run(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), window}));
+    QVERIFY(X11Session::waitFor([&] {
+        return !session()
+                    .probe()
+                    .windows(session().probe().root(), "_NET_CLIENT_LIST_STACKING")
+                    .isEmpty();
+    }));
+    QVERIFY(X11Session::waitFor([&] { return holeShows(rect, pinnedColor); }));
 }
 
 void TestSpotlight::noHoleFor_data()
@@ -348,6 +417,43 @@ void TestSpotlight::followsMonitorsComingAndGoing()
         QVERIFY(X11Session::waitFor([&] { return covered(QRect(100, 600, 300, 300)); }));
         QVERIFY(X11Session::waitFor([&] { return covered(QRect(1300, 600, 300, 300)); }));
     }
+}
+
+void TestSpotlight::holesOnEveryMonitorLayout_data()
+{
+    QTest::addColumn<QList<QRect>>("monitors");
+    QTest::addColumn<int>("primary");
+    QTest::addColumn<QList<QRect>>("pinned"); // one on each monitor, one across both
+    QTest::addColumn<QRect>("elsewhere");     // where only the backdrop shows
+
+    const QList<QRect> sideBySide{QRect(0, 0, 960, 1080), QRect(960, 0, 960, 1080)};
+    const QList<QRect> across{QRect(200, 150, 400, 300), QRect(1200, 300, 400, 300),
+                              QRect(760, 650, 400, 300)};
+    QTest::newRow("primary on the left") << sideBySide << 0 << across << QRect(1300, 700, 200, 200);
+    QTest::newRow("monitor left of the primary")
+        << sideBySide << 1 << across << QRect(1300, 700, 200, 200);
+    QTest::newRow("monitor above the primary")
+        << QList<QRect>{QRect(0, 0, 1920, 540), QRect(0, 540, 1920, 540)} << 1
+        << QList<QRect>{QRect(200, 100, 400, 300), QRect(1300, 650, 400, 300),
+                        QRect(700, 390, 400, 300)}
+        << QRect(1300, 100, 200, 200);
+}
+
+void TestSpotlight::holesOnEveryMonitorLayout()
+{
+    QFETCH(QList<QRect>, monitors);
+    QFETCH(int, primary);
+    QFETCH(QList<QRect>, pinned);
+    QFETCH(QRect, elsewhere);
+    QVERIFY2(session().setMonitors(monitors, primary), qPrintable(session().errorString()));
+    for (const QRect& rect : pinned)
+        startPinned(rect);
+    m_spotlight->toggleWithoutAnimation();
+    QCOMPARE(m_spotlight->windows().size(), 2);
+    for (const QRect& rect : pinned)
+        QVERIFY2(X11Session::waitFor([&] { return holeShows(rect, pinnedColor); }),
+                 qPrintable(QStringLiteral("no exact hole at %1,%2").arg(rect.x()).arg(rect.y())));
+    QVERIFY(X11Session::waitFor([&] { return covered(elsewhere); }));
 }
 
 void TestSpotlight::reminderAtMostThreeTimes()

@@ -1,0 +1,64 @@
+#include "backdrop/OverlayHandover.h"
+
+#include <memory>
+#include <utility>
+
+namespace tavlin {
+
+OverlayHandover::OverlayHandover(const QList<QPointer<OverlayWindow>>& old, QObject* owner)
+    : QObject(owner), m_old(old)
+{
+    m_timeout.setSingleShot(true);
+    connect(&m_timeout, &QTimer::timeout, this, &OverlayHandover::finish);
+    m_timeout.start(presentTimeoutMs);
+}
+
+OverlayHandover::~OverlayHandover()
+{
+    for (const QPointer<OverlayWindow>& window : std::as_const(m_old))
+        delete window.data(); // the owner goes: no event loop may run again to delete them
+}
+
+void OverlayHandover::start(const QList<QPointer<OverlayWindow>>& old,
+                            const QList<QPointer<OverlayWindow>>& successors, int atLeastMs,
+                            QObject* owner)
+{
+    auto* handover = new OverlayHandover(old, owner);
+    for (const QPointer<OverlayWindow>& window : successors) {
+        if (!window)
+            continue;
+        ++handover->m_waiting;
+        // Once each: the first frame, or the end of a window that never showed one.
+        auto done = std::make_shared<bool>(false);
+        const auto arrive = [handover, done] {
+            if (!std::exchange(*done, true))
+                handover->arrived();
+        };
+        connect(&window->surface(), &OverlaySurface::presented, handover, arrive);
+        connect(window.data(), &QObject::destroyed, handover, arrive);
+    }
+    if (atLeastMs > 0) {
+        ++handover->m_waiting;
+        QTimer::singleShot(atLeastMs, handover, &OverlayHandover::arrived);
+    }
+    if (handover->m_waiting == 0)
+        handover->finish();
+}
+
+void OverlayHandover::arrived()
+{
+    if (--m_waiting == 0)
+        finish();
+}
+
+void OverlayHandover::finish()
+{
+    if (std::exchange(m_finished, true))
+        return;
+    m_timeout.stop();
+    OverlayWindow::retire(m_old, false);
+    m_old.clear();
+    deleteLater();
+}
+
+} // namespace tavlin

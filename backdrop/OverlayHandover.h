@@ -1,0 +1,39 @@
+#pragma once
+
+#include "backdrop/OverlayWindow.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+namespace tavlin {
+
+// One generation of overlays giving way to the next: the old ones leave only once every new one
+// has reached the screen (and, for a cross-fade, not before `atLeastMs`), so no frame between
+// the two shows what lies beneath. Belongs to `owner`; deleting it retires the old at once.
+class OverlayHandover : public QObject
+{
+    Q_OBJECT
+public:
+    // A surface that never tells of its first frame (a screen switched off) holds the old ones
+    // this long at most.
+    static constexpr int presentTimeoutMs = 1000;
+
+    static void start(const QList<QPointer<OverlayWindow>>& old,
+                      const QList<QPointer<OverlayWindow>>& successors, int atLeastMs,
+                      QObject* owner);
+    ~OverlayHandover() override;
+
+private:
+    OverlayHandover(const QList<QPointer<OverlayWindow>>& old, QObject* owner);
+    void arrived();
+    void finish();
+
+    QList<QPointer<OverlayWindow>> m_old;
+    int m_waiting = 0; // new surfaces not yet on screen, and the minimum time if still running
+    QTimer m_timeout;
+    bool m_finished = false;
+};
+
+} // namespace tavlin
