@@ -20,6 +20,9 @@ if [[ "${1:-}" == "--test" ]]; then
     # A headless Wayland session: sway with its wallpaper painter, screenshots, weston (no
     # layer shell) and Qt's Wayland platform; waybar for a tray.
     packages+=(sway swaybg grim weston qt6-wayland waybar)
+    # Headless KWin with Xwayland for the Plasma tests, and the description of its fake-input
+    # protocol for their clicks.
+    packages+=(kwin-wayland xwayland plasma-wayland-protocols)
 fi
 
 missing=()
