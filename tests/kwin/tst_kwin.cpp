@@ -12,6 +12,8 @@
 #include "tests/session/WaitFor.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
 #include <QJsonArray>
 #include <QSignalSpy>
@@ -57,6 +59,8 @@ private Q_SLOTS:
     void reportsWindows();
     void spotlightFollowsAndLetsClicksThrough();
     void coverHidesDesktopWindows();
+    void refusesReportsFromOthers();
+    void cleanupTestCase();
 
 private:
     std::optional<WindowInfo> reported(qint64 pid);
@@ -225,6 +229,37 @@ void TestKwin::coverHidesDesktopWindows()
     QCOMPARE(m_services.runningApps->frontmostPid(), std::optional<qint32>(qint32(windowPid)));
     cover.toggleWithoutAnimation();
     QVERIFY(waitFor([&] { return showsEverywhere(QRect(1500, 600, 100, 100), desktopColor); }));
+}
+
+void TestKwin::refusesReportsFromOthers()
+{
+    const qint64 pid = session().startWindow(QRect(100, 100, 200, 200), QColor(otherColor));
+    m_clients.append(pid);
+    QTRY_VERIFY(reported(pid));
+    // Any other program on the bus, whatever it claims.
+    QDBusConnection intruder =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("intruder"));
+    QDBusMessage fake = QDBusMessage::createMethodCall(
+        QDBusConnection::sessionBus().baseService(),
+        QStringLiteral("/io/github/tavlin/KWinWindows1"),
+        QStringLiteral("io.github.tavlin.KWinWindows1"), QStringLiteral("update"));
+    fake.setArguments({QStringLiteral("0123"), QStringLiteral("[]")});
+    const QDBusMessage answer = intruder.call(fake, QDBus::BlockWithGui, 5000);
+    QDBusConnection::disconnectFromBus(QStringLiteral("intruder"));
+    QCOMPARE(answer.errorName(), QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
+    QVERIFY(reported(pid));
+}
+
+void TestKwin::cleanupTestCase()
+{
+    // Gone with the program: nothing of ours keeps running inside KWin.
+    m_services = {};
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"),
+        QStringLiteral("org.kde.kwin.Scripting"), QStringLiteral("isScriptLoaded"));
+    ask.setArguments({QStringLiteral("tavlin-windows-%1").arg(QCoreApplication::applicationPid())});
+    const QDBusMessage answer = QDBusConnection::sessionBus().call(ask);
+    QCOMPARE(answer.arguments(), QVariantList{false});
 }
 
 TAVLIN_KWIN_TEST_MAIN(TestKwin)
