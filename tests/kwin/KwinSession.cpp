@@ -243,7 +243,7 @@ qint64 KwinSession::startWindow(const QRect& geometry, const QColor& color, cons
     return pid;
 }
 
-bool KwinSession::runScript(const QString& body)
+QString KwinSession::startScript(const QString& body)
 {
     const QString name = QStringLiteral("tavlin-test-%1").arg(++m_runs);
     const QString file = m_home->scratchPath() + QLatin1Char('/') + name + QStringLiteral(".js");
@@ -257,25 +257,34 @@ bool KwinSession::runScript(const QString& body)
     QDir().mkpath(m_home->scratchPath());
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(source.toUtf8()) < 0)
-        return false;
+        return {};
     out.close();
-    const QString scripting = QStringLiteral("/Scripting");
-    const QString interface = QStringLiteral("org.kde.kwin.Scripting");
     const QDBusMessage loaded =
-        callKwin(scripting, interface, QStringLiteral("loadScript"), {file, name});
+        callKwin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
+                 QStringLiteral("loadScript"), {file, name});
     if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty())
-        return false;
+        return {};
     const int id = loaded.arguments().constFirst().toInt();
     if (callKwin(QStringLiteral("/%1").arg(id), QStringLiteral("org.kde.kwin.Script"),
                  QStringLiteral("run"))
             .type() != QDBusMessage::ReplyMessage)
-        return false;
-    return waitFor([&] {
-        const QDBusMessage still =
-            callKwin(scripting, interface, QStringLiteral("isScriptLoaded"), {name});
-        return still.type() == QDBusMessage::ReplyMessage && !still.arguments().isEmpty() &&
-               !still.arguments().constFirst().toBool();
-    });
+        return {};
+    return name;
+}
+
+bool KwinSession::isScriptLoaded(const QString& name)
+{
+    const QDBusMessage loaded =
+        callKwin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
+                 QStringLiteral("isScriptLoaded"), {name});
+    return loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty() ||
+           loaded.arguments().constFirst().toBool();
+}
+
+bool KwinSession::runScript(const QString& body, int timeoutMs)
+{
+    const QString name = startScript(body);
+    return !name.isEmpty() && waitFor([&] { return !isScriptLoaded(name); }, timeoutMs);
 }
 
 bool KwinSession::moveWindow(qint64 pid, const QRect& geometry)

@@ -37,6 +37,7 @@ public:
     // The outputs' logical rectangles, left to right.
     QList<QRect> outputRects() const;
     QString scratchPath() const;
+    qint64 compositorPid() const { return m_kwin; }
 
     // A Wayland window of our test client, one colour, placed at `geometry`; its pid, or 0
     // once it did not show there. `pressedColor`: the colour it turns once clicked.
@@ -48,9 +49,14 @@ public:
     QByteArray outputOf(qint64 pid) const;
     void stopProgram(qint64 pid);
 
-    // Runs a KWin script to its end; it ends by calling done(). False when KWin refused it or
-    // it did not end within a few seconds.
-    bool runScript(const QString& body);
+    // Starts a KWin script that ends by calling done(); `windows` holds every window. Its
+    // name, or empty when KWin refused it.
+    QString startScript(const QString& body);
+    // Runs such a script to its end; false when KWin refused it or it did not end within
+    // `timeoutMs`.
+    bool runScript(const QString& body, int timeoutMs = 5000);
+    // Whether the script of that name has not ended yet.
+    bool isScriptLoaded(const QString& name);
     // Moves and resizes every window of `pid`, as a user dragging it would.
     bool moveWindow(qint64 pid, const QRect& geometry);
     // The same, then waits until it shows there in `color`.
