@@ -220,13 +220,21 @@ void TestKwin::coverHidesDesktopWindows()
 
     DesktopCover cover(*m_settings, *m_images, *m_services.overlays, *m_services.workspace);
     cover.toggleWithoutAnimation();
-    QVERIFY(waitFor([&] {
+    const auto coveredBelowWindow = [&] {
         const QImage screen = session().grabScreen();
         return pixels::isUniform(screen, QRect(20, 600, 200, 100), QColor(backdropColor), 12) &&
                pixels::isUniform(screen, QRect(1100, 100, 800, 500), QColor(backdropColor), 12) &&
                pixels::isUniform(screen, window.adjusted(1, 1, -1, -1), QColor(otherColor), 12);
-    }));
+    };
+    QVERIFY(waitFor(coveredBelowWindow));
     QCOMPARE(m_services.runningApps->frontmostPid(), std::optional<qint32>(qint32(windowPid)));
+    // Plasma's "Show Desktop" raises the desktop above everything while it lasts (the README
+    // says so); afterwards the cover hides it again.
+    const QString showDesktop = QStringLiteral("workspace.slotToggleShowDesktop(); done();");
+    QVERIFY(session().runScript(showDesktop));
+    QVERIFY(waitFor([&] { return showsEverywhere(QRect(300, 200, 400, 300), desktopColor); }));
+    QVERIFY(session().runScript(showDesktop));
+    QVERIFY(waitFor(coveredBelowWindow));
     cover.toggleWithoutAnimation();
     QVERIFY(waitFor([&] { return showsEverywhere(QRect(1500, 600, 100, 100), desktopColor); }));
 }
