@@ -58,6 +58,8 @@ private Q_SLOTS:
     void reportsWindows_data();
     void reportsWindows();
     void spotlightFollowsAndLetsClicksThrough();
+    void reminderOnTheActiveWindowsOutput_data();
+    void reminderOnTheActiveWindowsOutput();
     void coverHidesDesktopWindows();
     void refusesReportsFromOthers();
     void cleanupTestCase();
@@ -201,6 +203,38 @@ void TestKwin::spotlightFollowsAndLetsClicksThrough()
     QTRY_VERIFY(session().outputOf(otherPid).contains("pressed"));
     spotlight.toggleWithoutAnimation();
     QVERIFY(waitFor([&] { return showsEverywhere(covered, pressedColor); }));
+}
+
+void TestKwin::reminderOnTheActiveWindowsOutput_data()
+{
+    QTest::addColumn<int>("output");
+    QTest::newRow("active window on the left output") << 0;
+    QTest::newRow("active window on the right output") << 1;
+}
+
+void TestKwin::reminderOnTheActiveWindowsOutput()
+{
+    QFETCH(int, output);
+    const QList<QRect> outputs = session().outputRects();
+    const qint64 pid = session().startWindow(
+        QRect(outputs[output].topLeft() + QPoint(100, 300), QSize(300, 200)), QColor(otherColor));
+    m_clients.append(pid);
+    QTRY_COMPARE(m_services.runningApps->frontmostPid(), std::optional<qint32>(qint32(pid)));
+
+    Spotlight spotlight(*m_settings, *m_images, m_services);
+    spotlight.setRemindsAboutNotifications(true);
+    spotlight.setOn(true);
+    QVERIFY(spotlight.reminder().currentPanel());
+    // The panel shows at the top centre of that output only.
+    const auto topCentre = [&](int index) {
+        return QRect(outputs[index].center().x() - 20, outputs[index].top() + 30, 40, 10);
+    };
+    QVERIFY(waitFor([&] {
+        const QImage screen = session().grabScreen();
+        return pixels::countDiffering(screen, topCentre(output), QColor(backdropColor), 12) > 0 &&
+               pixels::isUniform(screen, topCentre(1 - output), QColor(backdropColor), 12);
+    }));
+    spotlight.setOn(false);
 }
 
 void TestKwin::coverHidesDesktopWindows()
