@@ -35,6 +35,9 @@ if $test; then
     # schema (read through a private keyfile), mako and SwayNotificationCenter on sway.
     packages+=(dunst xfconf xfce4-notifyd gsettings-desktop-schemas mako-notifier
                sway-notification-center)
+    # Headless KWin with Xwayland for the Plasma tests, and the description of its fake-input
+    # protocol for their clicks.
+    packages+=(kwin-wayland xwayland plasma-wayland-protocols)
 fi
 if $tools; then
     packages+=(imagemagick)

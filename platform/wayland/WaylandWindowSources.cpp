@@ -5,8 +5,10 @@
 #include "platform/wayland/WaylandRunningApps.h"
 #include "platform/wayland/WaylandWindowList.h"
 #include "platform/wayland/hyprland/HyprlandWindows.h"
+#include "platform/wayland/kwin/KwinWindows.h"
 #include "platform/wayland/sway/SwayWindows.h"
 
+#include <QDBusConnection>
 #include <QFile>
 
 namespace tavlin {
@@ -24,6 +26,8 @@ std::shared_ptr<CompositorWindows> compositorWindows()
                 HyprlandWindows::socketFolder(qgetenv("XDG_RUNTIME_DIR"), signature)))
             return windows;
     }
+    if (auto windows = KwinWindows::connectTo(QDBusConnection::sessionBus()))
+        return windows;
     return nullptr;
 }
 

@@ -13,7 +13,8 @@ struct WaylandWindowSources
     std::unique_ptr<RunningApps> runningApps;
 
     // From the compositor this session runs on: sway when $SWAYSOCK answers, Hyprland when
-    // $HYPRLAND_INSTANCE_SIGNATURE names a running instance; elsewhere none, with the reason.
+    // $HYPRLAND_INSTANCE_SIGNATURE names a running instance, KWin when it runs our script;
+    // elsewhere none, with the reason.
     static WaylandWindowSources make();
 };
 

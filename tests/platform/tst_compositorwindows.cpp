@@ -1,4 +1,5 @@
 #include "platform/wayland/hyprland/HyprlandClients.h"
+#include "platform/wayland/kwin/KwinReport.h"
 #include "platform/wayland/sway/SwayIpcFraming.h"
 #include "platform/wayland/sway/SwayTree.h"
 
@@ -37,6 +38,16 @@ qsizetype indexOf(const QList<CompositorWindow>& windows, const QString& appId, 
     return -1;
 }
 
+constexpr qsizetype notListed = -2;
+
+QList<CompositorWindow> kwinWindows()
+{
+    QFile file(QStringLiteral(TAVLIN_TEST_DATA "/kwin-report.json"));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing test data kwin-report.json");
+    return KwinReport::windows(file.readAll()).value_or(QList<CompositorWindow>{});
+}
+
 } // namespace
 
 class TestCompositorWindows : public QObject
@@ -64,6 +75,10 @@ private:
         QFETCH(bool, ordinary);
         QFETCH(bool, focused);
         const qsizetype index = indexOf(windows, appId, pid);
+        if (position == notListed) {
+            QCOMPARE(index, -1);
+            return;
+        }
         QVERIFY(index >= 0);
         const CompositorWindow& window = windows[index];
         if (position >= 0)
@@ -139,6 +154,60 @@ private Q_SLOTS:
     }
 
     void hyprland() { checkWindow(hyprlandWindows()); }
+
+    // As our KWin script reports them: a window on another desktop at the top of KWin's stack,
+    // an active Wayland window, an X11 window with its dialog, a minimised window, one of our
+    // layer surfaces and plasmashell's desktop view at the bottom.
+    void kwin_data()
+    {
+        windowColumns();
+        const QString none;
+        QTest::newRow("on another desktop: first as stacked, not ordinary")
+            << none << "org.kde.kate" << 1802 << qsizetype(0) << QRectF(300, 200, 400, 300) << false
+            << false;
+        QTest::newRow("active window by its desktop-file name, fractional position")
+            << none << "firefox-esr" << 1501 << qsizetype(1) << QRectF(1100.5, 40, 640, 480) << true
+            << true;
+        QTest::newRow("X11 dialog above its window, by the class")
+            << none << "XTerm" << 1620 << qsizetype(2) << QRectF(150, 150, 300, 120) << true
+            << false;
+        QTest::newRow("minimised") << none << "org.kde.dolphin" << 1733 << qsizetype(4)
+                                   << QRectF(200, 300, 500, 400) << false << false;
+        QTest::newRow("desktop view, never ordinary")
+            << none << "org.kde.plasmashell" << 812 << qsizetype(5) << QRectF(0, 0, 1024, 768)
+            << false << false;
+        QTest::newRow("a layer surface is no window")
+            << none << "tavlin" << 4242 << notListed << QRectF() << false << false;
+    }
+
+    void kwin() { checkWindow(kwinWindows()); }
+
+    void oddKwinReports_data()
+    {
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<int>("windows"); // -1: no report at all
+        QTest::newRow("not JSON") << QByteArray("[{") << -1;
+        QTest::newRow("an object, not a list") << QByteArray(R"({"x":1})") << -1;
+        QTest::newRow("wrong types everywhere")
+            << QByteArray(R"([1,"x",{"x":"a","pid":"7","width":-5,"normal":"yes"}])") << 1;
+    }
+
+    void oddKwinReports()
+    {
+        QFETCH(QByteArray, report);
+        QFETCH(int, windows);
+        const std::optional<QList<CompositorWindow>> found = KwinReport::windows(report);
+        QCOMPARE(found.has_value(), windows >= 0);
+        if (!found)
+            return;
+        QCOMPARE(found->size(), windows);
+        for (const CompositorWindow& window : *found) {
+            QVERIFY(!window.regular);
+            QVERIFY(!window.info.ordinary);
+            QVERIFY(!window.info.pid);
+            QVERIFY(window.info.bounds.width() >= 0);
+        }
+    }
 
     // Replies no compositor should send, and what is made of them.
     void oddReplies_data()

@@ -1,0 +1,349 @@
+#include "tests/kwin/KwinSession.h"
+
+#include "tests/session/PixelChecks.h"
+#include "tests/session/WaitFor.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace tavlin {
+
+namespace {
+
+KwinSession* currentSession = nullptr;
+
+constexpr int startTimeoutMs = 30000;
+const QString kwinService = QStringLiteral("org.kde.KWin");
+
+QDBusMessage callKwin(const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& arguments = {}, int timeoutMs = 5000)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(kwinService, path, interface, method);
+    message.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(message, QDBus::Block, timeoutMs);
+}
+
+// Reads `fd` to its end; KWin keeps the pipe open when it fails, hence the deadline.
+QByteArray readAll(int fd, int timeoutMs)
+{
+    QByteArray data;
+    QDeadlineTimer deadline(timeoutMs);
+    char buffer[65536];
+    for (;;) {
+        pollfd ready{fd, POLLIN, 0};
+        const int waited = ::poll(&ready, 1, int(deadline.remainingTime()));
+        if (waited <= 0)
+            return {};
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0)
+            return data;
+        if (got < 0 && errno != EINTR && errno != EAGAIN)
+            return {};
+        if (got > 0)
+            data.append(buffer, got);
+    }
+}
+
+} // namespace
+
+KwinSession::KwinSession(QSize outputSize) : m_outputSize(outputSize) {}
+
+KwinSession::~KwinSession()
+{
+    stop();
+}
+
+KwinSession* KwinSession::current()
+{
+    return currentSession;
+}
+
+QString KwinSession::unavailableReason()
+{
+    for (const char* program : {"kwin_wayland", "Xwayland"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(program)).isEmpty())
+            return QLatin1String(program) +
+                   QStringLiteral(" is not installed (tools/deps.sh --test)");
+    }
+    return {};
+}
+
+QList<QRect> KwinSession::outputRects() const
+{
+    return {QRect(QPoint(0, 0), m_outputSize),
+            QRect(QPoint(m_outputSize.width(), 0), m_outputSize)};
+}
+
+QString KwinSession::scratchPath() const
+{
+    return m_home ? m_home->scratchPath() : QString();
+}
+
+bool KwinSession::fail(const QString& what, const QString& logName)
+{
+    m_error = what;
+    if (!logName.isEmpty() && m_home)
+        m_error += QStringLiteral("\n--- %1 ---\n").arg(logName) +
+                   QString::fromLocal8Bit(m_home->logTail(logName));
+    return false;
+}
+
+bool KwinSession::start()
+{
+    ChildProcesses::adoptOrphans();
+    m_home = std::make_unique<SessionHome>(QStringLiteral("tavlin-kwin"));
+    if (!m_home->isValid())
+        return fail(QStringLiteral("no session folder"));
+    // Animations would make every screenshot a guess.
+    if (!m_home->writeFile(QStringLiteral("home/.config/kdeglobals"),
+                           "[KDE]\nAnimationDurationFactor=0\n") ||
+        !m_home->startBus(m_children))
+        return fail(QStringLiteral("no private session bus"), QStringLiteral("dbus"));
+    if (!startKwin())
+        return false;
+    currentSession = this;
+    return true;
+}
+
+bool KwinSession::startKwin()
+{
+    // The installed binary carries a file capability that containers refuse to exec: a plain
+    // copy runs anywhere.
+    const QString binary = m_home->path() + QStringLiteral("/kwin_wayland");
+    if (!QFile::copy(QStandardPaths::findExecutable(QStringLiteral("kwin_wayland")), binary))
+        return fail(QStringLiteral("cannot copy kwin_wayland"));
+    // Screenshots and fake input without KWin asking who we are.
+    m_home->setEnvironment("KWIN_SCREENSHOT_NO_PERMISSION_CHECKS", QByteArrayLiteral("1"));
+    m_home->setEnvironment("KWIN_WAYLAND_NO_PERMISSION_CHECKS", QByteArrayLiteral("1"));
+    const QString socket = QStringLiteral("tavlin-kwin-%1").arg(QCoreApplication::applicationPid());
+    m_kwin =
+        m_children.start(binary,
+                         {QStringLiteral("--virtual"), QStringLiteral("--width"),
+                          QString::number(m_outputSize.width()), QStringLiteral("--height"),
+                          QString::number(m_outputSize.height()), QStringLiteral("--output-count"),
+                          QStringLiteral("2"), QStringLiteral("--xwayland"),
+                          QStringLiteral("--socket"), socket, QStringLiteral("--no-lockscreen")},
+                         m_home->logFile(QStringLiteral("kwin")));
+    const QString socketPath = m_home->runtimePath() + QLatin1Char('/') + socket;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!m_kwin || !waitFor(
+                       [&] {
+                           return QFileInfo::exists(socketPath) &&
+                                  bus.interface()->isServiceRegistered(kwinService) &&
+                                  !xwaylandDisplay().isEmpty();
+                       },
+                       startTimeoutMs))
+        return fail(QStringLiteral("KWin did not start"), QStringLiteral("kwin"));
+    m_x11Display = xwaylandDisplay().toLocal8Bit();
+    m_home->setEnvironment("WAYLAND_DISPLAY", socket.toLocal8Bit());
+    m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("wayland"));
+    m_home->setEnvironment("XDG_CURRENT_DESKTOP", QByteArrayLiteral("KDE"));
+    const qint64 pointer = startProgram(QStringLiteral(TAVLIN_TEST_KWIN_POINTER), {});
+    if (!pointer || !waitFor([&] { return outputOf(pointer).contains("pointer ready"); }))
+        return fail(QStringLiteral("no fake pointer"), QStringLiteral("kwin"));
+    return true;
+}
+
+// KWin starts Xwayland itself and tells nobody but its own children which display it got.
+QString KwinSession::xwaylandDisplay() const
+{
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& pid : processes) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype nameEnd = line.lastIndexOf(')');
+        const QList<QByteArray> fields = line.mid(nameEnd + 2).split(' ');
+        if (fields.size() < 2 || fields[1].toLongLong() != m_kwin || !line.contains("(Xwayland)"))
+            continue;
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (!cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> args = cmdline.readAll().split('\0');
+        for (const QByteArray& arg : args) {
+            if (arg.startsWith(':'))
+                return QString::fromLatin1(arg);
+        }
+    }
+    return {};
+}
+
+void KwinSession::stop()
+{
+    if (currentSession == this)
+        currentSession = nullptr;
+    m_children.stopAll();
+    m_logs.clear();
+    m_kwin = 0;
+    m_home.reset();
+}
+
+qint64 KwinSession::startProgram(const QString& program, const QStringList& args, bool x11)
+{
+    const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
+    // The child inherits our environment: point it at Xwayland just for the start.
+    const QByteArray display = qgetenv("DISPLAY");
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    if (x11) {
+        qputenv("DISPLAY", m_x11Display);
+        qunsetenv("WAYLAND_DISPLAY");
+    }
+    const qint64 pid = m_children.start(program, args, m_home->logFile(log));
+    if (x11) {
+        qputenv("DISPLAY", display);
+        qputenv("WAYLAND_DISPLAY", wayland);
+    }
+    if (pid)
+        m_logs.append({pid, log});
+    return pid;
+}
+
+QByteArray KwinSession::outputOf(qint64 pid) const
+{
+    for (const auto& [loggedPid, log] : m_logs) {
+        if (loggedPid == pid) {
+            QFile file(m_home->logFile(log));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }
+    }
+    return {};
+}
+
+void KwinSession::stopProgram(qint64 pid)
+{
+    m_children.stop(pid);
+}
+
+qint64 KwinSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId,
+                                const QColor& pressedColor)
+{
+    QStringList args{QStringLiteral("%1x%2").arg(geometry.width()).arg(geometry.height()),
+                     color.name(), QStringLiteral("--app-id=") + appId};
+    if (pressedColor.isValid())
+        args.append(QStringLiteral("--pressed=") + pressedColor.name());
+    const qint64 pid = startProgram(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), args);
+    if (!pid || !placeWindow(pid, geometry, color)) {
+        fail(QStringLiteral("the test window did not go to its place"));
+        m_children.stop(pid);
+        return 0;
+    }
+    return pid;
+}
+
+QString KwinSession::startScript(const QString& body)
+{
+    const QString name = QStringLiteral("tavlin-test-%1").arg(++m_runs);
+    const QString file = m_home->scratchPath() + QLatin1Char('/') + name + QStringLiteral(".js");
+    const QString source =
+        QStringLiteral("function done() { callDBus('org.kde.KWin', '/Scripting', "
+                       "'org.kde.kwin.Scripting', 'unloadScript', '%1'); }\n"
+                       "const windows = typeof workspace.windowList === 'function' ? "
+                       "workspace.windowList() : workspace.clientList();\n")
+            .arg(name) +
+        body;
+    QDir().mkpath(m_home->scratchPath());
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(source.toUtf8()) < 0)
+        return {};
+    out.close();
+    const QDBusMessage loaded =
+        callKwin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
+                 QStringLiteral("loadScript"), {file, name});
+    if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty())
+        return {};
+    const int id = loaded.arguments().constFirst().toInt();
+    if (callKwin(QStringLiteral("/%1").arg(id), QStringLiteral("org.kde.kwin.Script"),
+                 QStringLiteral("run"))
+            .type() != QDBusMessage::ReplyMessage)
+        return {};
+    return name;
+}
+
+bool KwinSession::isScriptLoaded(const QString& name)
+{
+    const QDBusMessage loaded =
+        callKwin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
+                 QStringLiteral("isScriptLoaded"), {name});
+    return loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty() ||
+           loaded.arguments().constFirst().toBool();
+}
+
+bool KwinSession::runScript(const QString& body, int timeoutMs)
+{
+    const QString name = startScript(body);
+    return !name.isEmpty() && waitFor([&] { return !isScriptLoaded(name); }, timeoutMs);
+}
+
+bool KwinSession::moveWindow(qint64 pid, const QRect& geometry)
+{
+    return runScript(
+        QStringLiteral("windows.forEach(function (w) { if (w.pid === %1) "
+                       "w.frameGeometry = {x: %2, y: %3, width: %4, height: %5}; });\ndone();\n")
+            .arg(pid)
+            .arg(geometry.x())
+            .arg(geometry.y())
+            .arg(geometry.width())
+            .arg(geometry.height()));
+}
+
+bool KwinSession::placeWindow(qint64 pid, const QRect& geometry, const QColor& color)
+{
+    // The window may not be mapped yet when the script first runs.
+    return waitFor(
+        [&] {
+            return moveWindow(pid, geometry) &&
+                   pixels::isUniform(grabScreen(), geometry.adjusted(1, 1, -1, -1), color, 8);
+        },
+        10000);
+}
+
+QImage KwinSession::grabScreen()
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return {};
+    const QDBusMessage reply =
+        callKwin(QStringLiteral("/org/kde/KWin/ScreenShot2"),
+                 QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureWorkspace"),
+                 {QVariantMap{{QStringLiteral("include-cursor"), false}},
+                  QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))});
+    ::close(fds[1]);
+    QByteArray data;
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        data = readAll(fds[0], 5000);
+    ::close(fds[0]);
+    if (reply.arguments().isEmpty())
+        return {};
+    const QVariantMap info = qdbus_cast<QVariantMap>(reply.arguments().constFirst());
+    const int width = info.value(QStringLiteral("width")).toInt();
+    const int height = info.value(QStringLiteral("height")).toInt();
+    const int stride = info.value(QStringLiteral("stride")).toInt();
+    const auto format = QImage::Format(info.value(QStringLiteral("format")).toInt());
+    if (width <= 0 || height <= 0 || stride < width * 4 || data.size() < qsizetype(stride) * height)
+        return {};
+    return QImage(reinterpret_cast<const uchar*>(data.constData()), width, height, stride, format)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+bool KwinSession::click(const QPoint& point)
+{
+    const qint64 pid = startProgram(QStringLiteral(TAVLIN_TEST_KWIN_POINTER),
+                                    {QString::number(point.x()), QString::number(point.y())});
+    const std::optional<int> exit = pid ? m_children.waitForExit(pid, 5000) : std::nullopt;
+    return exit && *exit == 0;
+}
+
+} // namespace tavlin

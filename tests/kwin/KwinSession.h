@@ -1,0 +1,85 @@
+#pragma once
+
+#include "tests/session/ChildProcesses.h"
+#include "tests/session/SessionHome.h"
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <memory>
+
+namespace tavlin {
+
+// A private headless KWin for one test process: `kwin_wayland --virtual` with two outputs side
+// by side and Xwayland, on a bus of its own, with a fake pointer so that clicks reach clients.
+// Start it before the QGuiApplication exists and stop it after that is gone; every program it
+// started dies with it.
+class KwinSession
+{
+public:
+    explicit KwinSession(QSize outputSize = {1024, 768});
+    ~KwinSession();
+    KwinSession(const KwinSession&) = delete;
+    KwinSession& operator=(const KwinSession&) = delete;
+
+    // The session started last and not yet stopped, for the test functions.
+    static KwinSession* current();
+    // Why no session can run here at all (KWin is not installed), else empty.
+    static QString unavailableReason();
+
+    bool start();
+    void stop();
+    QString errorString() const { return m_error; }
+
+    // The outputs' logical rectangles, left to right.
+    QList<QRect> outputRects() const;
+    QString scratchPath() const;
+    qint64 compositorPid() const { return m_kwin; }
+
+    // A Wayland window of our test client, one colour, placed at `geometry`; its pid, or 0
+    // once it did not show there. `pressedColor`: the colour it turns once clicked.
+    qint64 startWindow(const QRect& geometry, const QColor& color,
+                       const QString& appId = QStringLiteral("tavlin-test-window"),
+                       const QColor& pressedColor = {});
+    // Any program, as an X11 client of Xwayland when `x11`.
+    qint64 startProgram(const QString& program, const QStringList& args, bool x11 = false);
+    QByteArray outputOf(qint64 pid) const;
+    void stopProgram(qint64 pid);
+
+    // Starts a KWin script that ends by calling done(); `windows` holds every window. Its
+    // name, or empty when KWin refused it.
+    QString startScript(const QString& body);
+    // Runs such a script to its end; false when KWin refused it or it did not end within
+    // `timeoutMs`.
+    bool runScript(const QString& body, int timeoutMs = 5000);
+    // Whether the script of that name has not ended yet.
+    bool isScriptLoaded(const QString& name);
+    // Moves and resizes every window of `pid`, as a user dragging it would.
+    bool moveWindow(qint64 pid, const QRect& geometry);
+    // The same, then waits until it shows there in `color`.
+    bool placeWindow(qint64 pid, const QRect& geometry, const QColor& color);
+
+    // Everything shown, in logical pixels, through KWin's screenshot interface.
+    QImage grabScreen();
+    // A press and release of the left button at a global logical point.
+    bool click(const QPoint& point);
+
+private:
+    bool startKwin();
+    QString xwaylandDisplay() const;
+    bool fail(const QString& what, const QString& logName = {});
+
+    QSize m_outputSize;
+    std::unique_ptr<SessionHome> m_home;
+    ChildProcesses m_children;
+    QList<std::pair<qint64, QString>> m_logs; // pid, log name
+    qint64 m_kwin = 0;
+    QByteArray m_x11Display;
+    int m_runs = 0;
+    QString m_error;
+};
+
+} // namespace tavlin

@@ -1,0 +1,70 @@
+// Clicks for the KWin tests through KWin's fake-input protocol (KWin must allow it, e.g.
+// KWIN_WAYLAND_NO_PERMISSION_CHECKS=1).
+//
+//   tavlin_test_kwin_pointer            keeps a fake pointer until killed: KWin gives the seat
+//                                       a pointer only while one exists, and clients started
+//                                       without it never learn of one
+//   tavlin_test_kwin_pointer X Y        moves to X,Y (global, logical), presses and releases
+//                                       the left button, then exits
+
+#include "fake-input-client-protocol.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+#include <wayland-client.h>
+
+namespace {
+
+org_kde_kwin_fake_input* fakeInput = nullptr;
+constexpr uint32_t leftButton = 0x110; // BTN_LEFT
+
+void bindGlobal(void*, wl_registry* registry, uint32_t name, const char* interface,
+                uint32_t version)
+{
+    if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 3)
+        fakeInput = static_cast<org_kde_kwin_fake_input*>(
+            wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 3));
+}
+
+void removeGlobal(void*, wl_registry*, uint32_t) {}
+
+const wl_registry_listener registryListener{bindGlobal, removeGlobal};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "no Wayland display\n");
+        return 1;
+    }
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &registryListener, nullptr);
+    wl_display_roundtrip(display);
+    if (!fakeInput) {
+        std::fprintf(stderr, "the compositor offers no fake input\n");
+        return 1;
+    }
+    org_kde_kwin_fake_input_authenticate(fakeInput, "tavlin tests", "clicks in tests");
+    if (argc == 3) {
+        const double x = std::atof(argv[1]);
+        const double y = std::atof(argv[2]);
+        org_kde_kwin_fake_input_pointer_motion_absolute(fakeInput, wl_fixed_from_double(x),
+                                                        wl_fixed_from_double(y));
+        wl_display_roundtrip(display);
+        org_kde_kwin_fake_input_button(fakeInput, leftButton, 1);
+        wl_display_roundtrip(display);
+        org_kde_kwin_fake_input_button(fakeInput, leftButton, 0);
+        const bool ok = wl_display_roundtrip(display) >= 0;
+        wl_display_disconnect(display);
+        return ok ? 0 : 1;
+    }
+    std::printf("pointer ready\n");
+    std::fflush(stdout);
+    while (wl_display_dispatch(display) >= 0) {
+    }
+    return 0;
+}
