@@ -122,7 +122,9 @@ int bench(KwinSession& session)
     }
     const qint64 pinned =
         session.startWindow(QRect(100, 150, 400, 300), QColor(0xffe03030), pinnedApp);
-    if (!pinned || !waitFor([&] { return services.windowList->windows().size() == 6; }))
+    if (!pinned || !waitFor([&] {
+            return services.windowList->windows().value_or(QList<WindowInfo>{}).size() == 6;
+        }))
         return std::printf("bench_kwin_spotlight: the windows were never reported\n"), 1;
 
     const Load off = measure(session, *services.windowList, pinned, true);

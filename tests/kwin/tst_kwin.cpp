@@ -102,12 +102,16 @@ void TestKwin::cleanup()
     for (const qint64 pid : std::as_const(m_clients))
         session().stopProgram(pid);
     m_clients.clear();
-    QVERIFY(waitFor([&] { return m_services.windowList->windows().isEmpty(); }));
+    QVERIFY(waitFor([&] {
+        const auto windows = m_services.windowList->windows();
+        return windows && windows->isEmpty();
+    }));
 }
 
 std::optional<WindowInfo> TestKwin::reported(qint64 pid)
 {
-    const QList<WindowInfo> windows = m_services.windowList->windows();
+    const QList<WindowInfo> windows =
+        m_services.windowList->windows().value_or(QList<WindowInfo>{});
     for (const WindowInfo& window : windows) {
         if (window.pid == pid)
             return window;
