@@ -57,25 +57,11 @@ QImage paintLavenderField(QSize size)
         p.fillPath(stratusPath(rng, QPointF(rng.range(0.1, 0.9) * W, rng.range(0.12, 0.4) * H),
                                rng.range(0.15, 0.3) * W, 0.02 * H),
                    hex(0xFBEFE8, 0.7));
-    // Far hills with a farmhouse and a few poplars.
+    // Far hills; the farmhouse and cypresses on them go on after the chalk, see below.
     const QPolygonF far = rollingLine(W, horizon, 0.015 * H, 0x1A, 3.0);
     p.fillPath(areaBelow(far, H), hex(0xB9B3C9));
     const QPolygonF near = rollingLine(W, horizon + 0.02 * H, 0.01 * H, 0x1B, 2.0);
     p.fillPath(areaBelow(near, H), hex(0xA8B69B));
-    for (int i = 0; i < 5; ++i) {
-        const double x = (0.66 + 0.02 * i + rng.range(-0.005, 0.005)) * W;
-        const double y = lineY(near, x);
-        p.setBrush(hex(0x7E8F74));
-        p.drawEllipse(QPointF(x, y - 0.035 * H), 0.006 * W, 0.04 * H);
-    }
-    const double hx = 0.58 * W;
-    const double hy = lineY(near, hx) + 0.002 * H;
-    p.setBrush(hex(0xF1E4D0));
-    p.drawRect(QRectF(hx, hy - 0.022 * H, 0.04 * W, 0.022 * H));
-    p.setBrush(hex(0xC98E73));
-    p.drawPolygon(QPolygonF{{hx - 0.004 * W, hy - 0.021 * H},
-                            {hx + 0.02 * W, hy - 0.04 * H},
-                            {hx + 0.044 * W, hy - 0.021 * H}});
 
     // Rows of lavender on flat ground: each row is a strip at a fixed ground position, so on
     // screen they all fan out from one vanishing point. Far away the rows blur into one haze
@@ -114,7 +100,59 @@ QImage paintLavenderField(QSize size)
         p.drawEllipse(QPointF(x, y - s), s * 0.45, s * 1.2);
     }
     const QImage base = canvas.finish();
-    return pastel(base, 0x1A7E, hex(0xEFE6DA), 0.75, -0.35);
+    // Heavy pressure on a mid-toned paper: light paper showing through the tooth reads as dust
+    // on the screen behind a recording.
+    QImage drawn = pastel(base, 0x1A7E, hex(0xA99BBE), 0.98, 0.0);
+
+    // The farmhouse and cypresses go on over the chalk: brushed, their edges smear into halos.
+    // A slight blur keeps them from looking cut out.
+    QImage layer(drawn.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter q(&layer);
+    q.setRenderHint(QPainter::Antialiasing);
+    q.setPen(Qt::NoPen);
+    const double hx = 0.57 * W;
+    const double hy = lineY(near, hx) + 0.004 * H;
+    const double hw = 0.028 * W;
+    const double hh = 0.016 * H;
+    q.setBrush(hex(0xEADCC6));
+    q.drawRect(QRectF(hx, hy - hh, hw, hh));
+    q.setBrush(hex(0xC2B2A6));
+    q.drawRect(QRectF(hx + 0.7 * hw, hy - hh, 0.3 * hw, hh));
+    q.setBrush(hex(0xB77E68));
+    q.drawPolygon(QPolygonF{{hx - 0.06 * hw, hy - hh},
+                            {hx + 0.2 * hw, hy - 1.7 * hh},
+                            {hx + 0.8 * hw, hy - 1.7 * hh},
+                            {hx + 1.06 * hw, hy - hh}});
+    q.setBrush(hex(0x7A6A78));
+    q.drawRect(QRectF(hx + 0.25 * hw, hy - 0.55 * hh, 0.1 * hw, 0.3 * hh));
+    q.drawRect(QRectF(hx + 0.5 * hw, hy - 0.55 * hh, 0.1 * hw, 0.3 * hh));
+    // Cypresses: flames widest a third of the way up, a darker shade on the side away from
+    // the low sun on the left.
+    const double trees[][2] = {{0.615, 1.0}, {0.632, 0.8}, {0.66, 1.1}, {0.675, 0.7}};
+    for (const auto& t : trees) {
+        const double x = t[0] * W;
+        const double y = lineY(near, x) + 0.004 * H;
+        const double h = 0.085 * H * t[1];
+        const double r = 0.0065 * W * (0.8 + 0.2 * t[1]);
+        QPainterPath flame;
+        flame.moveTo(x - 0.5 * r, y);
+        flame.cubicTo(x - 1.3 * r, y - 0.3 * h, x - 0.5 * r, y - 0.8 * h, x, y - h);
+        flame.cubicTo(x + 0.5 * r, y - 0.8 * h, x + 1.3 * r, y - 0.3 * h, x + 0.5 * r, y);
+        flame.closeSubpath();
+        q.fillPath(flame, hex(0x6A7F63));
+        QPainterPath shadow;
+        shadow.moveTo(x + 0.1 * r, y);
+        shadow.cubicTo(x + 0.2 * r, y - 0.4 * h, x + 0.1 * r, y - 0.8 * h, x, y - h);
+        shadow.cubicTo(x + 0.5 * r, y - 0.8 * h, x + 1.3 * r, y - 0.3 * h, x + 0.5 * r, y);
+        shadow.closeSubpath();
+        q.fillPath(shadow, hex(0x52664F));
+    }
+    q.end();
+    QPainter d(&drawn);
+    d.drawImage(0, 0, blurred(layer, std::max(1, static_cast<int>(1.5 * u))));
+    d.end();
+    return drawn;
 }
 
 QImage paintAuroraHills(QSize size)
