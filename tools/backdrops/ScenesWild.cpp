@@ -333,16 +333,35 @@ QImage paintRockOutcrop(QSize size)
                                           return base - 0.04 * H * std::pow(std::sin(t * pi), 0.5) -
                                                  0.006 * H * std::sin(t * 23);
                                       });
-        fillPathVertical(p, areaBelow(apron, base + 0.03 * H), base - 0.04 * H, base, hex(0xD39A6C),
-                         hex(0xBD8A60));
-        for (int i = 0; i < 30; ++i) {
-            const double x = box.left() + rng.uniform() * box.width();
-            const double y = lineY(apron, x) + rng.range(0.005, 0.045) * H;
-            const double r = rng.range(6, 20) * u * (y / H);
-            p.setBrush(hex(0x8E5540));
-            p.drawEllipse(QPointF(x + r * 0.2, y), r * 1.3, r * 0.8);
-            p.setBrush(hex(0xD89A6B));
-            p.drawEllipse(QPointF(x - r * 0.15, y - r * 0.15), r * 1.0, r * 0.6);
+        // The apron thins out into the plain along a ragged, soft lower edge instead of ending
+        // in a straight cut; its top stays crisp where it meets the rock.
+        const QPolygonF toe = profileLine(
+            box.left() - box.width() * 0.06, box.right() + box.width() * 0.06, 60, [&](double t) {
+                return base + 0.02 * H +
+                       0.03 * H * std::sin(t * pi) *
+                           (0.6 + 0.8 * fbm1(static_cast<float>(t * 6.0), 0x20C5, 2));
+            });
+        QPolygonF talus = apron;
+        for (auto it = toe.crbegin(); it != toe.crend(); ++it)
+            talus << *it;
+        p.drawImage(0, 0,
+                    softShape(size, polygonPath(talus), static_cast<int>(10 * u), hex(0xC89466)));
+        fillPathVertical(p, areaBetween(apron, apron.translated(0, 0.03 * H)), base - 0.04 * H,
+                         base, hex(0xD39A6C), hex(0xC89466));
+        // A few fallen blocks near the foot of the cliff, each its own shape.
+        for (int i = 0; i < 9; ++i) {
+            const double x = box.left() + rng.range(0.05, 0.95) * box.width();
+            const double y = lineY(apron, x) + rng.range(0.0, 0.02) * H;
+            const double r = rng.range(14, 40) * u * (y / H);
+            QPolygonF block;
+            for (int k = 0; k < 9; ++k) {
+                const double a = 2.0 * pi * k / 9.0;
+                block << QPointF(x + r * std::cos(a) * rng.range(0.7, 1.2),
+                                 y + 0.6 * r * std::sin(a) * rng.range(0.7, 1.2));
+            }
+            const QPainterPath stone = polygonPath(block);
+            p.fillPath(stone, hex(0x8E5540));
+            p.fillPath(stone.translated(-0.15 * r, -0.2 * r).intersected(stone), hex(0xD89A6B));
         }
     };
     const auto [bigTop, bigRock] = butte(-0.04 * W, 0.46 * W, 0.8 * H, 0.42 * H, 0.02 * H);
@@ -362,10 +381,19 @@ QImage paintRockOutcrop(QSize size)
             continue;
         const double d = (y - horizon) / (H - horizon);
         const double r = (2 + 16 * d) * u * rng.range(0.6, 1.3);
-        p.setBrush(rng.chance(0.7) ? hex(0x8A8A62) : hex(0xA09A5A));
-        p.drawEllipse(QPointF(x, y - r * 0.3), r * 1.4, r * 0.7);
-        p.setBrush(hex(0xAEAC84));
-        p.drawEllipse(QPointF(x - r * 0.3, y - r * 0.5), r * 0.8, r * 0.4);
+        // Two to four lobes of varied size and tint, so no two bushes match.
+        const int lobes = rng.integer(2, 4);
+        const QColor body = mix(hex(0x7F8259), hex(0xA39C5C), rng.uniform());
+        for (int k = 0; k < lobes; ++k) {
+            const QPointF c(x + rng.range(-0.9, 0.9) * r, y - r * rng.range(0.2, 0.6));
+            const double rx = r * rng.range(0.6, 1.2);
+            p.setBrush(shade(body, rng.range(0.9, 1.08)));
+            p.drawEllipse(c, rx, rx * rng.range(0.45, 0.7));
+        }
+        // The sunlit top of the bush, wherever its highest lobe happens to be.
+        p.setBrush(shade(body, 1.18));
+        p.drawEllipse(QPointF(x + rng.range(-0.6, 0.3) * r, y - r * rng.range(0.55, 0.8)),
+                      r * rng.range(0.3, 0.6), r * rng.range(0.15, 0.28));
     }
     paintGrass(p, rng, QRectF(0.45 * W, 0.9 * H, 0.57 * W, 0.1 * H), 600, 0.02 * H, 0.05 * H,
                hex(0x9C8550), hex(0xD9C17E), 0.2);
