@@ -194,7 +194,10 @@ QImage paintAuroraHills(QSize size)
     for (const Curtain& c : curtains) {
         for (int x = 0; x < glow.width(); ++x) {
             const double fx = x / static_cast<double>(glow.width());
-            const double hem = H * (c.hem + c.sway * std::sin(fx * c.waves * 2.0 * pi + c.phase));
+            // A second, tighter fold keeps the hem from reading as a row of hills.
+            const double hem =
+                H * (c.hem + c.sway * (std::sin(fx * c.waves * 2.0 * pi + c.phase) +
+                                       0.4 * std::sin(fx * c.waves * 4.6 * pi + 1.7 * c.phase)));
             const double along =
                 smoothstep(c.from, c.from + 0.2, fx) * smoothstep(c.to, c.to - 0.2, fx);
             // Broad brightness changes plus soft folds, wide enough to stay soft once brushed.
@@ -203,7 +206,7 @@ QImage paintAuroraHills(QSize size)
             for (int y = 0; y < glow.height(); ++y) {
                 const double up = (hem - y) / (c.height * H);
                 const double v = up >= 0.0 ? std::exp(-2.4 * up)
-                                           : std::exp(-std::pow(-up * c.height / 0.03, 2.0));
+                                           : std::exp(-std::pow(-up * c.height / 0.06, 2.0));
                 const float add = static_cast<float>(c.strength * along * bright * v);
                 if (add > glow.at(x, y)) {
                     glow.at(x, y) = std::min(1.0f, add);
