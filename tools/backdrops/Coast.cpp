@@ -20,17 +20,25 @@ QPointF along(const QPolygonF& line, double t)
     return line[i] + (line[i + 1] - line[i]) * (f - i);
 }
 
-} // namespace
-
-void paintCliffFace(QPainter& p, Random& rng, const QPolygonF& top, const QPolygonF& foot,
-                    const CliffColors& colors, double unit)
+// Lit rock darkening downwards; leaves the painter clipped to the face.
+QRectF beginFace(QPainter& p, const QPolygonF& top, const QPolygonF& foot,
+                 const CliffColors& colors)
 {
     const QPainterPath face = areaBetween(top, foot);
     const QRectF box = face.boundingRect();
     p.save();
     p.setPen(Qt::NoPen);
     fillPathVertical(p, face, box.top(), box.bottom(), colors.lit, colors.shade);
-    p.setClipPath(face);
+    p.setClipPath(face, Qt::IntersectClip);
+    return box;
+}
+
+} // namespace
+
+void paintCliffFace(QPainter& p, Random& rng, const QPolygonF& top, const QPolygonF& foot,
+                    const CliffColors& colors, double unit)
+{
+    const QRectF box = beginFace(p, top, foot, colors);
     // Clefts: narrow wedges from the top edge down the fall line, wandering as they go; beside
     // each a lighter rib where the rock stands proud and catches the light.
     const int clefts = std::max(4, static_cast<int>(box.width() / (60.0 * unit)));
@@ -69,6 +77,46 @@ void paintCliffFace(QPainter& p, Random& rng, const QPolygonF& top, const QPolyg
     }
     p.setPen(Qt::NoPen);
     // The wet band and the shadow of the overhang at the foot.
+    p.fillPath(areaBetween(foot, foot.translated(0, -10.0 * unit)), colors.wet);
+    p.restore();
+}
+
+void paintStrataFace(QPainter& p, Random& rng, const QPolygonF& top, const QPolygonF& foot,
+                     const CliffColors& colors, double unit)
+{
+    const QRectF box = beginFace(p, top, foot, colors);
+    // Beds of uneven thickness, alternately harder (lighter, standing out) and softer (darker,
+    // worn back), dipping gently; their joints are short and offset between beds.
+    const quint32 seed = rng.seed();
+    const int samples = 48;
+    double y = box.top();
+    for (int bed = 0; y < box.bottom(); ++bed) {
+        const double thick = rng.range(14.0, 42.0) * unit;
+        QPolygonF upper;
+        QPolygonF lower;
+        for (int i = 0; i <= samples; ++i) {
+            const double s = static_cast<double>(i) / samples;
+            const double x = box.left() + s * box.width();
+            const double wave =
+                (fbm1(static_cast<float>(s * 5.0 + bed * 0.7), seed, 2) - 0.5) * 8.0 * unit;
+            upper << QPointF(x, y + wave + 0.02 * s * box.width() * 0.1);
+            lower << QPointF(x, y + thick + wave + 0.02 * s * box.width() * 0.1);
+        }
+        const bool hard = bed % 2 == 0;
+        p.fillPath(areaBetween(upper, lower), hard ? withAlpha(colors.lit, rng.range(0.1, 0.4))
+                                                   : withAlpha(colors.gully, rng.range(0.1, 0.35)));
+        // The overhang of each bed throws a thin shadow on the one below.
+        p.fillPath(areaBetween(lower, lower.translated(0, 3.0 * unit)),
+                   withAlpha(colors.gully, 0.35));
+        if (hard && thick > 26.0 * unit) {
+            for (double x = box.left() + rng.range(0.0, 200.0) * unit; x < box.right();
+                 x += rng.range(150.0, 380.0) * unit) {
+                const double jy = lineY(upper, x);
+                p.fillRect(QRectF(x, jy, 2.0 * unit, thick), withAlpha(colors.gully, 0.2));
+            }
+        }
+        y += thick;
+    }
     p.fillPath(areaBetween(foot, foot.translated(0, -10.0 * unit)), colors.wet);
     p.restore();
 }

@@ -22,6 +22,10 @@ struct CliffColors
 void paintCliffFace(QPainter& p, Random& rng, const QPolygonF& top, const QPolygonF& foot,
                     const CliffColors& colors, double unit);
 
+// The same face laid down in horizontal beds instead of cut by clefts.
+void paintStrataFace(QPainter& p, Random& rng, const QPolygonF& top, const QPolygonF& foot,
+                     const CliffColors& colors, double unit);
+
 // Foam along a waterline, thinning out towards both ends instead of stopping short, with a
 // few fainter lines of broken water further out. `seaward` is the direction of open water.
 void paintSurf(QPainter& p, Random& rng, const QPolygonF& waterline, QPointF seaward, double unit,

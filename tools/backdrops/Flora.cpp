@@ -166,6 +166,27 @@ QPainterPath paintBroadleaf(QPainter& p, Random& rng, QPointF base, double heigh
     return canopy;
 }
 
+namespace {
+
+// Adds `shape` turning the same way as every other part: under the winding rule two parts
+// that overlap with opposite turns cancel and leave a hairline gap.
+void addClockwise(QPainterPath& path, const QPolygonF& shape)
+{
+    double area = 0.0;
+    for (int i = 0; i < shape.size(); ++i) {
+        const QPointF& a = shape[i];
+        const QPointF& b = shape[(i + 1) % shape.size()];
+        area += a.x() * b.y() - b.x() * a.y();
+    }
+    QPolygonF ordered = shape;
+    if (area < 0.0)
+        std::reverse(ordered.begin(), ordered.end());
+    path.addPolygon(ordered);
+    path.closeSubpath();
+}
+
+} // namespace
+
 QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
 {
     QPainterPath path;
@@ -192,13 +213,12 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
     }
     std::reverse(rightSide.begin(), rightSide.end());
     QPolygonF trunk = leftSide + rightSide;
-    path.addPolygon(trunk);
-    path.closeSubpath();
+    addClockwise(path, trunk);
 
     // Fronds arch out from the crown and hang; each is a thin midrib with narrow leaflets that
     // angle forward along it and droop under their own weight, so the crown reads as feathery
     // rather than as a comb.
-    const int fronds = rng.integer(11, 14);
+    const int fronds = rng.integer(9, 11);
     const double frondLen = height * rng.range(0.36, 0.42);
     for (int f = 0; f < fronds; ++f) {
         const double spread = (f + rng.uniform() * 0.6) / fronds;
@@ -206,7 +226,7 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
         const QPointF dir(std::cos(angle), std::sin(angle));
         // Upright fronds are shorter and stiffer; sideways ones arch further and hang lower.
         const double len = frondLen * rng.range(0.8, 1.1) * (0.75 + 0.25 * std::abs(dir.x()));
-        const double droop = len * (0.35 + 0.5 * std::abs(dir.x())) * rng.range(0.8, 1.15);
+        const double droop = len * (0.25 + 0.3 * std::abs(dir.x())) * rng.range(0.8, 1.15);
         QPolygonF spine;
         for (int i = 0; i <= 30; ++i) {
             const double s = i / 30.0;
@@ -220,13 +240,14 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
             QPointF t = b - a;
             t /= std::max(1e-9, std::hypot(t.x(), t.y()));
             const QPointF n(-t.y(), t.x());
-            rib << spine[i] + n * (len * 0.008 * (1.0 - s));
+            // Never thinner than a leaflet, so no hairline hangs off the tip.
+            rib << spine[i] + n * (len * 0.01 * (0.35 + 0.65 * (1.0 - s)));
         }
         for (int i = static_cast<int>(spine.size()) - 1; i >= 0; --i)
             rib << spine[i];
-        path.addPolygon(rib);
-        path.closeSubpath();
-        const int leaflets = 26;
+        addClockwise(path, rib);
+        // Few, broad leaflets: fine ones crossing those of the next frond print as moiré.
+        const int leaflets = 15;
         for (int i = 2; i < leaflets; ++i) {
             const double s = static_cast<double>(i) / leaflets;
             const int at = std::min(static_cast<int>(s * 30), 29);
@@ -234,7 +255,7 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
             t /= std::max(1e-9, std::hypot(t.x(), t.y()));
             const QPointF n(-t.y(), t.x());
             const double leafLen =
-                len * 0.24 * std::sin(pi * std::min(1.0, 0.15 + s * 0.95)) * rng.range(0.8, 1.1);
+                len * 0.26 * std::sin(pi * std::min(0.92, 0.15 + s * 0.95)) * rng.range(0.8, 1.1);
             for (int side = -1; side <= 1; side += 2) {
                 // Angled towards the tip, then bent down by gravity.
                 QPointF leafDir = t * 0.55 + n * (0.85 * side);
@@ -244,11 +265,11 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
                 const QPointF tip = root + leafDir * leafLen;
                 const QPointF mid = root + (tip - root) * 0.5;
                 const QPointF across(-leafDir.y(), leafDir.x());
-                const double wdt = leafLen * 0.1;
+                const double wdt = leafLen * 0.17;
                 QPainterPath leaf(root);
                 leaf.quadTo(mid + across * wdt, tip);
                 leaf.quadTo(mid - across * wdt, root);
-                path.addPath(leaf);
+                addClockwise(path, leaf.toFillPolygon());
             }
         }
     }
@@ -259,9 +280,11 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
         dead.lineTo(top + d * (height * 0.12) + QPointF(w0 * (i - 1) * 1.5, 0));
         dead.lineTo(top + d * (height * 0.11) + QPointF(w0 * (i - 1) * 1.5 + w0 * 0.6, 0));
         dead.closeSubpath();
-        path.addPath(dead);
+        addClockwise(path, dead.toFillPolygon());
     }
-    path.addEllipse(top, w0 * 1.1, w0 * 0.9);
+    QPainterPath crown;
+    crown.addEllipse(top, w0 * 1.1, w0 * 0.9);
+    addClockwise(path, crown.toFillPolygon());
     return path;
 }
 

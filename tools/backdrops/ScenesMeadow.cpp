@@ -110,13 +110,6 @@ QImage paintTallGrass(QSize size)
             p.drawEllipse(c + QPointF((k % 2 ? 1 : -1) * r * 0.7, 0), r * 0.8, r * 1.4);
         }
     }
-    // Out-of-focus flecks of light drifting in front of the sun.
-    for (int i = 0; i < 22; ++i) {
-        const QPointF c = sun + QPointF(rng.gauss() * 0.22 * W, rng.gauss() * 0.12 * H);
-        const double r = rng.range(8, 26) * u;
-        p.setBrush(hex(0xFFF1D0, rng.range(0.08, 0.2)));
-        p.drawEllipse(c, r, r);
-    }
     return finishIllustration(canvas.finish(), 0x7A11);
 }
 

@@ -57,25 +57,11 @@ QImage paintLavenderField(QSize size)
         p.fillPath(stratusPath(rng, QPointF(rng.range(0.1, 0.9) * W, rng.range(0.12, 0.4) * H),
                                rng.range(0.15, 0.3) * W, 0.02 * H),
                    hex(0xFBEFE8, 0.7));
-    // Far hills with a farmhouse and a few poplars.
+    // Far hills; the farmhouse and cypresses on them go on after the chalk, see below.
     const QPolygonF far = rollingLine(W, horizon, 0.015 * H, 0x1A, 3.0);
     p.fillPath(areaBelow(far, H), hex(0xB9B3C9));
     const QPolygonF near = rollingLine(W, horizon + 0.02 * H, 0.01 * H, 0x1B, 2.0);
     p.fillPath(areaBelow(near, H), hex(0xA8B69B));
-    for (int i = 0; i < 5; ++i) {
-        const double x = (0.66 + 0.02 * i + rng.range(-0.005, 0.005)) * W;
-        const double y = lineY(near, x);
-        p.setBrush(hex(0x7E8F74));
-        p.drawEllipse(QPointF(x, y - 0.035 * H), 0.006 * W, 0.04 * H);
-    }
-    const double hx = 0.58 * W;
-    const double hy = lineY(near, hx) + 0.002 * H;
-    p.setBrush(hex(0xF1E4D0));
-    p.drawRect(QRectF(hx, hy - 0.022 * H, 0.04 * W, 0.022 * H));
-    p.setBrush(hex(0xC98E73));
-    p.drawPolygon(QPolygonF{{hx - 0.004 * W, hy - 0.021 * H},
-                            {hx + 0.02 * W, hy - 0.04 * H},
-                            {hx + 0.044 * W, hy - 0.021 * H}});
 
     // Rows of lavender on flat ground: each row is a strip at a fixed ground position, so on
     // screen they all fan out from one vanishing point. Far away the rows blur into one haze
@@ -114,7 +100,59 @@ QImage paintLavenderField(QSize size)
         p.drawEllipse(QPointF(x, y - s), s * 0.45, s * 1.2);
     }
     const QImage base = canvas.finish();
-    return pastel(base, 0x1A7E, hex(0xEFE6DA), 0.75, -0.35);
+    // Heavy pressure on a mid-toned paper: light paper showing through the tooth reads as dust
+    // on the screen behind a recording.
+    QImage drawn = pastel(base, 0x1A7E, hex(0xA99BBE), 0.98, 0.0);
+
+    // The farmhouse and cypresses go on over the chalk: brushed, their edges smear into halos.
+    // A slight blur keeps them from looking cut out.
+    QImage layer(drawn.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter q(&layer);
+    q.setRenderHint(QPainter::Antialiasing);
+    q.setPen(Qt::NoPen);
+    const double hx = 0.57 * W;
+    const double hy = lineY(near, hx) + 0.004 * H;
+    const double hw = 0.028 * W;
+    const double hh = 0.016 * H;
+    q.setBrush(hex(0xEADCC6));
+    q.drawRect(QRectF(hx, hy - hh, hw, hh));
+    q.setBrush(hex(0xC2B2A6));
+    q.drawRect(QRectF(hx + 0.7 * hw, hy - hh, 0.3 * hw, hh));
+    q.setBrush(hex(0xB77E68));
+    q.drawPolygon(QPolygonF{{hx - 0.06 * hw, hy - hh},
+                            {hx + 0.2 * hw, hy - 1.7 * hh},
+                            {hx + 0.8 * hw, hy - 1.7 * hh},
+                            {hx + 1.06 * hw, hy - hh}});
+    q.setBrush(hex(0x7A6A78));
+    q.drawRect(QRectF(hx + 0.25 * hw, hy - 0.55 * hh, 0.1 * hw, 0.3 * hh));
+    q.drawRect(QRectF(hx + 0.5 * hw, hy - 0.55 * hh, 0.1 * hw, 0.3 * hh));
+    // Cypresses: flames widest a third of the way up, a darker shade on the side away from
+    // the low sun on the left.
+    const double trees[][2] = {{0.615, 1.0}, {0.632, 0.8}, {0.66, 1.1}, {0.675, 0.7}};
+    for (const auto& t : trees) {
+        const double x = t[0] * W;
+        const double y = lineY(near, x) + 0.004 * H;
+        const double h = 0.085 * H * t[1];
+        const double r = 0.0065 * W * (0.8 + 0.2 * t[1]);
+        QPainterPath flame;
+        flame.moveTo(x - 0.5 * r, y);
+        flame.cubicTo(x - 1.3 * r, y - 0.3 * h, x - 0.5 * r, y - 0.8 * h, x, y - h);
+        flame.cubicTo(x + 0.5 * r, y - 0.8 * h, x + 1.3 * r, y - 0.3 * h, x + 0.5 * r, y);
+        flame.closeSubpath();
+        q.fillPath(flame, hex(0x6A7F63));
+        QPainterPath shadow;
+        shadow.moveTo(x + 0.1 * r, y);
+        shadow.cubicTo(x + 0.2 * r, y - 0.4 * h, x + 0.1 * r, y - 0.8 * h, x, y - h);
+        shadow.cubicTo(x + 0.5 * r, y - 0.8 * h, x + 1.3 * r, y - 0.3 * h, x + 0.5 * r, y);
+        shadow.closeSubpath();
+        q.fillPath(shadow, hex(0x52664F));
+    }
+    q.end();
+    QPainter d(&drawn);
+    d.drawImage(0, 0, blurred(layer, std::max(1, static_cast<int>(1.5 * u))));
+    d.end();
+    return drawn;
 }
 
 QImage paintAuroraHills(QSize size)
@@ -125,72 +163,126 @@ QImage paintAuroraHills(QSize size)
     const double W = canvas.width();
     const double H = canvas.height();
     const double u = canvas.unit();
+    const double horizon = 0.63 * H;
+    const double shore = 0.76 * H;
 
-    // Night sky, deepest overhead, with a faint teal band of airglow low down.
-    fillVertical(
-        p, QRectF(0, 0, W, H),
-        {{0.0, hex(0x10183A)}, {0.4, hex(0x1D2F57)}, {0.64, hex(0x2E566C)}, {1.0, hex(0x22304F)}});
+    // Late dusk rather than deep night: the sky keeps a peach rim low down, so the palette stays
+    // chalky and light while the upper sky is dark enough for the curtains to glow on.
+    fillVertical(p, QRectF(0, 0, W, horizon + 0.01 * H),
+                 {{0.0, hex(0x2C3152)},
+                  {0.35, hex(0x464B72)},
+                  {0.62, hex(0x847EA2)},
+                  {0.84, hex(0xD0AEBD)},
+                  {1.0, hex(0xF1CDB3)}});
+    // The lake mirrors the sky, darker and with the order reversed.
+    fillVertical(p, QRectF(0, horizon, W, shore - horizon + 0.02 * H),
+                 {{0.0, hex(0xE3C2B4)}, {0.35, hex(0xB6A3B9)}, {1.0, hex(0x6E7393)}});
     QImage image = canvas.finish();
-    // Two curtains: a far, faint one high up and the main one folding across the sky, green
-    // at the hem and fading through violet at the top of the rays.
-    Field rise2;
-    const Field glow2 =
-        auroraIntensity(size, 0xA0A5, {0.3 * H, 0.05 * H, 0.2 * H, -0.15, 0.55}, &rise2);
-    addAurora(image, glow2, rise2, hex(0x5FD6A4), hex(0x8C7AD0));
-    Field rise;
-    const Field glow =
-        auroraIntensity(size, 0xA0A4, {0.57 * H, 0.07 * H, 0.4 * H, 0.12, 1.15}, &rise);
-    addAurora(image, glow, rise, hex(0x8AF2BE), hex(0xD79BDA));
+
+    // Two soft curtains that hang from gently curving hems and fade upward; broad, slow changes
+    // of brightness along them instead of fine rays, which read as teeth once brushed.
+    Field glow(image.width(), image.height());
+    Field rise(image.width(), image.height());
+    struct Curtain
+    {
+        double hem, sway, waves, phase, height, strength, from, to;
+    };
+    const Curtain curtains[] = {
+        {0.29, 0.06, 1.1, 0.6, 0.22, 0.7, -0.1, 0.7},
+        {0.38, 0.05, 1.6, 2.4, 0.24, 0.95, 0.22, 1.1},
+    };
+    for (const Curtain& c : curtains) {
+        for (int x = 0; x < glow.width(); ++x) {
+            const double fx = x / static_cast<double>(glow.width());
+            // A second, tighter fold keeps the hem from reading as a row of hills.
+            const double hem =
+                H * (c.hem + c.sway * (std::sin(fx * c.waves * 2.0 * pi + c.phase) +
+                                       0.4 * std::sin(fx * c.waves * 4.6 * pi + 1.7 * c.phase)));
+            const double along =
+                smoothstep(c.from, c.from + 0.2, fx) * smoothstep(c.to, c.to - 0.2, fx);
+            // Broad brightness changes plus soft folds, wide enough to stay soft once brushed.
+            const double bright = (0.55 + 0.45 * fbm1(static_cast<float>(fx * 5.0), 0xA0A6, 2)) *
+                                  (0.7 + 0.3 * fbm1(static_cast<float>(fx * 24.0), 0xA0A7, 2));
+            for (int y = 0; y < glow.height(); ++y) {
+                const double up = (hem - y) / (c.height * H);
+                const double v = up >= 0.0 ? std::exp(-2.4 * up)
+                                           : std::exp(-std::pow(-up * c.height / 0.06, 2.0));
+                const float add = static_cast<float>(c.strength * along * bright * v);
+                if (add > glow.at(x, y)) {
+                    glow.at(x, y) = std::min(1.0f, add);
+                    rise.at(x, y) = static_cast<float>(clamp01(up));
+                }
+            }
+        }
+    }
+    glow.blur(static_cast<int>(6 * u));
+    addAurora(image, glow, rise, hex(0x8FE3C6), hex(0xC99BD0));
+    // Its reflection: a dim, vertically squashed copy in the lake.
+    QImage mirrored(image.size(), QImage::Format_ARGB32_Premultiplied);
+    mirrored.fill(Qt::transparent);
+    {
+        QPainter m(&mirrored);
+        m.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QRectF sky(0, horizon - 0.35 * H, W, 0.35 * H);
+        m.setOpacity(0.35);
+        m.drawImage(QRectF(0, horizon, W, 0.35 * H * 0.4), image.copy(sky.toRect()).mirrored());
+    }
 
     QPainter q(&image);
     q.setRenderHint(QPainter::Antialiasing);
     q.setPen(Qt::NoPen);
-    // Snow-covered hills, from far to near: the far ones pale with haze and aurora light, the
-    // near ones darker; every crest catches a little green from the sky.
-    struct Hill
-    {
-        double base;
-        double amp;
-        double waves;
-        QColor body;
-        QColor crest;
-    };
-    const Hill hills[] = {
-        {0.64, 0.04, 2.6, hex(0x2A4262), hex(0x6AAAA0)},
-        {0.72, 0.06, 2.0, hex(0x1F3354), hex(0x558F8E)},
-        {0.82, 0.07, 1.5, hex(0x172646), hex(0x3F6E7C)},
-        {0.94, 0.08, 1.2, hex(0x0F1A36), hex(0x2F566A)},
-    };
-    int index = 0;
-    for (const Hill& hill : hills) {
-        const double phase = rng.range(0.0, 2.0 * pi);
-        const QPolygonF ridge = profileLine(-0.02 * W, 1.02 * W, 240, [&](double t) {
-            const double a = std::sin(t * hill.waves * pi + phase);
-            const double b = std::sin(t * hill.waves * 2.7 * pi + phase * 1.7);
-            return H * hill.base - H * hill.amp * (0.75 * a + 0.25 * b);
-        });
-        const QPainterPath area = areaBelow(ridge, H * 1.02);
-        // Only a narrow rim at the crest catches the aurora's light.
-        fillPathVertical(q, area, H * (hill.base - hill.amp), H * (hill.base + 0.035), hill.crest,
-                         hill.body);
-        if (index == 3) {
-            // Spruce on the nearest hill, dark against the lit snow behind.
-            QPainterPath stand;
-            stand.addRect(QRectF(-0.02 * W, 0, 0.25 * W, H));
-            stand.addRect(QRectF(0.88 * W, 0, 0.2 * W, H));
-            q.fillPath(
-                pineRow(rng, ridge, 0.08 * H, 0.2 * H, 0.016 * W, 0.02 * H).intersected(stand),
-                hex(0x0A1126));
-        }
-        ++index;
-    }
+    q.save();
+    q.setClipRect(QRectF(0, horizon, W, shore - horizon));
+    q.drawImage(0, 0, mirrored);
+    q.restore();
+    // A far, hazy range, then a dark ridge across the lake: the one strong dark of the picture.
+    const QPolygonF far = mountainRidge(
+        rng, W, horizon - 0.02 * H, 0.1 * H,
+        [](double t) { return 0.3 + 0.7 * std::pow(std::sin(t * pi * 2.1 + 1.3), 2.0); }, 10 * u,
+        0.55);
+    q.fillPath(areaBelow(far, horizon), hex(0x8A7F9F));
+    const QPolygonF ridge = mountainRidge(
+        rng, W, horizon + 0.005 * H, 0.11 * H,
+        [](double t) { return 0.35 + 0.65 * std::pow(std::sin(t * pi * 1.15 + 0.2), 2.0); }, 14 * u,
+        0.5);
+    QPainterPath mountains = areaBelow(ridge, horizon + 0.004 * H);
+    fillPathVertical(q, mountains, horizon - 0.11 * H, horizon, hex(0x4D4866), hex(0x3C3A55));
+    // Its reflection in the lake, softened.
+    QTransform flip;
+    flip.translate(0, horizon);
+    flip.scale(1, -0.6);
+    flip.translate(0, -horizon);
+    q.fillPath(flip.map(mountains), hex(0x4A4763, 0.6));
+    // A thin line of still water light along the far shore.
+    q.fillRect(QRectF(0, horizon + 0.002 * H, W, 0.004 * H), hex(0xF3D6C2, 0.6));
+
+    // Snowfield in the foreground, its edge curving down to the water; drifts catch the peach
+    // sky and the hollows go mauve.
+    const QPolygonF edge = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {
+        return shore - 0.05 * H * std::sin(t * pi * 0.9 + 0.3) + 0.02 * H * std::sin(t * 5.0);
+    });
+    const QPainterPath snow = areaBelow(edge, H * 1.02);
+    q.fillPath(areaBelow(profileLine(-0.02 * W, 1.02 * W, 200,
+                                     [&](double t) { return lineY(edge, t * W) - 0.006 * H; }),
+                         H),
+               hex(0x5E5A77));
+    fillPathVertical(q, snow, shore - 0.05 * H, H, hex(0xEBDCDD), hex(0xB9B0CC));
+    const QPolygonF drift = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {
+        return 0.9 * H - 0.05 * H * std::sin(t * pi * 1.3 + 1.1);
+    });
+    q.save();
+    q.setClipPath(snow);
+    fillPathVertical(q, areaBelow(drift, H * 1.02), 0.85 * H, H, hex(0xA9A0C2, 0.8),
+                     hex(0x9C94B8, 0.9));
+    q.restore();
     q.end();
-    QImage drawn = pastel(image, 0xA0A4, hex(0x1B2342), 0.95, 0.15);
+
+    QImage drawn = pastel(image, 0xA0A4, hex(0x6B6787), 0.97, 0.1);
     // Stars go on last as single touches of chalk; painted under the strokes they smear.
     QPainter s(&drawn);
     s.setRenderHint(QPainter::Antialiasing);
-    paintStars(s, rng, QRectF(0, 0, W, 0.5 * H), 140, 1.8 * u, hex(0xF4F1E6), [&](QPointF c) {
-        return (1.0 - c.y() / (0.55 * H)) *
+    paintStars(s, rng, QRectF(0, 0, W, 0.3 * H), 70, 1.6 * u, hex(0xF7EFE6), [&](QPointF c) {
+        return (1.0 - c.y() / (0.32 * H)) *
                (1.0 - glow.sample(static_cast<float>(c.x()), static_cast<float>(c.y())));
     });
     s.end();

@@ -286,11 +286,12 @@ QImage paintPalmSilhouette(QSize size)
                    {0.3, 0.3 + 0.08 * i, 0.3 - 0.05 * i, 0.05});
     }
 
-    // Sea: violet deepening towards the viewer, paler along the horizon haze.
+    // Sea: a deeper blue-violet than any of the sky, darkening towards the viewer, so the
+    // horizon holds as a line.
     const QPainterPath sea = rectPath(QRectF(0, horizon, W, H - horizon));
-    print.fill(sea, {0.22, 0.12, 0.45, 0.3});
-    print.ramp(2, sea, horizon, H, 0.4, 0.75);
-    print.ramp(3, sea, horizon, H, 0.25, 0.5);
+    print.fill(sea, {0.08, 0.0, 0.0, 0.0});
+    print.ramp(2, sea, horizon, H, 0.45, 0.75);
+    print.ramp(3, sea, horizon, H, 0.55, 0.8);
     // The sun's path: many short ripples, narrow far out and spreading towards the shore.
     for (int i = 0; i < 180; ++i) {
         const double t = std::pow(rng.uniform(), 1.3);

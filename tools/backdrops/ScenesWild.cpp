@@ -90,41 +90,97 @@ QImage paintCoastalBay(QSize size)
                0.006 * H * (fbm1(static_cast<float>(t * 14), 12, 2) - 0.5);
     };
     const QPolygonF foot = profileLine(-0.02 * W, 0.36 * W, 120, footY);
-    // Towards the point the top falls away, so the headland ends in a rounded nose.
-    const QPolygonF edge = profileLine(-0.02 * W, 0.36 * W, 120, [&](double t) {
+    // Towards the point the top breaks down in a few ragged steps to the water, so the headland
+    // ends in broken rock rather than a cut.
+    const auto fall = [](double t) {
+        const double f = 3.0 * smoothstep(0.55, 1.0, t);
+        return (std::floor(f) + smoothstep(0.15, 0.6, f - std::floor(f))) / 3.0;
+    };
+    const QPolygonF edge = profileLine(-0.02 * W, 0.36 * W, 160, [&](double t) {
         const double y = H * (0.33 + 0.1 * std::pow(t, 1.6)) +
                          0.01 * H * (fbm1(static_cast<float>(t * 8), 11, 3) - 0.5);
-        return y + (footY(t) - y) * 0.7 * smoothstep(0.8, 1.0, t);
+        return y + (footY(t) - y) * std::min(1.0, fall(t)) +
+               0.008 * H * (fbm1(static_cast<float>(t * 40), 13, 2) - 0.5) *
+                   smoothstep(0.5, 0.7, t);
     });
-    paintCliffFace(p, rng, edge, foot, {hex(0xD7BFA0), hex(0x9A806A), hex(0x6E5A4E), hex(0x5A4C45)},
-                   u);
-    // The grass cap overhangs the face a little and is lit from above.
+    // Past the last step the face is only a sliver; the fallen blocks take over there.
+    p.save();
+    p.setClipRect(QRectF(0, 0, 0.335 * W, H));
+    paintStrataFace(p, rng, edge, foot,
+                    {hex(0xD7BFA0), hex(0x9A806A), hex(0x6E5A4E), hex(0x5A4C45)}, u);
+    p.restore();
+    // Fallen blocks off the point, half in the water.
+    for (int i = 0; i < 4; ++i) {
+        const double x = (0.318 + 0.011 * i + rng.range(-0.003, 0.003)) * W;
+        const double y = footY(0.93) + (0.004 + 0.002 * i) * H;
+        const double r = (0.013 - 0.002 * i) * W;
+        QPolygonF block;
+        for (int k = 0; k < 7; ++k) {
+            const double a = pi + pi * k / 6.0;
+            block << QPointF(x + r * std::cos(a) * rng.range(0.8, 1.1),
+                             y + 0.6 * r * std::sin(a) * rng.range(0.7, 1.2));
+        }
+        QPainterPath path = polygonPath(block);
+        p.fillPath(path, hex(0x7E6957));
+        QPainterPath lit;
+        lit.addRect(QRectF(x, y - r, r, r));
+        p.fillPath(path.intersected(lit), hex(0xB49C80));
+    }
+    // The grass cap overhangs the face a little and is lit from above; it thins out where the
+    // headland breaks down.
     QPainterPath cap;
     QPolygonF capLine = edge;
     for (auto it = edge.crbegin(); it != edge.crend(); ++it)
-        capLine << *it - QPointF(0, 0.05 * H + 0.03 * H * (1.0 - it->x() / (0.36 * W)));
+        capLine << *it - QPointF(0, (0.05 * H + 0.03 * H * (1.0 - it->x() / (0.36 * W))) *
+                                        (1.0 - smoothstep(0.45, 0.75, it->x() / (0.36 * W))));
     cap.addPolygon(capLine);
     cap.closeSubpath();
     fillPathVertical(p, cap, 0.2 * H, 0.45 * H, hex(0x9CC873), hex(0x6E9E50));
     p.setPen(QPen(hex(0x5B7F45, 0.6), 3 * u));
-    p.drawPolyline(edge);
+    // The grass line stops where the cap runs out; beyond it the top edge is bare rock.
+    QPolygonF grassLine;
+    for (const QPointF& pt : edge)
+        if (pt.x() < 0.29 * W)
+            grassLine << pt;
+    p.drawPolyline(grassLine);
     p.setPen(Qt::NoPen);
-    // A sea stack off the point, shaded on its left like the cliff.
-    const QPolygonF stackTop = profileLine(
-        0.39 * W, 0.415 * W, 10, [&](double t) { return H * (0.455 + 0.01 * std::abs(t - 0.4)); });
-    const QPolygonF stackFoot =
-        profileLine(0.385 * W, 0.42 * W, 10, [&](double) { return H * 0.515; });
-    paintCliffFace(p, rng, stackTop, stackFoot,
-                   {hex(0xCDB497), hex(0x8E7662), hex(0x6A574B), hex(0x54473F)}, u * 0.5);
-    p.setBrush(hex(0x8DB867));
-    p.drawEllipse(QRectF(0.389 * W, 0.449 * H, 0.027 * W, 0.012 * H));
+    // A sea stack off the point: a ragged pillar, wider at the foot, shaded on its left like the
+    // cliff and bedded like it.
+    QPolygonF stack;
+    const double sx = 0.43 * W;
+    const double sBase = 0.515 * H;
+    const double sTop = 0.445 * H;
+    for (int k = 0; k <= 8; ++k) {
+        const double s = k / 8.0;
+        stack << QPointF(sx - (0.02 - 0.012 * s) * W + rng.range(-0.002, 0.002) * W,
+                         sBase - s * (sBase - sTop));
+    }
+    stack << QPointF(sx - 0.004 * W, sTop - 0.006 * H) << QPointF(sx + 0.003 * W, sTop + 0.004 * H);
+    for (int k = 8; k >= 0; --k) {
+        const double s = k / 8.0;
+        stack << QPointF(sx + (0.017 - 0.009 * s) * W + rng.range(-0.002, 0.002) * W,
+                         sBase - s * (sBase - sTop) * 0.93);
+    }
+    const QPainterPath stackPath = polygonPath(stack);
+    fillPathVertical(p, stackPath, sTop, sBase, hex(0xCDB497), hex(0x8E7662));
+    p.save();
+    p.setClipPath(stackPath);
+    p.fillRect(QRectF(sx - 0.03 * W, sTop - 0.01 * H, 0.025 * W, sBase - sTop + 0.02 * H),
+               hex(0x6A574B, 0.45));
+    p.setPen(QPen(hex(0x6A574B, 0.35), 2.0 * u));
+    for (int k = 1; k < 6; ++k) {
+        const double y = sTop + (sBase - sTop) * (k / 6.0 + rng.range(-0.03, 0.03));
+        p.drawLine(QPointF(sx - 0.03 * W, y), QPointF(sx + 0.03 * W, y - 0.002 * H));
+    }
+    p.setPen(Qt::NoPen);
+    p.restore();
     QPolygonF stackSurf;
     for (int i = 0; i <= 20; ++i)
-        stackSurf << QPointF((0.38 + 0.045 * i / 20.0) * W, 0.516 * H);
+        stackSurf << QPointF((0.405 + 0.05 * i / 20.0) * W, 0.516 * H);
     paintSurf(p, rng, stackSurf, QPointF(0, 1), u * 0.5, 0.8);
     QPolygonF cliffSurf;
     for (const QPointF& pt : foot)
-        if (pt.x() > 0.17 * W)
+        if (pt.x() > 0.17 * W && pt.x() < 0.33 * W)
             cliffSurf << pt + QPointF(0, 2 * u);
     paintSurf(p, rng, cliffSurf, QPointF(0.3, 1.0), u * 0.8, 0.9);
 
@@ -133,7 +189,7 @@ QImage paintCoastalBay(QSize size)
     QPolygonF shore;
     for (int i = 0; i <= 120; ++i) {
         const double t = i / 120.0;
-        shore << QPointF((0.16 + 0.88 * t) * W, H * (0.6 + 0.26 * std::pow(t, 1.3)));
+        shore << QPointF((-0.02 + 1.06 * t) * W, H * (0.675 + 0.25 * std::pow(t, 1.3)));
     }
     // The band of shallow water narrows to nothing where the beach meets the cliff.
     QPolygonF shallow = shore;
@@ -277,16 +333,35 @@ QImage paintRockOutcrop(QSize size)
                                           return base - 0.04 * H * std::pow(std::sin(t * pi), 0.5) -
                                                  0.006 * H * std::sin(t * 23);
                                       });
-        fillPathVertical(p, areaBelow(apron, base + 0.03 * H), base - 0.04 * H, base, hex(0xD39A6C),
-                         hex(0xBD8A60));
-        for (int i = 0; i < 30; ++i) {
-            const double x = box.left() + rng.uniform() * box.width();
-            const double y = lineY(apron, x) + rng.range(0.005, 0.045) * H;
-            const double r = rng.range(6, 20) * u * (y / H);
-            p.setBrush(hex(0x8E5540));
-            p.drawEllipse(QPointF(x + r * 0.2, y), r * 1.3, r * 0.8);
-            p.setBrush(hex(0xD89A6B));
-            p.drawEllipse(QPointF(x - r * 0.15, y - r * 0.15), r * 1.0, r * 0.6);
+        // The apron thins out into the plain along a ragged, soft lower edge instead of ending
+        // in a straight cut; its top stays crisp where it meets the rock.
+        const QPolygonF toe = profileLine(
+            box.left() - box.width() * 0.06, box.right() + box.width() * 0.06, 60, [&](double t) {
+                return base + 0.02 * H +
+                       0.03 * H * std::sin(t * pi) *
+                           (0.6 + 0.8 * fbm1(static_cast<float>(t * 6.0), 0x20C5, 2));
+            });
+        QPolygonF talus = apron;
+        for (auto it = toe.crbegin(); it != toe.crend(); ++it)
+            talus << *it;
+        p.drawImage(0, 0,
+                    softShape(size, polygonPath(talus), static_cast<int>(10 * u), hex(0xC89466)));
+        fillPathVertical(p, areaBetween(apron, apron.translated(0, 0.03 * H)), base - 0.04 * H,
+                         base, hex(0xD39A6C), hex(0xC89466));
+        // A few fallen blocks near the foot of the cliff, each its own shape.
+        for (int i = 0; i < 9; ++i) {
+            const double x = box.left() + rng.range(0.05, 0.95) * box.width();
+            const double y = lineY(apron, x) + rng.range(0.0, 0.02) * H;
+            const double r = rng.range(14, 40) * u * (y / H);
+            QPolygonF block;
+            for (int k = 0; k < 9; ++k) {
+                const double a = 2.0 * pi * k / 9.0;
+                block << QPointF(x + r * std::cos(a) * rng.range(0.7, 1.2),
+                                 y + 0.6 * r * std::sin(a) * rng.range(0.7, 1.2));
+            }
+            const QPainterPath stone = polygonPath(block);
+            p.fillPath(stone, hex(0x8E5540));
+            p.fillPath(stone.translated(-0.15 * r, -0.2 * r).intersected(stone), hex(0xD89A6B));
         }
     };
     const auto [bigTop, bigRock] = butte(-0.04 * W, 0.46 * W, 0.8 * H, 0.42 * H, 0.02 * H);
@@ -306,10 +381,19 @@ QImage paintRockOutcrop(QSize size)
             continue;
         const double d = (y - horizon) / (H - horizon);
         const double r = (2 + 16 * d) * u * rng.range(0.6, 1.3);
-        p.setBrush(rng.chance(0.7) ? hex(0x8A8A62) : hex(0xA09A5A));
-        p.drawEllipse(QPointF(x, y - r * 0.3), r * 1.4, r * 0.7);
-        p.setBrush(hex(0xAEAC84));
-        p.drawEllipse(QPointF(x - r * 0.3, y - r * 0.5), r * 0.8, r * 0.4);
+        // Two to four lobes of varied size and tint, so no two bushes match.
+        const int lobes = rng.integer(2, 4);
+        const QColor body = mix(hex(0x7F8259), hex(0xA39C5C), rng.uniform());
+        for (int k = 0; k < lobes; ++k) {
+            const QPointF c(x + rng.range(-0.9, 0.9) * r, y - r * rng.range(0.2, 0.6));
+            const double rx = r * rng.range(0.6, 1.2);
+            p.setBrush(shade(body, rng.range(0.9, 1.08)));
+            p.drawEllipse(c, rx, rx * rng.range(0.45, 0.7));
+        }
+        // The sunlit top of the bush, wherever its highest lobe happens to be.
+        p.setBrush(shade(body, 1.18));
+        p.drawEllipse(QPointF(x + rng.range(-0.6, 0.3) * r, y - r * rng.range(0.55, 0.8)),
+                      r * rng.range(0.3, 0.6), r * rng.range(0.15, 0.28));
     }
     paintGrass(p, rng, QRectF(0.45 * W, 0.9 * H, 0.57 * W, 0.1 * H), 600, 0.02 * H, 0.05 * H,
                hex(0x9C8550), hex(0xD9C17E), 0.2);
