@@ -7,9 +7,6 @@
 
 namespace tavlin {
 
-// What a test program returns when it cannot run here at all (ctest's SKIP_RETURN_CODE).
-inline constexpr int skippedExitCode = 77;
-
 // Starts a session with `options`, runs `tests` inside a QApplication on it (Qt's Wayland
 // platform) and stops the session again. A compositor that is not installed skips the run,
 // except under CI; one that is installed but does not start fails it.
