@@ -3,6 +3,7 @@
 #include "platform/OverlaySurface.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QVariantAnimation>
 
 namespace tavlin::OverlayFade {
@@ -51,10 +52,24 @@ QEasingCurve timingCurve()
 void fadeIn(OverlaySurface& surface, QObject* owner, bool animated)
 {
     stopRunningFade(owner);
+    const bool wasShown = surface.isShown();
     surface.setOpacity(animated ? 0.0 : 1.0);
     surface.show();
-    if (animated)
-        startFade(surface, owner, 1.0, fadeInMs)->start(QAbstractAnimation::DeleteWhenStopped);
+    if (!animated)
+        return;
+    QPointer<QVariantAnimation> animation = startFade(surface, owner, 1.0, fadeInMs);
+    const auto begin = [animation] {
+        if (animation && animation->state() == QAbstractAnimation::Stopped)
+            animation->start(QAbstractAnimation::DeleteWhenStopped);
+    };
+    if (wasShown) {
+        begin();
+        return;
+    }
+    // From the first frame on screen: timed from the request, a surface slow to come up would
+    // arrive already opaque, a cut instead of a fade.
+    QObject::connect(&surface, &OverlaySurface::presented, animation, begin);
+    QTimer::singleShot(presentWaitMs, animation, begin);
 }
 
 void fadeOut(OverlaySurface& surface, QObject* owner, bool animated, std::function<void()> hidden)

@@ -13,6 +13,8 @@ namespace tavlin::OverlayFade {
 
 inline constexpr int fadeInMs = 180;
 inline constexpr int fadeOutMs = 120;
+// A fade in starts once the surface's first frame is on screen, or after this long without one.
+inline constexpr int presentWaitMs = 1000;
 
 // Fast start, long soft landing: most of the change happens in the first quarter.
 QEasingCurve timingCurve();

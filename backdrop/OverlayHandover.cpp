@@ -37,18 +37,22 @@ void OverlayHandover::start(const QList<QPointer<OverlayWindow>>& old,
         connect(&window->surface(), &OverlaySurface::presented, handover, arrive);
         connect(window.data(), &QObject::destroyed, handover, arrive);
     }
-    if (atLeastMs > 0) {
-        ++handover->m_waiting;
-        QTimer::singleShot(atLeastMs, handover, &OverlayHandover::arrived);
-    }
+    handover->m_atLeastMs = atLeastMs;
     if (handover->m_waiting == 0)
         handover->finish();
 }
 
 void OverlayHandover::arrived()
 {
-    if (--m_waiting == 0)
+    if (--m_waiting > 0)
+        return;
+    if (m_atLeastMs <= 0) {
         finish();
+        return;
+    }
+    // All on screen: the wait for frames is over, the fade's own time starts.
+    m_timeout.stop();
+    QTimer::singleShot(m_atLeastMs, this, &OverlayHandover::finish);
 }
 
 void OverlayHandover::finish()

@@ -10,8 +10,9 @@
 namespace tavlin {
 
 // One generation of overlays giving way to the next: the old ones leave only once every new one
-// has reached the screen (and, for a cross-fade, not before `atLeastMs`), so no frame between
-// the two shows what lies beneath. Belongs to `owner`; deleting it retires the old at once.
+// has reached the screen (and, for a cross-fade, `atLeastMs` after that, as the fade in starts
+// there), so no frame between the two shows what lies beneath. Belongs to `owner`; deleting it
+// retires the old at once.
 class OverlayHandover : public QObject
 {
     Q_OBJECT
@@ -31,7 +32,8 @@ private:
     void finish();
 
     QList<QPointer<OverlayWindow>> m_old;
-    int m_waiting = 0; // new surfaces not yet on screen, and the minimum time if still running
+    int m_waiting = 0; // new surfaces not yet on screen
+    int m_atLeastMs = 0;
     QTimer m_timeout;
     bool m_finished = false;
 };

@@ -99,19 +99,27 @@ void X11WindowStacking::keepCoversAboveIcons(const QList<xcb_window_t>& covers)
         }
         std::free(reply);
     }
-    if (topIcon < 0)
-        return; // nothing draws icons: a desktop-type window is already below everything else
-
+    // Above the top icon window when there is one (otherwise the desktop layer already keeps
+    // them below everything), and each above the one before it: a new generation fades in over
+    // the one it replaces.
     // Only windows the window manager already manages are restacked: openbox crashes on a
     // restack request that races with its managing a window. A cover it has not taken on yet
     // comes back here when the stacking list changes to include it.
+    QList<quint32> order = stack;
+    xcb_window_t below =
+        topIcon >= 0 ? xcb_window_t(stack[topIcon]) : xcb_window_t(XCB_WINDOW_NONE);
     bool restacked = false;
     for (const xcb_window_t cover : covers) {
-        const qsizetype place = stack.indexOf(cover);
-        if (place >= 0 && place < topIcon) {
-            restackAbove(cover, stack[topIcon]);
+        const qsizetype place = order.indexOf(cover);
+        if (place < 0)
+            continue;
+        if (below != XCB_WINDOW_NONE && place < order.indexOf(below)) {
+            restackAbove(cover, below);
+            order.removeAt(place);
+            order.insert(order.indexOf(below) + 1, cover);
             restacked = true;
         }
+        below = cover;
     }
     if (restacked)
         xcb_flush(c);
@@ -157,11 +165,12 @@ void X11WindowStacking::keepAboveManaged(const QList<xcb_window_t>& windows, boo
     }
 
     // In place when our windows follow the sibling (or lie right under the lowest panel)
-    // directly; anything else the others mapped above us stays above.
+    // directly, oldest first so a new generation fades in over the old; anything else the
+    // others mapped above us stays above.
     const qsizetype first = sibling >= 0 ? sibling + 1 : lowestPanel - windows.size();
     bool inPlace = first >= 0 && first + windows.size() <= stack.children.size();
     for (qsizetype i = 0; inPlace && i < windows.size(); ++i)
-        inPlace = windows.contains(stack.children[first + i]);
+        inPlace = stack.children[first + i] == windows[i];
     if (inPlace)
         return;
 
@@ -249,10 +258,11 @@ void X11WindowStacking::keepOnTop(const QList<xcb_window_t>& windows)
         return;
     const xcb_window_t* children = xcb_query_tree_children(tree);
     const int count = xcb_query_tree_children_length(tree);
-    // In place when the top of the root's children is exactly our windows.
-    bool inPlace = count >= windows.size();
-    for (int i = count - int(windows.size()); inPlace && i < count; ++i)
-        inPlace = windows.contains(children[i]);
+    // In place when the top of the root's children is exactly our windows, oldest first.
+    const int first = count - int(windows.size());
+    bool inPlace = first >= 0;
+    for (int i = 0; inPlace && i < int(windows.size()); ++i)
+        inPlace = children[first + i] == windows[i];
     std::free(tree);
     if (inPlace)
         return;

@@ -38,6 +38,16 @@ int distance(const QColor& a, const QColor& b)
                      std::abs(a.blue() - b.blue())});
 }
 
+bool isBlendOf(const QColor& seen, const QColor& a, const QColor& b, int tolerance)
+{
+    const auto between = [](int v, int x, int y) {
+        return v >= std::min(x, y) - 2 && v <= std::max(x, y) + 2;
+    };
+    return between(seen.red(), a.red(), b.red()) && between(seen.green(), a.green(), b.green()) &&
+           between(seen.blue(), a.blue(), b.blue()) && distance(seen, a) > tolerance &&
+           distance(seen, b) > tolerance;
+}
+
 int countDiffering(const QImage& image, const QRect& area, const QColor& color, int tolerance)
 {
     const QRect inside = area & image.rect();

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 namespace tavlin {
 
@@ -12,9 +14,15 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
     while (!condition()) {
         if (deadline.hasExpired())
             return false;
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
+        if (!QCoreApplication::instance()) {
+            QThread::msleep(5);
+            continue;
+        }
+        // A loop that blocks, as the application's does: the platform sends what it buffered
+        // (window opacity, stacking) only before it goes to sleep.
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     return true;
 }

@@ -283,11 +283,19 @@ void TestDesktopCover::backdropCrossfade()
     QElapsedTimer since;
     since.start();
     QCOMPARE(m_cover->windows().size(), 2);
-    // Both generations are on screen until the new one has faded in…
-    QTest::qWait(100);
-    if (since.elapsed() < OverlayFade::fadeInMs)
-        for (const QPointer<OverlayWindow>& window : old)
-            QVERIFY(window && window->isVisible());
+    // The new one fades in over the old one: the new colour (or a blend on the way) shows
+    // while the old one is still there…
+    QColor seen;
+    QVERIFY(X11Session::waitFor([&] {
+        seen = pixels::colorAt(session().grabScreen(), QPoint(500, 500));
+        return pixels::distance(seen, QColor(roadColor)) > 6;
+    }));
+    QVERIFY2(pixels::isBlendOf(seen, QColor(roadColor), QColor(peakColor)) ||
+                 pixels::distance(seen, QColor(peakColor)) <= 6,
+             qPrintable(seen.name()));
+    QVERIFY2(std::all_of(old.begin(), old.end(),
+                         [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); }),
+             "the new backdrop showed only once the old one had gone");
     // …and then only the new one.
     QTRY_VERIFY(std::none_of(old.begin(), old.end(),
                              [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); }));

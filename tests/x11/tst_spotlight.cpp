@@ -1,6 +1,7 @@
 // Spotlight mode on a real X server: two monitors, openbox and picom, with test windows of known
 // processes.
 #include "backdrop/Backdrop.h"
+#include "backdrop/OverlayWindow.h"
 #include "platform/PlatformFactory.h"
 #include "platform/linux/JsonSettingsStore.h"
 #include "spotlight/CutoutView.h"
@@ -17,6 +18,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <unistd.h>
 
 using namespace tavlin;
@@ -120,6 +122,7 @@ private Q_SLOTS:
     void newAndRaisedWindowsStayCovered();
     void coversPanelsOnlyWhenAsked();
     void compositorStoppingAndStarting();
+    void backdropCrossfade();
     void followsMonitorsComingAndGoing();
     void holesOnEveryMonitorLayout_data();
     void holesOnEveryMonitorLayout();
@@ -402,6 +405,45 @@ void TestSpotlight::compositorStoppingAndStarting()
         QVERIFY(X11Session::waitFor([&] { return holeShows(pinned, pinnedColor); }));
         QVERIFY(X11Session::waitFor([&] { return covered(QRect(1200, 100, 300, 300)); }));
     }
+}
+
+void TestSpotlight::backdropCrossfade()
+{
+    constexpr QRgb nextColor = 0xffd0a030;
+    QImage solid(320, 200, QImage::Format_RGB32);
+    solid.fill(nextColor);
+    QVERIFY(solid.save(session().scratchPath() + QStringLiteral("/pictures/bg-snow-peak.jpeg"),
+                       "JPEG", 100));
+    startPinned(QRect(200, 150, 400, 300));
+    m_spotlight->toggleWithoutAnimation();
+    const QRect probe(1200, 100, 300, 300);
+    QVERIFY(X11Session::waitFor([&] { return covered(probe); }));
+    QList<QPointer<OverlayWindow>> old;
+    for (OverlayWindow* window : m_spotlight->windows())
+        old.append(window);
+
+    m_settings->setValue(Backdrop::settingsKey(), QStringLiteral("bg-snow-peak.jpeg"));
+    m_spotlight->rebuildWindows(true);
+    if (compositing()) {
+        // The new overlays fade in over the old ones: the new colour (or a blend on the way)
+        // shows while the old ones are still there.
+        QColor seen;
+        QVERIFY(X11Session::waitFor([&] {
+            seen = pixels::colorAt(session().grabScreen(), probe.center());
+            return pixels::distance(seen, QColor(backdropColor)) > 12;
+        }));
+        QVERIFY2(pixels::isBlendOf(seen, QColor(backdropColor), QColor(nextColor)) ||
+                     pixels::distance(seen, QColor(nextColor)) <= 12,
+                 qPrintable(seen.name()));
+        QVERIFY2(std::all_of(old.begin(), old.end(),
+                             [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); }),
+                 "the new backdrop showed only once the old one had gone");
+    }
+    // Then only the new ones are left.
+    QTRY_VERIFY(std::none_of(old.begin(), old.end(),
+                             [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); }));
+    QVERIFY(X11Session::waitFor(
+        [&] { return pixels::isUniform(session().grabScreen(), probe, QColor(nextColor), 12); }));
 }
 
 void TestSpotlight::followsMonitorsComingAndGoing()
