@@ -27,9 +27,16 @@ deb=$(ls build/tavlin_*.deb)
 contents=$(dpkg-deb --contents "$deb")
 for wanted in ./usr/bin/tavlin ./usr/share/applications/tavlin.desktop \
               ./usr/share/icons/hicolor/scalable/apps/tavlin.svg \
-              ./usr/share/icons/hicolor/48x48/apps/tavlin.png; do
+              ./usr/share/icons/hicolor/48x48/apps/tavlin.png \
+              ./usr/share/man/man1/tavlin.1.gz ./usr/share/doc/tavlin/copyright \
+              ./usr/share/doc/tavlin/changelog.Debian.gz \
+              ./usr/share/bash-completion/completions/tavlin \
+              ./usr/share/zsh/vendor-completions/_tavlin; do
     grep -q " $wanted\$" <<<"$contents" || { echo "$deb lacks $wanted" >&2; exit 1; }
 done
+version=$(dpkg-deb -f "$deb" Version)
+logged=$(dpkg-parsechangelog -l packaging/changelog -S Version)
+[[ $logged == "$version" ]] || { echo "packaging/changelog ends at $logged, not $version" >&2; exit 1; }
 pictures=$(grep -cE ' \./usr/share/tavlin/backdrops/bg-[^/]+\.(jpeg|webp)$' <<<"$contents" || true)
 [[ $pictures -eq 24 ]] || { echo "$deb holds $pictures pictures, not 24" >&2; exit 1; }
 echo "$deb"
