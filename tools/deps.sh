@@ -38,6 +38,8 @@ if $test; then
     # Headless KWin with Xwayland for the Plasma tests, and the description of its fake-input
     # protocol for their clicks.
     packages+=(kwin-wayland xwayland plasma-wayland-protocols)
+    # The package's own checks: lintian, groff for its man page, strace for the files it opens.
+    packages+=(lintian groff-base strace)
 fi
 if $tools; then
     packages+=(imagemagick)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything into build/ and runs every test, then builds the
-# Debian package, installs it and starts the installed program once.
+# Debian package and tries it unpacked in a temporary tree, without installing it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh --test
