@@ -61,12 +61,13 @@ dbus-run-session -- xvfb-run -a bash -c '
     # strace shields itself from signals while it writes to a file: end the program instead.
     stop() { kill $(ps -o pid= --ppid "$pid") 2>/dev/null; wait "$pid" 2>/dev/null; }
     trap stop EXIT
+    answered=false
     for _ in $(seq 50); do
-        "$TAVLIN" spotlight off >/dev/null 2>&1 && break
+        "$TAVLIN" spotlight off >/dev/null 2>&1 && answered=true && break
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.2
     done
-    served=$(dbus-send --session --print-reply --dest=io.github.tavlin.Tavlin \
+    $answered && served=$(dbus-send --session --print-reply --dest=io.github.tavlin.Tavlin \
                  /io/github/tavlin/Tavlin org.freedesktop.DBus.Introspectable.Introspect |
              sed -n "/interface name=\"io.github.tavlin.Tavlin1\"/,/<\/interface>/p" |
              grep -o "method name=\"[A-Za-z]*\"" | cut -d\" -f2 | sort)
