@@ -38,6 +38,8 @@ if $test; then
     # Headless KWin with Xwayland for the Plasma tests, and the description of its fake-input
     # protocol for their clicks.
     packages+=(kwin-wayland xwayland plasma-wayland-protocols)
+    # Headless GNOME Shell (about 140 packages, 2 minutes) runs our extension in the GNOME tests.
+    packages+=(gnome-shell)
 fi
 if $tools; then
     packages+=(imagemagick)
