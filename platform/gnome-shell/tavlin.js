@@ -25,12 +25,22 @@ const interfaceXml = `<node><interface name="${interfaceName}">
   <signal name="WindowsChanged"><arg type="s" name="windows"/></signal>
 </interface></node>`;
 
+// Clutter draws an effect's actor into a texture a little larger than the actor, so that its
+// size does not change with sub-pixel moves; this repeats its rounding. Where the actor starts in
+// that texture, and the texture's size.
+function paddedSpan(start, length) {
+    const end = Math.ceil(start + length + 0.75);
+    const size = Math.round(length) + 3;
+    return [start - (end - size), size];
+}
+
 // Cuts rounded holes out of what it is applied to; the rectangles are in the actor's pixels.
 const HoleEffect = GObject.registerClass(class TavlinHoleEffect extends Shell.GLSLEffect {
     vfunc_build_pipeline() {
         const declarations = `uniform vec4 holes[${maxHoles}];
             uniform float count;
-            uniform vec2 size;
+            uniform vec2 origin;
+            uniform vec2 padded;
             uniform float radius;
             float outside(vec2 p, vec4 box) {
                 vec2 halfSize = box.zw * 0.5;
@@ -38,7 +48,7 @@ const HoleEffect = GObject.registerClass(class TavlinHoleEffect extends Shell.GL
                 float d = length(max(q, 0.0)) + min(max(q.x, q.y), 0.0) - radius;
                 return clamp(d + 0.5, 0.0, 1.0);
             }`;
-        const code = `vec2 p = cogl_tex_coord_in[0].xy * size;
+        const code = `vec2 p = cogl_tex_coord_in[0].xy * padded - origin;
             float keep = 1.0;
             for (int i = 0; i < ${maxHoles}; i++) {
                 if (float(i) >= count) break;
@@ -48,12 +58,16 @@ const HoleEffect = GObject.registerClass(class TavlinHoleEffect extends Shell.GL
         this.add_glsl_snippet(Shell.SnippetHook.FRAGMENT, declarations, code, false);
     }
 
-    setHoles(holes, width, height, radius) {
+    setHoles(holes, actor, radius) {
+        // Its parent sits at the stage's origin.
+        const [left, width] = paddedSpan(actor.x, actor.width);
+        const [top, height] = paddedSpan(actor.y, actor.height);
         const values = new Array(maxHoles * 4).fill(0);
         holes.slice(0, maxHoles).forEach((h, i) => values.splice(i * 4, 4, h.x, h.y, h.width, h.height));
         this.set_uniform_float(this.get_uniform_location('holes'), 4, values);
         this.set_uniform_float(this.get_uniform_location('count'), 1, [Math.min(holes.length, maxHoles)]);
-        this.set_uniform_float(this.get_uniform_location('size'), 2, [width, height]);
+        this.set_uniform_float(this.get_uniform_location('origin'), 2, [left, top]);
+        this.set_uniform_float(this.get_uniform_location('padded'), 2, [width, height]);
         this.set_uniform_float(this.get_uniform_location('radius'), 1, [radius]);
         this.queue_repaint();
     }
@@ -154,7 +168,7 @@ class Picture {
                 continue;
             holes.push({x: r.x - left, y: r.y - top, width: r.width, height: r.height});
         }
-        this._effect.setHoles(holes, this.actor.width, this.actor.height, this._radius);
+        this._effect.setHoles(holes, this.actor, this._radius);
     }
 }
 

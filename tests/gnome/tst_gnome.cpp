@@ -178,7 +178,12 @@ void TestGnome::spotlightFollowsAndLetsClicksThrough()
         QVERIFY(session().moveWindow(pinnedPid, moved.topLeft()));
         QVERIFY2(waitFor([&] {
                      const QImage screen = session().grabScreen();
-                     return showsEverywhere(screen, moved.adjusted(4, 4, -4, -4), pinnedColor) &&
+                     // Exactly over the window: a pixel off shows at its edges.
+                     return showsEverywhere(screen, moved.adjusted(1, 12, -1, -12), pinnedColor) &&
+                            showsEverywhere(screen, moved.adjusted(12, 1, -12, -1), pinnedColor) &&
+                            shows(screen, moved.topLeft() + QPoint(-2, 20), backdropColor) &&
+                            shows(screen, moved.topLeft() + QPoint(20, -2), backdropColor) &&
+                            shows(screen, moved.bottomRight() + QPoint(2, -20), backdropColor) &&
                             shows(screen, pinned.center(), backdropColor);
                  }),
                  qPrintable(QStringLiteral("no hole at %1,%2").arg(moved.x()).arg(moved.y())));
