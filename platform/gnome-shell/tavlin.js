@@ -1,5 +1,5 @@
 // Runs inside GNOME Shell, shared by both entry files (which bind GLib, Gio, GObject, Clutter,
-// St, Meta, Shell, GdkPixbuf, Cogl and Main first). Tavlin decides everything; this only shows
+// St, Meta, Shell, Cogl and Main first). Tavlin decides everything; this only shows
 // the pictures Tavlin renders where it is told and reports the windows. Only the Tavlin that
 // registered first is obeyed, until its connection goes.
 
@@ -22,7 +22,9 @@ const interfaceXml = `<node><interface name="${interfaceName}">
   <method name="FollowWindows"><arg type="u" name="id"/><arg type="au" name="pids"/>
     <arg type="d" name="radius"/></method>
   <method name="Remove"><arg type="u" name="id"/></method>
+  <method name="BindKey"><arg type="u" name="id"/><arg type="s" name="accelerator"/></method>
   <signal name="WindowsChanged"><arg type="s" name="windows"/></signal>
+  <signal name="KeyPressed"><arg type="u" name="id"/></signal>
 </interface></node>`;
 
 // Clutter draws an effect's actor into a texture a little larger than the actor, so that its
@@ -84,13 +86,17 @@ function onActiveWorkspace(window) {
         window.get_workspace() === global.workspace_manager.get_active_workspace();
 }
 
+// Tavlin's pictures: width and height (32 bits each, little-endian), then the rows of
+// premultiplied RGBA pixels, nothing to decode.
 function loadImage(path) {
-    const pixbuf = GdkPixbuf.Pixbuf.new_from_file(path);
-    const width = pixbuf.get_width();
-    const height = pixbuf.get_height();
-    const format = pixbuf.get_has_alpha() ? Cogl.PixelFormat.RGBA_8888 : Cogl.PixelFormat.RGB_888;
+    const [, contents] = GLib.file_get_contents(path);
+    const header = new DataView(contents.buffer, contents.byteOffset, 8);
+    const width = header.getUint32(0, true);
+    const height = header.getUint32(4, true);
+    if (!width || !height || contents.length !== 8 + width * height * 4)
+        throw new Error(`${path} is no picture`);
     const image = St.ImageContent.new_with_preferred_size(width, height);
-    const args = [pixbuf.get_pixels(), format, width, height, pixbuf.get_rowstride()];
+    const args = [contents.subarray(8), Cogl.PixelFormat.RGBA_8888_PRE, width, height, width * 4];
     try {
         image.set_data(...args);
     } catch (e) {
@@ -209,6 +215,7 @@ class TavlinShell {
         this._windowSignals = new Map();
         this._signals = [];
         this._reportId = 0;
+        this._keys = new Map(); // the shell's action → our id
         this._dbus = Gio.DBusExportedObject.wrapJSObject(interfaceXml, this);
         this._dbus.export(Gio.DBus.session, objectPath);
         this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session, busName,
@@ -218,6 +225,7 @@ class TavlinShell {
         this._connect(display, 'restacked', () => this._restacked());
         this._connect(display, 'notify::focus-window', () => this._changed());
         this._connect(global.workspace_manager, 'active-workspace-changed', () => this._moved());
+        this._connect(display, 'accelerator-activated', (d, action) => this._keyPressed(action));
         for (const actor of global.get_window_actors())
             this._watchWindow(actor.meta_window);
     }
@@ -272,7 +280,7 @@ class TavlinShell {
     _changed() {
         if (!this._owner || this._reportId)
             return;
-        this._reportId = GLib.idle_add(GLib.PRIORITY_LOW, () => {
+        this._reportId = GLib.idle_add(GLib.PRIORITY_DEFAULT_IDLE, () => {
             this._reportId = 0;
             this._report();
             return GLib.SOURCE_REMOVE;
@@ -290,7 +298,19 @@ class TavlinShell {
             new GLib.Variant('(s)', [report]));
     }
 
+    _keyPressed(action) {
+        if (this._owner && this._keys.has(action)) {
+            Gio.DBus.session.emit_signal(this._owner, objectPath, interfaceName, 'KeyPressed',
+                new GLib.Variant('(u)', [this._keys.get(action)]));
+        }
+    }
+
     _forgetOwner() {
+        for (const action of this._keys.keys()) {
+            global.display.ungrab_accelerator(action);
+            Main.wm.allowKeybinding(Meta.external_binding_name_for_action(action), Shell.ActionMode.NONE);
+        }
+        this._keys.clear();
         if (this._ownerWatch)
             Gio.bus_unwatch_name(this._ownerWatch);
         this._ownerWatch = 0;
@@ -375,6 +395,24 @@ class TavlinShell {
 
     FollowWindowsAsync([id, pids, radius], invocation) {
         this._call(invocation, () => this._picture(id).followWindows(pids, radius));
+    }
+
+    // Refused when the shell or another program holds the chord.
+    BindKeyAsync([id, accelerator], invocation) {
+        this._call(invocation, () => {
+            for (const [action, bound] of this._keys) {
+                if (bound === id) {
+                    global.display.ungrab_accelerator(action);
+                    this._keys.delete(action);
+                }
+            }
+            const action = global.display.grab_accelerator(accelerator, Meta.KeyBindingFlags.NONE);
+            if (action === Meta.KeyBindingAction.NONE)
+                throw new Error(`${accelerator} is taken`);
+            Main.wm.allowKeybinding(Meta.external_binding_name_for_action(action),
+                Shell.ActionMode.NORMAL | Shell.ActionMode.OVERVIEW);
+            this._keys.set(action, id);
+        });
     }
 
     RemoveAsync([id], invocation) {

@@ -22,6 +22,7 @@
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandOverlaySurfaces.h"
 #include "platform/wayland/WaylandWindowSources.h"
+#include "platform/wayland/gnome/GnomeHotKeyGrabber.h"
 #include "platform/wayland/gnome/GnomeOverlaySurfaces.h"
 #include "platform/wayland/gnome/GnomeShell.h"
 #include "platform/wayland/gnome/GnomeWindows.h"
@@ -132,12 +133,17 @@ std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
 {
     if (std::shared_ptr<X11Connection> x11 = X11Connection::create())
         return std::make_unique<X11HotKeyGrabber>(std::move(x11));
-    // Wayland lets no program grab keys; the desktop binds them on request, if it offers that.
-    if (QGuiApplication::platformName().startsWith(u"wayland"))
+    // Wayland lets no program grab keys; the desktop binds them on request, if it offers that:
+    // GNOME Shell through our extension wherever it runs, the others through the portal.
+    if (QGuiApplication::platformName().startsWith(u"wayland")) {
+        std::shared_ptr<GnomeShell> gnome = GnomeShell::connectTo(QDBusConnection::sessionBus());
+        if (gnome && gnome->state() == GnomeShell::State::Ready)
+            return std::make_unique<GnomeHotKeyGrabber>(std::move(gnome));
         return std::make_unique<PortalHotKeyGrabber>(
             QDBusConnection::connectToBus(QDBusConnection::SessionBus,
                                           QStringLiteral("tavlin-portal")),
             QGuiApplication::desktopFileName());
+    }
     return std::make_unique<GenericHotKeyGrabber>();
 }
 

@@ -265,3 +265,27 @@ bool GnomeSession::click(const QPoint& point)
 }
 
 } // namespace tavlin
+
+namespace tavlin {
+
+bool GnomeSession::pressKeys(const QStringList& keys)
+{
+    QStringList symbols;
+    for (const QString& key : keys)
+        symbols.append(QStringLiteral("C.KEY_") + key);
+    return eval(QStringLiteral("const C = imports.gi.Clutter;"
+                               "if (!global.tavlinTestKeyboard) global.tavlinTestKeyboard = "
+                               "C.get_default_backend().get_default_seat()"
+                               ".create_virtual_device(C.InputDeviceType.KEYBOARD_DEVICE);"
+                               "const k = global.tavlinTestKeyboard;"
+                               "let t = imports.gi.GLib.get_monotonic_time();"
+                               "const keys = [%1];"
+                               "keys.forEach(s => k.notify_keyval(t += 1000, s, "
+                               "C.KeyState.PRESSED));"
+                               "keys.reverse().forEach(s => k.notify_keyval(t += 1000, s, "
+                               "C.KeyState.RELEASED)); true")
+                    .arg(symbols.join(u',')))
+        .has_value();
+}
+
+} // namespace tavlin

@@ -56,6 +56,8 @@ public:
     QImage grabScreen();
     // A press and release of the left button at a global point, through a virtual pointer.
     bool click(const QPoint& point);
+    // Presses the keys (Clutter's key names: "Control_L", "d") in order, then lets them go.
+    bool pressKeys(const QStringList& keys);
 
 private:
     bool fail(const QString& what, const QString& logName = {});

@@ -16,9 +16,12 @@
 #include <QDBusMessage>
 #include <QDir>
 #include <QJsonArray>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace tavlin;
+
+Q_DECLARE_METATYPE(KeyChord)
 
 namespace {
 
@@ -58,6 +61,9 @@ private Q_SLOTS:
     void coverUnderWindowsAboveIcons();
     void spotlightFollowsAndLetsClicksThrough();
     void appsAndFocusReachTheMenu();
+    void reminderFadesInOnTheActiveMonitor();
+    void hotKeys_data();
+    void hotKeys();
     void refusesCallsFromOthers();
     void switchedOffAndOnAgain();
 
@@ -216,6 +222,91 @@ void TestGnome::appsAndFocusReachTheMenu()
     QVERIFY(session().onWindows(first, QStringLiteral("activate(global.get_current_time())")));
     QTRY_COMPARE(m_services.runningApps->frontmostPid(), std::optional<qint32>(qint32(first)));
     QVERIFY(spotlight.targetPids().contains(qint32(first)));
+}
+
+void TestGnome::reminderFadesInOnTheActiveMonitor()
+{
+    const QList<QRect> monitors = session().monitorRects();
+    const QRect window(monitors[1].topLeft() + QPoint(100, 300), QSize(300, 200));
+    const qint64 pid = startWindow(window, otherColor, QStringLiteral("tavlin-gnome-other"));
+    QVERIFY(pid);
+    QTRY_COMPARE(m_services.runningApps->frontmostPid(), std::optional<qint32>(qint32(pid)));
+    // The shell first puts it where the pointer is; the report of the move may come after.
+    const auto reportedThere = [&] {
+        const QList<WindowInfo> windows =
+            m_services.windowList->windows().value_or(QList<WindowInfo>{});
+        return std::any_of(windows.cbegin(), windows.cend(), [&](const WindowInfo& info) {
+            return info.pid == qint32(pid) && info.bounds == QRectF(window);
+        });
+    };
+    QTRY_VERIFY(reportedThere());
+
+    // From the menu: faded in, with the reminder at the top centre of that monitor only.
+    Spotlight spotlight(*m_settings, *m_images, m_services);
+    spotlight.setRemindsAboutNotifications(true);
+    spotlight.setOn(true);
+    QVERIFY(spotlight.reminder().currentPanel());
+    const auto topCentre = [&](int index) {
+        return QRect(monitors[index].center().x() - 20, monitors[index].top() + 40, 40, 10);
+    };
+    // The panel is dark; the overlays, fading in, are never that dark. It shows for a few
+    // seconds only, so it is looked for first.
+    const auto panelAt = [&](const QImage& screen, int index) {
+        const QRect area = topCentre(index);
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor seen = pixels::colorAt(screen, QPoint(x, area.center().y()));
+            if (std::max({seen.red(), seen.green(), seen.blue()}) < 70)
+                return true;
+        }
+        return false;
+    };
+    QVERIFY(waitFor([&] {
+        const QImage screen = session().grabScreen();
+        return panelAt(screen, 1) && !panelAt(screen, 0);
+    }));
+    const QRect desktop(20, 400, 200, 200);
+    QVERIFY(
+        waitFor([&] { return showsEverywhere(session().grabScreen(), desktop, backdropColor); }));
+    spotlight.setOn(false);
+    QVERIFY(waitFor([&] {
+        const QImage screen = session().grabScreen();
+        return showsEverywhere(screen, desktop, desktopColor) &&
+               showsEverywhere(screen, topCentre(1), desktopColor);
+    }));
+}
+
+void TestGnome::hotKeys_data()
+{
+    QTest::addColumn<KeyChord>("chord");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("bound");
+    const KeyModifiers all = KeyModifier::Control | KeyModifier::Alt | KeyModifier::Super;
+    QTest::newRow("Hide Desktop Icons chord")
+        << KeyChord{KeyPosition::D, all} << QStringLiteral("d") << true;
+    QTest::newRow("Spotlight Mode chord")
+        << KeyChord{KeyPosition::S, all} << QStringLiteral("s") << true;
+    // GNOME Shell's own quick settings.
+    QTest::newRow("chord the shell holds")
+        << KeyChord{KeyPosition::S, KeyModifier::Super} << QStringLiteral("s") << false;
+}
+
+void TestGnome::hotKeys()
+{
+    QFETCH(KeyChord, chord);
+    QFETCH(QString, key);
+    QFETCH(bool, bound);
+    std::unique_ptr<HotKeyGrabber> grabber = PlatformFactory::makeHotKeyGrabber();
+    QSignalSpy answered(grabber.get(), &HotKeyGrabber::answered);
+    QSignalSpy pressed(grabber.get(), &HotKeyGrabber::pressed);
+    QCOMPARE(grabber->grab(7, chord, QStringLiteral("test")), HotKeyGrabber::Grant::Pending);
+    QTRY_COMPARE(answered.size(), 1);
+    QCOMPARE(answered.constFirst(), (QVariantList{7u, bound}));
+    if (!bound)
+        return;
+    QVERIFY(session().pressKeys(
+        {QStringLiteral("Control_L"), QStringLiteral("Alt_L"), QStringLiteral("Super_L"), key}));
+    QTRY_COMPARE(pressed.size(), 1);
+    QCOMPARE(pressed.constFirst().constFirst().toUInt(), 7u);
 }
 
 void TestGnome::refusesCallsFromOthers()

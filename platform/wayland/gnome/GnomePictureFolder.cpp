@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QtEndian>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,17 +28,26 @@ GnomePictureFolder::GnomePictureFolder(const QString& runtimeDir)
 
 QString GnomePictureFolder::write(const QImage& image)
 {
-    if (!m_error.isEmpty())
+    if (!m_error.isEmpty() || image.isNull())
         return {};
-    const QString file = QStringLiteral("%1/overlay-%2-%3.png")
+    const QString file = QStringLiteral("%1/overlay-%2-%3.rgba")
                              .arg(m_path)
                              .arg(QCoreApplication::applicationPid())
                              .arg(++m_written);
+    // Raw pixels after their size: nothing to encode here or to decode in the shell.
+    const QImage pixels = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    QByteArray header(8, '\0');
+    qToLittleEndian<quint32>(quint32(pixels.width()), header.data());
+    qToLittleEndian<quint32>(quint32(pixels.height()), header.data() + 4);
     QSaveFile out(file);
-    // Barely compressed: the file lives in memory for a moment, speed matters more than size.
-    if (!out.open(QIODevice::WriteOnly) || !image.save(&out, "PNG", 90) || !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || out.write(header) != header.size())
         return {};
-    return file;
+    const qsizetype row = qsizetype(pixels.width()) * 4;
+    for (int y = 0; y < pixels.height(); ++y) {
+        if (out.write(reinterpret_cast<const char*>(pixels.constScanLine(y)), row) != row)
+            return {};
+    }
+    return out.commit() ? file : QString();
 }
 
 void GnomePictureFolder::remove(const QString& path)

@@ -16,7 +16,9 @@ public:
     // Empty when pictures can be written there; otherwise why not.
     QString error() const { return m_error; }
 
-    // Writes `image` under a new name, whole or not at all; the file's path, or empty.
+    // Writes `image` under a new name, whole or not at all, as the extension reads pictures:
+    // width and height (32 bits, little-endian), then rows of premultiplied RGBA. The file's
+    // path, or empty.
     QString write(const QImage& image);
     // Removes a file write() made.
     void remove(const QString& path);

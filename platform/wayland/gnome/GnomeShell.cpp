@@ -55,8 +55,7 @@ void GnomeShell::refresh()
 {
     const State before = m_state;
     if (!m_extension.isEmpty())
-        m_bus.disconnect(m_extension, extensionPath, extensionInterface,
-                         QStringLiteral("WindowsChanged"), this, SLOT(onWindowsChanged(QString)));
+        listen(m_extension, false);
     m_extension.clear();
     m_state = registerWithExtension() ? State::Ready : stateFromInfo();
     if (m_state != before)
@@ -69,8 +68,7 @@ bool GnomeShell::registerWithExtension()
     const QString owner = m_bus.interface()->serviceOwner(extensionService);
     if (owner.isEmpty() || owner != m_bus.interface()->serviceOwner(shellService).value())
         return false;
-    m_bus.connect(owner, extensionPath, extensionInterface, QStringLiteral("WindowsChanged"), this,
-                  SLOT(onWindowsChanged(QString)));
+    listen(owner, true);
     m_extension = owner;
     const QDBusMessage reply =
         m_bus.call(QDBusMessage::createMethodCall(owner, extensionPath, extensionInterface,
@@ -79,10 +77,21 @@ bool GnomeShell::registerWithExtension()
     if (reply.type() == QDBusMessage::ReplyMessage)
         return true;
     m_error = reply.errorMessage();
-    m_bus.disconnect(owner, extensionPath, extensionInterface, QStringLiteral("WindowsChanged"),
-                     this, SLOT(onWindowsChanged(QString)));
+    listen(owner, false);
     m_extension.clear();
     return false;
+}
+
+void GnomeShell::listen(const QString& owner, bool on)
+{
+    const auto wire = [&](const QString& name, const char* slot) {
+        if (on)
+            m_bus.connect(owner, extensionPath, extensionInterface, name, this, slot);
+        else
+            m_bus.disconnect(owner, extensionPath, extensionInterface, name, this, slot);
+    };
+    wire(QStringLiteral("WindowsChanged"), SLOT(onWindowsChanged(QString)));
+    wire(QStringLiteral("KeyPressed"), SLOT(onKeyPressed(uint)));
 }
 
 GnomeShell::State GnomeShell::stateFromInfo()
@@ -163,6 +172,11 @@ void GnomeShell::call(const QString& method, const QVariantList& arguments,
 void GnomeShell::onWindowsChanged(const QString& windows)
 {
     Q_EMIT windowsReported(windows.toUtf8());
+}
+
+void GnomeShell::onKeyPressed(uint id)
+{
+    Q_EMIT keyPressed(id);
 }
 
 } // namespace tavlin

@@ -45,16 +45,20 @@ public:
 Q_SIGNALS:
     // The extension's report of every window, as JSON.
     void windowsReported(const QByteArray& json);
+    // A chord the extension bound for us was pressed.
+    void keyPressed(quint32 id);
     void stateChanged();
 
 private Q_SLOTS:
     void onWindowsChanged(const QString& windows);
+    void onKeyPressed(uint id);
 
 private:
     explicit GnomeShell(const QDBusConnection& bus);
     void refresh();
     State stateFromInfo();
     bool registerWithExtension();
+    void listen(const QString& owner, bool on);
 
     QDBusConnection m_bus;
     QDBusServiceWatcher m_watcher;
