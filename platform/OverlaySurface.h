@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QRect>
 #include <QRegion>
+#include <QSet>
 
 namespace tavlin {
 
@@ -36,6 +37,16 @@ public:
     // content's shape again where the surface is shaped.
     virtual void update(const QRegion& area) = 0;
     void updateAll() { update(QRegion(QRect(QPoint(0, 0), geometry().size()))); }
+
+    // Where the window system cuts the holes itself: from now on rounded holes of `radius` over
+    // the visible windows of `pids`, following them on every frame it draws. False where it
+    // cannot; then the content paints the holes.
+    virtual bool followWindows(const QSet<qint32>& pids, double radius)
+    {
+        Q_UNUSED(pids);
+        Q_UNUSED(radius);
+        return false;
+    }
 
     // The window system's id of the surface, for tests that look for it; 0 when it has none.
     virtual quint64 nativeId() const { return 0; }

@@ -239,14 +239,17 @@ void Spotlight::updateHoles()
     m_sinceTick.start();
     if (QGuiApplication::screens().isEmpty())
         return;
+    const QSet<qint32> targets = targetPids();
     const std::optional<QList<WindowInfo>> listed = m_services.windowList->windows();
-    if (!listed)
-        return; // the holes stay as they are until the list is back
-    const QList<QRectF> holes = HoleGeometry::globalHoles(*listed, targetPids());
+    const QList<QRectF> holes =
+        listed ? HoleGeometry::globalHoles(*listed, targets) : QList<QRectF>();
     for (const QPointer<OverlayWindow>& window : std::as_const(m_windows)) {
         CutoutView* view = viewOf(window);
-        if (!view)
+        // Where the window system follows the windows itself, it only needs to know which.
+        if (!view || window->surface().followWindows(targets, CutoutView::holeCornerRadius))
             continue;
+        if (!listed)
+            continue; // the holes stay as they are until the list is back
         const QScreen* screen = QGuiApplication::screenAt(window->geometry().center());
         if (!screen)
             continue;

@@ -40,6 +40,8 @@ if $test; then
     packages+=(kwin-wayland xwayland plasma-wayland-protocols)
     # The package's own checks: lintian, groff for its man page, strace for the files it opens.
     packages+=(lintian groff-base strace)
+    # Headless GNOME Shell (about 140 packages, 2 minutes) runs our extension in the GNOME tests.
+    packages+=(gnome-shell)
 fi
 if $tools; then
     packages+=(imagemagick)

@@ -22,6 +22,10 @@
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandOverlaySurfaces.h"
 #include "platform/wayland/WaylandWindowSources.h"
+#include "platform/wayland/gnome/GnomeHotKeyGrabber.h"
+#include "platform/wayland/gnome/GnomeOverlaySurfaces.h"
+#include "platform/wayland/gnome/GnomeShell.h"
+#include "platform/wayland/gnome/GnomeWindows.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
@@ -92,11 +96,17 @@ WindowServices makeWindowServices()
     WindowServices services;
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
         services.workspace = std::make_unique<QtWorkspaceEvents>();
-        services.overlays = makeWaylandOverlays();
+        // GNOME Shell shows overlays and tells of windows only through our extension.
+        std::shared_ptr<GnomeShell> gnome = GnomeShell::connectTo(QDBusConnection::sessionBus());
+        if (gnome)
+            services.overlays = std::make_unique<GnomeOverlaySurfaces>(gnome);
+        else
+            services.overlays = makeWaylandOverlays();
         // The desktop's own settings, where it keeps its wallpaper; no root window here.
         services.desktopPictures = std::make_unique<X11DesktopPictures>(nullptr);
-        // The compositor's own IPC where it has one (sway, Hyprland); else nothing.
-        WaylandWindowSources sources = WaylandWindowSources::make();
+        // The compositor's own IPC where it has one (sway, Hyprland, KWin); else nothing.
+        WaylandWindowSources sources =
+            WaylandWindowSources::make(gnome ? std::make_shared<GnomeWindows>(gnome) : nullptr);
         services.windowList = std::move(sources.windowList);
         services.runningApps = std::move(sources.runningApps);
         return services;
@@ -123,12 +133,17 @@ std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
 {
     if (std::shared_ptr<X11Connection> x11 = X11Connection::create())
         return std::make_unique<X11HotKeyGrabber>(std::move(x11));
-    // Wayland lets no program grab keys; the desktop binds them on request, if it offers that.
-    if (QGuiApplication::platformName().startsWith(u"wayland"))
+    // Wayland lets no program grab keys; the desktop binds them on request, if it offers that:
+    // GNOME Shell through our extension wherever it runs, the others through the portal.
+    if (QGuiApplication::platformName().startsWith(u"wayland")) {
+        std::shared_ptr<GnomeShell> gnome = GnomeShell::connectTo(QDBusConnection::sessionBus());
+        if (gnome && gnome->state() == GnomeShell::State::Ready)
+            return std::make_unique<GnomeHotKeyGrabber>(std::move(gnome));
         return std::make_unique<PortalHotKeyGrabber>(
             QDBusConnection::connectToBus(QDBusConnection::SessionBus,
                                           QStringLiteral("tavlin-portal")),
             QGuiApplication::desktopFileName());
+    }
     return std::make_unique<GenericHotKeyGrabber>();
 }
 

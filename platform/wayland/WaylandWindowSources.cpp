@@ -33,10 +33,12 @@ std::shared_ptr<CompositorWindows> compositorWindows()
 
 } // namespace
 
-WaylandWindowSources WaylandWindowSources::make()
+WaylandWindowSources WaylandWindowSources::make(std::shared_ptr<CompositorWindows> windows)
 {
     WaylandWindowSources sources;
-    if (std::shared_ptr<CompositorWindows> windows = compositorWindows()) {
+    if (!windows)
+        windows = compositorWindows();
+    if (windows) {
         sources.windowList = std::make_unique<WaylandWindowList>(windows);
         sources.runningApps = std::make_unique<WaylandRunningApps>(windows);
     } else {

@@ -6,6 +6,10 @@
 #include <memory>
 
 namespace tavlin {
+class CompositorWindows;
+}
+
+namespace tavlin {
 
 struct WaylandWindowSources
 {
@@ -14,8 +18,8 @@ struct WaylandWindowSources
 
     // From the compositor this session runs on: sway when $SWAYSOCK answers, Hyprland when
     // $HYPRLAND_INSTANCE_SIGNATURE names a running instance, KWin when it runs our script;
-    // elsewhere none, with the reason.
-    static WaylandWindowSources make();
+    // elsewhere none, with the reason. `windows`, when given, are used instead (GNOME Shell's).
+    static WaylandWindowSources make(std::shared_ptr<CompositorWindows> windows = nullptr);
 };
 
 } // namespace tavlin

@@ -1,0 +1,291 @@
+#include "tests/gnome/GnomeSession.h"
+
+#include "tests/session/PixelChecks.h"
+#include "tests/session/WaitFor.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace tavlin {
+
+namespace {
+
+GnomeSession* currentSession = nullptr;
+
+constexpr int startTimeoutMs = 30000;
+constexpr QSize monitorSize(1024, 768);
+const QString helperUuid = QStringLiteral("tavlin-test-helper@tavlin.github.io");
+
+QDBusMessage callShell(const QString& service, const QString& path, const QString& interface,
+                       const QString& method, const QVariantList& arguments)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+    message.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
+}
+
+QString windowsOf(qint64 pid)
+{
+    return QStringLiteral("global.get_window_actors().map(a => a.meta_window)"
+                          ".filter(w => w.get_pid() === %1)")
+        .arg(pid);
+}
+
+} // namespace
+
+GnomeSession::GnomeSession() = default;
+
+GnomeSession::~GnomeSession()
+{
+    stop();
+}
+
+GnomeSession* GnomeSession::current()
+{
+    return currentSession;
+}
+
+QString GnomeSession::unavailableReason()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("gnome-shell")).isEmpty())
+        return QStringLiteral("gnome-shell is not installed (tools/deps.sh --test)");
+    return {};
+}
+
+QList<QRect> GnomeSession::monitorRects() const
+{
+    return {QRect(QPoint(0, 0), monitorSize), QRect(QPoint(monitorSize.width(), 0), monitorSize)};
+}
+
+QString GnomeSession::scratchPath() const
+{
+    return m_home ? m_home->scratchPath() : QString();
+}
+
+bool GnomeSession::fail(const QString& what, const QString& logName)
+{
+    m_error = what;
+    if (!logName.isEmpty() && m_home)
+        m_error += QStringLiteral("\n--- %1 ---\n").arg(logName) +
+                   QString::fromLocal8Bit(m_home->logTail(logName));
+    return false;
+}
+
+bool GnomeSession::writeSettings()
+{
+    // Our extension and the helper on at start (the shell loads extensions only then), a plain
+    // grey desktop, no animations or banners to make screenshots a guess.
+    const QByteArray keyfile = "[org/gnome/shell]\n"
+                               "enabled-extensions=['" +
+                               helperUuid.toLatin1() +
+                               "', 'tavlin@tavlin.github.io']\n"
+                               "welcome-dialog-last-shown-version='999'\n"
+                               "[org/gnome/desktop/background]\n"
+                               "picture-uri=''\npicture-uri-dark=''\n"
+                               "primary-color='#c0c0c0'\ncolor-shading-type='solid'\n"
+                               "[org/gnome/desktop/interface]\nenable-animations=false\n"
+                               "[org/gnome/desktop/notifications]\nshow-banners=false\n";
+    const QString helper = QStringLiteral("share/gnome-shell/extensions/") + helperUuid;
+    bool written =
+        m_home->writeFile(QStringLiteral("home/.config/glib-2.0/settings/keyfile"), keyfile);
+    for (const QString& name : {QStringLiteral("metadata.json"), QStringLiteral("extension.js")}) {
+        QFile source(QStringLiteral(TAVLIN_GNOME_HELPER) + QLatin1Char('/') + name);
+        written = written && source.open(QIODevice::ReadOnly) &&
+                  m_home->writeFile(helper + QLatin1Char('/') + name, source.readAll());
+    }
+    return written;
+}
+
+bool GnomeSession::start()
+{
+    ChildProcesses::adoptOrphans();
+    m_home = std::make_unique<SessionHome>(QStringLiteral("tavlin-gnome"));
+    if (!m_home->isValid() || !writeSettings())
+        return fail(QStringLiteral("no session folder"));
+    m_home->setEnvironment("GSETTINGS_BACKEND", QByteArrayLiteral("keyfile"));
+    m_home->setEnvironment("XDG_DATA_DIRS",
+                           QFile::encodeName(m_home->path() + QStringLiteral("/share:") +
+                                             QStringLiteral(TAVLIN_GNOME_EXTENSIONS_DATA) +
+                                             QStringLiteral(":/usr/local/share:/usr/share")));
+    // The shell asks the system bus about seats and sessions: a private one will do.
+    const QString systemBus = m_home->runtimePath() + QStringLiteral("/system-bus");
+    if (!m_children.start(QStringLiteral("dbus-daemon"),
+                          {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                           QStringLiteral("--nopidfile"),
+                           QStringLiteral("--address=unix:path=") + systemBus},
+                          m_home->logFile(QStringLiteral("system-bus"))) ||
+        !waitFor([&] { return QFileInfo::exists(systemBus); }) || !m_home->startBus(m_children))
+        return fail(QStringLiteral("no private buses"), QStringLiteral("dbus"));
+    m_home->setEnvironment("DBUS_SYSTEM_BUS_ADDRESS",
+                           QFile::encodeName(QStringLiteral("unix:path=") + systemBus));
+    const QString socket =
+        QStringLiteral("tavlin-gnome-%1").arg(QCoreApplication::applicationPid());
+    const QString size = QStringLiteral("%1x%2").arg(monitorSize.width()).arg(monitorSize.height());
+    const qint64 shell = m_children.start(
+        QStringLiteral("gnome-shell"),
+        {QStringLiteral("--wayland"), QStringLiteral("--headless"), QStringLiteral("--no-x11"),
+         QStringLiteral("--wayland-display=") + socket, QStringLiteral("--virtual-monitor"), size,
+         QStringLiteral("--virtual-monitor"), size},
+        m_home->logFile(QStringLiteral("gnome-shell")));
+    // Up once the helper has opened Eval and the shell has left its start-up overview.
+    if (!shell || !waitFor(
+                      [&] {
+                          return eval(QStringLiteral("!Main.layoutManager._startingUp && "
+                                                     "!Main.overview.visible"))
+                                     .value_or(QString()) == QLatin1String("true");
+                      },
+                      startTimeoutMs))
+        return fail(QStringLiteral("GNOME Shell did not start"), QStringLiteral("gnome-shell"));
+    // A pointer from the start: clients learn of the seat's pointer only when they connect.
+    if (!eval(QStringLiteral("const C = imports.gi.Clutter;"
+                             "global.tavlinTestPointer = C.get_default_backend()"
+                             ".get_default_seat().create_virtual_device("
+                             "C.InputDeviceType.POINTER_DEVICE);"
+                             "global.tavlinTestPointer.notify_absolute_motion("
+                             "imports.gi.GLib.get_monotonic_time(), 1500, 700); true")))
+        return fail(QStringLiteral("no virtual pointer"), QStringLiteral("gnome-shell"));
+    m_home->setEnvironment("WAYLAND_DISPLAY", socket.toLocal8Bit());
+    m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("wayland"));
+    m_home->setEnvironment("XDG_CURRENT_DESKTOP", QByteArrayLiteral("GNOME"));
+    currentSession = this;
+    return true;
+}
+
+void GnomeSession::stop()
+{
+    if (currentSession == this)
+        currentSession = nullptr;
+    m_children.stopAll();
+    m_logs.clear();
+    m_home.reset();
+}
+
+std::optional<QString> GnomeSession::eval(const QString& script)
+{
+    const QDBusMessage reply =
+        callShell(QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
+                  QStringLiteral("org.gnome.Shell"), QStringLiteral("Eval"), {script});
+    const QVariantList answer = reply.arguments();
+    if (answer.size() != 2 || !answer[0].toBool())
+        return std::nullopt;
+    // The result comes as JSON: strings quoted.
+    QString text = answer[1].toString();
+    if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
+        text = text.mid(1, text.size() - 2);
+    return text;
+}
+
+qint64 GnomeSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId,
+                                 const QColor& pressedColor)
+{
+    QStringList args{QStringLiteral("%1x%2").arg(geometry.width()).arg(geometry.height()),
+                     color.name(), QStringLiteral("--app-id=") + appId};
+    if (pressedColor.isValid())
+        args.append(QStringLiteral("--pressed=") + pressedColor.name());
+    const QString log = QStringLiteral("window%1").arg(++m_runs);
+    const qint64 pid =
+        m_children.start(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), args, m_home->logFile(log));
+    if (pid)
+        m_logs.append({pid, log});
+    // It may not be mapped yet when first moved.
+    if (!pid || !waitFor(
+                    [&] {
+                        return moveWindow(pid, geometry.topLeft()) &&
+                               pixels::isUniform(grabScreen(), geometry.adjusted(1, 1, -1, -1),
+                                                 color, 8);
+                    },
+                    10000)) {
+        fail(QStringLiteral("the test window did not go to its place"));
+        m_children.stop(pid);
+        return 0;
+    }
+    return pid;
+}
+
+QByteArray GnomeSession::outputOf(qint64 pid) const
+{
+    for (const auto& [loggedPid, log] : m_logs) {
+        if (loggedPid == pid) {
+            QFile file(m_home->logFile(log));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }
+    }
+    return {};
+}
+
+void GnomeSession::stopProgram(qint64 pid)
+{
+    m_children.stop(pid);
+}
+
+bool GnomeSession::onWindows(qint64 pid, const QString& call)
+{
+    return eval(QStringLiteral("const ws = %1; ws.forEach(w => w.%2); ws.length")
+                    .arg(windowsOf(pid), call))
+               .value_or(QStringLiteral("0")) != QLatin1String("0");
+}
+
+bool GnomeSession::moveWindow(qint64 pid, const QPoint& topLeft)
+{
+    return onWindows(pid,
+                     QStringLiteral("move_frame(true, %1, %2)").arg(topLeft.x()).arg(topLeft.y()));
+}
+
+QImage GnomeSession::grabScreen()
+{
+    const QString file = m_home->scratchPath() + QStringLiteral("/screen.png");
+    QFile::remove(file);
+    const QDBusMessage reply = callShell(QStringLiteral("org.gnome.Shell.Screenshot"),
+                                         QStringLiteral("/org/gnome/Shell/Screenshot"),
+                                         QStringLiteral("org.gnome.Shell.Screenshot"),
+                                         QStringLiteral("Screenshot"), {false, false, file});
+    if (reply.arguments().isEmpty() || !reply.arguments().constFirst().toBool())
+        return {};
+    return QImage(file).convertToFormat(QImage::Format_RGB32);
+}
+
+bool GnomeSession::click(const QPoint& point)
+{
+    return eval(QStringLiteral(
+                    "const C = imports.gi.Clutter;"
+                    "const p = global.tavlinTestPointer;"
+                    "const t = imports.gi.GLib.get_monotonic_time();"
+                    "p.notify_absolute_motion(t, %1, %2);"
+                    "p.notify_button(t + 1000, C.BUTTON_PRIMARY, C.ButtonState.PRESSED);"
+                    "p.notify_button(t + 2000, C.BUTTON_PRIMARY, C.ButtonState.RELEASED); true")
+                    .arg(point.x())
+                    .arg(point.y()))
+        .has_value();
+}
+
+} // namespace tavlin
+
+namespace tavlin {
+
+bool GnomeSession::pressKeys(const QStringList& keys)
+{
+    QStringList symbols;
+    for (const QString& key : keys)
+        symbols.append(QStringLiteral("C.KEY_") + key);
+    return eval(QStringLiteral("const C = imports.gi.Clutter;"
+                               "if (!global.tavlinTestKeyboard) global.tavlinTestKeyboard = "
+                               "C.get_default_backend().get_default_seat()"
+                               ".create_virtual_device(C.InputDeviceType.KEYBOARD_DEVICE);"
+                               "const k = global.tavlinTestKeyboard;"
+                               "let t = imports.gi.GLib.get_monotonic_time();"
+                               "const keys = [%1];"
+                               "keys.forEach(s => k.notify_keyval(t += 1000, s, "
+                               "C.KeyState.PRESSED));"
+                               "keys.reverse().forEach(s => k.notify_keyval(t += 1000, s, "
+                               "C.KeyState.RELEASED)); true")
+                    .arg(symbols.join(u',')))
+        .has_value();
+}
+
+} // namespace tavlin
