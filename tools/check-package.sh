@@ -56,10 +56,24 @@ export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home/run \
 # the bus: proof that it started, took its name and built its model. Ten seconds at most. Then the
 # methods it serves must be the ones its man page describes, and the cover must open the picture
 # in the tree.
+# A container may forbid tracing; then everything but the picture's origin is still checked.
+if strace -qq -o /dev/null true 2>/dev/null; then
+    export TRACE=true
+else
+    export TRACE=false
+    echo "check-package: strace may not trace here, so where the picture comes from is not checked" >&2
+fi
 dbus-run-session -- xvfb-run -a bash -c '
-    strace -f -qq -e trace=openat -o "$HOME/trace" "$TAVLIN" 2>"$HOME/tavlin.log" & pid=$!
+    if $TRACE; then
+        strace -f -qq -e trace=openat -o "$HOME/trace" "$TAVLIN" 2>"$HOME/tavlin.log" & pid=$!
+    else
+        "$TAVLIN" 2>"$HOME/tavlin.log" & pid=$!
+    fi
     # strace shields itself from signals while it writes to a file: end the program instead.
-    stop() { kill $(ps -o pid= --ppid "$pid") 2>/dev/null; wait "$pid" 2>/dev/null; }
+    stop() {
+        $TRACE && kill $(ps -o pid= --ppid "$pid") 2>/dev/null || kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    }
     trap stop EXIT
     answered=false
     for _ in $(seq 50); do
@@ -78,6 +92,7 @@ dbus-run-session -- xvfb-run -a bash -c '
         echo "bus methods: $(echo $served); man page: $(echo $described)" >&2; exit 1
     fi
     "$TAVLIN" cover on >/dev/null || exit 1
+    $TRACE || exit 0
     for _ in $(seq 50); do
         grep -qE "openat\(.*\"$ROOT/.*/tavlin/backdrops/$PICTURE\", O_RDONLY.*= [0-9]+$" \
             "$HOME/trace" && exit 0
