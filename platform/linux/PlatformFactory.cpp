@@ -13,6 +13,7 @@
 #include "platform/linux/DialogFolderChooser.h"
 #include "platform/linux/InotifyDirectoryWatcher.h"
 #include "platform/linux/JsonSettingsStore.h"
+#include "platform/linux/KGlobalAccelHotKeyGrabber.h"
 #include "platform/linux/MimeContentTypes.h"
 #include "platform/linux/PipeExitGuard.h"
 #include "platform/linux/PosixFileSystem.h"
@@ -124,11 +125,15 @@ std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
     if (std::shared_ptr<X11Connection> x11 = X11Connection::create())
         return std::make_unique<X11HotKeyGrabber>(std::move(x11));
     // Wayland lets no program grab keys; the desktop binds them on request, if it offers that.
-    if (QGuiApplication::platformName().startsWith(u"wayland"))
+    if (QGuiApplication::platformName().startsWith(u"wayland")) {
+        // Plasma's portal asks the user in a dialog; its own service binds at once.
+        if (KGlobalAccelHotKeyGrabber::servedByCompositor(QDBusConnection::sessionBus()))
+            return std::make_unique<KGlobalAccelHotKeyGrabber>(QDBusConnection::sessionBus());
         return std::make_unique<PortalHotKeyGrabber>(
             QDBusConnection::connectToBus(QDBusConnection::SessionBus,
                                           QStringLiteral("tavlin-portal")),
             QGuiApplication::desktopFileName());
+    }
     return std::make_unique<GenericHotKeyGrabber>();
 }
 
