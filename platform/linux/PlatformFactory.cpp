@@ -23,6 +23,7 @@
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandOverlaySurfaces.h"
 #include "platform/wayland/WaylandWindowSources.h"
+#include "platform/wayland/kwin/KdeOutputOrder.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
@@ -95,7 +96,8 @@ WindowServices makeWindowServices()
         services.workspace = std::make_unique<QtWorkspaceEvents>();
         services.overlays = makeWaylandOverlays();
         // The desktop's own settings, where it keeps its wallpaper; no root window here.
-        services.desktopPictures = std::make_unique<X11DesktopPictures>(nullptr);
+        services.desktopPictures =
+            std::make_unique<X11DesktopPictures>(nullptr, &KdeOutputOrder::current);
         // The compositor's own IPC where it has one (sway, Hyprland); else nothing.
         WaylandWindowSources sources = WaylandWindowSources::make();
         services.windowList = std::move(sources.windowList);

@@ -7,6 +7,7 @@
 #include "menu/HotKeys.h"
 #include "platform/PlatformFactory.h"
 #include "platform/linux/JsonSettingsStore.h"
+#include "platform/wayland/kwin/KdeOutputOrder.h"
 #include "spotlight/Spotlight.h"
 #include "tests/kwin/KwinSession.h"
 #include "tests/kwin/KwinTestMain.h"
@@ -18,7 +19,9 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDir>
+#include <QGuiApplication>
 #include <QJsonArray>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -80,6 +83,7 @@ private Q_SLOTS:
     void reminderOnTheActiveWindowsOutput();
     void coverHidesDesktopWindows();
     void refusesReportsFromOthers();
+    void coverShowsEachOutputsPlasmaWallpaper();
     void hotKeysSwitchOverlays_data();
     void hotKeysSwitchOverlays();
     void cleanupTestCase();
@@ -318,6 +322,53 @@ void TestKwin::refusesReportsFromOthers()
     QDBusConnection::disconnectFromBus(QStringLiteral("intruder"));
     QCOMPARE(answer.errorName(), QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
     QVERIFY(reported(pid));
+}
+
+void TestKwin::coverShowsEachOutputsPlasmaWallpaper()
+{
+    // Plasma numbers its screens in the output order KWin announces.
+    QList<QScreen*> screens;
+    const QStringList order = KdeOutputOrder::current();
+    for (const QString& name : order) {
+        for (QScreen* screen : QGuiApplication::screens()) {
+            if (screen->name() == name)
+                screens.append(screen);
+        }
+    }
+    QCOMPARE(screens.size(), 2);
+    const QString folder = session().scratchPath() + QStringLiteral("/plasma");
+    QVERIFY(QDir().mkpath(folder));
+    const QList<QRgb> colors{0xffd04080, 0xff40d0d0};
+    QByteArray appletsrc;
+    for (int number = 0; number < 2; ++number) {
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(colors[number]);
+        const QString file = folder + QStringLiteral("/screen%1.png").arg(number);
+        QVERIFY(picture.save(file));
+        appletsrc += QStringLiteral("[Containments][%1]\nlastScreen=%2\nwallpaperplugin=org.kde."
+                                    "image\n\n[Containments][%1][Wallpaper][org.kde.image]["
+                                    "General]\nImage=file://%3\n\n")
+                         .arg(number + 5)
+                         .arg(number)
+                         .arg(file)
+                         .toUtf8();
+    }
+    QFile config(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                 QStringLiteral("/plasma-org.kde.plasma.desktop-appletsrc"));
+    QVERIFY(config.open(QIODevice::WriteOnly) && config.write(appletsrc) == appletsrc.size());
+    config.close();
+
+    m_settings->setValue(Backdrop::settingsKey(), QStringLiteral("wallpaper"));
+    BackdropImages images({}, m_services.desktopPictures.get());
+    DesktopCover cover(*m_settings, images, *m_services.overlays, *m_services.workspace);
+    cover.toggleWithoutAnimation();
+    QVERIFY(waitFor([&] {
+        const QImage screen = session().grabScreen();
+        return shows(screen, screens[0]->geometry().center(), colors[0]) &&
+               shows(screen, screens[1]->geometry().center(), colors[1]);
+    }));
+    cover.toggleWithoutAnimation();
+    QVERIFY(config.remove());
 }
 
 void TestKwin::hotKeysSwitchOverlays_data()
