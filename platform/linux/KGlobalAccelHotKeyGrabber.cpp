@@ -116,14 +116,16 @@ void KGlobalAccelHotKeyGrabber::shortcutPressed(const QString& component, const 
     const quint32 id = idOf(component, shortcut);
     if (!id)
         return;
-    Action& action = m_actions[id];
+    const Action& action = m_actions[id];
     const std::optional<qint64> since =
         action.lastPress.isValid() ? std::optional(action.lastPress.elapsed()) : std::nullopt;
-    const bool repeat = KGlobalAccelKeys::isRepeat(since, action.released);
-    action.lastPress.start();
-    action.released = false;
-    if (!repeat)
+    if (!KGlobalAccelKeys::isRepeat(since, action.released))
         Q_EMIT pressed(id);
+    // Counted from when the press was handled: a slow action must not let the repeats that
+    // queued up meanwhile look like new presses.
+    Action& handled = m_actions[id];
+    handled.lastPress.start();
+    handled.released = false;
 }
 
 void KGlobalAccelHotKeyGrabber::shortcutReleased(const QString& component, const QString& shortcut,

@@ -35,9 +35,10 @@ namespace tavlin::KGlobalAccelKeys {
 
 bool isRepeat(std::optional<qint64> msSinceLast, bool releasedSince)
 {
-    // Longer than the usual delay before a held key repeats, and shorter than a deliberate
-    // second press; a press from a program (no release follows) then blocks nothing for long.
-    constexpr qint64 repeatGapMs = 1000;
+    // Well above the usual delay before a held key repeats (600 ms) and the gaps between
+    // repeats; a press from a program (no release follows) then blocks the next one only
+    // briefly.
+    constexpr qint64 repeatGapMs = 1500;
     return msSinceLast && !releasedSince && *msSinceLast < repeatGapMs;
 }
 

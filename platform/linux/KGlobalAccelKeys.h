@@ -12,8 +12,8 @@ namespace tavlin::KGlobalAccelKeys {
 int key(const KeyChord& chord);
 
 // The service repeats "pressed" while a chord is held, and says "released" only for a physical
-// press. A press is a repeat when the last one of the same shortcut came less than a second
-// before it with no release since; `msSinceLast` is empty before the first press.
+// press. A press is a repeat when the last one of the same shortcut was handled less than 1.5
+// seconds before it with no release since; `msSinceLast` is empty before the first press.
 bool isRepeat(std::optional<qint64> msSinceLast, bool releasedSince);
 
 } // namespace tavlin::KGlobalAccelKeys

@@ -125,6 +125,8 @@ private Q_SLOTS:
         QTest::newRow("held, repeating") << std::optional<qint64>(40) << false << true;
         QTest::newRow("held, first repeat after the delay")
             << std::optional<qint64>(600) << false << true;
+        QTest::newRow("held, first repeat late on a busy machine")
+            << std::optional<qint64>(1200) << false << true;
         QTest::newRow("released and pressed again quickly")
             << std::optional<qint64>(150) << true << false;
         QTest::newRow("pressed by a program, then by the user later")
