@@ -13,6 +13,7 @@
 #include "platform/linux/DialogFolderChooser.h"
 #include "platform/linux/InotifyDirectoryWatcher.h"
 #include "platform/linux/JsonSettingsStore.h"
+#include "platform/linux/KGlobalAccelHotKeyGrabber.h"
 #include "platform/linux/MimeContentTypes.h"
 #include "platform/linux/PipeExitGuard.h"
 #include "platform/linux/PosixFileSystem.h"
@@ -26,6 +27,7 @@
 #include "platform/wayland/gnome/GnomeOverlaySurfaces.h"
 #include "platform/wayland/gnome/GnomeShell.h"
 #include "platform/wayland/gnome/GnomeWindows.h"
+#include "platform/wayland/kwin/KdeOutputOrder.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopPictures.h"
 #include "platform/x11/X11HotKeyGrabber.h"
@@ -103,7 +105,8 @@ WindowServices makeWindowServices()
         else
             services.overlays = makeWaylandOverlays();
         // The desktop's own settings, where it keeps its wallpaper; no root window here.
-        services.desktopPictures = std::make_unique<X11DesktopPictures>(nullptr);
+        services.desktopPictures =
+            std::make_unique<X11DesktopPictures>(nullptr, &KdeOutputOrder::current);
         // The compositor's own IPC where it has one (sway, Hyprland, KWin); else nothing.
         WaylandWindowSources sources =
             WaylandWindowSources::make(gnome ? std::make_shared<GnomeWindows>(gnome) : nullptr);
@@ -134,11 +137,14 @@ std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
     if (std::shared_ptr<X11Connection> x11 = X11Connection::create())
         return std::make_unique<X11HotKeyGrabber>(std::move(x11));
     // Wayland lets no program grab keys; the desktop binds them on request, if it offers that:
-    // GNOME Shell through our extension wherever it runs, the others through the portal.
+    // GNOME Shell through our extension wherever it runs, Plasma through its own shortcut
+    // service (its portal asks the user in a dialog first), the others through the portal.
     if (QGuiApplication::platformName().startsWith(u"wayland")) {
         std::shared_ptr<GnomeShell> gnome = GnomeShell::connectTo(QDBusConnection::sessionBus());
         if (gnome && gnome->state() == GnomeShell::State::Ready)
             return std::make_unique<GnomeHotKeyGrabber>(std::move(gnome));
+        if (KGlobalAccelHotKeyGrabber::servedByCompositor(QDBusConnection::sessionBus()))
+            return std::make_unique<KGlobalAccelHotKeyGrabber>(QDBusConnection::sessionBus());
         return std::make_unique<PortalHotKeyGrabber>(
             QDBusConnection::connectToBus(QDBusConnection::SessionBus,
                                           QStringLiteral("tavlin-portal")),

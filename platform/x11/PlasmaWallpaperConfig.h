@@ -14,7 +14,7 @@ public:
     // Reads the file at `path`; an absent or unreadable file holds no containment.
     explicit PlasmaWallpaperConfig(const QString& path);
 
-    // The local image for the screen at `screenIndex` (Plasma counts screens the way
+    // The local image for Plasma's screen number `screenIndex` (on X11 the way
     // QGuiApplication::screens() lists them), taking the size that best fits `screenSize` from
     // a wallpaper package; empty when no containment clearly belongs to that screen.
     QString imageFor(int screenIndex, QSize screenSize) const;

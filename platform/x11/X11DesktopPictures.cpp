@@ -156,8 +156,10 @@ bool isShowable(const QString& path)
 
 } // namespace
 
-X11DesktopPictures::X11DesktopPictures(std::shared_ptr<X11Connection> connection)
-    : m_connection(connection), m_rootBackground(std::move(connection))
+X11DesktopPictures::X11DesktopPictures(std::shared_ptr<X11Connection> connection,
+                                       std::function<QStringList()> plasmaOutputOrder)
+    : m_connection(connection), m_plasmaOutputOrder(std::move(plasmaOutputOrder)),
+      m_rootBackground(std::move(connection))
 {
 }
 
@@ -244,7 +246,10 @@ QString X11DesktopPictures::plasmaFile(const DesktopScreen& screen) const
     const PlasmaWallpaperConfig config(
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
         QStringLiteral("/plasma-org.kde.plasma.desktop-appletsrc"));
-    return config.imageFor(screen.index, screen.nativeArea.size());
+    // Plasma numbers its screens by the output order the user chose, where it has one.
+    const QStringList order = m_plasmaOutputOrder ? m_plasmaOutputOrder() : QStringList();
+    const qsizetype number = screen.name.isEmpty() ? -1 : order.indexOf(screen.name);
+    return config.imageFor(number >= 0 ? int(number) : screen.index, screen.nativeArea.size());
 }
 
 // feh gives each Xinerama screen its own file, in the screens' left-to-right order.

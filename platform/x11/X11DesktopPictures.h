@@ -3,6 +3,8 @@
 #include "platform/DesktopPictures.h"
 #include "platform/x11/X11RootBackground.h"
 
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace tavlin {
@@ -15,8 +17,10 @@ class X11Connection;
 class X11DesktopPictures : public DesktopPictures
 {
 public:
-    // Without a connection only the settings are read.
-    explicit X11DesktopPictures(std::shared_ptr<X11Connection> connection);
+    // Without a connection only the settings are read. `plasmaOutputOrder` names the outputs
+    // in the order Plasma numbers its screens where that is not Qt's order (Wayland).
+    explicit X11DesktopPictures(std::shared_ptr<X11Connection> connection,
+                                std::function<QStringList()> plasmaOutputOrder = {});
 
     DesktopPicture pictureFor(const DesktopScreen& screen) const override;
 
@@ -27,6 +31,7 @@ private:
     QString fehFile(const DesktopScreen& screen) const;
 
     std::shared_ptr<X11Connection> m_connection;
+    std::function<QStringList()> m_plasmaOutputOrder;
     X11RootBackground m_rootBackground;
 };
 

@@ -150,7 +150,7 @@ bool KwinSession::startKwin()
     m_home->setEnvironment("WAYLAND_DISPLAY", socket.toLocal8Bit());
     m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("wayland"));
     m_home->setEnvironment("XDG_CURRENT_DESKTOP", QByteArrayLiteral("KDE"));
-    const qint64 pointer = startProgram(QStringLiteral(TAVLIN_TEST_KWIN_POINTER), {});
+    const qint64 pointer = startProgram(QStringLiteral(TAVLIN_TEST_KWIN_INPUT), {});
     if (!pointer || !waitFor([&] { return outputOf(pointer).contains("pointer ready"); }))
         return fail(QStringLiteral("no fake pointer"), QStringLiteral("kwin"));
     return true;
@@ -340,8 +340,20 @@ QImage KwinSession::grabScreen()
 
 bool KwinSession::click(const QPoint& point)
 {
-    const qint64 pid = startProgram(QStringLiteral(TAVLIN_TEST_KWIN_POINTER),
-                                    {QString::number(point.x()), QString::number(point.y())});
+    return runInput({QString::number(point.x()), QString::number(point.y())});
+}
+
+bool KwinSession::keys(bool press, const QList<int>& codes)
+{
+    QStringList args{press ? QStringLiteral("press") : QStringLiteral("release")};
+    for (const int code : codes)
+        args.append(QString::number(code));
+    return runInput(args);
+}
+
+bool KwinSession::runInput(const QStringList& args)
+{
+    const qint64 pid = startProgram(QStringLiteral(TAVLIN_TEST_KWIN_INPUT), args);
     const std::optional<int> exit = pid ? m_children.waitForExit(pid, 5000) : std::nullopt;
     return exit && *exit == 0;
 }

@@ -66,9 +66,12 @@ public:
     QImage grabScreen();
     // A press and release of the left button at a global logical point.
     bool click(const QPoint& point);
+    // Presses (or releases) keys, by Linux key code, in this order; pressed keys stay down.
+    bool keys(bool press, const QList<int>& codes);
 
 private:
     bool startKwin();
+    bool runInput(const QStringList& args);
     QString xwaylandDisplay() const;
     bool fail(const QString& what, const QString& logName = {});
 

@@ -3,8 +3,11 @@
 
 #include "backdrop/Backdrop.h"
 #include "backdrop/DesktopCover.h"
+#include "menu/HotKeyChords.h"
+#include "menu/HotKeys.h"
 #include "platform/PlatformFactory.h"
 #include "platform/linux/JsonSettingsStore.h"
+#include "platform/wayland/kwin/KdeOutputOrder.h"
 #include "spotlight/Spotlight.h"
 #include "tests/kwin/KwinSession.h"
 #include "tests/kwin/KwinTestMain.h"
@@ -14,8 +17,11 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
+#include <QGuiApplication>
 #include <QJsonArray>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -29,6 +35,11 @@ constexpr QRgb otherColor = 0xff30c040;
 constexpr QRgb pressedColor = 0xffe0e040;
 constexpr QRgb desktopColor = 0xffc0c0c0;
 const QString pinnedApp = QStringLiteral("tavlin-kwin-pinned");
+
+// Linux key codes, as fake input presses them.
+using Keys = QList<int>;
+constexpr int ctrl = 29, alt = 56, super = 125, shift = 42, keyD = 32, keyS = 31, keyX = 45;
+const QString kglobalaccel = QStringLiteral("org.kde.kglobalaccel");
 
 KwinSession& session()
 {
@@ -47,6 +58,16 @@ bool showsEverywhere(const QRect& rect, QRgb color)
 
 } // namespace
 
+// Every press KDE's shortcut service reports, repeats included.
+class ShortcutPresses : public QObject
+{
+    Q_OBJECT
+public:
+    int count = 0;
+public Q_SLOTS:
+    void pressed() { ++count; }
+};
+
 class TestKwin : public QObject
 {
     Q_OBJECT
@@ -62,6 +83,9 @@ private Q_SLOTS:
     void reminderOnTheActiveWindowsOutput();
     void coverHidesDesktopWindows();
     void refusesReportsFromOthers();
+    void coverShowsEachOutputsPlasmaWallpaper();
+    void hotKeysSwitchOverlays_data();
+    void hotKeysSwitchOverlays();
     void cleanupTestCase();
 
 private:
@@ -298,6 +322,146 @@ void TestKwin::refusesReportsFromOthers()
     QDBusConnection::disconnectFromBus(QStringLiteral("intruder"));
     QCOMPARE(answer.errorName(), QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
     QVERIFY(reported(pid));
+}
+
+void TestKwin::coverShowsEachOutputsPlasmaWallpaper()
+{
+    // Plasma numbers its screens in the output order KWin announces.
+    QList<QScreen*> screens;
+    const QStringList order = KdeOutputOrder::current();
+    for (const QString& name : order) {
+        for (QScreen* screen : QGuiApplication::screens()) {
+            if (screen->name() == name)
+                screens.append(screen);
+        }
+    }
+    QCOMPARE(screens.size(), 2);
+    const QString folder = session().scratchPath() + QStringLiteral("/plasma");
+    QVERIFY(QDir().mkpath(folder));
+    const QList<QRgb> colors{0xffd04080, 0xff40d0d0};
+    QByteArray appletsrc;
+    for (int number = 0; number < 2; ++number) {
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(colors[number]);
+        const QString file = folder + QStringLiteral("/screen%1.png").arg(number);
+        QVERIFY(picture.save(file));
+        appletsrc += QStringLiteral("[Containments][%1]\nlastScreen=%2\nwallpaperplugin=org.kde."
+                                    "image\n\n[Containments][%1][Wallpaper][org.kde.image]["
+                                    "General]\nImage=file://%3\n\n")
+                         .arg(number + 5)
+                         .arg(number)
+                         .arg(file)
+                         .toUtf8();
+    }
+    QFile config(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                 QStringLiteral("/plasma-org.kde.plasma.desktop-appletsrc"));
+    QVERIFY(config.open(QIODevice::WriteOnly) && config.write(appletsrc) == appletsrc.size());
+    config.close();
+
+    m_settings->setValue(Backdrop::settingsKey(), QStringLiteral("wallpaper"));
+    BackdropImages images({}, m_services.desktopPictures.get());
+    DesktopCover cover(*m_settings, images, *m_services.overlays, *m_services.workspace);
+    cover.toggleWithoutAnimation();
+    QVERIFY(waitFor([&] {
+        const QImage screen = session().grabScreen();
+        return shows(screen, screens[0]->geometry().center(), colors[0]) &&
+               shows(screen, screens[1]->geometry().center(), colors[1]);
+    }));
+    cover.toggleWithoutAnimation();
+    QVERIFY(config.remove());
+}
+
+void TestKwin::hotKeysSwitchOverlays_data()
+{
+    QTest::addColumn<int>("userKey"); // what the user set for the cover in System Settings
+    QTest::addColumn<Keys>("pressed");
+    QTest::addColumn<bool>("hold"); // until the service repeats it
+    QTest::addColumn<bool>("coverOn");
+    QTest::addColumn<bool>("spotlightOn");
+
+    const int chordD =
+        QKeyCombination(Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier, Qt::Key_D)
+            .toCombined();
+    const int chordX = (chordD & ~Qt::Key_D) | Qt::Key_X;
+    QTest::newRow("Ctrl+Alt+Super+D hides the icons")
+        << chordD << Keys{ctrl, alt, super, keyD} << false << true << false;
+    QTest::newRow("Ctrl+Alt+Super+S switches spotlight on")
+        << chordD << Keys{ctrl, alt, super, keyS} << false << false << true;
+    QTest::newRow("Ctrl+Alt+D without Super does nothing")
+        << chordD << Keys{ctrl, alt, keyD} << false << false << false;
+    QTest::newRow("Ctrl+Alt+Super+Shift+D does nothing")
+        << chordD << Keys{ctrl, alt, super, shift, keyD} << false << false << false;
+    QTest::newRow("held until it repeats, switches once")
+        << chordD << Keys{ctrl, alt, super, keyD} << true << true << false;
+    QTest::newRow("the user's Ctrl+Alt+Super+X hides the icons")
+        << chordX << Keys{ctrl, alt, super, keyX} << false << true << false;
+    QTest::newRow("after the user moved it, Ctrl+Alt+Super+D does nothing")
+        << chordX << Keys{ctrl, alt, super, keyD} << false << false << false;
+}
+
+void TestKwin::hotKeysSwitchOverlays()
+{
+    QFETCH(int, userKey);
+    QFETCH(Keys, pressed);
+    QFETCH(bool, hold);
+    QFETCH(bool, coverOn);
+    QFETCH(bool, spotlightOn);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const auto callService = [&](const QString& path, const QString& interface,
+                                 const QString& method, const QVariantList& args) {
+        QDBusMessage call = QDBusMessage::createMethodCall(kglobalaccel, path, interface, method);
+        call.setArguments(args);
+        return bus.call(call);
+    };
+    // As System Settings sets it (a shortcut not registered yet is left alone).
+    const QStringList coverAction{QStringLiteral("tavlin"), QStringLiteral("hotkey-1"),
+                                  QStringLiteral("Tavlin"), QStringLiteral("Hide Desktop Icons")};
+    QCOMPARE(callService(QStringLiteral("/kglobalaccel"), QStringLiteral("org.kde.KGlobalAccel"),
+                         QStringLiteral("setForeignShortcut"),
+                         {coverAction, QVariant::fromValue(QList<int>{userKey})})
+                 .type(),
+             QDBusMessage::ReplyMessage);
+
+    DesktopCover cover(*m_settings, *m_images, *m_services.overlays, *m_services.workspace);
+    Spotlight spotlight(*m_settings, *m_images, m_services);
+    {
+        const std::unique_ptr<HotKeyGrabber> grabber = PlatformFactory::makeHotKeyGrabber();
+        HotKeys hotKeys(*grabber);
+        hotKeys.registerHotKey(HotKeyChords::cover, QStringLiteral("Hide Desktop Icons"),
+                               [&] { cover.toggleWithoutAnimation(); });
+        hotKeys.registerHotKey(HotKeyChords::spotlight, QStringLiteral("Spotlight Mode"),
+                               [&] { spotlight.toggleWithoutAnimation(); });
+        QTRY_VERIFY(hotKeys.isActive(1) && hotKeys.isActive(2));
+        // Listed in System Settings under our name.
+        const QDBusMessage name = callService(
+            QStringLiteral("/component/tavlin"), QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("Get"),
+            {QStringLiteral("org.kde.kglobalaccel.Component"), QStringLiteral("friendlyName")});
+        QCOMPARE(name.arguments().value(0).value<QDBusVariant>().variant(),
+                 QVariant(QStringLiteral("Tavlin")));
+
+        ShortcutPresses presses;
+        QVERIFY(bus.connect(kglobalaccel, QStringLiteral("/component/tavlin"),
+                            QStringLiteral("org.kde.kglobalaccel.Component"),
+                            QStringLiteral("globalShortcutPressed"), &presses, SLOT(pressed())));
+        QVERIFY(session().keys(true, pressed));
+        if (hold)
+            QTRY_VERIFY(presses.count >= 3);
+        Keys released = pressed;
+        std::reverse(released.begin(), released.end());
+        QVERIFY(session().keys(false, released));
+        // Whatever the service said about these keys arrives before its answer to a later call.
+        callService(QStringLiteral("/kglobalaccel"), QStringLiteral("org.kde.KGlobalAccel"),
+                    QStringLiteral("allComponents"), {});
+        QCoreApplication::processEvents();
+        QCOMPARE(cover.isOn(), coverOn);
+        QCOMPARE(spotlight.isOn(), spotlightOn);
+    }
+    // Gone with the program: the chords reach other programs again.
+    const QDBusMessage active = callService(QStringLiteral("/component/tavlin"),
+                                            QStringLiteral("org.kde.kglobalaccel.Component"),
+                                            QStringLiteral("isActive"), {});
+    QCOMPARE(active.arguments(), QVariantList{false});
 }
 
 void TestKwin::cleanupTestCase()

@@ -1,3 +1,4 @@
+#include "platform/linux/KGlobalAccelKeys.h"
 #include "platform/x11/HotKeyMatch.h"
 
 #include <QTest>
@@ -5,6 +6,8 @@
 using namespace tavlin;
 
 Q_DECLARE_METATYPE(X11KeyEvent)
+Q_DECLARE_METATYPE(KeyChord)
+Q_DECLARE_METATYPE(std::optional<qint64>)
 
 namespace {
 
@@ -84,6 +87,58 @@ private Q_SLOTS:
             previous = event;
         }
         QCOMPARE(ids, fired);
+    }
+
+    // The key KDE's shortcut service is given: Qt's key and modifiers, Super being Meta.
+    void kglobalaccelKey_data()
+    {
+        QTest::addColumn<KeyChord>("chord");
+        QTest::addColumn<int>("key");
+
+        const KeyModifiers cas = KeyModifier::Control | KeyModifier::Alt | KeyModifier::Super;
+        QTest::newRow("Ctrl+Alt+Super+D")
+            << KeyChord{KeyPosition::D, cas}
+            << (Qt::CTRL | Qt::ALT | Qt::META | Qt::Key_D).toCombined();
+        QTest::newRow("Ctrl+Alt+Super+S")
+            << KeyChord{KeyPosition::S, cas}
+            << (Qt::CTRL | Qt::ALT | Qt::META | Qt::Key_S).toCombined();
+        QTest::newRow("Shift+Super+D")
+            << KeyChord{KeyPosition::D, KeyModifier::Shift | KeyModifier::Super}
+            << (Qt::SHIFT | Qt::META | Qt::Key_D).toCombined();
+        QTest::newRow("a key it has no name for") << KeyChord{KeyPosition(30), cas} << 0;
+    }
+
+    void kglobalaccelKey()
+    {
+        QFETCH(KeyChord, chord);
+        QFETCH(int, key);
+        QCOMPARE(KGlobalAccelKeys::key(chord), key);
+    }
+
+    void kglobalaccelRepeat_data()
+    {
+        QTest::addColumn<std::optional<qint64>>("msSinceLast");
+        QTest::addColumn<bool>("releasedSince");
+        QTest::addColumn<bool>("repeat");
+
+        QTest::newRow("first press") << std::optional<qint64>() << true << false;
+        QTest::newRow("held, repeating") << std::optional<qint64>(40) << false << true;
+        QTest::newRow("held, first repeat after the delay")
+            << std::optional<qint64>(600) << false << true;
+        QTest::newRow("held, first repeat late on a busy machine")
+            << std::optional<qint64>(1200) << false << true;
+        QTest::newRow("released and pressed again quickly")
+            << std::optional<qint64>(150) << true << false;
+        QTest::newRow("pressed by a program, then by the user later")
+            << std::optional<qint64>(5000) << false << false;
+    }
+
+    void kglobalaccelRepeat()
+    {
+        QFETCH(std::optional<qint64>, msSinceLast);
+        QFETCH(bool, releasedSince);
+        QFETCH(bool, repeat);
+        QCOMPARE(KGlobalAccelKeys::isRepeat(msSinceLast, releasedSince), repeat);
     }
 };
 

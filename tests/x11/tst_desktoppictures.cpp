@@ -161,8 +161,12 @@ void TestDesktopPictures::pictureFor_data()
     // background, or empty for nothing.
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<qint64>("maxMs");
+    // Plasma's output order on Wayland, as screens left to right (-1: an output not here);
+    // none on X11.
+    QTest::addColumn<QList<int>>("outputOrder");
 
     const Tools noTools;
+    const QList<int> x11;
     const QStringList rootPicture{QStringLiteral("red"), QStringLiteral("blue")};
     const QStringList green{QStringLiteral("green.png"), QStringLiteral("green.png")};
     const QByteArray plasma = "[Containments][1]\n"
@@ -176,23 +180,24 @@ void TestDesktopPictures::pictureFor_data()
                               "[Containments][7][Wallpaper][org.kde.image][General]\n"
                               "Image={dir}/green.png\n";
 
-    QTest::newRow("root pixmap per monitor") << QString() << Root::Colours << QByteArray()
-                                             << QByteArray() << noTools << rootPicture << quickMs;
+    QTest::newRow("root pixmap per monitor")
+        << QString() << Root::Colours << QByteArray() << QByteArray() << noTools << rootPicture
+        << quickMs << x11;
     QTest::newRow("feh script with one file for all screens")
         << QStringLiteral("openbox") << Root::Colours
         << QByteArray("#!/bin/sh\nfeh --no-fehbg --bg-fill '{dir}/green.png' \n") << QByteArray()
-        << noTools << green << quickMs;
+        << noTools << green << quickMs << x11;
     QTest::newRow("feh script with a file per screen")
         << QString() << Root::Colours
         << QByteArray("feh --bg-scale '{dir}/my yellow.png' '{dir}/green.png'\n") << QByteArray()
         << noTools << QStringList{QStringLiteral("my yellow.png"), QStringLiteral("green.png")}
-        << quickMs;
+        << quickMs << x11;
     QTest::newRow("feh script naming a missing file")
         << QString() << Root::Colours << QByteArray("feh --bg-fill '{dir}/gone.png'\n")
-        << QByteArray() << noTools << rootPicture << quickMs;
+        << QByteArray() << noTools << rootPicture << quickMs << x11;
     QTest::newRow("XFCE without xfconf-query")
         << QStringLiteral("XFCE") << Root::Colours << QByteArray() << QByteArray() << noTools
-        << rootPicture << quickMs;
+        << rootPicture << quickMs << x11;
     QTest::newRow("XFCE picture per monitor name")
         << QStringLiteral("XFCE") << Root::Colours << QByteArray() << QByteArray()
         << Tools{{QStringLiteral("xfconf-query"),
@@ -203,35 +208,52 @@ void TestDesktopPictures::pictureFor_data()
                        "*monitor0/workspace0*) echo '{dir}/gone.png';;\n"
                        "*monitorA/workspace0*) echo '{dir}/green.png';;\n"
                        "*monitorB/workspace0*) echo '{dir}/my yellow.png';;")}}
-        << QStringList{QStringLiteral("green.png"), QStringLiteral("my yellow.png")} << quickMs;
+        << QStringList{QStringLiteral("green.png"), QStringLiteral("my yellow.png")} << quickMs
+        << x11;
     QTest::newRow("KDE containment per screen")
         << QStringLiteral("KDE") << Root::Colours << QByteArray() << plasma << noTools
-        << QStringList{QStringLiteral("green.png"), QStringLiteral("my yellow.png")} << quickMs;
+        << QStringList{QStringLiteral("green.png"), QStringLiteral("my yellow.png")} << quickMs
+        << x11;
     QTest::newRow("KDE picture missing")
         << QStringLiteral("KDE") << Root::Colours << QByteArray()
         << QByteArray(plasma).replace("green.png", "gone.png") << noTools
-        << QStringList{QStringLiteral("red"), QStringLiteral("my yellow.png")} << quickMs;
+        << QStringList{QStringLiteral("red"), QStringLiteral("my yellow.png")} << quickMs << x11;
+    QTest::newRow("KDE on Wayland numbers screens by output order")
+        << QStringLiteral("KDE") << Root::Missing << QByteArray() << plasma << noTools
+        << QStringList{QStringLiteral("my yellow.png"), QStringLiteral("green.png")} << quickMs
+        << QList<int>{1, 0};
+    QTest::newRow("KDE on Wayland, output order of other outputs")
+        << QStringLiteral("KDE") << Root::Missing << QByteArray() << plasma << noTools
+        << QStringList{QStringLiteral("green.png"), QStringLiteral("my yellow.png")} << quickMs
+        << QList<int>{-1};
+    QTest::newRow("KDE on Wayland, picture missing")
+        << QStringLiteral("KDE") << Root::Missing << QByteArray()
+        << QByteArray(plasma).replace("green.png", "gone.png") << noTools
+        << QStringList{QStringLiteral("my yellow.png"), QString()} << quickMs << QList<int>{1, 0};
     QTest::newRow("GNOME dark picture, percent-encoded")
         << QStringLiteral("ubuntu:GNOME") << Root::Colours << QByteArray() << QByteArray()
         << Tools{{QStringLiteral("gsettings"),
                   tool("*color-scheme) echo \"'prefer-dark'\";;\n"
                        "*picture-uri) echo \"'{url}/green.png'\";;\n"
                        "*picture-uri-dark) echo \"'{url}/my%20yellow.png'\";;")}}
-        << QStringList{QStringLiteral("my yellow.png"), QStringLiteral("my yellow.png")} << quickMs;
+        << QStringList{QStringLiteral("my yellow.png"), QStringLiteral("my yellow.png")} << quickMs
+        << x11;
     QTest::newRow("GNOME slideshow falls through to feh")
         << QStringLiteral("GNOME") << Root::Colours
         << QByteArray("feh --bg-fill '{dir}/green.png'\n") << QByteArray()
         << Tools{{QStringLiteral("gsettings"),
                   tool("*picture-uri) echo \"'{url}/slideshow.xml'\";;")}}
-        << green << quickMs;
+        << green << quickMs << x11;
     QTest::newRow("hanging tool given up")
         << QStringLiteral("GNOME") << Root::Colours << QByteArray() << QByteArray()
         << Tools{{QStringLiteral("gsettings"), QByteArray("#!/bin/sh\nexec /bin/sleep 30\n")}}
-        << rootPicture << qint64(1500);
-    QTest::newRow("stale root pixmap") << QString() << Root::Stale << QByteArray() << QByteArray()
-                                       << noTools << QStringList{QString(), QString()} << quickMs;
-    QTest::newRow("no root pixmap") << QString() << Root::Missing << QByteArray() << QByteArray()
-                                    << noTools << QStringList{QString(), QString()} << quickMs;
+        << rootPicture << qint64(1500) << x11;
+    QTest::newRow("stale root pixmap")
+        << QString() << Root::Stale << QByteArray() << QByteArray() << noTools
+        << QStringList{QString(), QString()} << quickMs << x11;
+    QTest::newRow("no root pixmap")
+        << QString() << Root::Missing << QByteArray() << QByteArray() << noTools
+        << QStringList{QString(), QString()} << quickMs << x11;
 }
 
 void TestDesktopPictures::pictureFor()
@@ -243,6 +265,7 @@ void TestDesktopPictures::pictureFor()
     QFETCH(Tools, tools);
     QFETCH(QStringList, expected);
     QFETCH(qint64, maxMs);
+    QFETCH(QList<int>, outputOrder);
 
     const QString home = session().homePath();
     const QString fehbgPath = home + QStringLiteral("/.fehbg");
@@ -266,10 +289,16 @@ void TestDesktopPictures::pictureFor()
     xcbErrors = 0;
     const QList<QScreen*> screens = screensLeftToRight();
     QCOMPARE(screens.size(), expected.size());
+    QStringList order;
+    for (const int screen : std::as_const(outputOrder))
+        order.append(screen < 0 ? QStringLiteral("gone") : screens.value(screen)->name());
+    // On Wayland only the settings are read, in the output order the compositor announces.
+    const X11DesktopPictures waylandPictures(nullptr, [order] { return order; });
+    const X11DesktopPictures& pictures = outputOrder.isEmpty() ? *m_pictures : waylandPictures;
     for (qsizetype i = 0; i < screens.size(); ++i) {
         QElapsedTimer timer;
         timer.start();
-        const DesktopPicture picture = m_pictures->pictureFor(DesktopScreen::of(*screens[i]));
+        const DesktopPicture picture = pictures.pictureFor(DesktopScreen::of(*screens[i]));
         QCOMPARE_LT(timer.elapsed(), maxMs);
         QGuiApplication::sync(); // an X error it caused reaches Qt's log now
         QCOMPARE(xcbErrors, 0);

@@ -1,11 +1,14 @@
-// Clicks for the KWin tests through KWin's fake-input protocol (KWin must allow it, e.g.
-// KWIN_WAYLAND_NO_PERMISSION_CHECKS=1).
+// Clicks and keys for the KWin tests through KWin's fake-input protocol (KWin must allow it,
+// e.g. KWIN_WAYLAND_NO_PERMISSION_CHECKS=1).
 //
-//   tavlin_test_kwin_pointer            keeps a fake pointer until killed: KWin gives the seat
+//   tavlin_test_kwin_input              keeps a fake pointer until killed: KWin gives the seat
 //                                       a pointer only while one exists, and clients started
 //                                       without it never learn of one
-//   tavlin_test_kwin_pointer X Y        moves to X,Y (global, logical), presses and releases
+//   tavlin_test_kwin_input X Y          moves to X,Y (global, logical), presses and releases
 //                                       the left button, then exits
+//   tavlin_test_kwin_input press|release KEY...
+//                                       presses (or releases) the Linux key codes in this
+//                                       order, then exits; pressed keys stay down until released
 
 #include "fake-input-client-protocol.h"
 
@@ -18,14 +21,17 @@
 namespace {
 
 org_kde_kwin_fake_input* fakeInput = nullptr;
+uint32_t fakeVersion = 0;
 constexpr uint32_t leftButton = 0x110; // BTN_LEFT
 
 void bindGlobal(void*, wl_registry* registry, uint32_t name, const char* interface,
                 uint32_t version)
 {
-    if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 3)
+    if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 3) {
+        fakeVersion = version < 4 ? version : 4; // keys came with 4
         fakeInput = static_cast<org_kde_kwin_fake_input*>(
-            wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 3));
+            wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, fakeVersion));
+    }
 }
 
 void removeGlobal(void*, wl_registry*, uint32_t) {}
@@ -49,6 +55,18 @@ int main(int argc, char** argv)
         return 1;
     }
     org_kde_kwin_fake_input_authenticate(fakeInput, "tavlin tests", "clicks in tests");
+    const bool press = argc > 2 && std::strcmp(argv[1], "press") == 0;
+    if (press || (argc > 2 && std::strcmp(argv[1], "release") == 0)) {
+        if (fakeVersion < 4) {
+            std::fprintf(stderr, "the compositor's fake input has no keys\n");
+            return 1;
+        }
+        for (int i = 2; i < argc; ++i)
+            org_kde_kwin_fake_input_keyboard_key(fakeInput, uint32_t(std::atoi(argv[i])), press);
+        const bool ok = wl_display_roundtrip(display) >= 0;
+        wl_display_disconnect(display);
+        return ok ? 0 : 1;
+    }
     if (argc == 3) {
         const double x = std::atof(argv[1]);
         const double y = std::atof(argv[2]);
