@@ -25,9 +25,6 @@ public:
     TrayItem(AppModel& model, QMenu* menu, TrayHosts& hosts, QObject* parent = nullptr);
     ~TrayItem() override;
 
-    QString symbolName() const { return m_symbol; }
-    // Null while waiting for a tray host.
-    QSystemTrayIcon* trayIcon() { return m_tray.get(); }
     MenuPath menuPath() const { return m_menuPath; }
 
 Q_SIGNALS:

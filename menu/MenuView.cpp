@@ -17,9 +17,7 @@ namespace tavlin {
 
 namespace {
 
-// The row's icon, a 16x16 copy of the application's own. Running applications carry no icon
-// yet, so rows show the name alone.
-// A 16x16 copy, so the shared icon is left as it is.
+// The row's icon: a 16x16 copy of the application's own, so the shared icon is left as it is.
 QIcon appIcon(const RunningApp& app)
 {
     return app.icon.isNull() ? QIcon() : QIcon(app.icon.pixmap(QSize(16, 16)));
