@@ -126,7 +126,7 @@ void MenuView::showHeaders()
 
 void MenuView::addFeature(QAction* toggle, quint32 hotKey, const KeyChord& chord)
 {
-    m_features.append(Feature{toggle, addTextLine(m_menu.get()), hotKey, chord});
+    m_features.append(Feature{toggle, addTextLine(m_menu.get()), hotKey, chord, toggle->text()});
 }
 
 void MenuView::showFeatures()
@@ -141,10 +141,15 @@ void MenuView::showFeatures()
         feature.toggle->setEnabled(MenuTitles::featureEnabled(reason, on));
         feature.reason->setText(MenuTitles::verbatim(reason, m_path));
         feature.reason->setVisible(!reason.isEmpty());
-        // Only a chord that is really bound is worth showing.
-        showShortcut(feature.toggle, m_model.hotKeys().isActive(feature.hotKey)
-                                         ? HotKeyChords::shortcut(feature.chord)
-                                         : QKeySequence());
+        // Only a chord that is really bound is worth showing. A drawn menu shows the text after
+        // a tab instead of Qt's names for the keys; a tray host gets the keys and names them.
+        const bool bound = m_model.hotKeys().isActive(feature.hotKey);
+        const bool drawn = m_path == MenuPath::Drawn;
+        feature.toggle->setText(bound && drawn
+                                    ? feature.title + u'\t' + HotKeyChords::text(feature.chord)
+                                    : feature.title);
+        showShortcut(feature.toggle,
+                     bound && !drawn ? HotKeyChords::shortcut(feature.chord) : QKeySequence());
     }
 }
 
