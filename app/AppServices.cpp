@@ -1,6 +1,7 @@
 #include "app/AppServices.h"
 
 #include "app/GiveBackCommand.h"
+#include "platform/PlatformFactory.h"
 
 namespace tavlin {
 
@@ -14,6 +15,7 @@ AppServices AppServices::make()
     services.loginItem = PlatformFactory::makeLoginItem();
     services.hotKeyGrabber = PlatformFactory::makeHotKeyGrabber();
     services.notifications = PlatformFactory::makeNotificationServices();
+    services.desktopWatcher = PlatformFactory::makeDirectoryWatcher();
     services.exitGuard = PlatformFactory::makeExitGuard({GiveBackCommand::name});
     return services;
 }
