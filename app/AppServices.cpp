@@ -13,7 +13,7 @@ AppServices AppServices::make()
     services.folderChooser = PlatformFactory::makeFolderChooser();
     services.reveal = PlatformFactory::makeFileManagerReveal();
     services.loginItem = PlatformFactory::makeLoginItem();
-    services.hotKeyGrabber = PlatformFactory::makeHotKeyGrabber();
+    services.hotKeyGrabber = PlatformFactory::makeHotKeyGrabber(services.window);
     services.notifications = PlatformFactory::makeNotificationServices();
     services.desktopWatcher = PlatformFactory::makeDirectoryWatcher();
     services.exitGuard = PlatformFactory::makeExitGuard({GiveBackCommand::name});

@@ -29,9 +29,9 @@ std::unique_ptr<FileManagerReveal> makeFileManagerReveal();
 // them (no windows of others yet); elsewhere no overlays and no windows of others.
 // Needs a QGuiApplication.
 WindowServices makeWindowServices();
-// Key grabs on X11, the desktop portal's global shortcuts on Wayland; elsewhere every chord is
-// refused. Needs a QGuiApplication.
-std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber();
+// Key grabs on X11 (on `window`'s X connection), the desktop portal's global shortcuts on
+// Wayland; elsewhere every chord is refused. Needs a QGuiApplication.
+std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber(const WindowServices& window);
 // The session bus's tray hosts.
 std::unique_ptr<TrayHosts> makeTrayHosts();
 // The notification service on the session bus.
