@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MenuBarIcons.h"
+#include "app/TrayIcons.h"
 #include "app/TrayPath.h"
 #include "platform/TrayHosts.h"
 
@@ -39,7 +39,7 @@ private:
 
     AppModel& m_model;
     QMenu* m_menu;
-    MenuBarIcons m_icons;
+    TrayIcons m_icons;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     MenuPath m_menuPath = MenuPath::Drawn;
     QString m_symbol;
