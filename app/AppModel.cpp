@@ -23,7 +23,7 @@ AppModel::AppModel(AppServices& services, QObject* parent)
     const TidyServices tidy{*services.core.fileSystem, settings, *services.core.clock,
                             *services.core.contentTypes, *services.core.state};
     m_tidy = std::make_unique<DesktopTidy>(tidy, *m_access, services.reveal.get(),
-                                           PlatformFactory::makeDirectoryWatcher());
+                                           std::move(services.desktopWatcher));
     // Read once; from here on only the menu changes it.
     m_launchAtLogin = services.loginItem->isEnabled();
     m_backdrop = Backdrop::stored(settings);

@@ -1,6 +1,7 @@
 #include "app/AppServices.h"
 
 #include "app/GiveBackCommand.h"
+#include "platform/PlatformFactory.h"
 
 namespace tavlin {
 
@@ -12,8 +13,9 @@ AppServices AppServices::make()
     services.folderChooser = PlatformFactory::makeFolderChooser();
     services.reveal = PlatformFactory::makeFileManagerReveal();
     services.loginItem = PlatformFactory::makeLoginItem();
-    services.hotKeyGrabber = PlatformFactory::makeHotKeyGrabber();
+    services.hotKeyGrabber = PlatformFactory::makeHotKeyGrabber(services.window);
     services.notifications = PlatformFactory::makeNotificationServices();
+    services.desktopWatcher = PlatformFactory::makeDirectoryWatcher();
     services.exitGuard = PlatformFactory::makeExitGuard({GiveBackCommand::name});
     return services;
 }

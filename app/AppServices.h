@@ -1,12 +1,14 @@
 #pragma once
 
+#include "platform/CoreServices.h"
+#include "platform/DirectoryWatcher.h"
 #include "platform/ExitGuard.h"
 #include "platform/FileManagerReveal.h"
 #include "platform/FolderChooser.h"
 #include "platform/HotKeyGrabber.h"
 #include "platform/LoginItem.h"
 #include "platform/NotificationServices.h"
-#include "platform/PlatformFactory.h"
+#include "platform/WindowServices.h"
 
 #include <memory>
 
@@ -22,6 +24,8 @@ struct AppServices
     std::unique_ptr<LoginItem> loginItem;
     std::unique_ptr<HotKeyGrabber> hotKeyGrabber;
     std::unique_ptr<NotificationServices> notifications;
+    // Keeps the menu's count of pending items current; the tidy takes it over.
+    std::unique_ptr<DirectoryWatcher> desktopWatcher;
     // Gives Do Not Disturb back once the program has ended, however it ended.
     std::unique_ptr<ExitGuard> exitGuard;
 

@@ -111,10 +111,7 @@ int RemoteControl::Pending(const QByteArray& desktop, QByteArray&, QByteArray&)
     return run(TidyCommand::Action::Pending, desktop);
 }
 
-void RemoteControl::Activate()
-{
-    Q_EMIT activated();
-}
+void RemoteControl::Activate() {}
 
 int RemoteControl::run(TidyCommand::Action action, const QByteArray& desktop)
 {

@@ -32,10 +32,6 @@ public:
     // another instance holds it; registerInstance() then keeps the name taken here.
     static bool claimName();
 
-Q_SIGNALS:
-    // A second launch handed over to this one.
-    void activated();
-
 public Q_SLOTS:
     // The bus methods, named as the bus names them. "on" and "off" switch as the menu does,
     // with fades; "toggle" as the hot key does, without. They answer the new state, or the

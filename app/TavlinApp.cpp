@@ -6,6 +6,7 @@
 #include "app/RemoteControl.h"
 #include "app/TrayItem.h"
 #include "menu/MenuView.h"
+#include "platform/PlatformFactory.h"
 
 #include <QApplication>
 

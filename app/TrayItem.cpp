@@ -1,7 +1,7 @@
 #include "app/TrayItem.h"
 
 #include "app/AppModel.h"
-#include "app/MenuBarSymbol.h"
+#include "app/TraySymbol.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -50,8 +50,8 @@ void TrayItem::start()
 
 void TrayItem::updateIcon()
 {
-    const QString symbol = menuBarSymbolName(m_model.tidy().justFinished(), m_model.cover().isOn(),
-                                             m_model.spotlight().isOn());
+    const QString symbol = traySymbolName(m_model.tidy().justFinished(), m_model.cover().isOn(),
+                                          m_model.spotlight().isOn());
     if (symbol == m_symbol)
         return;
     m_symbol = symbol;

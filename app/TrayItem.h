@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MenuBarIcons.h"
+#include "app/TrayIcons.h"
 #include "app/TrayPath.h"
 #include "platform/TrayHosts.h"
 
@@ -25,9 +25,6 @@ public:
     TrayItem(AppModel& model, QMenu* menu, TrayHosts& hosts, QObject* parent = nullptr);
     ~TrayItem() override;
 
-    QString symbolName() const { return m_symbol; }
-    // Null while waiting for a tray host.
-    QSystemTrayIcon* trayIcon() { return m_tray.get(); }
     MenuPath menuPath() const { return m_menuPath; }
 
 Q_SIGNALS:
@@ -42,7 +39,7 @@ private:
 
     AppModel& m_model;
     QMenu* m_menu;
-    MenuBarIcons m_icons;
+    TrayIcons m_icons;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     MenuPath m_menuPath = MenuPath::Drawn;
     QString m_symbol;

@@ -4,6 +4,7 @@
 // program's cost follows the compositor's frames, not a timer.
 #include "backdrop/Backdrop.h"
 #include "backdrop/BackdropImages.h"
+#include "bench/BenchTiming.h"
 #include "platform/PlatformFactory.h"
 #include "platform/linux/JsonSettingsStore.h"
 #include "spotlight/Spotlight.h"
@@ -18,36 +19,16 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <unistd.h>
 
 using namespace tavlin;
+using tavlin::bench::processorSeconds;
+using tavlin::bench::processorSecondsOf;
 
 namespace {
 
 constexpr int seconds = 4;
 constexpr int framesPerSecond = 60;
 const QString pinnedApp = QStringLiteral("tavlin-bench-pinned");
-
-double ownSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
-double processSeconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    // utime and stime, fields 14 and 15 of the whole line.
-    return fields.size() > 13
-               ? double(fields[11].toLongLong() + fields[12].toLongLong()) / sysconf(_SC_CLK_TCK)
-               : 0;
-}
 
 struct Load
 {
@@ -81,13 +62,13 @@ timer.start();
     Load load;
     const QMetaObject::Connection counting =
         QObject::connect(&windows, &WindowList::changed, [&] { ++load.changes; });
-    const double ownBefore = ownSeconds();
-    const double kwinBefore = processSeconds(session.compositorPid());
+    const double ownBefore = processorSeconds();
+    const double kwinBefore = processorSecondsOf(session.compositorPid());
     QEventLoop loop;
     QTimer::singleShot(std::chrono::seconds(seconds), &loop, &QEventLoop::quit);
     loop.exec();
-    load.own = (ownSeconds() - ownBefore) / seconds;
-    load.kwin = (processSeconds(session.compositorPid()) - kwinBefore) / seconds;
+    load.own = (processorSeconds() - ownBefore) / seconds;
+    load.kwin = (processorSecondsOf(session.compositorPid()) - kwinBefore) / seconds;
     QObject::disconnect(counting);
     if (!script.isEmpty())
         waitFor([&] { return !session.isScriptLoaded(script); }, 3000);
@@ -101,7 +82,7 @@ void print(const char* label, const Load& load)
                 load.own * 100, load.kwin * 100, load.changes);
 }
 
-int bench(KwinSession& session)
+int runBench(KwinSession& session)
 {
     const QString pictures = session.scratchPath() + QStringLiteral("/pictures");
     QDir().mkpath(pictures);
@@ -150,5 +131,5 @@ int bench(KwinSession& session)
 
 int main(int argc, char** argv)
 {
-    return runKwinTest(argc, argv, [](int, char**) { return bench(*KwinSession::current()); });
+    return runKwinTest(argc, argv, [](int, char**) { return runBench(*KwinSession::current()); });
 }

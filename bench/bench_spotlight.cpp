@@ -14,10 +14,10 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 using namespace tavlin;
+using tavlin::bench::processorSeconds;
 
 namespace {
 
@@ -34,13 +34,6 @@ double microsecondsOf(const std::function<void()>& work)
     timer.start();
     work();
     return double(timer.nsecsElapsed()) / 1e3;
-}
-
-double processorSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 // The share of one core this process used while its event loop ran for `seconds`.

@@ -24,12 +24,12 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <thread>
 #include <vector>
 #include <xcb/xcb.h>
 
 using namespace tavlin;
+using tavlin::bench::processorSeconds;
 
 namespace {
 
@@ -45,13 +45,6 @@ double percentile(std::vector<double> values, double p)
 {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[std::min(values.size() - 1, size_t(p * values.size()))];
-}
-
-double processorSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 // Times the main thread's work for each frame shown: spotlight's tick (a timer event of its

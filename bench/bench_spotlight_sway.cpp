@@ -26,12 +26,12 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <functional>
-#include <unistd.h>
 #include <vector>
 
 using namespace tavlin;
+using tavlin::bench::processorSeconds;
+using tavlin::bench::processorSecondsOf;
 
 namespace {
 
@@ -41,27 +41,6 @@ constexpr int moves = 60;
 constexpr int phaseSeconds = 10;
 const QString targetId = QStringLiteral("bench-target");
 const QRect targetRect(300, 300, 640, 400);
-
-double processorSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
-// Seconds of processor time another process has used so far (user and system).
-double processorSecondsOf(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = stat.readAll();
-    // The fields after the command name, which may hold spaces, in its parentheses.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
-}
 
 // The machine's load over the last minute, which other programs' work makes.
 QByteArray loadAverage()

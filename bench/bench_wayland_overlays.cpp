@@ -20,22 +20,15 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 
 using namespace tavlin;
+using tavlin::bench::processorSeconds;
 
 namespace {
 
 constexpr int frames = 120;
 constexpr int idleSeconds = 5;
-
-double processorSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 double idleLoad()
 {

@@ -17,9 +17,7 @@ namespace tavlin {
 
 namespace {
 
-// The row's icon, a 16x16 copy of the application's own. Running applications carry no icon
-// yet, so rows show the name alone.
-// A 16x16 copy, so the shared icon is left as it is.
+// The row's icon: a 16x16 copy of the application's own, so the shared icon is left as it is.
 QIcon appIcon(const RunningApp& app)
 {
     return app.icon.isNull() ? QIcon() : QIcon(app.icon.pixmap(QSize(16, 16)));
@@ -128,7 +126,7 @@ void MenuView::showHeaders()
 
 void MenuView::addFeature(QAction* toggle, quint32 hotKey, const KeyChord& chord)
 {
-    m_features.append(Feature{toggle, addTextLine(m_menu.get()), hotKey, chord});
+    m_features.append(Feature{toggle, addTextLine(m_menu.get()), hotKey, chord, toggle->text()});
 }
 
 void MenuView::showFeatures()
@@ -143,10 +141,15 @@ void MenuView::showFeatures()
         feature.toggle->setEnabled(MenuTitles::featureEnabled(reason, on));
         feature.reason->setText(MenuTitles::verbatim(reason, m_path));
         feature.reason->setVisible(!reason.isEmpty());
-        // Only a chord that is really bound is worth showing.
-        showShortcut(feature.toggle, m_model.hotKeys().isActive(feature.hotKey)
-                                         ? HotKeyChords::shortcut(feature.chord)
-                                         : QKeySequence());
+        // Only a chord that is really bound is worth showing. A drawn menu shows the text after
+        // a tab instead of Qt's names for the keys; a tray host gets the keys and names them.
+        const bool bound = m_model.hotKeys().isActive(feature.hotKey);
+        const bool drawn = m_path == MenuPath::Drawn;
+        feature.toggle->setText(bound && drawn
+                                    ? feature.title + u'\t' + HotKeyChords::text(feature.chord)
+                                    : feature.title);
+        showShortcut(feature.toggle,
+                     bound && !drawn ? HotKeyChords::shortcut(feature.chord) : QKeySequence());
     }
 }
 

@@ -46,6 +46,7 @@ private:
         QAction* reason; // the line under it that says why it cannot work here
         quint32 hotKey;
         KeyChord chord;
+        QString title;
     };
 
     void addHeader(const QString& title);

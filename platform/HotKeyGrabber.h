@@ -26,7 +26,7 @@ public:
 Q_SIGNALS:
     // Once per physical press of a grabbed chord; key repeat while it is held does not count.
     void pressed(quint32 id);
-    // A pending grab was decided, or a granted one was taken back.
+    // A pending grab was decided, or a granted one was lost or came back (a new keyboard map).
     void answered(quint32 id, bool granted);
 };
 

@@ -32,9 +32,6 @@ public:
     // nullptr when the level is unavailable.
     virtual OverlaySurface* create(QScreen* screen, OverlayLevel level,
                                    const OverlayPlacement& placement, OverlayContent& content) = 0;
-
-Q_SIGNALS:
-    void blendingChanged(bool blends);
 };
 
 } // namespace tavlin

@@ -2,10 +2,10 @@
 
 #include "backdrop/BackdropImages.h"
 #include "backdrop/OverlayWindow.h"
-#include "platform/PlatformFactory.h"
 #include "platform/RunningApp.h"
 #include "platform/RunningApps.h"
 #include "platform/SettingsStore.h"
+#include "platform/WindowServices.h"
 #include "spotlight/FocusReminder.h"
 
 #include <QElapsedTimer>

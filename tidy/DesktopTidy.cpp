@@ -4,6 +4,7 @@
 #include "tidy/TidyKeys.h"
 
 #include <limits>
+#include <utility>
 
 namespace tavlin {
 
@@ -68,32 +69,22 @@ void DesktopTidy::tidyNow()
 
 void DesktopTidy::tidyFolder(const QByteArray& desktop, std::function<void(const TidyResult&)> done)
 {
-    tidy(desktop, std::move(done));
-}
-
-void DesktopTidy::tidy(const QByteArray& desktop, std::function<void(const TidyResult&)> done)
-{
     const std::optional<QByteArray> chosen = m_access.desktopFolder(false);
     if (chosen)
         startWatching(*chosen);
-    struct Run
-    {
-        TidyResult result;
-        Counts counts;
-    };
+    // The counts after the run, taken on the worker too: a braced list runs left to right.
     runInBackground(
         [this, desktop, chosen] {
-            Run run{m_runner.tidy(desktop), {}};
-            run.counts = countsOf(chosen);
-            return run;
+            return std::pair{m_runner.tidy(desktop), countsOf(chosen)};
         },
-        [this, done](const Run& run) {
-            setStatus(run.result.status);
-            if (run.result.listed)
+        [this, done](const std::pair<TidyResult, Counts>& run) {
+            const auto& [result, counts] = run;
+            setStatus(result.status);
+            if (result.listed)
                 flashFinished();
-            applyCounts(run.counts);
+            applyCounts(counts);
             if (done)
-                done(run.result);
+                done(result);
         });
 }
 
@@ -107,26 +98,19 @@ void DesktopTidy::undoLastTidy()
 void DesktopTidy::undoFolder(const QByteArray& desktop, std::function<void(const UndoResult&)> done)
 {
     const std::optional<QByteArray> chosen = m_access.desktopFolder(false);
-    struct Run
-    {
-        UndoResult result;
-        Counts counts;
-    };
     runInBackground(
         [this, desktop, chosen] {
-            Run run{m_runner.undo(desktop), {}};
-            run.counts = countsOf(chosen);
-            return run;
+            return std::pair{m_runner.undo(desktop), countsOf(chosen)};
         },
-        [this, done](const Run& run) {
+        [this, done](const std::pair<UndoResult, Counts>& run) {
+            const auto& [result, counts] = run;
             // As a run on this thread would: the log's count, the pending count, the line.
-            applyCounts(run.counts);
-            setStatus(run.result.status);
-            const RunProblem problem = run.result.problem;
-            if (problem == RunProblem::None || problem == RunProblem::LogNotWritten)
+            applyCounts(counts);
+            setStatus(result.status);
+            if (result.problem == RunProblem::None || result.problem == RunProblem::LogNotWritten)
                 flashFinished();
             if (done)
-                done(run.result);
+                done(result);
         });
 }
 
@@ -195,7 +179,7 @@ void DesktopTidy::autoTidyIfDue()
         return;
     // Until it has run and stamped its time, the schedule must not queue another.
     m_autoTidyQueued = true;
-    tidy(*desktop, [this](const TidyResult&) { m_autoTidyQueued = false; });
+    tidyFolder(*desktop, [this](const TidyResult&) { m_autoTidyQueued = false; });
 }
 
 void DesktopTidy::startWatching(const QByteArray& desktop)

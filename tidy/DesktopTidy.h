@@ -101,7 +101,6 @@ private:
     };
     Counts countsOf(const std::optional<QByteArray>& chosen) const;
     void applyCounts(const Counts& counts);
-    void tidy(const QByteArray& desktop, std::function<void(const TidyResult&)> done);
     void startJob();
     void finishJob();
     void startWatching(const QByteArray& desktop);

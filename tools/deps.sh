@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6 qt6-svg-dev
+    qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
     libxcb-ewmh-dev libxcb-keysyms1-dev libxcb-shape0-dev libxcb-randr0-dev libxcb-xfixes0-dev
     libx11-dev shared-mime-info libglib2.0-dev
     libwayland-dev libwayland-bin wayland-protocols

@@ -20,8 +20,6 @@ public:
     // `programPath` is the absolute path the entry starts.
     AutostartLoginItem(const QString& configHome, QString programPath);
 
-    QString entryPath() const { return m_entryPath; }
-
     bool isEnabled() const override;
     bool setEnabled(bool enabled) override;
 

@@ -55,15 +55,6 @@ QString DesktopEntryIndex::messagesLocale()
     return {};
 }
 
-void DesktopEntryIndex::reload()
-{
-    m_loaded = false;
-    m_entries.clear();
-    m_byId.clear();
-    m_byWmClass.clear();
-    m_shownByFoldedId.clear();
-}
-
 void DesktopEntryIndex::load()
 {
     m_loaded = true;

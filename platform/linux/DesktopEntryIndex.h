@@ -37,9 +37,6 @@ public:
     RunningApp appFor(const QStringList& hints, const QString& instance,
                       const QString& windowClass);
 
-    // Forgets what was read; the next match reads the folders again.
-    void reload();
-
 private:
     void load();
 

@@ -115,6 +115,7 @@ WindowServices makeWindowServices()
         return services;
     }
     std::shared_ptr<X11Connection> x11 = X11Connection::create();
+    services.x11 = x11;
     services.workspace = std::make_unique<X11WorkspaceEvents>(x11);
     // The desktop's own settings are read everywhere; the root background only on X11.
     services.desktopPictures = std::make_unique<X11DesktopPictures>(x11);
@@ -132,10 +133,10 @@ WindowServices makeWindowServices()
     return services;
 }
 
-std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber()
+std::unique_ptr<HotKeyGrabber> makeHotKeyGrabber(const WindowServices& window)
 {
-    if (std::shared_ptr<X11Connection> x11 = X11Connection::create())
-        return std::make_unique<X11HotKeyGrabber>(std::move(x11));
+    if (window.x11)
+        return std::make_unique<X11HotKeyGrabber>(window.x11);
     // Wayland lets no program grab keys; the desktop binds them on request, if it offers that:
     // GNOME Shell through our extension wherever it runs, Plasma through its own shortcut
     // service (its portal asks the user in a dialog first), the others through the portal.

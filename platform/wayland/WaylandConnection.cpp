@@ -94,11 +94,6 @@ quint32 WaylandConnection::compositorVersion() const
     return m_compositor ? wl_compositor_get_version(m_compositor) : 0;
 }
 
-quint32 WaylandConnection::layerShellVersion() const
-{
-    return m_layerShell ? zwlr_layer_shell_v1_get_version(m_layerShell) : 0;
-}
-
 void WaylandConnection::announce(wl_registry* registry, quint32 name, const char* interface,
                                  quint32 version)
 {

@@ -39,7 +39,6 @@ public:
     wl_shm* shm() const { return m_shm; }
     wl_subcompositor* subcompositor() const { return m_subcompositor; }
     zwlr_layer_shell_v1* layerShell() const { return m_layerShell; }
-    quint32 layerShellVersion() const;
     wp_viewporter* viewporter() const { return m_viewporter; }
     wp_fractional_scale_manager_v1* fractionalScale() const { return m_fractionalScale; }
 

@@ -4,6 +4,7 @@
 
 #include <X11/keysym.h>
 #include <cstdlib>
+#include <utility>
 #include <xcb/xcb_keysyms.h>
 
 namespace tavlin {
@@ -82,6 +83,12 @@ X11HotKeyGrabber::X11HotKeyGrabber(std::shared_ptr<X11Connection> connection, QO
     const xcb_window_t root = m_connection->root();
     m_connection->listen(this, [this, root](const xcb_generic_event_t& event) {
         const uint8_t type = event.response_type & 0x7f;
+        if (type == XCB_MAPPING_NOTIFY) {
+            const auto& mapping = reinterpret_cast<const xcb_mapping_notify_event_t&>(event);
+            if (mapping.request != XCB_MAPPING_POINTER)
+                regrab();
+            return;
+        }
         if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
             return;
         // While a grab is active every key event goes to the root; other events belong to
@@ -112,6 +119,15 @@ HotKeyGrabber::Grant X11HotKeyGrabber::grab(quint32 id, const KeyChord& chord, c
         if (hotKey.keycode == keycode && hotKey.modifiers == modifiers)
             return Grant::Refused;
     }
+    if (!grabInEveryLockState(keycode, modifiers))
+        return Grant::Refused;
+    m_chords.append({id, chord, true});
+    m_grabbed.append({id, keycode, modifiers});
+    return Grant::Granted;
+}
+
+bool X11HotKeyGrabber::grabInEveryLockState(quint8 keycode, quint16 modifiers)
+{
     xcb_connection_t* connection = m_connection->xcb();
     const QList<quint16> lockStates = lockCombinations();
     QList<xcb_void_cookie_t> cookies;
@@ -131,10 +147,30 @@ HotKeyGrabber::Grant X11HotKeyGrabber::grab(quint32 id, const KeyChord& chord, c
     if (taken.size() != lockStates.size()) {
         ungrab(keycode, modifiers, taken);
         xcb_flush(connection);
-        return Grant::Refused;
+        return false;
     }
-    m_grabbed.append({id, keycode, modifiers});
-    return Grant::Granted;
+    return true;
+}
+
+void X11HotKeyGrabber::regrab()
+{
+    const QList<quint16> oldLockStates = lockCombinations();
+    for (const X11HotKey& hotKey : std::as_const(m_grabbed))
+        ungrab(hotKey.keycode, hotKey.modifiers, oldLockStates);
+    m_grabbed.clear();
+    m_numLockMask = findNumLockMask(m_connection->xcb());
+    // A chord whose key is gone, or held by another program where it now is, comes back with a
+    // later map that has it free again.
+    for (Granted& granted : m_chords) {
+        const quint8 keycode = keycodeOf(granted.chord.key);
+        const quint16 modifiers = HotKeyMatch::modifierMask(granted.chord.modifiers);
+        const bool grabbed = keycode && grabInEveryLockState(keycode, modifiers);
+        if (grabbed)
+            m_grabbed.append({granted.id, keycode, modifiers});
+        if (grabbed != std::exchange(granted.grabbed, grabbed))
+            Q_EMIT answered(granted.id, grabbed);
+    }
+    xcb_flush(m_connection->xcb());
 }
 
 quint8 X11HotKeyGrabber::keycodeOf(KeyPosition key) const

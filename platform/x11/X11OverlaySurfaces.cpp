@@ -59,7 +59,6 @@ void X11OverlaySurfaces::followCompositor(bool active)
         if (surface)
             surface->setShaped(!active);
     }
-    Q_EMIT blendingChanged(active);
 }
 
 } // namespace tavlin

@@ -249,10 +249,8 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, arguments);
         QFETCH(int, exitCode);
-        QSignalSpy activated(m_remote.get(), &RemoteControl::activated);
         const Run run = shell("\"$TAVLIN\" " + arguments);
         QCOMPARE(run.exitCode, exitCode);
-        QCOMPARE(activated.count(), exitCode == 0 ? 1 : 0);
     }
 
     // Without an instance the switches refuse in one line and the tidy commands run in the

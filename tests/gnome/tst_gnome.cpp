@@ -295,7 +295,7 @@ void TestGnome::hotKeys()
     QFETCH(KeyChord, chord);
     QFETCH(QString, key);
     QFETCH(bool, bound);
-    std::unique_ptr<HotKeyGrabber> grabber = PlatformFactory::makeHotKeyGrabber();
+    std::unique_ptr<HotKeyGrabber> grabber = PlatformFactory::makeHotKeyGrabber(WindowServices{});
     QSignalSpy answered(grabber.get(), &HotKeyGrabber::answered);
     QSignalSpy pressed(grabber.get(), &HotKeyGrabber::pressed);
     QCOMPARE(grabber->grab(7, chord, QStringLiteral("test")), HotKeyGrabber::Grant::Pending);

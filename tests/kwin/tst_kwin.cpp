@@ -425,7 +425,7 @@ void TestKwin::hotKeysSwitchOverlays()
     DesktopCover cover(*m_settings, *m_images, *m_services.overlays, *m_services.workspace);
     Spotlight spotlight(*m_settings, *m_images, m_services);
     {
-        const std::unique_ptr<HotKeyGrabber> grabber = PlatformFactory::makeHotKeyGrabber();
+        const std::unique_ptr<HotKeyGrabber> grabber = PlatformFactory::makeHotKeyGrabber(WindowServices{});
         HotKeys hotKeys(*grabber);
         hotKeys.registerHotKey(HotKeyChords::cover, QStringLiteral("Hide Desktop Icons"),
                                [&] { cover.toggleWithoutAnimation(); });

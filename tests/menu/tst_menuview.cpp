@@ -148,8 +148,8 @@ private Q_SLOTS:
         Fixture f;
         const QMenu* menu = f.view.menu();
         QCOMPARE(titles(menu).join(u'|'),
-                 QStringLiteral("[Recording]|Hide Desktop Icons\tMeta+Ctrl+Alt+D|"
-                                "Spotlight Mode\tMeta+Ctrl+Alt+S|Spotlight Apps|"
+                 QStringLiteral("[Recording]|Hide Desktop Icons\tCtrl+Alt+Super+D|"
+                                "Spotlight Mode\tCtrl+Alt+Super+S|Spotlight Apps|"
                                 "Background|[Tidy]|Tidy Desktop\u2026|(Undo Tidy)|"
                                 "File Items Older Than|Auto-Tidy Daily|"
                                 "Show Archive in File Manager|---|Launch at Login|"
@@ -166,18 +166,20 @@ private Q_SLOTS:
         QTest::addColumn<bool>("answersLater");
         QTest::addColumn<QString>("shown");
 
-        const QString both = QStringLiteral("Hide Desktop Icons\tMeta+Ctrl+Alt+D|"
-                                            "Spotlight Mode\tMeta+Ctrl+Alt+S");
+        const QString both = QStringLiteral("Hide Desktop Icons\tCtrl+Alt+Super+D|"
+                                            "Spotlight Mode\tCtrl+Alt+Super+S");
         QTest::newRow("both bound") << QString() << false << false << both;
         QTest::newRow("a chord held elsewhere shows no key")
             << QString() << true << false
-            << QStringLiteral("Hide Desktop Icons|Spotlight Mode\tMeta+Ctrl+Alt+S");
+            << QStringLiteral("Hide Desktop Icons|Spotlight Mode\tCtrl+Alt+Super+S");
         QTest::newRow("no keys until the desktop has bound them")
             << QString() << false << true << QStringLiteral("Hide Desktop Icons|Spotlight Mode");
         QTest::newRow("overlays impossible here")
             << QStringLiteral("Needs a compositor with layer-shell") << false << false
-            << QStringLiteral("(Hide Desktop Icons)|(Needs a compositor with layer-shell)|"
-                              "(Spotlight Mode)|(Needs a compositor with layer-shell)");
+            << QStringLiteral("(Hide Desktop Icons\tCtrl+Alt+Super+D)|"
+                              "(Needs a compositor with layer-shell)|"
+                              "(Spotlight Mode\tCtrl+Alt+Super+S)|"
+                              "(Needs a compositor with layer-shell)");
     }
 
     void recordingItems()
@@ -201,8 +203,8 @@ private Q_SLOTS:
         Q_EMIT grabber->answered(f.model.coverHotKey(), true);
         Q_EMIT grabber->answered(f.model.spotlightHotKey(), true);
         if (reason.isEmpty())
-            QVERIFY(recording().startsWith(QStringLiteral("Hide Desktop Icons\tMeta+Ctrl+Alt+D|"
-                                                          "Spotlight Mode\tMeta+Ctrl+Alt+S")));
+            QVERIFY(recording().startsWith(QStringLiteral("Hide Desktop Icons\tCtrl+Alt+Super+D|"
+                                                          "Spotlight Mode\tCtrl+Alt+Super+S")));
     }
 
     // Where the tray host draws the menu: headers as lines of their own, "_" and "&" in names
@@ -216,6 +218,7 @@ private Q_SLOTS:
         QMenu* apps = item(menu, QStringLiteral("Spotlight Apps"))->menu();
 
         f.view.setPath(MenuPath::Exported);
+        // The keys themselves, which the host names in its own words.
         QCOMPARE(titles(menu).mid(0, 2).join(u'|'),
                  QStringLiteral("(Recording)|Hide Desktop Icons\tMeta+Ctrl+Alt+D"));
         QCOMPARE(titles(menu).mid(5, 3).join(u'|'),

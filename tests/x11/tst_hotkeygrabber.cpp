@@ -7,6 +7,7 @@
 
 #include <QSignalSpy>
 #include <cstdlib>
+#include <utility>
 
 using namespace tavlin;
 
@@ -15,6 +16,7 @@ namespace {
 using Ids = QList<quint32>;
 
 constexpr quint8 keyS = 39;
+constexpr quint8 keyD = 40;
 constexpr HotKeyGrabber::Grant granted = HotKeyGrabber::Grant::Granted;
 constexpr quint16 controlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
@@ -69,7 +71,22 @@ private:
         return ids;
     }
 
+    // Changes the keyboard map with one xmodmap expression; true once this program has seen the
+    // change, and so has the grabber, which listened first.
+    bool remap(const QString& expression)
+    {
+        bool seen = false;
+        QObject watcher;
+        m_x11->listen(&watcher, [&seen](const xcb_generic_event_t& event) {
+            seen = seen || (event.response_type & 0x7f) == XCB_MAPPING_NOTIFY;
+        });
+        return session().run(QStringLiteral("xmodmap"), {QStringLiteral("-e"), expression}) &&
+               X11Session::waitFor([&seen] { return seen; });
+    }
+
+    std::shared_ptr<X11Connection> m_x11 = X11Connection::create();
     std::unique_ptr<X11HotKeyGrabber> m_grabber;
+    QStringList m_restoreMap; // xmodmap expressions that undo a test's changes
     const QString cover = QStringLiteral("ctrl+alt+super+d");
     const QString spotlight = QStringLiteral("ctrl+alt+super+s");
 
@@ -81,8 +98,13 @@ private Q_SLOTS:
             session().run(QStringLiteral("xset"), {QStringLiteral("r"), QStringLiteral("rate"),
                                                    QStringLiteral("100"), QStringLiteral("50")}));
     }
-    void init() { m_grabber = std::make_unique<X11HotKeyGrabber>(X11Connection::create()); }
-    void cleanup() { m_grabber.reset(); }
+    void init() { m_grabber = std::make_unique<X11HotKeyGrabber>(m_x11); }
+    void cleanup()
+    {
+        m_grabber.reset();
+        for (const QString& expression : std::exchange(m_restoreMap, {}))
+            QVERIFY(remap(expression));
+    }
 
     void firesOncePerPressOfTheExactChord_data()
     {
@@ -130,6 +152,44 @@ private Q_SLOTS:
         // What was taken before the refusal was given back.
         QVERIFY(other.grab(keyS, controlAltSuper));
         QCOMPARE(press({QStringLiteral("key"), spotlight, cover}, 1), Ids{1});
+    }
+
+    // A new keyboard map moves the chord's key (here, the key that typed D types nothing and D is
+    // on F's key) or Num Lock's modifier: the chord follows, and its old key is given back.
+    void followsANewKeyboardMap_data()
+    {
+        QTest::addColumn<QStringList>("change");
+        QTest::addColumn<QStringList>("restore");
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<bool>("keyDFreed");
+
+        QTest::newRow("D on another key")
+            << QStringList{QStringLiteral("keycode 40 ="), QStringLiteral("keycode 41 = d D")}
+            << QStringList{QStringLiteral("keycode 41 = f F"), QStringLiteral("keycode 40 = d D")}
+            << QStringList{QStringLiteral("key"), cover} << true;
+        QTest::newRow("Num Lock on another modifier")
+            << QStringList{QStringLiteral("clear mod2"), QStringLiteral("add mod3 = Num_Lock")}
+            << QStringList{QStringLiteral("clear mod3"), QStringLiteral("add mod2 = Num_Lock")}
+            << QStringList{QStringLiteral("key"), QStringLiteral("Num_Lock"), cover,
+                           QStringLiteral("Num_Lock")}
+            << false;
+    }
+
+    void followsANewKeyboardMap()
+    {
+        QFETCH(QStringList, change);
+        QFETCH(QStringList, restore);
+        QFETCH(QStringList, commands);
+        QFETCH(bool, keyDFreed);
+        QCOMPARE(m_grabber->grab(1, HotKeyChords::cover, {}), granted);
+        QCOMPARE(m_grabber->grab(2, HotKeyChords::spotlight, {}), granted);
+        m_restoreMap = restore;
+        for (const QString& expression : std::as_const(change))
+            QVERIFY(remap(expression));
+
+        QCOMPARE(press(commands + QStringList{QStringLiteral("key"), spotlight}, 2), (Ids{1, 2}));
+        OtherClient other(session().display());
+        QCOMPARE(other.grab(keyD, controlAltSuper), keyDFreed);
     }
 
     void destroyedGrabberGivesTheChordsBack()

@@ -1,4 +1,4 @@
-#include "app/MenuBarIcons.h"
+#include "app/TrayIcons.h"
 
 #include "app/SymbolPaths.h"
 
@@ -8,13 +8,13 @@
 
 namespace tavlin {
 
-const QList<int>& MenuBarIcons::pixelSizes()
+const QList<int>& TrayIcons::pixelSizes()
 {
     static const QList<int> sizes{16, 22, 24, 32, 44, 48, 64};
     return sizes;
 }
 
-QIcon MenuBarIcons::icon(const QString& symbolName)
+QIcon TrayIcons::icon(const QString& symbolName)
 {
     if (const auto cached = m_icons.constFind(symbolName); cached != m_icons.constEnd())
         return *cached;
@@ -28,7 +28,7 @@ QIcon MenuBarIcons::icon(const QString& symbolName)
     return built;
 }
 
-QImage MenuBarIcons::render(const QPainterPath& symbol, int pixels)
+QImage TrayIcons::render(const QPainterPath& symbol, int pixels)
 {
     const qreal scale = pixels / SymbolPaths::designSize;
     QImage shape(pixels, pixels, QImage::Format_ARGB32_Premultiplied);

@@ -1,8 +1,8 @@
-#include "app/MenuBarSymbol.h"
+#include "app/TraySymbol.h"
 
 namespace tavlin {
 
-QString menuBarSymbolName(bool tidyJustFinished, bool coverOn, bool spotlightOn)
+QString traySymbolName(bool tidyJustFinished, bool coverOn, bool spotlightOn)
 {
     if (tidyJustFinished)
         return QStringLiteral("checkmark.circle.fill");

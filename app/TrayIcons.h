@@ -12,7 +12,7 @@ namespace tavlin {
 // The tray's icons: each symbol filled with the pink-orange-yellow gradient on a transparent
 // background, in its own colours rather than as a mask the desktop would tint. Each icon is
 // built once and then handed out again.
-class MenuBarIcons
+class TrayIcons
 {
 public:
     // The sizes trays ask for, and their doubles for high-density screens.

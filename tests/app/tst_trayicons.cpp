@@ -1,7 +1,7 @@
-#include "app/MenuBarIcons.h"
-#include "app/MenuBarSymbol.h"
 #include "app/SymbolPaths.h"
+#include "app/TrayIcons.h"
 #include "app/TrayPath.h"
+#include "app/TraySymbol.h"
 
 #include <QTest>
 
@@ -30,7 +30,7 @@ QColor outermostOpaque(const QImage& image, bool fromLeft)
 
 } // namespace
 
-class TestMenuBarIcons : public QObject
+class TestTrayIcons : public QObject
 {
     Q_OBJECT
 
@@ -57,7 +57,7 @@ private Q_SLOTS:
         QFETCH(bool, coverOn);
         QFETCH(bool, spotlightOn);
         QFETCH(QString, expected);
-        QCOMPARE(menuBarSymbolName(tidyJustFinished, coverOn, spotlightOn), expected);
+        QCOMPARE(traySymbolName(tidyJustFinished, coverOn, spotlightOn), expected);
     }
 
     // Qt settles on a tray path once; the icon is made only when that path can show it.
@@ -94,7 +94,7 @@ private Q_SLOTS:
     void colours()
     {
         QFETCH(QString, symbol);
-        MenuBarIcons icons;
+        TrayIcons icons;
         const QIcon icon = icons.icon(symbol);
         for (const int pixels : {16, 22, 32, 44}) {
             const QImage image = icon.pixmap(QSize(pixels, pixels)).toImage();
@@ -115,7 +115,7 @@ private Q_SLOTS:
 
     void builtOnce()
     {
-        MenuBarIcons icons;
+        TrayIcons icons;
         const QIcon first = icons.icon(eyeSlash);
         QVERIFY(!first.isNull());
         QCOMPARE(icons.icon(eyeSlash).cacheKey(), first.cacheKey());
@@ -124,7 +124,7 @@ private Q_SLOTS:
 
     void unknownNameNotRemembered()
     {
-        MenuBarIcons icons;
+        TrayIcons icons;
         const QString name = QStringLiteral("moon.stars");
         QVERIFY(icons.icon(name).isNull());
         QVERIFY(icons.icon(name).isNull());
@@ -132,5 +132,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMenuBarIcons)
-#include "tst_menubaricons.moc"
+QTEST_MAIN(TestTrayIcons)
+#include "tst_trayicons.moc"
