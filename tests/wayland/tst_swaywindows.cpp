@@ -15,11 +15,6 @@ using namespace tavlin;
 
 namespace {
 
-WaylandSession& session()
-{
-    return *WaylandSession::current();
-}
-
 std::optional<CompositorWindow> windowOf(const QList<CompositorWindow>& windows, qint64 pid)
 {
     for (const CompositorWindow& window : windows) {

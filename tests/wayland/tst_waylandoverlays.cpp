@@ -36,11 +36,6 @@ const QString peak = QStringLiteral("bg-snow-peak.jpeg");
 const QString stripes = QStringLiteral("bg-riso-star-field.webp");
 const QString pinnedApp = QStringLiteral("tavlin-pinned");
 
-WaylandSession& session()
-{
-    return *WaylandSession::current();
-}
-
 QList<QScreen*> screensLeftToRight()
 {
     QList<QScreen*> screens = QGuiApplication::screens();
@@ -139,11 +134,8 @@ void TestWaylandOverlays::initTestCase()
 {
     const QString pictures = session().scratchPath() + QStringLiteral("/pictures");
     QVERIFY(QDir().mkpath(pictures));
-    for (const auto& [name, color] : {std::pair(road, roadColor), std::pair(peak, peakColor)}) {
-        QImage solid(320, 200, QImage::Format_RGB32);
-        solid.fill(color);
-        QVERIFY(solid.save(pictures + QLatin1Char('/') + name, "JPEG", 100));
-    }
+    QVERIFY(pixels::saveSolid(pictures + QLatin1Char('/') + road, roadColor));
+    QVERIFY(pixels::saveSolid(pictures + QLatin1Char('/') + peak, peakColor));
     // One-pixel columns the size of a scale-2 output: sharp only when painted in device pixels.
     QImage lines(1024, 768, QImage::Format_RGB32);
     for (int x = 0; x < lines.width(); ++x)

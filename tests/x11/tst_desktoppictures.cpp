@@ -74,7 +74,6 @@ private Q_SLOTS:
     void pictureFor();
 
 private:
-    X11Session& session() { return *X11Session::current(); }
     QByteArray withPaths(QByteArray text) const;
     bool writeFile(const QString& path, const QByteArray& contents, bool executable = false);
     bool setRoot(Root root);
