@@ -4,6 +4,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
 
 namespace tavlin {
 
@@ -18,6 +21,15 @@ TestSession::~TestSession()
 bool TestSession::waitFor(const std::function<bool()>& condition, int timeoutMs)
 {
     return tavlin::waitFor(condition, timeoutMs);
+}
+
+QList<QScreen*> TestSession::screensLeftToRight()
+{
+    QList<QScreen*> screens = QGuiApplication::screens();
+    std::sort(screens.begin(), screens.end(), [](const QScreen* a, const QScreen* b) {
+        return a->geometry().x() < b->geometry().x();
+    });
+    return screens;
 }
 
 bool TestSession::prepare(const QString& prefix)

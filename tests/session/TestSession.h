@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+class QScreen;
+
 namespace tavlin {
 
 // What every test session shares: a temporary home, the programs started in it with a log
@@ -47,6 +49,9 @@ public:
     // exited with 0 within `timeoutMs`.
     bool run(const QString& program, const QStringList& args, int timeoutMs = 10000,
              QByteArray* output = nullptr);
+
+    // The application's screens, left to right.
+    static QList<QScreen*> screensLeftToRight();
 
     // Polls `condition` until it holds or `timeoutMs` pass, letting the application (if any)
     // handle its events meanwhile.

@@ -36,15 +36,6 @@ const QString peak = QStringLiteral("bg-snow-peak.jpeg");
 const QString stripes = QStringLiteral("bg-riso-star-field.webp");
 const QString pinnedApp = QStringLiteral("tavlin-pinned");
 
-QList<QScreen*> screensLeftToRight()
-{
-    QList<QScreen*> screens = QGuiApplication::screens();
-    std::sort(screens.begin(), screens.end(), [](const QScreen* a, const QScreen* b) {
-        return a->geometry().x() < b->geometry().x();
-    });
-    return screens;
-}
-
 bool shows(const QImage& screen, const QRect& area, QRgb color)
 {
     return pixels::isUniform(screen, area, QColor(color), 6);
@@ -184,7 +175,7 @@ qint64 TestWaylandOverlays::startWindow(const QRect& rect, QRgb color, QRgb pres
 
 void TestWaylandOverlays::showSpotlight(OverlayLevel level)
 {
-    for (QScreen* screen : screensLeftToRight()) {
+    for (QScreen* screen : TestSession::screensLeftToRight()) {
         auto view = std::make_unique<CutoutView>(
             m_images->screenImage(Backdrop::stored(*m_settings), screen));
         OverlayWindow* window =
@@ -309,7 +300,7 @@ void TestWaylandOverlays::reminderShowsTopCentreAboveTheOverlays()
     // As spotlight mode starts: the reminder right after the overlays, before they are shown.
     showSpotlight(level);
     FocusReminder reminder(*m_settings, *m_services.overlays, [] { return nullptr; });
-    QScreen* second = screensLeftToRight().last();
+    QScreen* second = TestSession::screensLeftToRight().last();
     reminder.showReminder(second);
     QVERIFY(reminder.currentPanel());
     const QSize size = ReminderPanel().size();
@@ -363,7 +354,7 @@ void TestWaylandOverlays::spotlightFollowsAWindowOnTheScaledOutput()
 {
     const QString name = QStringLiteral("HEADLESS-2");
     QVERIFY(session().setOutputScale(name, 2));
-    QTRY_COMPARE(screensLeftToRight().last()->devicePixelRatio(), 2.0);
+    QTRY_COMPARE(TestSession::screensLeftToRight().last()->devicePixelRatio(), 2.0);
     const QPoint corner = session().outputRects().last().topLeft();
     QCOMPARE(corner, QPoint(1024, 0));
     const qint64 pid = startWindow({1100, 60, 200, 150}, windowColor);

@@ -96,7 +96,7 @@ bool X11Session::startWindowManager()
     m_windowManager =
         m_children.start(QStringLiteral("openbox"),
                          {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"),
-                          X11SessionFiles::openboxConfig(*m_home)},
+                          m_home->path() + QStringLiteral("/openbox.xml")},
                          m_home->logFile(QStringLiteral("openbox")));
     if (!m_windowManager)
         return fail(QStringLiteral("cannot start openbox"));
@@ -274,10 +274,10 @@ bool X11Session::startCompositor()
 {
     if (m_compositor && m_children.isRunning(m_compositor))
         return true;
-    m_compositor =
-        m_children.start(QStringLiteral("picom"),
-                         {QStringLiteral("--config"), X11SessionFiles::picomConfig(*m_home)},
-                         m_home->logFile(QStringLiteral("picom")));
+    m_compositor = m_children.start(
+        QStringLiteral("picom"),
+        {QStringLiteral("--config"), m_home->path() + QStringLiteral("/picom.conf")},
+        m_home->logFile(QStringLiteral("picom")));
     if (!m_compositor)
         return fail(QStringLiteral("cannot start picom"));
     return waitFor([&] { return compositorActive(); }, startTimeoutMs) ||

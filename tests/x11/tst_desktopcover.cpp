@@ -18,7 +18,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTest>
-#include <QVariantAnimation>
 #include <algorithm>
 
 using namespace tavlin;
@@ -54,7 +53,6 @@ private Q_SLOTS:
     void windowsStayAboveTheCover();
     void raisedIconWindowGoesBackUnder();
     void backdropCrossfade();
-    void hotKeyToggleHasNoFade();
     // Last: it leaves one monitor behind.
     void desktopSwitchAndMonitorRemovalRebuild();
 
@@ -287,25 +285,6 @@ void TestDesktopCover::backdropCrossfade()
     QVERIFY(since.elapsed() >= DesktopCover::crossfadeOrderOutMs);
     QVERIFY(X11Session::waitFor([this] { return monitorsShow({peakColor, peakColor}); }));
     QFile::remove(m_pictures + QStringLiteral("/bg-snow-peak.jpeg"));
-}
-
-void TestDesktopCover::hotKeyToggleHasNoFade()
-{
-    m_cover->toggleWithoutAnimation();
-    QVERIFY(m_cover->isOn());
-    for (OverlayWindow* window : m_cover->windows()) {
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->opacity(), 1.0);
-        QVERIFY(!window->findChild<QVariantAnimation*>());
-    }
-    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
-    m_cover->toggleWithoutAnimation();
-    QVERIFY(m_cover->windows().isEmpty());
-
-    // From the menu the same switch fades in.
-    m_cover->setOn(true);
-    QVERIFY(m_cover->windows().first()->opacity() < 1.0);
-    QTRY_COMPARE(m_cover->windows().first()->opacity(), 1.0);
 }
 
 TAVLIN_X11_TEST_MAIN(TestDesktopCover,
