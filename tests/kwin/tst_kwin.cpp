@@ -100,13 +100,7 @@ void TestKwin::cleanup()
 
 std::optional<WindowInfo> TestKwin::reported(qint64 pid)
 {
-    const QList<WindowInfo> windows =
-        m_services.windowList->windows().value_or(QList<WindowInfo>{});
-    for (const WindowInfo& window : windows) {
-        if (window.pid == pid)
-            return window;
-    }
-    return std::nullopt;
+    return ofProcess(m_services.windowList->windows().value_or(QList<WindowInfo>{}), pid);
 }
 
 qint64 TestKwin::startX11Window(const QRect& rect, QRgb color, const QString& type)

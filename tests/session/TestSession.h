@@ -78,4 +78,14 @@ private:
     QString m_error;
 };
 
+// The first of `items` (windows, applications) whose process is `pid`, or nothing.
+template <typename Item> std::optional<Item> ofProcess(const QList<Item>& items, qint64 pid)
+{
+    for (const Item& item : items) {
+        if (item.pid == pid)
+            return item;
+    }
+    return std::nullopt;
+}
+
 } // namespace tavlin

@@ -45,12 +45,7 @@ private:
 
     std::optional<WindowInfo> find(qint64 pid)
     {
-        const QList<WindowInfo> windows = m_list->windows().value_or(QList<WindowInfo>());
-        for (const WindowInfo& window : windows) {
-            if (window.pid == pid)
-                return window;
-        }
-        return std::nullopt;
+        return ofProcess(m_list->windows().value_or(QList<WindowInfo>()), pid);
     }
 
     QList<qint64> order()
