@@ -2,7 +2,6 @@
 #include "backdrop/BackdropCatalog.h"
 #include "backdrop/BackdropImage.h"
 #include "backdrop/BackdropImages.h"
-#include "backdrop/OverlayFade.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
-#include <cmath>
 
 using namespace tavlin;
 
@@ -339,24 +337,6 @@ private Q_SLOTS:
                  BackdropImages::thumbnailMaxPixels);
         // The menu asks again each time it opens: the answer is kept.
         QCOMPARE(images.thumbnail(file).cacheKey(), thumbnail.cacheKey());
-    }
-
-    void fadesChangeMostEarly_data()
-    {
-        QTest::addColumn<double>("time");
-        QTest::addColumn<double>("progress");
-        QTest::newRow("a tenth in") << 0.1 << 0.398;
-        QTest::newRow("a quarter in") << 0.25 << 0.775;
-        QTest::newRow("half way") << 0.5 << 0.966;
-        QTest::newRow("the end") << 1.0 << 1.0;
-    }
-
-    void fadesChangeMostEarly()
-    {
-        QFETCH(double, time);
-        QFETCH(double, progress);
-        QVERIFY2(std::abs(OverlayFade::timingCurve().valueForProgress(time) - progress) < 0.01,
-                 QByteArray::number(OverlayFade::timingCurve().valueForProgress(time)).constData());
     }
 };
 

@@ -2,19 +2,15 @@
 
 #include "platform/OverlaySurfaces.h"
 
-#include <QImage>
-#include <QList>
-#include <QPointer>
-
 namespace tavlin {
 
-// An overlay surface without a window system: it paints its content into an image on request.
+// An overlay surface without a window system: it keeps what it is told and paints nothing.
 class FakeOverlaySurface final : public OverlaySurface
 {
     Q_OBJECT
 public:
-    FakeOverlaySurface(OverlayLevel level, const QRect& geometry, OverlayContent& content)
-        : m_level(level), m_geometry(geometry), m_content(content)
+    FakeOverlaySurface(OverlayLevel level, const QRect& geometry)
+        : m_level(level), m_geometry(geometry)
     {
     }
 
@@ -26,33 +22,24 @@ public:
     bool isShown() const override { return m_shown; }
     void show() override { m_shown = true; }
     void hide() override { m_shown = false; }
-    void update(const QRegion& area) override { m_updated += area; }
-
-    // Everything asked to be painted again since the last call.
-    QRegion takeUpdated() { return std::exchange(m_updated, QRegion()); }
-    // The content as it looks now, at `scale` device pixels per logical one.
-    QImage render(double scale = 1.0, bool shaped = false) const;
+    void update(const QRegion&) override {}
 
 private:
     OverlayLevel m_level;
     QRect m_geometry;
-    OverlayContent& m_content;
     double m_opacity = 1.0;
     bool m_shown = false;
-    QRegion m_updated;
 };
 
-// Makes fake surfaces; `blending` and a reason why none can be made are set by the test.
+// Makes fake surfaces, or none for the reason the test sets.
 class FakeOverlaySurfaces final : public OverlaySurfaces
 {
     Q_OBJECT
 public:
     QString reason;
-    bool blending = true;
-    QList<QPointer<FakeOverlaySurface>> made;
 
     QString unavailableReason(OverlayLevel) const override { return reason; }
-    bool blends() const override { return blending; }
+    bool blends() const override { return true; }
     OverlaySurface* create(QScreen* screen, OverlayLevel level, const OverlayPlacement& placement,
                            OverlayContent& content) override;
 };

@@ -1,7 +1,6 @@
 #include "tests/kwin/KwinSession.h"
 
 #include "tests/session/PixelChecks.h"
-#include "tests/session/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -21,8 +20,6 @@
 namespace tavlin {
 
 namespace {
-
-KwinSession* currentSession = nullptr;
 
 constexpr int startTimeoutMs = 30000;
 const QString kwinService = QStringLiteral("org.kde.KWin");
@@ -65,12 +62,7 @@ KwinSession::~KwinSession()
     stop();
 }
 
-KwinSession* KwinSession::current()
-{
-    return currentSession;
-}
-
-QString KwinSession::unavailableReason()
+QString KwinSession::unavailableReason() const
 {
     for (const char* program : {"kwin_wayland", "Xwayland"}) {
         if (QStandardPaths::findExecutable(QLatin1String(program)).isEmpty())
@@ -86,35 +78,16 @@ QList<QRect> KwinSession::outputRects() const
             QRect(QPoint(m_outputSize.width(), 0), m_outputSize)};
 }
 
-QString KwinSession::scratchPath() const
-{
-    return m_home ? m_home->scratchPath() : QString();
-}
-
-bool KwinSession::fail(const QString& what, const QString& logName)
-{
-    m_error = what;
-    if (!logName.isEmpty() && m_home)
-        m_error += QStringLiteral("\n--- %1 ---\n").arg(logName) +
-                   QString::fromLocal8Bit(m_home->logTail(logName));
-    return false;
-}
-
 bool KwinSession::start()
 {
-    ChildProcesses::adoptOrphans();
-    m_home = std::make_unique<SessionHome>(QStringLiteral("tavlin-kwin"));
-    if (!m_home->isValid())
-        return fail(QStringLiteral("no session folder"));
+    if (!prepare(QStringLiteral("tavlin-kwin")))
+        return false;
     // Animations would make every screenshot a guess.
     if (!m_home->writeFile(QStringLiteral("home/.config/kdeglobals"),
                            "[KDE]\nAnimationDurationFactor=0\n") ||
         !m_home->startBus(m_children))
         return fail(QStringLiteral("no private session bus"), QStringLiteral("dbus"));
-    if (!startKwin())
-        return false;
-    currentSession = this;
-    return true;
+    return startKwin();
 }
 
 bool KwinSession::startKwin()
@@ -161,18 +134,12 @@ QString KwinSession::xwaylandDisplay() const
 {
     const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
     for (const QString& pid : processes) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const qsizetype nameEnd = line.lastIndexOf(')');
-        const QList<QByteArray> fields = line.mid(nameEnd + 2).split(' ');
-        if (fields.size() < 2 || fields[1].toLongLong() != m_kwin || !line.contains("(Xwayland)"))
-            continue;
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (!cmdline.open(QIODevice::ReadOnly))
+        if (ChildProcesses::parentOf(pid) != m_kwin || !cmdline.open(QIODevice::ReadOnly))
             continue;
         const QList<QByteArray> args = cmdline.readAll().split('\0');
+        if (!args.constFirst().endsWith("Xwayland"))
+            continue;
         for (const QByteArray& arg : args) {
             if (arg.startsWith(':'))
                 return QString::fromLatin1(arg);
@@ -181,50 +148,17 @@ QString KwinSession::xwaylandDisplay() const
     return {};
 }
 
-void KwinSession::stop()
+qint64 KwinSession::startX11Program(const QString& program, const QStringList& args)
 {
-    if (currentSession == this)
-        currentSession = nullptr;
-    m_children.stopAll();
-    m_logs.clear();
-    m_kwin = 0;
-    m_home.reset();
-}
-
-qint64 KwinSession::startProgram(const QString& program, const QStringList& args, bool x11)
-{
-    const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
     // The child inherits our environment: point it at Xwayland just for the start.
     const QByteArray display = qgetenv("DISPLAY");
     const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
-    if (x11) {
-        qputenv("DISPLAY", m_x11Display);
-        qunsetenv("WAYLAND_DISPLAY");
-    }
-    const qint64 pid = m_children.start(program, args, m_home->logFile(log));
-    if (x11) {
-        qputenv("DISPLAY", display);
-        qputenv("WAYLAND_DISPLAY", wayland);
-    }
-    if (pid)
-        m_logs.append({pid, log});
+    qputenv("DISPLAY", m_x11Display);
+    qunsetenv("WAYLAND_DISPLAY");
+    const qint64 pid = startProgram(program, args);
+    qputenv("DISPLAY", display);
+    qputenv("WAYLAND_DISPLAY", wayland);
     return pid;
-}
-
-QByteArray KwinSession::outputOf(qint64 pid) const
-{
-    for (const auto& [loggedPid, log] : m_logs) {
-        if (loggedPid == pid) {
-            QFile file(m_home->logFile(log));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        }
-    }
-    return {};
-}
-
-void KwinSession::stopProgram(qint64 pid)
-{
-    m_children.stop(pid);
 }
 
 qint64 KwinSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId,
@@ -245,7 +179,7 @@ qint64 KwinSession::startWindow(const QRect& geometry, const QColor& color, cons
 
 QString KwinSession::startScript(const QString& body)
 {
-    const QString name = QStringLiteral("tavlin-test-%1").arg(++m_runs);
+    const QString name = QStringLiteral("tavlin-test-%1").arg(++m_scripts);
     const QString file = m_home->scratchPath() + QLatin1Char('/') + name + QStringLiteral(".js");
     const QString source =
         QStringLiteral("function done() { callDBus('org.kde.KWin', '/Scripting', "

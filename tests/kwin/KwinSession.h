@@ -1,7 +1,6 @@
 #pragma once
 
-#include "tests/session/ChildProcesses.h"
-#include "tests/session/SessionHome.h"
+#include "tests/session/TestSession.h"
 
 #include <QColor>
 #include <QImage>
@@ -9,34 +8,26 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
-#include <memory>
 
 namespace tavlin {
 
 // A private headless KWin for one test process: `kwin_wayland --virtual` with two outputs side
 // by side and Xwayland, on a bus of its own, with a fake pointer so that clicks reach clients.
-// Start it before the QGuiApplication exists and stop it after that is gone; every program it
-// started dies with it.
-class KwinSession
+class KwinSession : public TestSession
 {
 public:
     explicit KwinSession(QSize outputSize = {1024, 768});
-    ~KwinSession();
-    KwinSession(const KwinSession&) = delete;
-    KwinSession& operator=(const KwinSession&) = delete;
+    ~KwinSession() override;
 
     // The session started last and not yet stopped, for the test functions.
-    static KwinSession* current();
+    static KwinSession* current() { return static_cast<KwinSession*>(s_current); }
     // Why no session can run here at all (KWin is not installed), else empty.
-    static QString unavailableReason();
+    QString unavailableReason() const override;
 
-    bool start();
-    void stop();
-    QString errorString() const { return m_error; }
+    bool start() override;
 
     // The outputs' logical rectangles, left to right.
     QList<QRect> outputRects() const;
-    QString scratchPath() const;
     qint64 compositorPid() const { return m_kwin; }
 
     // A Wayland window of our test client, one colour, placed at `geometry`; its pid, or 0
@@ -44,10 +35,9 @@ public:
     qint64 startWindow(const QRect& geometry, const QColor& color,
                        const QString& appId = QStringLiteral("tavlin-test-window"),
                        const QColor& pressedColor = {});
-    // Any program, as an X11 client of Xwayland when `x11`.
-    qint64 startProgram(const QString& program, const QStringList& args, bool x11 = false);
-    QByteArray outputOf(qint64 pid) const;
-    void stopProgram(qint64 pid);
+    // Any program as an X11 client of Xwayland.
+    qint64 startX11Program(const QString& program, const QStringList& args);
+    void stopProgram(qint64 pid) { m_children.stop(pid); }
 
     // Starts a KWin script that ends by calling done(); `windows` holds every window. Its
     // name, or empty when KWin refused it.
@@ -70,19 +60,17 @@ public:
     bool keys(bool press, const QList<int>& codes);
 
 private:
+    // Nothing waits for a window through the base: they are placed by a script.
+    bool showsWindowOf(qint64) override { return true; }
+    void clear() override { m_kwin = 0; }
     bool startKwin();
     bool runInput(const QStringList& args);
     QString xwaylandDisplay() const;
-    bool fail(const QString& what, const QString& logName = {});
 
     QSize m_outputSize;
-    std::unique_ptr<SessionHome> m_home;
-    ChildProcesses m_children;
-    QList<std::pair<qint64, QString>> m_logs; // pid, log name
     qint64 m_kwin = 0;
     QByteArray m_x11Display;
-    int m_runs = 0;
-    QString m_error;
+    int m_scripts = 0;
 };
 
 } // namespace tavlin

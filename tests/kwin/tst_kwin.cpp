@@ -41,15 +41,7 @@ using Keys = QList<int>;
 constexpr int ctrl = 29, alt = 56, super = 125, shift = 42, keyD = 32, keyS = 31, keyX = 45;
 const QString kglobalaccel = QStringLiteral("org.kde.kglobalaccel");
 
-KwinSession& session()
-{
-    return *KwinSession::current();
-}
-
-bool shows(const QImage& screen, const QPoint& point, QRgb color)
-{
-    return pixels::distance(pixels::colorAt(screen, point), QColor(color)) <= 12;
-}
+using pixels::shows;
 
 bool showsEverywhere(const QRect& rect, QRgb color)
 {
@@ -102,9 +94,7 @@ void TestKwin::initTestCase()
 {
     const QString pictures = session().scratchPath() + QStringLiteral("/pictures");
     QVERIFY(QDir().mkpath(pictures));
-    QImage solid(320, 200, QImage::Format_RGB32);
-    solid.fill(backdropColor);
-    QVERIFY(solid.save(pictures + QStringLiteral("/bg-country-road.jpeg"), "JPEG", 100));
+    QVERIFY(pixels::saveSolid(pictures + QStringLiteral("/bg-country-road.jpeg"), backdropColor));
     m_services = PlatformFactory::makeWindowServices();
     QCOMPARE(m_services.windowList->unavailableReason(), QString());
     m_images =
@@ -134,13 +124,7 @@ void TestKwin::cleanup()
 
 std::optional<WindowInfo> TestKwin::reported(qint64 pid)
 {
-    const QList<WindowInfo> windows =
-        m_services.windowList->windows().value_or(QList<WindowInfo>{});
-    for (const WindowInfo& window : windows) {
-        if (window.pid == pid)
-            return window;
-    }
-    return std::nullopt;
+    return ofProcess(m_services.windowList->windows().value_or(QList<WindowInfo>{}), pid);
 }
 
 qint64 TestKwin::startX11Window(const QRect& rect, QRgb color, const QString& type)
@@ -153,7 +137,7 @@ qint64 TestKwin::startX11Window(const QRect& rect, QRgb color, const QString& ty
                      QColor(color).name()};
     if (!type.isEmpty())
         args.append(QStringLiteral("--type=") + type);
-    const qint64 pid = session().startProgram(QStringLiteral(TAVLIN_TEST_WINDOW), args, true);
+    const qint64 pid = session().startX11Program(QStringLiteral(TAVLIN_TEST_WINDOW), args);
     m_clients.append(pid);
     return pid;
 }

@@ -35,13 +35,38 @@ private:
     QList<RunningApp> m_apps;
 };
 
+// The system's side of "Launch at Login", which can refuse: the one thing a test cannot make a
+// real autostart folder do on demand (the tests run as root).
+class RefusingLoginItem final : public LoginItem
+{
+public:
+    QList<bool> refuse; // the answer to each call in turn: true refuses it
+    QList<bool> calls;  // what each call asked for
+    bool isEnabled() const override { return m_enabled; }
+    bool setEnabled(bool on) override
+    {
+        calls.append(on);
+        if (!refuse.isEmpty() && refuse.takeFirst())
+            return false;
+        m_enabled = on;
+        return true;
+    }
+
+private:
+    bool m_enabled = false;
+};
+
 // The real program's model and menu in a private home: settings, autostart entry, pictures and
 // Desktop all live below it. Only the folder dialog and the file manager are stand-ins.
 struct Fixture
 {
     Fixture() = default;
-    // Chords are answered as `chosen` says; the fixture owns it.
-    explicit Fixture(FakeHotKeyGrabber* chosen) : grabber(chosen) {}
+    // Chords are answered as `chosen` says, and the login item is `login` when given; the
+    // fixture owns both.
+    explicit Fixture(FakeHotKeyGrabber* chosen, LoginItem* login = nullptr)
+        : grabber(chosen), loginItem(login)
+    {
+    }
 
     // Before the model is made, which keeps the dialog and the file manager it was given.
     AppServices servicesInHome()
@@ -64,6 +89,8 @@ struct Fixture
         made.window.windowList = std::make_unique<FakeWindowList>();
         made.hotKeyGrabber.reset(grabber);
         made.notifications.reset(notifications);
+        if (loginItem)
+            made.loginItem.reset(loginItem);
         return made;
     }
 
@@ -84,6 +111,7 @@ struct Fixture
     FakeOverlaySurfaces* overlays = new FakeOverlaySurfaces;                // owned by `services`
     FakeHotKeyGrabber* grabber = new FakeHotKeyGrabber;                     // owned by `services`
     FakeNotificationServices* notifications = new FakeNotificationServices; // owned by `services`
+    LoginItem* loginItem = nullptr;                                         // owned by `services`
     AppServices services = servicesInHome();
     AppModel model{services};
     MenuView view{model};
@@ -205,6 +233,41 @@ private Q_SLOTS:
         if (reason.isEmpty())
             QVERIFY(recording().startsWith(QStringLiteral("Hide Desktop Icons\tCtrl+Alt+Super+D|"
                                                           "Spotlight Mode\tCtrl+Alt+Super+S")));
+
+        // A press runs the switch of its own chord; a chord taken back shows no key any more.
+        Q_EMIT grabber->pressed(f.model.spotlightHotKey());
+        QCOMPARE(f.model.spotlight().isOn(), reason.isEmpty());
+        QVERIFY(!f.model.cover().isOn());
+        Q_EMIT grabber->answered(f.model.coverHotKey(), false);
+        QVERIFY2(recording().startsWith(reason.isEmpty() ? QStringLiteral("Hide Desktop Icons|")
+                                                         : QStringLiteral("(Hide Desktop Icons)|")),
+                 qPrintable(recording()));
+    }
+
+    // The system may refuse: the item flips back, and the revert is tried once only.
+    void launchAtLogin_data()
+    {
+        QTest::addColumn<QList<bool>>("refuse");
+        QTest::addColumn<QList<bool>>("calls");
+        QTest::addColumn<bool>("checked");
+
+        QTest::newRow("accepted") << QList<bool>{false} << QList<bool>{true} << true;
+        QTest::newRow("refused: flips back and undoes once")
+            << QList<bool>{true, false} << QList<bool>{true, false} << false;
+        QTest::newRow("refused twice: stops after one revert")
+            << QList<bool>{true, true} << QList<bool>{true, false} << false;
+    }
+    void launchAtLogin()
+    {
+        auto* login = new RefusingLoginItem;
+        QFETCH(QList<bool>, refuse);
+        login->refuse = refuse;
+        Fixture f(new FakeHotKeyGrabber, login);
+        QAction* launch = item(f.view.menu(), QStringLiteral("Launch at Login"));
+        QVERIFY(!launch->isChecked());
+        launch->trigger();
+        QTEST(login->calls, "calls");
+        QTEST(launch->isChecked(), "checked");
     }
 
     // Where the tray host draws the menu: headers as lines of their own, "_" and "&" in names

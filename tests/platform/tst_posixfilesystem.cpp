@@ -1,9 +1,15 @@
+// The Linux file system as the tidy uses it: listing, opening, moving without replacing, and
+// watching a folder for arrivals.
+#include "platform/linux/InotifyDirectoryWatcher.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "tests/fakes/TestTree.h"
 
+#include <QCoreApplication>
+#include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -295,7 +301,73 @@ private Q_SLOTS:
         QCOMPARE(int(m_fs.existence(*m_fs.openFolder(m_scratch->root), path)), byName);
     }
 
+    // Changes of the folder itself are reported; those below it or only inside a file are not.
+    void changes_data()
+    {
+        // Below the folder holding "watched": "create x", "rm x", "mv x y" or "append x".
+        QTest::addColumn<QByteArray>("change");
+        QTest::addColumn<bool>("reported");
+
+        QTest::newRow("file created") << QByteArray("create watched/new") << true;
+        QTest::newRow("removed") << QByteArray("rm watched/existing") << true;
+        QTest::newRow("moved out") << QByteArray("mv watched/existing outside/existing") << true;
+        QTest::newRow("moved in") << QByteArray("mv outside/far watched/far") << true;
+        QTest::newRow("file created in a subfolder")
+            << QByteArray("create watched/sub/new") << false;
+        QTest::newRow("contents written") << QByteArray("append watched/existing") << false;
+        QTest::newRow("change in another folder") << QByteArray("create outside/new") << false;
+    }
+    void changes()
+    {
+        QFETCH(QByteArray, change);
+        QFETCH(bool, reported);
+        QVERIFY(buildWatched());
+        InotifyDirectoryWatcher watcher;
+        QVERIFY(watcher.watch(m_scratch->at("watched")));
+        QSignalSpy spy(&watcher, &DirectoryWatcher::changed);
+
+        const QByteArrayList parts = change.split(' ');
+        const QByteArray first = m_scratch->at(parts[1]);
+        QFile file(QFile::decodeName(first));
+        if (parts[0] == "create")
+            QVERIFY(TestTree::writeFile(first));
+        else if (parts[0] == "rm")
+            QVERIFY(TestTree::remove(first));
+        else if (parts[0] == "mv")
+            QCOMPARE(std::rename(first.constData(), m_scratch->at(parts[2]).constData()), 0);
+        else
+            QVERIFY(file.open(QIODevice::Append | QIODevice::Unbuffered) &&
+                    file.write("more") == 4);
+        if (reported) {
+            QVERIFY(spy.wait(5000));
+        } else {
+            // inotify queues an event within the system call that caused it, so by now the
+            // descriptor would be readable and one pass of the event loop would deliver it.
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+            QCOMPARE(spy.count(), 0);
+            // The watcher is alive: a real change still gets through.
+            QVERIFY(TestTree::writeFile(m_scratch->at("watched/proof")));
+            QVERIFY(spy.wait(5000));
+        }
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void watchFails()
+    {
+        QVERIFY(buildWatched());
+        QVERIFY(!InotifyDirectoryWatcher().watch(m_scratch->at("watched/existing"))); // a file
+        QVERIFY(!InotifyDirectoryWatcher().watch(QByteArray()));
+    }
+
 private:
+    bool buildWatched() const
+    {
+        return TestTree::build(m_scratch->root,
+                               TestTree::tree("watched/existing=F:x|watched/sub/inner=F:x|"
+                                              "outside/far=F:x"));
+    }
+
     std::unique_ptr<TestTree::Scratch> m_scratch;
     PosixFileSystem m_fs;
 };

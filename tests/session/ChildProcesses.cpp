@@ -15,10 +15,7 @@ extern char** environ;
 
 namespace tavlin {
 
-namespace {
-
-// The parent of `pid` according to /proc, or 0.
-qint64 parentOf(const QString& pid)
+qint64 ChildProcesses::parentOf(const QString& pid)
 {
     QFile stat(QStringLiteral("/proc/") + pid + QStringLiteral("/stat"));
     if (!stat.open(QIODevice::ReadOnly))
@@ -28,8 +25,6 @@ qint64 parentOf(const QString& pid)
     const QByteArrayList fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
     return fields.size() > 1 ? fields.at(1).toLongLong() : 0;
 }
-
-} // namespace
 
 ChildProcesses::~ChildProcesses()
 {

@@ -19,6 +19,8 @@ public:
 
     // Makes this process adopt the orphans of its descendants, so stopAll() can find them.
     static bool adoptOrphans();
+    // The parent of process `pid` according to /proc, or 0.
+    static qint64 parentOf(const QString& pid);
 
     // Starts `program` (looked up in PATH) with its output appended to `logFile`; 0 on failure.
     qint64 start(const QString& program, const QStringList& args, const QString& logFile);

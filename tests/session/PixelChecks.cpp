@@ -1,5 +1,7 @@
 #include "tests/session/PixelChecks.h"
 
+#include "tests/session/WaitFor.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -10,6 +12,25 @@ QColor colorAt(const QImage& image, const QPoint& point)
     if (!image.rect().contains(point))
         return {};
     return image.pixelColor(point);
+}
+
+bool shows(const QImage& image, const QPoint& point, const QColor& color, int tolerance)
+{
+    return distance(colorAt(image, point), color) <= tolerance;
+}
+
+QRect trayIconIn(const QImage& image, const QRect& area)
+{
+    const QRect inside = area & image.rect();
+    QRect found;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (qRed(pixel) > 200 && qRed(pixel) - qBlue(pixel) > 70 && qGreen(pixel) < 235)
+                found |= QRect(x, y, 1, 1);
+        }
+    }
+    return found;
 }
 
 QColor meanColor(const QImage& image, const QRect& area)
@@ -65,6 +86,25 @@ int countDiffering(const QImage& image, const QRect& area, const QColor& color, 
 bool isUniform(const QImage& image, const QRect& area, const QColor& color, int tolerance)
 {
     return !area.isEmpty() && countDiffering(image, area, color, tolerance) == 0;
+}
+
+bool fadesToward(const std::function<QImage()>& grab, const QPoint& point, const QColor& from,
+                 const QColor& to, int tolerance, QColor* seen)
+{
+    if (!waitFor([&] {
+            *seen = colorAt(grab(), point);
+            return distance(*seen, from) > tolerance;
+        }))
+        return false;
+    // The same tolerance on both sides, so a colour near the end of the fade counts as either.
+    return isBlendOf(*seen, from, to, tolerance) || distance(*seen, to) <= tolerance;
+}
+
+bool saveSolid(const QString& path, QRgb color)
+{
+    QImage image(320, 200, QImage::Format_RGB32);
+    image.fill(color);
+    return image.save(path, "JPEG", 100);
 }
 
 QByteArray describe(const QImage& image, const QRect& area, const QColor& expected)

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QString>
+#include <QTest>
 #include <cstdio>
 #include <functional>
 
@@ -44,6 +45,13 @@ int runInSession(int argc, char** argv, Session& session, const char* platform,
     }
     session.stop();
     return result;
+}
+
+// Runs the test class's functions, as QTEST_MAIN would.
+template <typename TestClass> int execTests(int argc, char** argv)
+{
+    TestClass test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 } // namespace tavlin

@@ -1,11 +1,13 @@
+#include "platform/PlatformFactory.h"
 #include "platform/linux/JsonSettingsStore.h"
 #include "spotlight/FocusReminder.h"
-#include "spotlight/MoonSymbol.h"
 #include "spotlight/ReminderView.h"
+#include "spotlight/Spotlight.h"
 #include "tests/fakes/FakeOverlaySurfaces.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -142,17 +144,68 @@ private Q_SLOTS:
         QVERIFY(size.height() >= 10 + title.height() + 2 + hint.height() + 10);
     }
 
-    void moonIsACrescent()
+    // Spotlight mode's stored preferences: a hand-edited file may hold anything.
+    void readsTheStoredPreferences_data()
     {
-        const QPainterPath moon = moonPath(QRectF(-50, 20, 40, 16)); // wide: a centred 16 square
-        const QPointF centre(-30, 28);
-        QVERIFY(QRectF(-38, 20, 16, 16)
-                    .adjusted(-0.01, -0.01, 0.01, 0.01)
-                    .contains(moon.boundingRect()));
-        QVERIFY(moon.contains(centre + QPointF(-5, 4))); // lit lower left
-        QVERIFY(!moon.contains(centre));                 // bitten out towards the upper right
-        QVERIFY(!moon.contains(centre + QPointF(3, -3)));
-        QVERIFY(moonPath(QRectF()).isEmpty());
+        QTest::addColumn<QJsonValue>("apps");
+        QTest::addColumn<QJsonValue>("covers");
+        QTest::addColumn<QJsonValue>("reminds");
+        QTest::addColumn<QJsonValue>("silences");
+        QTest::addColumn<QSet<QString>>("pinned");
+        QTest::addColumn<bool>("coversMenuBar");
+        QTest::addColumn<bool>("remindsAboutNotifications");
+        QTest::addColumn<bool>("turnsOnDoNotDisturb");
+
+        const QJsonValue absent(QJsonValue::Undefined);
+        QTest::newRow("fresh installation")
+            << absent << absent << absent << absent << QSet<QString>() << false << true << false;
+        QTest::newRow("one identifier twice reads as one")
+            << QJsonValue(QJsonArray{QStringLiteral("a"), QStringLiteral("a")}) << QJsonValue(true)
+            << QJsonValue(false) << QJsonValue(true) << QSet<QString>{QStringLiteral("a")} << true
+            << false << true;
+        QTest::newRow("non-strings among the identifiers are dropped")
+            << QJsonValue(QJsonArray{1, QStringLiteral("b")}) << absent << absent << absent
+            << QSet<QString>{QStringLiteral("b")} << false << true << false;
+        QTest::newRow("a setting that is not a boolean: reminds, does not silence")
+            << QJsonValue(QStringLiteral("a")) << QJsonValue(QStringLiteral("yes"))
+            << QJsonValue(QStringLiteral("no")) << QJsonValue(1) << QSet<QString>() << false << true
+            << false;
+    }
+    void readsTheStoredPreferences()
+    {
+        QFETCH(QJsonValue, apps);
+        QFETCH(QJsonValue, covers);
+        QFETCH(QJsonValue, reminds);
+        QFETCH(QJsonValue, silences);
+        QTemporaryDir folder;
+        JsonSettingsStore settings(folder.filePath(QStringLiteral("settings.json")));
+        settings.setValues({{QStringLiteral("spotlightApps"), apps},
+                            {QStringLiteral("spotlightCoversMenuBar"), covers},
+                            {QStringLiteral("spotlightRemindsAboutNotifications"), reminds},
+                            {QStringLiteral("spotlightTurnsOnDoNotDisturb"), silences}});
+        WindowServices services = PlatformFactory::makeWindowServices();
+        BackdropImages images{{}, nullptr};
+        Spotlight spotlight(settings, images, services);
+        QTEST(spotlight.pinnedApps(), "pinned");
+        QTEST(spotlight.coversMenuBar(), "coversMenuBar");
+        QTEST(spotlight.remindsAboutNotifications(), "remindsAboutNotifications");
+        QTEST(spotlight.turnsOnDoNotDisturb(), "turnsOnDoNotDisturb");
+    }
+
+    void reminderSettingResetsTheShowCount()
+    {
+        QTemporaryDir folder;
+        JsonSettingsStore settings(folder.filePath(QStringLiteral("settings.json")));
+        WindowServices services = PlatformFactory::makeWindowServices();
+        BackdropImages images{{}, nullptr};
+        Spotlight spotlight(settings, images, services);
+        settings.setInteger(QStringLiteral("focusReminderShown"), 3);
+        spotlight.setRemindsAboutNotifications(false);
+        QCOMPARE(settings.integer(QStringLiteral("focusReminderShown")), 3);
+        spotlight.setRemindsAboutNotifications(true);
+        QVERIFY(!settings.contains(QStringLiteral("focusReminderShown")));
+        QCOMPARE(settings.value(QStringLiteral("spotlightRemindsAboutNotifications")),
+                 QJsonValue(true));
     }
 };
 

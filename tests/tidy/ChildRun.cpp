@@ -84,75 +84,6 @@ private:
     Fuse& m_fuse;
 };
 
-class FusedFileSystem final : public FileSystem
-{
-public:
-    FusedFileSystem(FileSystem& real, Fuse& fuse, int slowMicroseconds)
-        : m_real(real), m_fuse(fuse), m_slow(slowMicroseconds)
-    {
-    }
-    std::optional<std::vector<DirectoryItem>> listItems(const QByteArray& folder) const override
-    {
-        return m_real.listItems(folder);
-    }
-    std::optional<ItemStat> stat(const QByteArray& path) const override
-    {
-        return m_real.stat(path);
-    }
-    Existence existence(const QByteArray& path) const override { return m_real.existence(path); }
-    std::optional<QByteArray> canonicalPath(const QByteArray& path) const override
-    {
-        return m_real.canonicalPath(path);
-    }
-    std::unique_ptr<FolderHandle> openFolder(const QByteArray& path) const override
-    {
-        return m_real.openFolder(path);
-    }
-    std::unique_ptr<FolderHandle> openFolder(const FolderHandle& parent,
-                                             const QByteArray& name) const override
-    {
-        return m_real.openFolder(parent, name);
-    }
-    bool makeFolder(const FolderHandle& parent, const QByteArray& name) override
-    {
-        return m_fuse.step(), m_real.makeFolder(parent, name);
-    }
-    std::optional<std::vector<QByteArray>> listNames(const FolderHandle& folder) const override
-    {
-        return m_real.listNames(folder);
-    }
-    std::optional<ItemStat> stat(const FolderHandle& folder, const QByteArray& name) const override
-    {
-        return m_real.stat(folder, name);
-    }
-    Existence existence(const FolderHandle& folder, const QByteArray& name) const override
-    {
-        return m_real.existence(folder, name);
-    }
-    MoveResult moveBetween(const FolderHandle& from, const QByteArray& fromName,
-                           const FolderHandle& to, const QByteArray& toName) override
-    {
-        m_fuse.step();
-        if (m_slow > 0)
-            ::usleep(useconds_t(m_slow));
-        return m_real.moveBetween(from, fromName, to, toName);
-    }
-    bool removeFile(const FolderHandle& folder, const QByteArray& name) override
-    {
-        return m_fuse.step(), m_real.removeFile(folder, name);
-    }
-    bool removeEmptyFolder(const FolderHandle& folder, const QByteArray& name) override
-    {
-        return m_fuse.step(), m_real.removeEmptyFolder(folder, name);
-    }
-    bool canOpenFolder(const QByteArray& path) const override { return m_real.canOpenFolder(path); }
-
-private:
-    FileSystem& m_real;
-    Fuse& m_fuse;
-    int m_slow;
-};
-
 } // namespace
 
 pid_t start(TestDesktop& world, Job job, const Options& options)
@@ -172,7 +103,17 @@ pid_t start(TestDesktop& world, Job job, const Options& options)
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     Fuse fuse(options.killAt);
-    FusedFileSystem fileSystem(world.fileSystem, fuse, options.slowMicroseconds);
+    // Every change to the disk counts; a move can be slowed down to overlap another run's.
+    FaultyFileSystem fileSystem(static_cast<FileSystem&>(world.fileSystem));
+    fileSystem.setFailureRule([&](FaultyFileSystem::Operation operation, const QByteArray&) {
+        using enum FaultyFileSystem::Operation;
+        if (operation == OpenFolder || operation == Lookup)
+            return false;
+        fuse.step();
+        if (operation == Move && options.slowMicroseconds > 0)
+            ::usleep(useconds_t(options.slowMicroseconds));
+        return false;
+    });
     FusedState state(world.state, fuse);
     TidyRunner runner({fileSystem, world.settings, world.clock, world.contentTypes, state});
     if (job == Job::Tidy)

@@ -172,7 +172,7 @@ private Q_SLOTS:
     void settingsLog_data()
     {
         // @FROM@ and @TO@ stand for the real record's paths, @OUT@ for a file beside the
-        // Desktop that must stay where it is.
+        // Desktop that must stay where it is, @DESKTOP@ for the Desktop's own path.
         QTest::addColumn<QByteArray>("log");
         QTest::addColumn<int>("undoCount"); // what the menu offers to undo
         QTest::addColumn<QString>("text");
@@ -198,6 +198,9 @@ private Q_SLOTS:
         QTest::newRow("former place outside the Desktop")
             << QByteArray(R"([["@OUT@","@TO@"]])") << 0
             << QStringLiteral("Restored 0 items, 1 refused (not from this Desktop)");
+        QTest::newRow("former place in a folder whose name starts like the Desktop's")
+            << QByteArray(R"([["@DESKTOP@2/notes.txt","@TO@"]])") << 0
+            << QStringLiteral("Restored 0 items, 1 refused (not from this Desktop)");
         QTest::newRow("archive path climbing out")
             << QByteArray(R"([["@FROM@","@TO@/../../../../../outside.txt"]])") << 0
             << QStringLiteral("Restored 0 items, 1 refused (not from this Desktop)");
@@ -212,6 +215,7 @@ private Q_SLOTS:
         desktop.choose();
         QVERIFY(desktop.build("notes.txt=F:n"));
         QVERIFY(TestTree::writeFile(desktop.scratch() + "/outside.txt", "o"));
+        QVERIFY(TestTree::makeFolder(desktop.path() + "2"));
         TidyRunner runner(desktop.services());
         QCOMPARE(runner.tidy(desktop.path()).moved, 1);
         QVERIFY(TestTree::remove(desktop.logPath()));
@@ -223,7 +227,8 @@ private Q_SLOTS:
         const QJsonDocument document =
             QJsonDocument::fromJson(log.replace("@FROM@", from)
                                         .replace("@TO@", to)
-                                        .replace("@OUT@", desktop.scratch() + "/outside.txt"));
+                                        .replace("@OUT@", desktop.scratch() + "/outside.txt")
+                                        .replace("@DESKTOP@", desktop.path()));
         QVERIFY(!document.isNull());
         desktop.settings.setValue(TidyKeys::lastTidyMoves, document.isArray()
                                                                ? QJsonValue(document.array())

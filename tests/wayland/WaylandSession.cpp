@@ -1,10 +1,8 @@
 #include "tests/wayland/WaylandSession.h"
 
 #include "tests/session/PixelChecks.h"
-#include "tests/session/WaitFor.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,7 +12,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QThread>
 #include <algorithm>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -23,8 +20,6 @@
 namespace tavlin {
 
 namespace {
-
-WaylandSession* currentSession = nullptr;
 
 constexpr int startTimeoutMs = 20000;
 
@@ -57,14 +52,9 @@ WaylandSession::~WaylandSession()
     stop();
 }
 
-WaylandSession* WaylandSession::current()
+QString WaylandSession::unavailableReason() const
 {
-    return currentSession;
-}
-
-QString WaylandSession::unavailableReason(const WaylandSessionOptions& options)
-{
-    const QStringList needed = options.compositor == WaylandSessionOptions::Compositor::Sway
+    const QStringList needed = m_options.compositor == WaylandSessionOptions::Compositor::Sway
                                    ? QStringList{QStringLiteral("sway"), QStringLiteral("swaymsg"),
                                                  QStringLiteral("swaybg"), QStringLiteral("grim")}
                                    : QStringList{QStringLiteral("weston")};
@@ -73,35 +63,6 @@ QString WaylandSession::unavailableReason(const WaylandSessionOptions& options)
             return program + QStringLiteral(" is not installed (tools/deps.sh --test)");
     }
     return {};
-}
-
-bool WaylandSession::waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    return tavlin::waitFor(condition, timeoutMs);
-}
-
-QString WaylandSession::homePath() const
-{
-    return m_home ? m_home->homePath() : QString();
-}
-
-QString WaylandSession::desktopFolder() const
-{
-    return m_home ? m_home->desktopFolder() : QString();
-}
-
-QString WaylandSession::scratchPath() const
-{
-    return m_home ? m_home->scratchPath() : QString();
-}
-
-bool WaylandSession::fail(const QString& what, const QString& logName)
-{
-    m_error = what;
-    if (!logName.isEmpty() && m_home)
-        m_error += QStringLiteral("\n--- %1 ---\n").arg(logName) +
-                   QString::fromLocal8Bit(m_home->logTail(logName));
-    return false;
 }
 
 bool WaylandSession::prepareUser()
@@ -257,12 +218,8 @@ bool WaylandSession::startPointer()
 
 bool WaylandSession::start()
 {
-    stop();
-    m_error.clear();
-    ChildProcesses::adoptOrphans();
-    m_home = std::make_unique<SessionHome>(QStringLiteral("tavlin-wl"));
-    if (!m_home->isValid())
-        return fail(QStringLiteral("cannot prepare a temporary home"));
+    if (!prepare(QStringLiteral("tavlin-wl")))
+        return false;
     m_compositorRuntime = m_home->path() + QStringLiteral("/compositor");
     if (!QDir().mkpath(m_compositorRuntime) ||
         !QFile::setPermissions(m_compositorRuntime,
@@ -270,7 +227,6 @@ bool WaylandSession::start()
         return fail(QStringLiteral("cannot make the compositor's runtime folder"));
     if (!prepareUser())
         return false;
-    currentSession = this;
     m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("wayland"));
     m_home->startBus(m_children); // a test that needs the bus finds out soon enough
     if (m_options.compositor == WaylandSessionOptions::Compositor::Weston)
@@ -279,16 +235,11 @@ bool WaylandSession::start()
     return startSway() && startPointer() && wallpaperShows();
 }
 
-void WaylandSession::stop()
+void WaylandSession::clear()
 {
-    if (currentSession == this)
-        currentSession = nullptr;
-    m_children.stopAll();
-    m_logs.clear();
     m_compositor = 0;
     m_waylandDisplay.clear();
     m_swaySocket.clear();
-    m_home.reset();
 }
 
 QJsonDocument WaylandSession::query(const QString& type)
@@ -419,24 +370,6 @@ bool WaylandSession::moveWindow(qint64 pid, const QPoint& topLeft)
            waitFor([&] { return windowRect(pid).topLeft() == topLeft; });
 }
 
-qint64 WaylandSession::startClient(const QString& program, const QStringList& args)
-{
-    const qint64 pid = startProgram(program, args);
-    if (!pid) {
-        fail(QStringLiteral("cannot start ") + program);
-        return 0;
-    }
-    const bool shown = waitFor(
-        [&] { return !m_children.isRunning(pid) || !windowRect(pid).isNull(); }, startTimeoutMs);
-    if (!shown || !m_children.isRunning(pid)) {
-        fail(program + QStringLiteral(" showed no window: ") +
-             QString::fromLocal8Bit(outputOf(pid)));
-        m_children.stop(pid);
-        return 0;
-    }
-    return pid;
-}
-
 qint64 WaylandSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId,
                                    const QColor& pressedColor)
 {
@@ -460,36 +393,6 @@ qint64 WaylandSession::startWindow(const QRect& geometry, const QColor& color, c
     return pid;
 }
 
-qint64 WaylandSession::startProgram(const QString& program, const QStringList& args)
-{
-    const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
-    const qint64 pid = m_children.start(program, args, m_home->logFile(log));
-    if (pid)
-        m_logs.append({pid, log});
-    return pid;
-}
-
-QByteArray WaylandSession::outputOf(qint64 pid) const
-{
-    for (const auto& [loggedPid, log] : m_logs) {
-        if (loggedPid == pid) {
-            QFile file(m_home->logFile(log));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        }
-    }
-    return {};
-}
-
-std::optional<int> WaylandSession::waitForExit(qint64 pid, int timeoutMs)
-{
-    return m_children.waitForExit(pid, timeoutMs);
-}
-
-bool WaylandSession::isRunning(qint64 pid)
-{
-    return m_children.isRunning(pid);
-}
-
 void WaylandSession::stopClient(qint64 pid)
 {
     m_children.stop(pid);
@@ -501,25 +404,6 @@ bool WaylandSession::click(const QPoint& point)
     return command(QStringLiteral("seat - cursor set %1 %2").arg(point.x()).arg(point.y())) &&
            command(QStringLiteral("seat - cursor press button1")) &&
            command(QStringLiteral("seat - cursor release button1"));
-}
-
-bool WaylandSession::run(const QString& program, const QStringList& args, int timeoutMs,
-                         QByteArray* output)
-{
-    const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
-    const qint64 pid = m_children.start(program, args, m_home->logFile(log));
-    // The application keeps handling its events meanwhile: its animations and timers run on.
-    if (pid)
-        waitFor([&] { return !m_children.isRunning(pid); }, timeoutMs);
-    const std::optional<int> exitCode = pid ? m_children.waitForExit(pid, 0) : std::nullopt;
-    QFile file(m_home->logFile(log));
-    if (output)
-        *output = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    if (exitCode == 0) {
-        QFile::remove(m_home->logFile(log)); // thousands of polls would fill the folder
-        return true;
-    }
-    return fail(QStringLiteral("%1 %2 failed").arg(program, args.join(QLatin1Char(' '))), log);
 }
 
 QImage WaylandSession::grab(const QStringList& args)

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "tests/session/ChildProcesses.h"
-#include "tests/session/SessionHome.h"
+#include "tests/session/TestSession.h"
 
 #include <QColor>
 #include <QImage>
@@ -10,8 +9,6 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
-#include <functional>
-#include <memory>
 #include <optional>
 
 namespace tavlin {
@@ -31,9 +28,8 @@ struct WaylandSessionOptions
 // A private headless Wayland compositor for one test process: sway (as an unprivileged user,
 // since it refuses to run as root) painting a solid wallpaper, with a virtual pointer so that
 // clicks reach clients; or weston. The test process and the clients it starts connect as
-// themselves. Start it before the QGuiApplication exists and stop it after that is gone; every
-// program it started dies with it.
-class WaylandSession
+// themselves.
+class WaylandSession : public TestSession
 {
 public:
     static constexpr QRgb wallpaperColor = 0xff204060;
@@ -41,19 +37,13 @@ public:
     static constexpr char userName[] = "tavlin-test";
 
     explicit WaylandSession(WaylandSessionOptions options = {});
-    ~WaylandSession();
-    WaylandSession(const WaylandSession&) = delete;
-    WaylandSession& operator=(const WaylandSession&) = delete;
+    ~WaylandSession() override;
 
     // The session started last and not yet stopped, for the test functions.
-    static WaylandSession* current();
+    static WaylandSession* current() { return static_cast<WaylandSession*>(s_current); }
 
-    bool start();
-    void stop();
-    QString errorString() const { return m_error; }
-    // Why no session can run on this machine at all (the compositor is not installed), else
-    // empty: the only reason to skip rather than fail.
-    static QString unavailableReason(const WaylandSessionOptions& options);
+    bool start() override;
+    QString unavailableReason() const override;
 
     const WaylandSessionOptions& options() const { return m_options; }
     // An absolute path, so clients need no XDG_RUNTIME_DIR of the compositor's user.
@@ -61,10 +51,6 @@ public:
     QString swaySocket() const { return m_swaySocket; }
     // The compositor's process, for what it costs.
     qint64 compositorPid() const { return m_compositor; }
-    QString homePath() const;
-    QString desktopFolder() const;
-    // Room for a test's own files; removed with the session.
-    QString scratchPath() const;
 
     // sway's answer to `swaymsg -t type` (get_tree, get_outputs …), or an empty document.
     QJsonDocument query(const QString& type);
@@ -85,14 +71,6 @@ public:
     qint64 startWindow(const QRect& geometry, const QColor& color,
                        const QString& appId = QStringLiteral("tavlin-test-window"),
                        const QColor& pressedColor = {});
-    // Any program that opens a window; waits until sway shows a window of its pid.
-    qint64 startClient(const QString& program, const QStringList& args);
-    // A program that shows no window of its own; it dies with the session.
-    qint64 startProgram(const QString& program, const QStringList& args = {});
-    // What a program started here wrote to stdout and stderr so far.
-    QByteArray outputOf(qint64 pid) const;
-    std::optional<int> waitForExit(qint64 pid, int timeoutMs);
-    bool isRunning(qint64 pid);
     void stopClient(qint64 pid);
     // sway's rectangle of the first window of `pid`, null when it has none.
     QRect windowRect(qint64 pid);
@@ -102,19 +80,13 @@ public:
     // A press and release of the left button at a global logical point.
     bool click(const QPoint& point);
 
-    // Runs a program to its end; true when it exited with 0 within `timeoutMs`.
-    bool run(const QString& program, const QStringList& args, int timeoutMs = 10000,
-             QByteArray* output = nullptr);
-
     // Every output as shown, in logical pixels; or one output in its device pixels.
     QImage grabScreen();
     QImage grabOutput(const QString& name);
 
-    // Polls `condition` until it holds or `timeoutMs` pass, letting the application (if any)
-    // handle its events meanwhile.
-    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
-
 private:
+    bool showsWindowOf(qint64 pid) override { return !windowRect(pid).isNull(); }
+    void clear() override;
     bool prepareUser();
     bool startSway();
     bool startWeston();
@@ -123,19 +95,13 @@ private:
     bool screensMatch();
     QStringList asCompositorUser(const QString& program, const QStringList& args) const;
     QImage grab(const QStringList& args);
-    bool fail(const QString& what, const QString& logName = {});
 
     WaylandSessionOptions m_options;
-    std::unique_ptr<SessionHome> m_home;
-    ChildProcesses m_children;
-    QList<std::pair<qint64, QString>> m_logs; // pid, log name
     QString m_compositorRuntime;
     QByteArray m_waylandDisplay;
     QString m_swaySocket;
     qint64 m_compositor = 0;
     std::optional<std::pair<uint, uint>> m_user; // uid, gid to run the compositor as
-    int m_runs = 0;
-    QString m_error;
 };
 
 } // namespace tavlin

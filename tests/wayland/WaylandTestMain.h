@@ -1,17 +1,26 @@
 #pragma once
 
+#include "tests/session/SessionTestMain.h"
 #include "tests/wayland/WaylandSession.h"
-
-#include <QTest>
-#include <functional>
 
 namespace tavlin {
 
-// Starts a session with `options`, runs `tests` inside a QApplication on it (Qt's Wayland
-// platform) and stops the session again. A compositor that is not installed skips the run,
-// except under CI; one that is installed but does not start fails it.
-int runWaylandTest(int argc, char** argv, const WaylandSessionOptions& options,
-                   const std::function<int(int, char**)>& tests);
+// Runs `tests` on Qt's Wayland platform in a session with `options`. A compositor that is not
+// installed skips the run, except under CI; one that is installed but does not start fails it.
+inline int runWaylandTest(int argc, char** argv, const WaylandSessionOptions& options,
+                          const std::function<int(int, char**)>& tests)
+{
+    WaylandSession session(options);
+    if (const QString missing = session.unavailableReason(); !missing.isEmpty())
+        return sessionMissing(missing);
+    return runInSession(argc, argv, session, "wayland", {}, tests);
+}
+
+// The session the test runs in, for its functions.
+inline WaylandSession& session()
+{
+    return *WaylandSession::current();
+}
 
 } // namespace tavlin
 
@@ -21,9 +30,5 @@ int runWaylandTest(int argc, char** argv, const WaylandSessionOptions& options,
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         return ::tavlin::runWaylandTest(argc, argv, ::tavlin::WaylandSessionOptions __VA_ARGS__,   \
-                                        [](int count, char** arguments) {                          \
-                                            TestClass test;                                        \
-                                            QTEST_SET_MAIN_SOURCE_PATH                             \
-                                            return QTest::qExec(&test, count, arguments);          \
-                                        });                                                        \
+                                        ::tavlin::execTests<TestClass>);                           \
     }

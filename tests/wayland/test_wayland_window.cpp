@@ -1,13 +1,11 @@
-// A plain Wayland client for the tests: windows of one solid colour with a known app id, which
-// say on stdout when a pointer button is pressed in them. Lives until the compositor goes or it
+// A plain Wayland client for the tests: a window of one solid colour with a known app id, which
+// says on stdout when a pointer button is pressed in it. Lives until the compositor goes or it
 // is killed.
 //
 //   tavlin_test_wayland_window WxH #rrggbb [options]
 //
-//   --app-id=ID        the windows' app id (tavlin-test-window when not given)
-//   --title=TEXT       their title
-//   --windows=N        N alike windows
-//   --pressed=#rrggbb  the colour a window turns once pressed
+//   --app-id=ID        the window's app id (tavlin-test-window when not given)
+//   --pressed=#rrggbb  the colour it turns once pressed
 //
 //   tavlin_test_wayland_window --pointer
 //
@@ -20,10 +18,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <sys/mman.h>
 #include <unistd.h>
-#include <vector>
 #include <wayland-client.h>
 
 namespace {
@@ -45,13 +41,12 @@ struct Window
     int width = 0;
     int height = 0;
     unsigned colour = 0;
-    bool configured = false;
 };
 
 Globals globals;
-std::vector<Window> windows;
+Window window;
 wl_pointer* pointer = nullptr;
-Window* underPointer = nullptr;
+bool underPointer = false;
 unsigned pressedColour = 0;
 bool hasPressedColour = false;
 double pointerX = 0;
@@ -87,8 +82,8 @@ void releaseBuffer(void*, wl_buffer* buffer)
 }
 const wl_buffer_listener bufferListener{releaseBuffer};
 
-// A new buffer of the window's colour for every frame: the windows change rarely.
-void draw(Window& window)
+// A new buffer of the window's colour for every frame: the window changes rarely.
+void draw()
 {
     const int stride = window.width * 4;
     const size_t size = size_t(stride) * size_t(window.height);
@@ -113,22 +108,19 @@ void draw(Window& window)
     wl_surface_commit(window.surface);
 }
 
-void configureSurface(void* data, xdg_surface* surface, uint32_t serial)
+void configureSurface(void*, xdg_surface* surface, uint32_t serial)
 {
-    auto* window = static_cast<Window*>(data);
     xdg_surface_ack_configure(surface, serial);
-    window->configured = true;
-    draw(*window);
+    draw();
 }
 const xdg_surface_listener surfaceListener{configureSurface};
 
-void configureToplevel(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*)
+void configureToplevel(void*, xdg_toplevel*, int32_t width, int32_t height, wl_array*)
 {
     // Zero: ours to choose. A tiling layout decides for us otherwise.
-    auto* window = static_cast<Window*>(data);
     if (width > 0 && height > 0) {
-        window->width = width;
-        window->height = height;
+        window.width = width;
+        window.height = height;
     }
 }
 const xdg_toplevel_listener toplevelListener{
@@ -138,35 +130,25 @@ const xdg_toplevel_listener toplevelListener{
 const xdg_wm_base_listener wmBaseListener{
     [](void*, xdg_wm_base* base, uint32_t serial) { xdg_wm_base_pong(base, serial); }};
 
-Window* windowOf(wl_surface* surface)
-{
-    for (Window& window : windows) {
-        if (window.surface == surface)
-            return &window;
-    }
-    return nullptr;
-}
-
 void pointerButton(void*, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint32_t state)
 {
     if (state != WL_POINTER_BUTTON_STATE_PRESSED || !underPointer)
         return;
-    std::printf("pressed %u at %d,%d in window %d\n", button, int(pointerX), int(pointerY),
-                int(underPointer - windows.data()));
+    std::printf("pressed %u at %d,%d\n", button, int(pointerX), int(pointerY));
     std::fflush(stdout);
     if (hasPressedColour) {
-        underPointer->colour = pressedColour;
-        draw(*underPointer);
+        window.colour = pressedColour;
+        draw();
     }
 }
 
 const wl_pointer_listener pointerListener{
     [](void*, wl_pointer*, uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-        underPointer = windowOf(surface);
+        underPointer = surface == window.surface;
         pointerX = wl_fixed_to_double(x);
         pointerY = wl_fixed_to_double(y);
     },
-    [](void*, wl_pointer*, uint32_t, wl_surface*) { underPointer = nullptr; },
+    [](void*, wl_pointer*, uint32_t, wl_surface*) { underPointer = false; },
     [](void*, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
         pointerX = wl_fixed_to_double(x);
         pointerY = wl_fixed_to_double(y);
@@ -188,7 +170,7 @@ void seatCapabilities(void*, wl_seat* seat, uint32_t capabilities)
     } else if (!has && pointer) {
         wl_pointer_destroy(pointer);
         pointer = nullptr;
-        underPointer = nullptr;
+        underPointer = false;
     }
 }
 const wl_seat_listener seatListener{seatCapabilities, [](void*, wl_seat*, const char*) {}};
@@ -210,24 +192,21 @@ int usage(const char* program)
 
 int main(int argc, char** argv)
 {
-    std::vector<const char*> positional;
-    std::string appId = "tavlin-test-window";
-    std::string title = "tavlin test window";
-    int count = 1;
+    const char* positional[2] = {};
+    int positionals = 0;
+    const char* appId = "tavlin-test-window";
     bool virtualPointer = false;
     for (int i = 1; i < argc; ++i) {
         if (const char* id = valueOf(argv[i], "--app-id="))
             appId = id;
-        else if (const char* text = valueOf(argv[i], "--title="))
-            title = text;
-        else if (const char* n = valueOf(argv[i], "--windows="))
-            count = std::atoi(n);
         else if (const char* colour = valueOf(argv[i], "--pressed="))
             hasPressedColour = std::sscanf(colour, "#%x", &pressedColour) == 1;
         else if (std::strcmp(argv[i], "--pointer") == 0)
             virtualPointer = true;
+        else if (positionals < 2)
+            positional[positionals++] = argv[i];
         else
-            positional.push_back(argv[i]);
+            return usage(argv[0]);
     }
 
     wl_display* display = wl_display_connect(nullptr);
@@ -256,8 +235,8 @@ int main(int argc, char** argv)
     int width = 0;
     int height = 0;
     unsigned colour = 0;
-    if (positional.size() != 2 || std::sscanf(positional[0], "%dx%d", &width, &height) != 2 ||
-        std::sscanf(positional[1], "#%x", &colour) != 1 || width <= 0 || height <= 0 || count < 1)
+    if (positionals != 2 || std::sscanf(positional[0], "%dx%d", &width, &height) != 2 ||
+        std::sscanf(positional[1], "#%x", &colour) != 1 || width <= 0 || height <= 0)
         return usage(argv[0]);
     if (!globals.compositor || !globals.shm || !globals.wmBase) {
         std::fprintf(stderr, "the compositor lacks wl_compositor, wl_shm or xdg_wm_base\n");
@@ -267,20 +246,17 @@ int main(int argc, char** argv)
     if (globals.seat)
         wl_seat_add_listener(globals.seat, &seatListener, nullptr);
 
-    windows.resize(size_t(count)); // never resized again: listeners hold pointers into it
-    for (Window& window : windows) {
-        window.width = width;
-        window.height = height;
-        window.colour = colour & 0xffffffu;
-        window.surface = wl_compositor_create_surface(globals.compositor);
-        window.xdgSurface = xdg_wm_base_get_xdg_surface(globals.wmBase, window.surface);
-        xdg_surface_add_listener(window.xdgSurface, &surfaceListener, &window);
-        window.toplevel = xdg_surface_get_toplevel(window.xdgSurface);
-        xdg_toplevel_add_listener(window.toplevel, &toplevelListener, &window);
-        xdg_toplevel_set_app_id(window.toplevel, appId.c_str());
-        xdg_toplevel_set_title(window.toplevel, title.c_str());
-        wl_surface_commit(window.surface);
-    }
+    window.width = width;
+    window.height = height;
+    window.colour = colour & 0xffffffu;
+    window.surface = wl_compositor_create_surface(globals.compositor);
+    window.xdgSurface = xdg_wm_base_get_xdg_surface(globals.wmBase, window.surface);
+    xdg_surface_add_listener(window.xdgSurface, &surfaceListener, nullptr);
+    window.toplevel = xdg_surface_get_toplevel(window.xdgSurface);
+    xdg_toplevel_add_listener(window.toplevel, &toplevelListener, nullptr);
+    xdg_toplevel_set_app_id(window.toplevel, appId);
+    xdg_toplevel_set_title(window.toplevel, "tavlin test window");
+    wl_surface_commit(window.surface);
     while (wl_display_dispatch(display) != -1) {
     }
     return 0;

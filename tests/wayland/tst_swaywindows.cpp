@@ -15,11 +15,6 @@ using namespace tavlin;
 
 namespace {
 
-WaylandSession& session()
-{
-    return *WaylandSession::current();
-}
-
 std::optional<CompositorWindow> windowOf(const QList<CompositorWindow>& windows, qint64 pid)
 {
     for (const CompositorWindow& window : windows) {
@@ -27,24 +22,6 @@ std::optional<CompositorWindow> windowOf(const QList<CompositorWindow>& windows,
             return window;
     }
     return std::nullopt;
-}
-
-std::optional<WindowInfo> windowOf(const QList<WindowInfo>& windows, qint64 pid)
-{
-    for (const WindowInfo& window : windows) {
-        if (window.pid == pid)
-            return window;
-    }
-    return std::nullopt;
-}
-
-const RunningApp* appOf(const QList<RunningApp>& apps, qint64 pid)
-{
-    for (const RunningApp& app : apps) {
-        if (app.pid == pid)
-            return &app;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -94,10 +71,12 @@ private Q_SLOTS:
             session().startWindow({1100, 150, 300, 200}, Qt::blue, QStringLiteral("tavlin-other"));
         QVERIFY2(painter && other, qPrintable(session().errorString()));
         QVERIFY(WaylandSession::waitFor([&] { return shown(painter) && shown(other); }));
-        QVERIFY(WaylandSession::waitFor([&] { return appOf(running.apps(), other); }));
-        QCOMPARE(appOf(running.apps(), painter)->identifier, QStringLiteral("org.example.Painter"));
-        QCOMPARE(appOf(running.apps(), painter)->name, QStringLiteral("Painter"));
-        QCOMPARE(appOf(running.apps(), other)->identifier, QStringLiteral("tavlin-other"));
+        QVERIFY(
+            WaylandSession::waitFor([&] { return ofProcess(running.apps(), other).has_value(); }));
+        QCOMPARE(ofProcess(running.apps(), painter)->identifier,
+                 QStringLiteral("org.example.Painter"));
+        QCOMPARE(ofProcess(running.apps(), painter)->name, QStringLiteral("Painter"));
+        QCOMPARE(ofProcess(running.apps(), other)->identifier, QStringLiteral("tavlin-other"));
 
         QVERIFY(session().command(QStringLiteral("[pid=%1] focus").arg(painter)));
         QVERIFY(WaylandSession::waitFor([&] { return running.frontmostPid() == painter; }));
@@ -111,7 +90,7 @@ private Q_SLOTS:
 
         QSignalSpy appsChanged(&running, &RunningApps::changed);
         session().stopClient(other);
-        QVERIFY(WaylandSession::waitFor([&] { return !appOf(running.apps(), other); }));
+        QVERIFY(WaylandSession::waitFor([&] { return !ofProcess(running.apps(), other); }));
         QCOMPARE(appsChanged.count(), 1);
         QVERIFY(WaylandSession::waitFor([&] { return !windowOf(m_events->windows(), other); }));
         session().stopClient(painter);
@@ -132,12 +111,12 @@ private Q_SLOTS:
         frames.start();
         // The test client first shows centred, then is moved without an event.
         QVERIFY(WaylandSession::waitFor([&] {
-            const std::optional<WindowInfo> window = windowOf(list.windows().value(), right);
+            const std::optional<WindowInfo> window = ofProcess(list.windows().value(), right);
             return window && window->bounds == QRectF(session().windowRect(right));
         }));
         const QImage screen = session().grabScreen();
         for (const auto& [pid, color] : {std::pair{left, QColor(Qt::red)}, {right, Qt::green}}) {
-            const std::optional<WindowInfo> window = windowOf(list.windows().value(), pid);
+            const std::optional<WindowInfo> window = ofProcess(list.windows().value(), pid);
             QVERIFY(window && window->ordinary);
             // Edges may blend where the scaled output is brought to logical pixels.
             const QRect inside = window->bounds.toRect().adjusted(1, 1, -1, -1);
@@ -155,7 +134,7 @@ private Q_SLOTS:
 
         QVERIFY(session().moveWindow(left, {500, 400}));
         QVERIFY(WaylandSession::waitFor([&] {
-            return windowOf(list.windows().value(), left)->bounds == QRectF(500, 400, 300, 200);
+            return ofProcess(list.windows().value(), left)->bounds == QRectF(500, 400, 300, 200);
         }));
         session().stopClient(left);
         session().stopClient(right);

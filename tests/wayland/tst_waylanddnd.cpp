@@ -18,11 +18,6 @@ using namespace tavlin;
 
 namespace {
 
-WaylandSession& session()
-{
-    return *WaylandSession::current();
-}
-
 // The daemon's own switch: mako's modes, or the control centre's Do Not Disturb.
 QDBusMessage callDaemon(const QString& daemon, const QString& method, const QVariantList& args)
 {

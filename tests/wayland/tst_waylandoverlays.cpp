@@ -36,20 +36,6 @@ const QString peak = QStringLiteral("bg-snow-peak.jpeg");
 const QString stripes = QStringLiteral("bg-riso-star-field.webp");
 const QString pinnedApp = QStringLiteral("tavlin-pinned");
 
-WaylandSession& session()
-{
-    return *WaylandSession::current();
-}
-
-QList<QScreen*> screensLeftToRight()
-{
-    QList<QScreen*> screens = QGuiApplication::screens();
-    std::sort(screens.begin(), screens.end(), [](const QScreen* a, const QScreen* b) {
-        return a->geometry().x() < b->geometry().x();
-    });
-    return screens;
-}
-
 bool shows(const QImage& screen, const QRect& area, QRgb color)
 {
     return pixels::isUniform(screen, area, QColor(color), 6);
@@ -139,11 +125,8 @@ void TestWaylandOverlays::initTestCase()
 {
     const QString pictures = session().scratchPath() + QStringLiteral("/pictures");
     QVERIFY(QDir().mkpath(pictures));
-    for (const auto& [name, color] : {std::pair(road, roadColor), std::pair(peak, peakColor)}) {
-        QImage solid(320, 200, QImage::Format_RGB32);
-        solid.fill(color);
-        QVERIFY(solid.save(pictures + QLatin1Char('/') + name, "JPEG", 100));
-    }
+    QVERIFY(pixels::saveSolid(pictures + QLatin1Char('/') + road, roadColor));
+    QVERIFY(pixels::saveSolid(pictures + QLatin1Char('/') + peak, peakColor));
     // One-pixel columns the size of a scale-2 output: sharp only when painted in device pixels.
     QImage lines(1024, 768, QImage::Format_RGB32);
     for (int x = 0; x < lines.width(); ++x)
@@ -192,7 +175,7 @@ qint64 TestWaylandOverlays::startWindow(const QRect& rect, QRgb color, QRgb pres
 
 void TestWaylandOverlays::showSpotlight(OverlayLevel level)
 {
-    for (QScreen* screen : screensLeftToRight()) {
+    for (QScreen* screen : TestSession::screensLeftToRight()) {
         auto view = std::make_unique<CutoutView>(
             m_images->screenImage(Backdrop::stored(*m_settings), screen));
         OverlayWindow* window =
@@ -317,7 +300,7 @@ void TestWaylandOverlays::reminderShowsTopCentreAboveTheOverlays()
     // As spotlight mode starts: the reminder right after the overlays, before they are shown.
     showSpotlight(level);
     FocusReminder reminder(*m_settings, *m_services.overlays, [] { return nullptr; });
-    QScreen* second = screensLeftToRight().last();
+    QScreen* second = TestSession::screensLeftToRight().last();
     reminder.showReminder(second);
     QVERIFY(reminder.currentPanel());
     const QSize size = ReminderPanel().size();
@@ -371,7 +354,7 @@ void TestWaylandOverlays::spotlightFollowsAWindowOnTheScaledOutput()
 {
     const QString name = QStringLiteral("HEADLESS-2");
     QVERIFY(session().setOutputScale(name, 2));
-    QTRY_COMPARE(screensLeftToRight().last()->devicePixelRatio(), 2.0);
+    QTRY_COMPARE(TestSession::screensLeftToRight().last()->devicePixelRatio(), 2.0);
     const QPoint corner = session().outputRects().last().topLeft();
     QCOMPARE(corner, QPoint(1024, 0));
     const qint64 pid = startWindow({1100, 60, 200, 150}, windowColor);

@@ -16,11 +16,6 @@ using namespace tavlin;
 
 namespace {
 
-WaylandSession& session()
-{
-    return *WaylandSession::current();
-}
-
 // A bar along the top of the first output holding nothing but the tray.
 constexpr char waybarConfig[] = R"({"layer": "top", "position": "top", "height": 28,
 "output": "HEADLESS-1", "modules-right": ["tray"], "tray": {"icon-size": 22}})";
@@ -34,12 +29,6 @@ bool writeFile(const QString& path, const QByteArray& contents)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
-// The icon's gradient runs from pink to yellow: strong red, clearly less blue.
-bool isIconPixel(QRgb pixel)
-{
-    return qRed(pixel) > 200 && qRed(pixel) - qBlue(pixel) > 70 && qGreen(pixel) < 235;
 }
 
 } // namespace
@@ -85,12 +74,9 @@ private Q_SLOTS:
                  "the program registered no item once waybar ran");
         QVERIFY2(WaylandSession::waitFor(
                      [&] {
-                         const QImage bar = session().grabScreen().copy(0, 0, 1024, 28);
-                         int gradient = 0;
-                         for (int y = 0; y < bar.height(); ++y)
-                             for (int x = 0; x < bar.width(); ++x)
-                                 gradient += isIconPixel(bar.pixel(x, y)) ? 1 : 0;
-                         return gradient > 40;
+                         const QRect icon =
+                             pixels::trayIconIn(session().grabScreen(), QRect(0, 0, 1024, 28));
+                         return icon.width() >= 10 && icon.height() >= 10;
                      },
                      10000),
                  "no gradient icon in waybar's tray");

@@ -1,25 +1,20 @@
 #include "tests/x11/X11Session.h"
 
 #include "tests/session/PixelChecks.h"
-#include "tests/session/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QThread>
 
 namespace tavlin {
 
 namespace {
-
-X11Session* currentSession = nullptr;
 
 constexpr int startTimeoutMs = 15000;
 
@@ -45,45 +40,6 @@ X11Session::~X11Session()
     stop();
 }
 
-X11Session* X11Session::current()
-{
-    return currentSession;
-}
-
-bool X11Session::waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    return tavlin::waitFor(condition, timeoutMs);
-}
-
-QString X11Session::homePath() const
-{
-    return m_home ? m_home->homePath() : QString();
-}
-
-QString X11Session::desktopFolder() const
-{
-    return m_home ? m_home->desktopFolder() : QString();
-}
-
-QString X11Session::scratchPath() const
-{
-    return m_home ? m_home->scratchPath() : QString();
-}
-
-QString X11Session::logFile(const QString& name) const
-{
-    return m_home->logFile(name);
-}
-
-bool X11Session::fail(const QString& what, const QString& logName)
-{
-    m_error = what;
-    if (!logName.isEmpty() && m_home)
-        m_error += QStringLiteral("\n--- %1 ---\n").arg(logName) +
-                   QString::fromLocal8Bit(m_home->logTail(logName));
-    return false;
-}
-
 bool X11Session::startServer()
 {
     const QString size = QStringLiteral("%1x%2x24")
@@ -100,7 +56,7 @@ bool X11Session::startServer()
                                              QStringLiteral("-screen"), QStringLiteral("0"), size,
                                              QStringLiteral("-nolisten"), QStringLiteral("tcp"),
                                              QStringLiteral("-noreset"), QStringLiteral("-br")},
-                                            logFile(QStringLiteral("Xvfb")));
+                                            m_home->logFile(QStringLiteral("Xvfb")));
         if (!pid)
             return fail(QStringLiteral("cannot start Xvfb"));
         // Ours once its lock names our child and it answers; another server may have
@@ -137,10 +93,12 @@ bool X11Session::startWindowManager()
 {
     m_home->startBus(m_children);
 
-    if (!m_children.start(QStringLiteral("openbox"),
-                          {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"),
-                           X11SessionFiles::openboxConfig(*m_home)},
-                          logFile(QStringLiteral("openbox"))))
+    m_windowManager =
+        m_children.start(QStringLiteral("openbox"),
+                         {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"),
+                          m_home->path() + QStringLiteral("/openbox.xml")},
+                         m_home->logFile(QStringLiteral("openbox")));
+    if (!m_windowManager)
         return fail(QStringLiteral("cannot start openbox"));
     // The window manager is up once its check window names itself.
     const bool up = waitFor(
@@ -157,7 +115,7 @@ bool X11Session::startWindowManager()
 bool X11Session::startDesktop()
 {
     m_desktop = m_children.start(QStringLiteral("pcmanfm"), {QStringLiteral("--desktop")},
-                                 logFile(QStringLiteral("pcmanfm")));
+                                 m_home->logFile(QStringLiteral("pcmanfm")));
     if (!m_desktop)
         return fail(QStringLiteral("cannot start pcmanfm"));
     const int monitors = int(monitorRects().size());
@@ -183,7 +141,7 @@ bool X11Session::startTray()
              QStringLiteral("true"), QStringLiteral("--transparent"), QStringLiteral("false"),
              QStringLiteral("--SetDockType"), QStringLiteral("true"),
              QStringLiteral("--SetPartialStrut"), QStringLiteral("true")},
-            logFile(QStringLiteral("trayer"))))
+            m_home->logFile(QStringLiteral("trayer"))))
         return fail(QStringLiteral("cannot start trayer"));
     const bool up = waitFor([&] { return m_probe->selectionOwner("_NET_SYSTEM_TRAY_S0") != 0; },
                             startTimeoutMs);
@@ -193,7 +151,7 @@ bool X11Session::startTray()
 bool X11Session::startStatusNotifierHost()
 {
     if (!m_children.start(QStringLiteral("xfce4-panel"), {QStringLiteral("--disable-wm-check")},
-                          logFile(QStringLiteral("xfce4-panel"))))
+                          m_home->logFile(QStringLiteral("xfce4-panel"))))
         return fail(QStringLiteral("cannot start xfce4-panel"));
     // The panel owns the watcher and registers its own host with it.
     const auto hostRegistered = [] {
@@ -214,39 +172,31 @@ bool X11Session::startStatusNotifierHost()
 
 bool X11Session::start()
 {
-    stop();
-    m_error.clear();
-    ChildProcesses::adoptOrphans();
-    m_home = std::make_unique<SessionHome>(QStringLiteral("tavlin-x11"));
-    if (!m_home->isValid() || !X11SessionFiles::write(*m_home))
-        return fail(QStringLiteral("cannot prepare a temporary home"));
+    if (!prepare(QStringLiteral("tavlin-x11")))
+        return false;
+    if (!X11SessionFiles::write(*m_home))
+        return fail(QStringLiteral("cannot write the session's configuration"));
     m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("x11"));
     if (!startServer())
         return false;
-    currentSession = this;
     if (m_options.twoMonitors && !applyMonitors(twoMonitorRects(), 0))
         return false;
     if (!startWindowManager())
         return false;
     if (m_options.desktopIcons && !startDesktop())
         return false;
-    if (m_options.tray && !startTray())
-        return false;
     if (m_options.statusNotifierHost && !startStatusNotifierHost())
         return false;
     return !m_options.compositor || startCompositor();
 }
 
-void X11Session::stop()
+void X11Session::clear()
 {
-    if (currentSession == this)
-        currentSession = nullptr;
     m_probe.reset();
-    m_children.stopAll();
+    m_windowManager = 0;
     m_compositor = 0;
     m_desktop = 0;
     m_display.clear();
-    m_home.reset();
 }
 
 QList<QRect> X11Session::monitorRects() const
@@ -324,10 +274,10 @@ bool X11Session::startCompositor()
 {
     if (m_compositor && m_children.isRunning(m_compositor))
         return true;
-    m_compositor =
-        m_children.start(QStringLiteral("picom"),
-                         {QStringLiteral("--config"), X11SessionFiles::picomConfig(*m_home)},
-                         logFile(QStringLiteral("picom")));
+    m_compositor = m_children.start(
+        QStringLiteral("picom"),
+        {QStringLiteral("--config"), m_home->path() + QStringLiteral("/picom.conf")},
+        m_home->logFile(QStringLiteral("picom")));
     if (!m_compositor)
         return fail(QStringLiteral("cannot start picom"));
     return waitFor([&] { return compositorActive(); }, startTimeoutMs) ||
@@ -360,26 +310,10 @@ int X11Session::currentDesktop()
     return desktop ? int(*desktop) : -1;
 }
 
-qint64 X11Session::startClient(const QString& program, const QStringList& args)
+bool X11Session::showsWindowOf(qint64 pid)
 {
-    const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
-    const qint64 pid = m_children.start(program, args, logFile(log));
-    if (!pid) {
-        fail(QStringLiteral("cannot start ") + program);
-        return 0;
-    }
-    const bool shown = waitFor(
-        [&] {
-            const quint32 window = m_probe->clientOfPid(pid);
-            return (window && m_probe->isViewable(window)) || !m_children.isRunning(pid);
-        },
-        startTimeoutMs);
-    if (!shown || !m_children.isRunning(pid)) {
-        fail(program + QStringLiteral(" showed no window"), log);
-        m_children.stop(pid);
-        return 0;
-    }
-    return pid;
+    const quint32 window = m_probe->clientOfPid(pid);
+    return window && m_probe->isViewable(window);
 }
 
 qint64 X11Session::startWindow(const QRect& geometry, const QColor& color, double opacity,
@@ -407,22 +341,6 @@ qint64 X11Session::startWindow(const QRect& geometry, const QColor& color, doubl
                         .arg(options.drag.y())
                         .arg(options.dragFrames));
     return startClient(QStringLiteral(TAVLIN_TEST_WINDOW), args);
-}
-
-qint64 X11Session::startProgram(const QString& program, const QStringList& args)
-{
-    return m_children.start(program, args,
-                            logFile(QFileInfo(program).fileName() + QString::number(++m_runs)));
-}
-
-std::optional<int> X11Session::waitForExit(qint64 pid, int timeoutMs)
-{
-    return m_children.waitForExit(pid, timeoutMs);
-}
-
-bool X11Session::isRunning(qint64 pid)
-{
-    return m_children.isRunning(pid);
 }
 
 quint32 X11Session::windowOf(qint64 pid)
@@ -463,21 +381,6 @@ bool X11Session::setRootBackground(const QList<QImage>& perMonitor)
     }
     return run(QStringLiteral("feh"), args) &&
            m_probe->windows(m_probe->root(), "_XROOTPMAP_ID").size() == 1;
-}
-
-bool X11Session::run(const QString& program, const QStringList& args, int timeoutMs,
-                     QByteArray* output)
-{
-    const QString log = QFileInfo(program).fileName() + QString::number(++m_runs);
-    const qint64 pid = m_children.start(program, args, logFile(log));
-    const std::optional<int> exitCode = pid ? m_children.waitForExit(pid, timeoutMs) : std::nullopt;
-    if (output) {
-        QFile file(logFile(log));
-        *output = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    if (exitCode == 0)
-        return true;
-    return fail(QStringLiteral("%1 %2 failed").arg(program, args.join(QLatin1Char(' '))), log);
 }
 
 QImage X11Session::grabScreen()

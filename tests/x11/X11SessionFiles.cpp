@@ -99,14 +99,4 @@ bool write(const SessionHome& home)
                xfcePanelRc);
 }
 
-QString openboxConfig(const SessionHome& home)
-{
-    return home.path() + QStringLiteral("/openbox.xml");
-}
-
-QString picomConfig(const SessionHome& home)
-{
-    return home.path() + QStringLiteral("/picom.conf");
-}
-
 } // namespace tavlin::X11SessionFiles

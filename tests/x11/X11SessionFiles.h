@@ -14,9 +14,8 @@ namespace X11SessionFiles {
 // The colour pcmanfm is told to paint the desktop with.
 inline constexpr QRgb desktopColor = 0xff204060;
 
+// Writes the files into the home's folder: openbox.xml and picom.conf at its top.
 bool write(const SessionHome& home);
-QString openboxConfig(const SessionHome& home);
-QString picomConfig(const SessionHome& home);
 
 } // namespace X11SessionFiles
 

@@ -1,17 +1,24 @@
 #pragma once
 
+#include "tests/session/SessionTestMain.h"
 #include "tests/x11/X11Session.h"
-
-#include <QTest>
-#include <functional>
 
 namespace tavlin {
 
-// Starts a session with `options`, runs `tests` inside a QApplication on it and stops the
-// session again. A session that cannot start fails the run: it is never skipped.
-// TAVLIN_TEST_SCALE sets Qt's scale factor for the application.
-int runX11Test(int argc, char** argv, const X11SessionOptions& options,
-               const std::function<int(int, char**)>& tests);
+// Runs `tests` on a session with `options`; a session that cannot start fails the run: it is
+// never skipped. TAVLIN_TEST_SCALE sets Qt's scale factor for the application.
+inline int runX11Test(int argc, char** argv, const X11SessionOptions& options,
+                      const std::function<int(int, char**)>& tests)
+{
+    X11Session session(options);
+    return runInSession(argc, argv, session, "xcb", qgetenv("TAVLIN_TEST_SCALE"), tests);
+}
+
+// The session the test runs in, for its functions.
+inline X11Session& session()
+{
+    return *X11Session::current();
+}
 
 } // namespace tavlin
 
@@ -21,9 +28,5 @@ int runX11Test(int argc, char** argv, const X11SessionOptions& options,
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         return ::tavlin::runX11Test(argc, argv, ::tavlin::X11SessionOptions __VA_ARGS__,           \
-                                    [](int count, char** arguments) {                              \
-                                        TestClass test;                                            \
-                                        QTEST_SET_MAIN_SOURCE_PATH                                 \
-                                        return QTest::qExec(&test, count, arguments);              \
-                                    });                                                            \
+                                    ::tavlin::execTests<TestClass>);                               \
     }

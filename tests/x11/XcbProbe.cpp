@@ -1,10 +1,9 @@
 #include "tests/x11/XcbProbe.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace tavlin {
@@ -88,20 +87,6 @@ QList<quint32> XcbProbe::atoms(quint32 window, const char* property)
     return values(m_connection, window, atom(property));
 }
 
-QByteArray XcbProbe::text(quint32 window, const char* property)
-{
-    if (!m_connection)
-        return {};
-    const auto cookie = xcb_get_property(m_connection, 0, window, atom(property),
-                                         XCB_GET_PROPERTY_TYPE_ANY, 0, 4096);
-    const Reply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(m_connection, cookie, nullptr));
-    if (!reply || reply->format != 8)
-        return {};
-    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                      xcb_get_property_value_length(reply.get()));
-}
-
 quint32 XcbProbe::selectionOwner(const char* selection)
 {
     if (!m_connection)
@@ -152,12 +137,7 @@ quint32 XcbProbe::clientOfPid(qint64 pid)
 
 QList<quint32> XcbProbe::desktopWindows()
 {
-    return windowsOfType("_NET_WM_WINDOW_TYPE_DESKTOP");
-}
-
-QList<quint32> XcbProbe::windowsOfType(const char* type)
-{
-    const quint32 wanted = atom(type);
+    const quint32 wanted = atom("_NET_WM_WINDOW_TYPE_DESKTOP");
     QList<quint32> found;
     // The test process's own windows (a cover, say) are not what the test looks for.
     const auto self = quint32(::getpid());

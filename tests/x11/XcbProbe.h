@@ -27,7 +27,6 @@ public:
     std::optional<quint32> cardinal(quint32 window, const char* property);
     QList<quint32> windows(quint32 window, const char* property);
     QList<quint32> atoms(quint32 window, const char* property);
-    QByteArray text(quint32 window, const char* property);
     quint32 selectionOwner(const char* selection);
 
     bool isViewable(quint32 window);
@@ -37,10 +36,8 @@ public:
     // The managed clients, bottom to top.
     QList<quint32> clients();
     quint32 clientOfPid(qint64 pid);
-    // The viewable clients that declare themselves desktop windows.
+    // The viewable clients of another process that declare themselves desktop windows.
     QList<quint32> desktopWindows();
-    // The viewable clients of another process with this _NET_WM_WINDOW_TYPE.
-    QList<quint32> windowsOfType(const char* type);
 
     // The root window's pixels, which under a compositor are what it painted.
     QImage grabRoot();

@@ -1,6 +1,6 @@
-// The real program as a user drives it: started with no arguments in a session with a tray,
-// desktop icons and a compositor; its icon clicked, its menu used from the keyboard, its hot key
-// pressed, its command line pointed at it.
+// The real program as a user drives it: started with no arguments in a session with desktop
+// icons and a compositor, before any tray runs; its icon clicked, its menu used from the keyboard,
+// its hot key pressed, its command line pointed at it.
 #include "tests/session/PixelChecks.h"
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
@@ -14,18 +14,7 @@ using namespace tavlin;
 
 namespace {
 
-X11Session& session()
-{
-    return *X11Session::current();
-}
-
 const QString program = QStringLiteral(TAVLIN_PROGRAM);
-
-// The icon's gradient runs from pink to yellow: strong red, clearly less blue.
-bool isIconPixel(QRgb pixel)
-{
-    return qRed(pixel) > 200 && qRed(pixel) - qBlue(pixel) > 70 && qGreen(pixel) < 235;
-}
 
 } // namespace
 
@@ -36,7 +25,7 @@ class TestApp : public QObject
 private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
-    void iconAppearsInTheTray();
+    void iconAppearsOnceATrayStarts();
     void secondLaunchOpensNothingNew();
     void clickOpensTheMenu();
     void menuHidesTheDesktopIcons();
@@ -61,12 +50,8 @@ private:
 
 void TestApp::initTestCase()
 {
-    // Three old items on the Desktop: the program runs ten days ahead, so everything is old.
+    // The session's Desktop holds three items, all old: the program runs ten days ahead.
     const QString desktop = session().desktopFolder();
-    for (const char* name : {"notes.txt", "photo.png", "report.pdf"}) {
-        QFile file(desktop + QLatin1Char('/') + QLatin1String(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
     const QString config = session().homePath() + QStringLiteral("/.config/tavlin");
     QVERIFY(QDir().mkpath(config));
     QFile settings(config + QStringLiteral("/settings.json"));
@@ -89,14 +74,7 @@ void TestApp::cleanupTestCase()
 QRect TestApp::trayIcon()
 {
     const QImage screen = session().grabScreen();
-    QRect found;
-    for (int y = screen.height() - 30; y < screen.height(); ++y) {
-        for (int x = 0; x < screen.width(); ++x) {
-            if (isIconPixel(screen.pixel(x, y)))
-                found |= QRect(x, y, 1, 1);
-        }
-    }
-    return found;
+    return pixels::trayIconIn(screen, screen.rect().adjusted(0, screen.height() - 30, 0, 0));
 }
 
 QList<quint32> TestApp::programWindows(const char* type)
@@ -159,8 +137,12 @@ QByteArray TestApp::command(const QStringList& args, int* exitCode)
     return process.readAllStandardOutput().trimmed();
 }
 
-void TestApp::iconAppearsInTheTray()
+void TestApp::iconAppearsOnceATrayStarts()
 {
+    // Without a tray it keeps running and says so once.
+    QVERIFY(X11Session::waitFor(
+        [&] { return session().outputOf(m_pid).contains("no system tray yet"); }, 15000));
+    QVERIFY(session().startTray());
     QVERIFY2(X11Session::waitFor([&] { return trayIcon().width() >= 10; }, 15000),
              "no gradient icon in the tray");
     m_icon = trayIcon();
@@ -172,6 +154,7 @@ void TestApp::iconAppearsInTheTray()
     QVERIFY(m_appPid > 0);
     QVERIFY(m_icon.height() >= 10 && m_icon.width() <= 40);
     QVERIFY(session().isRunning(m_pid));
+    QCOMPARE(session().outputOf(m_pid).count("no system tray"), 1);
 }
 
 void TestApp::secondLaunchOpensNothingNew()
@@ -290,7 +273,6 @@ void TestApp::quitEndsTheProgram()
     m_pid = 0;
 }
 
-TAVLIN_X11_TEST_MAIN(TestApp,
-                     {.twoMonitors = true, .compositor = true, .desktopIcons = true, .tray = true})
+TAVLIN_X11_TEST_MAIN(TestApp, {.twoMonitors = true, .compositor = true, .desktopIcons = true})
 
 #include "tst_app.moc"

@@ -38,15 +38,6 @@ void countXcbErrors(QtMsgType type, const QMessageLogContext& context, const QSt
     passOn(type, context, message);
 }
 
-QList<QScreen*> screensLeftToRight()
-{
-    QList<QScreen*> screens = QGuiApplication::screens();
-    std::sort(screens.begin(), screens.end(), [](const QScreen* a, const QScreen* b) {
-        return a->geometry().x() < b->geometry().x();
-    });
-    return screens;
-}
-
 QImage solid(const QColor& color)
 {
     QImage image(64, 48, QImage::Format_RGB32);
@@ -74,7 +65,6 @@ private Q_SLOTS:
     void pictureFor();
 
 private:
-    X11Session& session() { return *X11Session::current(); }
     QByteArray withPaths(QByteArray text) const;
     bool writeFile(const QString& path, const QByteArray& contents, bool executable = false);
     bool setRoot(Root root);
@@ -287,7 +277,7 @@ void TestDesktopPictures::pictureFor()
     if (!desktop.isEmpty())
         qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
     xcbErrors = 0;
-    const QList<QScreen*> screens = screensLeftToRight();
+    const QList<QScreen*> screens = TestSession::screensLeftToRight();
     QCOMPARE(screens.size(), expected.size());
     QStringList order;
     for (const int screen : std::as_const(outputOrder))

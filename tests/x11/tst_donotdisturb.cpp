@@ -19,11 +19,6 @@ using namespace tavlin;
 
 namespace {
 
-X11Session& session()
-{
-    return *X11Session::current();
-}
-
 const QString program = QStringLiteral(TAVLIN_PROGRAM);
 const QString notifications = QStringLiteral("org.freedesktop.Notifications");
 const QString xfconfDaemon = QStringLiteral("/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd");

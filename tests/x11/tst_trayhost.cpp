@@ -10,21 +10,6 @@
 
 using namespace tavlin;
 
-namespace {
-
-X11Session& session()
-{
-    return *X11Session::current();
-}
-
-// The icon's gradient runs from pink to yellow: strong red, clearly less blue.
-bool isIconPixel(QRgb pixel)
-{
-    return qRed(pixel) > 200 && qRed(pixel) - qBlue(pixel) > 70 && qGreen(pixel) < 235;
-}
-
-} // namespace
-
 class TestTrayHost : public QObject
 {
     Q_OBJECT
@@ -96,13 +81,8 @@ void TestTrayHost::itemChosenInTheHostsMenu()
     QRect icon;
     QVERIFY2(X11Session::waitFor([&] {
                  screen = session().grabScreen();
-                 icon = QRect();
-                 for (int y = screen.height() - 26; y < screen.height(); ++y) {
-                     for (int x = 0; x < screen.width(); ++x) {
-                         if (isIconPixel(screen.pixel(x, y)))
-                             icon |= QRect(x, y, 1, 1);
-                     }
-                 }
+                 icon = pixels::trayIconIn(screen,
+                                           screen.rect().adjusted(0, screen.height() - 26, 0, 0));
                  return icon.width() >= 10;
              }),
              "no gradient icon in the panel");
