@@ -19,7 +19,8 @@ constexpr double pi = 3.14159265358979;
 
 // Soft pastel sticks: thin, slightly translucent hatching strokes that wander in colour, laid
 // over a blended underlayer, then the paper's tooth breaks them up.
-QImage pastel(const QImage& base, quint32 seed, const QColor& paper, double pressure, double angle)
+QImage pastel(const QImage& base, quint32 seed, const QColor& paper, double pressure, double angle,
+              const std::function<double(QPointF)>& angleAt = {})
 {
     BrushPainter::Style style;
     style.passes = {
@@ -32,6 +33,7 @@ QImage pastel(const QImage& base, quint32 seed, const QColor& paper, double pres
     style.edgeStop = 0.16;
     style.restAngle = angle;
     style.restWander = 0.25;
+    style.restAngleAt = angleAt;
     QImage drawn = BrushPainter(blurred(base, static_cast<int>(4 * base.height() / 1600.0)), seed)
                        .paint(style);
     pastelFinish(drawn, paper, seed, pressure);
@@ -179,17 +181,19 @@ QImage paintAuroraHills(QSize size)
                  {{0.0, hex(0xE3C2B4)}, {0.35, hex(0xB6A3B9)}, {1.0, hex(0x6E7393)}});
     QImage image = canvas.finish();
 
-    // Two soft curtains that hang from gently curving hems and fade upward; broad, slow changes
-    // of brightness along them instead of fine rays, which read as teeth once brushed.
+    // Two curtains hanging from gently curving hems: bright along a soft lower hem, streaked
+    // by vertical rays of uneven length that fade upward. The brush follows the rays, so they
+    // come out as upright strokes of chalk.
     Field glow(image.width(), image.height());
     Field rise(image.width(), image.height());
     struct Curtain
     {
         double hem, sway, waves, phase, height, strength, from, to;
+        quint32 seed;
     };
     const Curtain curtains[] = {
-        {0.29, 0.06, 1.1, 0.6, 0.22, 0.7, -0.1, 0.7},
-        {0.38, 0.05, 1.6, 2.4, 0.24, 0.95, 0.22, 1.1},
+        {0.30, 0.05, 1.1, 0.6, 0.26, 0.75, -0.1, 0.68, 0xA0A6},
+        {0.40, 0.045, 1.5, 2.4, 0.3, 1.0, 0.24, 1.1, 0xA0B6},
     };
     for (const Curtain& c : curtains) {
         for (int x = 0; x < glow.width(); ++x) {
@@ -200,23 +204,24 @@ QImage paintAuroraHills(QSize size)
                                        0.4 * std::sin(fx * c.waves * 4.6 * pi + 1.7 * c.phase)));
             const double along =
                 smoothstep(c.from, c.from + 0.2, fx) * smoothstep(c.to, c.to - 0.2, fx);
-            // Broad brightness changes plus soft folds, wide enough to stay soft once brushed.
-            const double bright = (0.55 + 0.45 * fbm1(static_cast<float>(fx * 5.0), 0xA0A6, 2)) *
-                                  (0.7 + 0.3 * fbm1(static_cast<float>(fx * 24.0), 0xA0A7, 2));
+            const double broad = 0.5 + 0.5 * fbm1(static_cast<float>(fx * 5.0), c.seed, 2);
+            const double rays = fbm1(static_cast<float>(fx * 120.0), c.seed + 1, 2);
+            const double bright = broad * (0.6 + 0.8 * rays);
+            const double reach = c.height * H * (0.65 + 0.7 * rays);
             for (int y = 0; y < glow.height(); ++y) {
-                const double up = (hem - y) / (c.height * H);
-                const double v = up >= 0.0 ? std::exp(-2.4 * up)
-                                           : std::exp(-std::pow(-up * c.height / 0.06, 2.0));
+                const double up = (hem - y) / reach;
+                const double v = up >= 0.0 ? std::exp(-2.2 * up) * (1.0 - 0.25 * std::exp(-30 * up))
+                                           : std::exp(-std::pow(-up * reach / (0.035 * H), 2.0));
                 const float add = static_cast<float>(c.strength * along * bright * v);
                 if (add > glow.at(x, y)) {
                     glow.at(x, y) = std::min(1.0f, add);
-                    rise.at(x, y) = static_cast<float>(clamp01(up));
+                    rise.at(x, y) = static_cast<float>(clamp01((hem - y) / (c.height * H * 1.3)));
                 }
             }
         }
     }
-    glow.blur(static_cast<int>(6 * u));
-    addAurora(image, glow, rise, hex(0x8FE3C6), hex(0xC99BD0));
+    glow.blur(static_cast<int>(4 * u));
+    addAurora(image, glow, rise, hex(0x9AF0CF), hex(0xCF9BD6));
     // Its reflection: a dim, vertically squashed copy in the lake.
     QImage mirrored(image.size(), QImage::Format_ARGB32_Premultiplied);
     mirrored.fill(Qt::transparent);
@@ -274,10 +279,16 @@ QImage paintAuroraHills(QSize size)
     q.setClipPath(snow);
     fillPathVertical(q, areaBelow(drift, H * 1.02), 0.85 * H, H, hex(0xA9A0C2, 0.8),
                      hex(0x9C94B8, 0.9));
+    // The curtains' light falls on the snow under the brighter one, fading towards the viewer.
+    QPainterPath lit;
+    lit.addEllipse(QPointF(0.66 * W, shore + 0.02 * H), 0.42 * W, 0.09 * H);
+    q.drawImage(0, 0, softShape(size, lit, static_cast<int>(60 * u), hex(0x9FE6CF, 0.32)));
     q.restore();
     q.end();
 
-    QImage drawn = pastel(image, 0xA0A4, hex(0x6B6787), 0.97, 0.1);
+    // The sky is hatched upright, along the curtains' rays; the land level.
+    QImage drawn = pastel(image, 0xA0A4, hex(0x6B6787), 0.97, 0.1,
+                          [&](QPointF at) { return at.y() < horizon - 0.06 * H ? 1.45 : 0.1; });
     // Stars go on last as single touches of chalk; painted under the strokes they smear.
     QPainter s(&drawn);
     s.setRenderHint(QPainter::Antialiasing);
