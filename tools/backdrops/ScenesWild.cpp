@@ -37,17 +37,31 @@ QImage paintCoastalBay(QSize size)
     const double u = canvas.unit();
     const double horizon = 0.47 * H;
 
-    // Late-morning sky, hazier towards the horizon, the sun high on the right.
+    // Late-morning sky, clear overhead and hazier towards the horizon, the sun high on the right
+    // out of frame. Fair-weather cumulus sit out over the sea, smaller and flatter the further
+    // they are, lit on their right shoulders with grey-blue bases.
     fillVertical(p, QRectF(0, 0, W, horizon),
-                 {{0.0, hex(0x4B8CC8)}, {0.6, hex(0x93C1E2)}, {1.0, hex(0xE2EEF0)}});
-    paintGlow(p, QPointF(0.74 * W, 0.08 * H), 0.55 * H, hex(0xFFFBE8, 0.55));
-    paintCumulus(p, rng, QPointF(0.5 * W, 0.2 * H), 0.16 * W, 0.06 * H, hex(0xFFFFFF),
-                 hex(0xD3E0EC));
-    for (int i = 0; i < 4; ++i)
-        p.fillPath(
-            stratusPath(rng, QPointF(rng.range(0.3, 0.95) * W, horizon - rng.range(0.03, 0.1) * H),
-                        rng.range(0.15, 0.25) * W, 0.012 * H),
-            hex(0xFFFFFF, 0.5));
+                 {{0.0, hex(0x3F82C2)}, {0.6, hex(0x8DBDE0)}, {1.0, hex(0xDCEAF0)}});
+    {
+        QImage clouds(size, QImage::Format_ARGB32_Premultiplied);
+        clouds.fill(Qt::transparent);
+        QPainter c(&clouds);
+        c.setRenderHint(QPainter::Antialiasing);
+        c.setPen(Qt::NoPen);
+        // Drawn mirrored, so the painter's upper-left light lands on the sunward right.
+        for (int i = 0; i < 12; ++i) {
+            const double d = 0.5 * std::pow((i + rng.uniform()) / 12.0, 1.5); // 0 far, 1 overhead
+            const double y = horizon - 0.025 * H - d * 0.33 * H;
+            const double w = (0.035 + 0.1 * d) * W * rng.range(0.7, 1.2);
+            const double h = w * (0.22 + 0.18 * d) * rng.range(0.8, 1.15);
+            const double haze = 1.0 - d;
+            paintCumulus(c, rng, QPointF(rng.range(0.05, 0.95) * W, y), w, h,
+                         mix(hex(0xFFFFFF), hex(0xE6EEF3), haze),
+                         mix(hex(0xAFC0D4), hex(0xCFDDE8), haze));
+        }
+        c.end();
+        p.drawImage(0, 0, clouds.mirrored(true, false));
+    }
 
     // The sea: deep blue out at the horizon, turquoise over the sand of the bay.
     fillVertical(
@@ -136,7 +150,7 @@ QImage paintCoastalBay(QSize size)
     cap.addPolygon(capLine);
     cap.closeSubpath();
     fillPathVertical(p, cap, 0.2 * H, 0.45 * H, hex(0x9CC873), hex(0x6E9E50));
-    p.setPen(QPen(hex(0x5B7F45, 0.6), 3 * u));
+    p.setPen(QPen(hex(0x5B7F45, 0.3), 2 * u));
     // The grass line stops where the cap runs out; beyond it the top edge is bare rock.
     QPolygonF grassLine;
     for (const QPointF& pt : edge)
