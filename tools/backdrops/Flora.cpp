@@ -333,22 +333,29 @@ void paintGrass(QPainter& p, Random& rng, const QRectF& band, int count, double 
     p.restore();
 }
 
-// Little broadleaf lumps along a hill crest, as seen from far away; noise groups them into
-// copses and hedgerows with gaps between.
+// Far trees along a hill crest. Crowns of very different sizes overlap into one mass per copse
+// or hedgerow, lit along its top as a whole, so a hedge reads as a line of foliage rather than
+// a string of beads; noise leaves gaps between the groups.
 void paintCopses(QPainter& p, Random& rng, const QPolygonF& crest, double from, double to,
                  double size, const QColor& dark, const QColor& light, double every)
 {
     const quint32 seed = rng.seed();
-    for (double x = from; x < to; x += size * rng.range(every * 0.5, every * 1.3)) {
+    QPainterPath mass;
+    mass.setFillRule(Qt::WindingFill);
+    for (double x = from; x < to; x += size * rng.range(every * 0.25, every * 0.6)) {
         if (fbm1(static_cast<float>(x / (size * 14)), seed, 2) < 0.45)
             continue;
-        const double s = size * rng.range(0.55, 1.25);
-        const QPointF base(x, lineY(crest, x) + s * 0.35);
-        p.setBrush(dark);
-        p.drawEllipse(base + QPointF(0, -s * 0.55), s * 0.62, s * 0.62);
-        p.setBrush(light);
-        p.drawEllipse(base + QPointF(-s * 0.18, -s * 0.72), s * 0.34, s * 0.32);
+        // Now and then a taller tree stands out of the line.
+        const double s = size * (rng.chance(0.12) ? rng.range(1.2, 1.7) : rng.range(0.45, 1.05));
+        const QPointF base(x, lineY(crest, x) + size * 0.3);
+        mass.addEllipse(base + QPointF(0, -s * 0.5), s * rng.range(0.5, 0.8), s * 0.55);
     }
+    p.setPen(Qt::NoPen);
+    p.fillPath(mass, light);
+    p.save();
+    p.setClipPath(mass);
+    p.fillPath(mass.translated(size * 0.1, size * 0.22), dark);
+    p.restore();
 }
 
 void scatterDots(QPainter& p, Random& rng, const QPainterPath& area, const QRectF& box, int count,
