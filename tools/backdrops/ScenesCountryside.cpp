@@ -244,9 +244,11 @@ QImage paintBlueFarmhouse(QSize size)
     // Shadow of the house on the grass.
     p.setBrush(hex(0x2E5A2A, 0.25));
     p.drawEllipse(QRectF(foot.x() - 0.01 * W, foot.y() - 0.012 * H, 0.26 * W, 0.03 * H));
-    paintFarmhouse(
-        p, foot, 0.22 * W,
-        {hex(0x6C9BCF), hex(0x4C78A8), hex(0x4A4D5A), hex(0x3C3F4B), hex(0xF5F2EA), hex(0x334A63)});
+    paintInAir(p, size, static_cast<int>(3 * u), hex(0xCFDDE8, 0.12), [&](QPainter& b) {
+        paintFarmhouse(b, foot, 0.22 * W,
+                       {hex(0x6C9BCF), hex(0x4C78A8), hex(0x4A4D5A), hex(0x3C3F4B), hex(0xF5F2EA),
+                        hex(0x334A63)});
+    });
 
     QPainterPath track;
     track.moveTo(0.35 * W, H * 1.01);

@@ -208,9 +208,11 @@ QImage paintSeasideBarn(QSize size)
                         return shadow;
                     }(),
                     static_cast<int>(8 * u), hex(0x2F5A22, 0.35)));
-    paintBarn(
-        p, foot, 0.22 * W,
-        {hex(0xB7412F), hex(0x8E2F24), hex(0x5B5D66), hex(0x474951), hex(0xF4EFE6), hex(0x3A4350)});
+    paintInAir(p, size, static_cast<int>(3 * u), hex(0xC6D8E6, 0.14), [&](QPainter& b) {
+        paintBarn(b, foot, 0.22 * W,
+                  {hex(0xB7412F), hex(0x8E2F24), hex(0x5B5D66), hex(0x474951), hex(0xF4EFE6),
+                   hex(0x3A4350)});
+    });
     // A rutted track from the bottom edge to the barn door.
     QPainterPath track;
     track.moveTo(0.3 * W, H * 1.01);
