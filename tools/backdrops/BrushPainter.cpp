@@ -35,22 +35,74 @@ QColor jittered(Random& rng, QRgb base, double amount)
     const double h = c.hueF() < 0 ? 0.0 : c.hueF();
     const double hue = std::fmod(h + rng.range(-1, 1) * amount * 0.025 + 1.0, 1.0);
     const double sat = clamp01(c.saturationF() + rng.range(-1, 1) * amount * 0.12);
-    const double val = clamp01(c.valueF() + rng.range(-1, 1) * amount * 0.09);
+    const double val = clamp01(c.valueF() + rng.range(-1, 1) * amount * 0.11);
     return QColor::fromHsvF(static_cast<float>(hue), static_cast<float>(sat),
                             static_cast<float>(val));
 }
 
-QPolygonF offsetLine(const QPolygonF& line, double offset)
+QPointF normalAt(const QPolygonF& line, int i)
+{
+    const QPointF a = line[std::max(0, i - 1)];
+    const QPointF b = line[std::min(static_cast<int>(line.size()) - 1, i + 1)];
+    const QPointF t = b - a;
+    const double len = std::max(1e-9, std::hypot(t.x(), t.y()));
+    return {-t.y() / len, t.x() / len};
+}
+
+// How much paint the brush lays at each point of a stroke, as a share of its width: it lands
+// with a blunt touch, swells under pressure and lifts off to a point, and the pressure wavers
+// a little on the way. A stroke of even width with round ends reads as a filter.
+std::vector<double> pressureProfile(Random& rng, int points)
+{
+    std::vector<double> profile(static_cast<size_t>(points));
+    const double land = rng.range(0.35, 0.6);
+    const double lift = rng.range(0.05, 0.2);
+    const double peakAt = rng.range(0.2, 0.45);
+    const double waver = rng.range(0.0, 0.12);
+    const double phase = rng.range(0.0, 6.28);
+    for (int i = 0; i < points; ++i) {
+        const double s = points > 1 ? static_cast<double>(i) / (points - 1) : 0.5;
+        const double rise = s < peakAt ? land + (1.0 - land) * std::sqrt(s / peakAt) : 1.0;
+        const double fall =
+            1.0 - (1.0 - lift) * std::pow(std::max(0.0, (s - peakAt) / (1.0 - peakAt)), 2.2);
+        profile[static_cast<size_t>(i)] =
+            std::min(rise, fall) * (1.0 + waver * std::sin(s * 9.0 + phase));
+    }
+    return profile;
+}
+
+// The filled shape of a stroke along `line` whose half-width at each point is
+// `width / 2 * profile[i]`; the start gets a rounded heel, the end its lifted point.
+QPolygonF strokeOutline(const QPolygonF& line, const std::vector<double>& profile, double width)
+{
+    QPolygonF left;
+    QPolygonF right;
+    for (int i = 0; i < line.size(); ++i) {
+        const QPointF n = normalAt(line, i) * (width * 0.5 * profile[static_cast<size_t>(i)]);
+        left << line[i] + n;
+        right << line[i] - n;
+    }
+    QPolygonF out;
+    const QPointF n0 = normalAt(line, 0);
+    const QPointF back(n0.y(), -n0.x());
+    const double r0 = width * 0.5 * profile.front();
+    for (int k = 5; k >= 1; --k) {
+        const double a = 3.14159265 * k / 6.0;
+        out << line[0] + (n0 * std::cos(a) + back * std::sin(a)) * r0;
+    }
+    out += left;
+    for (auto it = right.crbegin(); it != right.crend(); ++it)
+        out << *it;
+    return out;
+}
+
+// A bristle streak: the stroke's centre line moved sideways by a share of the local width.
+QPolygonF streakLine(const QPolygonF& line, const std::vector<double>& profile, double offset)
 {
     QPolygonF out;
     out.reserve(line.size());
-    for (int i = 0; i < line.size(); ++i) {
-        const QPointF a = line[std::max(0, i - 1)];
-        const QPointF b = line[std::min(static_cast<int>(line.size()) - 1, i + 1)];
-        QPointF t = b - a;
-        const double len = std::max(1e-9, std::hypot(t.x(), t.y()));
-        out << line[i] + QPointF(-t.y() / len, t.x() / len) * offset;
-    }
+    for (int i = 0; i < line.size(); ++i)
+        out << line[i] + normalAt(line, i) * (offset * profile[static_cast<size_t>(i)]);
     return out;
 }
 
@@ -103,7 +155,7 @@ BrushPainter::Flow BrushPainter::flowField(const Style& style) const
             const double px = x * m_flowStep;
             const double py = y * m_flowStep;
             const double rest =
-                style.restAngle +
+                (style.restAngleAt ? style.restAngleAt(QPointF(px, py)) : style.restAngle) +
                 style.restWander *
                     (2.0 * fbm(static_cast<float>(px / (300 * m_unit)),
                                static_cast<float>(py / (300 * m_unit)), m_seed + 77, 2) -
@@ -155,6 +207,16 @@ QImage BrushPainter::paint(const Style& style) const
         carve.begin(&relief);
 
     const Flow flow = flowField(style);
+    // Edge strength, 0 in plain areas and near 1 on the strongest edges.
+    const auto detailAt = [&](double x, double y) {
+        const float fx = static_cast<float>(x / m_flowStep);
+        const float fy = static_cast<float>(y / m_flowStep);
+        const double xx = m_tensorXX.sample(fx, fy);
+        const double xy = m_tensorXY.sample(fx, fy);
+        const double yy = m_tensorYY.sample(fx, fy);
+        const double strength = std::sqrt((xx - yy) * (xx - yy) + 4 * xy * xy) + 0.5 * (xx + yy);
+        return strength / (strength + 4e-4);
+    };
     for (const Pass& pass : style.passes) {
         const QImage reference =
             blurred(m_source, std::max(1, static_cast<int>(pass.width * m_unit * 0.25)));
@@ -172,8 +234,9 @@ QImage BrushPainter::paint(const Style& style) const
             if (pass.onlyOver > 0.0 &&
                 colorDistance(pixelAt(canvas, start.x(), start.y()), want) < pass.onlyOver)
                 continue;
-            // Trace both ways along the flow until the colour under the brush changes.
-            const double maxHalf = bw * pass.length * rng.range(0.35, 0.55);
+            // Trace both ways along the flow until the colour under the brush changes; most
+            // strokes are short touches, a few are long sweeps.
+            const double maxHalf = bw * pass.length * (0.15 + 0.5 * std::pow(rng.uniform(), 0.8));
             const double step = bw * 0.5;
             QPolygonF halves[2];
             for (int side = 0; side < 2; ++side) {
@@ -199,32 +262,41 @@ QImage BrushPainter::paint(const Style& style) const
             path += halves[0];
             if (path.size() < 2)
                 path << start + QPointF(0.5, 0.0);
+            // Strokes run in a random one of their two directions, so heels and lifted tips
+            // do not all line up.
+            if (rng.chance(0.5))
+                std::reverse(path.begin(), path.end());
 
             const QColor c = jittered(rng, want, pass.jitter);
-            const double width = bw * rng.range(0.8, 1.1);
-            // Round caps give the dabbed ends; bevel joins are cheaper than round ones and look
-            // the same on such gentle bends.
-            paint.setPen(
-                QPen(withAlpha(c, pass.alpha), width, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
-            paint.drawPolyline(path);
+            // Broad where the picture is plain, narrower where it has detail.
+            const double detail = detailAt(start.x(), start.y());
+            const double width = bw * rng.range(0.7, 1.25) * (1.2 - 0.55 * detail);
+            const std::vector<double> profile = pressureProfile(rng, static_cast<int>(path.size()));
+            const QPolygonF outline = strokeOutline(path, profile, width);
+            paint.setPen(Qt::NoPen);
+            paint.setBrush(withAlpha(c, pass.alpha));
+            paint.drawPolygon(outline);
             if (carve.isActive()) {
                 const int g = rng.integer(90, 170);
-                carve.setPen(
-                    QPen(QColor(g, g, g), width, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
-                carve.drawPolyline(path);
+                carve.setPen(Qt::NoPen);
+                carve.setBrush(QColor(g, g, g));
+                carve.drawPolygon(outline);
             }
-            // Bristle marks: thin streaks along the stroke, a shade lighter or darker.
+            // Bristle marks: thin streaks along the stroke, a shade lighter or darker, that
+            // narrow with it.
             for (int b = 0; b < style.bristles; ++b) {
                 const double offset = ((b + rng.uniform()) / style.bristles - 0.5) * width * 0.8;
-                const QPolygonF streak = offsetLine(path, offset);
+                const QPolygonF streak = streakLine(path, profile, offset);
                 const double tone = rng.range(-1.0, 1.0);
                 const double thin = std::max(0.6, width / (style.bristles * 1.6));
+                paint.setBrush(Qt::NoBrush);
                 paint.setPen(
                     QPen(withAlpha(shade(c, 1.0 + tone * style.bristleContrast), pass.alpha * 0.6),
                          thin, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
                 paint.drawPolyline(streak);
                 if (carve.isActive()) {
                     const int g = std::clamp(static_cast<int>(128 + tone * 70), 0, 255);
+                    carve.setBrush(Qt::NoBrush);
                     carve.setPen(QPen(QColor(g, g, g, 150), thin, Qt::SolidLine, Qt::FlatCap,
                                       Qt::BevelJoin));
                     carve.drawPolyline(streak);

@@ -4,6 +4,8 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPointF>
+#include <functional>
 #include <vector>
 
 namespace tavlin::backdrops {
@@ -33,6 +35,9 @@ public:
         double edgeStop = 0.16;  // colour difference that ends a stroke
         double restAngle = 0.0;  // stroke direction where the picture has no edges, radians
         double restWander = 0.5; // how far that direction drifts, radians
+        // When set, the rest direction at a point, in place of `restAngle`: a sky hatched one
+        // way and the ground another.
+        std::function<double(QPointF)> restAngleAt;
     };
 
     BrushPainter(const QImage& source, quint32 seed);

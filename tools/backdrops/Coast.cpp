@@ -1,5 +1,6 @@
 #include "Coast.h"
 
+#include "Finish.h"
 #include "Noise.h"
 #include "Palette.h"
 #include "Sky.h"
@@ -85,38 +86,74 @@ void paintStrataFace(QPainter& p, Random& rng, const QPolygonF& top, const QPoly
                      const CliffColors& colors, double unit)
 {
     const QRectF box = beginFace(p, top, foot, colors);
-    // Beds of uneven thickness, alternately harder (lighter, standing out) and softer (darker,
-    // worn back), dipping gently; their joints are short and offset between beds.
+    // Marks go on a layer that is blurred before it lands, so beds and buttresses have soft,
+    // broken edges: layered rock seen from across a bay, not boards.
+    const QRect area = box.toAlignedRect();
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter l(&layer);
+    l.setRenderHint(QPainter::Antialiasing);
+    l.setPen(Qt::NoPen);
+    l.translate(-area.topLeft());
     const quint32 seed = rng.seed();
+    // Runnels worn down the fall line from the top edge, of uneven length and fading out as
+    // they go, each with a lit rib on its sunward right.
+    const int runnels = std::max(6, static_cast<int>(box.width() / (45.0 * unit)));
+    for (int i = 0; i < runnels; ++i) {
+        const double t = (i + rng.uniform()) / runnels;
+        const QPointF a = along(top, t);
+        const double reach = rng.range(0.25, 0.9) * (box.bottom() - a.y());
+        const double wdt = rng.range(4.0, 14.0) * unit;
+        QPolygonF left;
+        QPolygonF right;
+        for (int k = 0; k <= 12; ++k) {
+            const double f = k / 12.0;
+            const double wander =
+                (fbm1(static_cast<float>(f * 2.0 + i * 1.3), seed, 2) - 0.5) * 50.0 * unit;
+            const double half =
+                wdt * (1.0 - f) * (0.6 + 0.6 * fbm1(static_cast<float>(f * 5.0 + i), seed + 4, 2));
+            left << a + QPointF(wander - half, f * reach);
+            right << a + QPointF(wander + half, f * reach);
+        }
+        const QPainterPath runnel = areaBetween(left, right);
+        l.fillPath(runnel.translated(wdt * 1.4, 0), withAlpha(colors.lit, rng.range(0.15, 0.3)));
+        l.fillPath(runnel, withAlpha(colors.gully, rng.range(0.2, 0.4)));
+    }
+    // Beds of uneven thickness that come and go along the face: harder ones stand out lighter
+    // with a shadow under their lip, softer ones are worn back and darker.
     const int samples = 48;
-    double y = box.top();
+    double y = box.top() + rng.range(10.0, 30.0) * unit;
     for (int bed = 0; y < box.bottom(); ++bed) {
-        const double thick = rng.range(14.0, 42.0) * unit;
+        const double thick = rng.range(6.0, 30.0) * unit;
         QPolygonF upper;
         QPolygonF lower;
         for (int i = 0; i <= samples; ++i) {
             const double s = static_cast<double>(i) / samples;
             const double x = box.left() + s * box.width();
             const double wave =
-                (fbm1(static_cast<float>(s * 5.0 + bed * 0.7), seed, 2) - 0.5) * 8.0 * unit;
-            upper << QPointF(x, y + wave + 0.02 * s * box.width() * 0.1);
-            lower << QPointF(x, y + thick + wave + 0.02 * s * box.width() * 0.1);
+                (fbm1(static_cast<float>(s * 4.0 + bed * 0.7), seed + 1, 2) - 0.5) * 12.0 * unit;
+            upper << QPointF(x, y + wave + 0.03 * s * box.height());
+            lower << QPointF(
+                x, y + thick * (0.7 + 0.6 * fbm1(static_cast<float>(s * 6.0 + bed), seed + 2, 2)) +
+                       wave + 0.03 * s * box.height());
         }
-        const bool hard = bed % 2 == 0;
-        p.fillPath(areaBetween(upper, lower), hard ? withAlpha(colors.lit, rng.range(0.1, 0.4))
-                                                   : withAlpha(colors.gully, rng.range(0.1, 0.35)));
-        // The overhang of each bed throws a thin shadow on the one below.
-        p.fillPath(areaBetween(lower, lower.translated(0, 3.0 * unit)),
-                   withAlpha(colors.gully, 0.35));
-        if (hard && thick > 26.0 * unit) {
-            for (double x = box.left() + rng.range(0.0, 200.0) * unit; x < box.right();
-                 x += rng.range(150.0, 380.0) * unit) {
-                const double jy = lineY(upper, x);
-                p.fillRect(QRectF(x, jy, 2.0 * unit, thick), withAlpha(colors.gully, 0.2));
-            }
+        // Where a bed shows is itself uneven, so no line runs the whole width.
+        QLinearGradient fade(box.left(), 0, box.right(), 0);
+        for (int k = 0; k <= 8; ++k) {
+            const double v = fbm1(static_cast<float>(k * 0.9 + bed * 3.1), seed + 3, 2);
+            const double a = smoothstep(0.35, 0.7, v);
+            const bool hard = bed % 2 == 0;
+            fade.setColorAt(k / 8.0,
+                            withAlpha(hard ? colors.lit : colors.gully, a * (hard ? 0.4 : 0.3)));
         }
-        y += thick;
+        l.fillPath(areaBetween(upper, lower), fade);
+        if (bed % 2 == 0)
+            l.fillPath(areaBetween(lower, lower.translated(0, 5.0 * unit)),
+                       withAlpha(colors.gully, 0.3));
+        y += thick + rng.range(0.0, 10.0) * unit;
     }
+    l.end();
+    p.drawImage(area.topLeft(), blurred(layer, std::max(1, static_cast<int>(3.0 * unit))));
     p.fillPath(areaBetween(foot, foot.translated(0, -10.0 * unit)), colors.wet);
     p.restore();
 }

@@ -151,4 +151,25 @@ QImage softShape(QSize size, const QPainterPath& path, int radius, const QColor&
     return out;
 }
 
+void paintInAir(QPainter& p, QSize size, int radius, const QColor& haze,
+                const std::function<void(QPainter&)>& draw)
+{
+    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter l(&layer);
+        l.setRenderHint(QPainter::Antialiasing);
+        draw(l);
+        l.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+        l.fillRect(layer.rect(), haze);
+    }
+    // A softened copy under a slightly see-through sharp one: edges are found where the
+    // contrast is strong and lost where it is weak.
+    p.drawImage(0, 0, blurred(layer, radius));
+    p.save();
+    p.setOpacity(0.8);
+    p.drawImage(0, 0, layer);
+    p.restore();
+}
+
 } // namespace tavlin::backdrops

@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QPainterPath>
+#include <functional>
 
 namespace tavlin::backdrops {
 
@@ -19,5 +21,9 @@ void pastelFinish(QImage& image, const QColor& paper, quint32 seed, double press
 QImage blurred(const QImage& image, int radius);
 // `path` filled with `color` and blurred, on a transparent layer: for soft shadows, mist and glow.
 QImage softShape(QSize size, const QPainterPath& path, int radius, const QColor& color);
+// Paints what `draw` draws as something seen across some air: tinted a little towards `haze`
+// and with its edges partly softened, so it sits in a painted scene instead of on top of it.
+void paintInAir(QPainter& p, QSize size, int radius, const QColor& haze,
+                const std::function<void(QPainter&)>& draw);
 
 } // namespace tavlin::backdrops

@@ -215,72 +215,73 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
     QPolygonF trunk = leftSide + rightSide;
     addClockwise(path, trunk);
 
-    // Fronds arch out from the crown and hang; each is a thin midrib with narrow leaflets that
-    // angle forward along it and droop under their own weight, so the crown reads as feathery
-    // rather than as a comb.
-    const int fronds = rng.integer(9, 11);
+    // A frond is a midrib that rises out of the crown, arches and hangs at the tip, carrying
+    // long leaflets that droop under their own weight. Neighbouring leaflets overlap into a soft
+    // drape, so in silhouette a frond reads as a curved mass with a fringe of pointed tips, not
+    // as a rib with separate teeth.
+    const int fronds = rng.integer(11, 13);
     const double frondLen = height * rng.range(0.36, 0.42);
-    for (int f = 0; f < fronds; ++f) {
-        const double spread = (f + rng.uniform() * 0.6) / fronds;
-        const double angle = -pi * 0.95 + spread * pi * 1.9 + lean * 0.4;
-        const QPointF dir(std::cos(angle), std::sin(angle));
-        // Upright fronds are shorter and stiffer; sideways ones arch further and hang lower.
-        const double len = frondLen * rng.range(0.8, 1.1) * (0.75 + 0.25 * std::abs(dir.x()));
-        const double droop = len * (0.25 + 0.3 * std::abs(dir.x())) * rng.range(0.8, 1.15);
+    // The last two are old fronds that hang down the trunk's sides.
+    for (int f = 0; f < fronds + 2; ++f) {
+        const bool old = f >= fronds;
+        const double spread = old ? 0.08 + 0.84 * (f - fronds) : (f + rng.range(0.2, 0.8)) / fronds;
+        // Fan from low left over the top to low right; few fronds point straight up.
+        const double angle = -pi * 1.02 + spread * pi * 1.04 + lean * 0.3;
+        const QPointF dir(std::cos(angle), std::sin(angle) * 0.8 - 0.25);
+        const double side = std::abs(dir.x());
+        const double len = frondLen * rng.range(0.8, 1.1) * (old ? 0.6 : 0.7 + 0.3 * side);
+        const double droop = len * (old ? 1.5 : 0.45 + 0.55 * side) * rng.range(0.85, 1.15);
         QPolygonF spine;
-        for (int i = 0; i <= 30; ++i) {
-            const double s = i / 30.0;
-            spine << top + dir * (s * len) + QPointF(0, droop * s * s * s);
+        const int ribSteps = 40;
+        for (int i = 0; i <= ribSteps; ++i) {
+            const double s = static_cast<double>(i) / ribSteps;
+            spine << top + dir * (s * len) + QPointF(0, droop * s * s * (0.4 + 0.6 * s));
         }
         QPolygonF rib;
         for (int i = 0; i < spine.size(); ++i) {
-            const double s = static_cast<double>(i) / (spine.size() - 1);
+            const double s = static_cast<double>(i) / ribSteps;
             const QPointF a = spine[std::max(0, i - 1)];
-            const QPointF b = spine[std::min(static_cast<int>(spine.size()) - 1, i + 1)];
+            const QPointF b = spine[std::min(ribSteps, i + 1)];
             QPointF t = b - a;
             t /= std::max(1e-9, std::hypot(t.x(), t.y()));
-            const QPointF n(-t.y(), t.x());
-            // Never thinner than a leaflet, so no hairline hangs off the tip.
-            rib << spine[i] + n * (len * 0.01 * (0.35 + 0.65 * (1.0 - s)));
+            rib << spine[i] + QPointF(-t.y(), t.x()) * (len * 0.012 * (1.0 - 0.7 * s));
         }
-        for (int i = static_cast<int>(spine.size()) - 1; i >= 0; --i)
+        for (int i = ribSteps; i >= 0; --i)
             rib << spine[i];
         addClockwise(path, rib);
-        // Few, broad leaflets: fine ones crossing those of the next frond print as moiré.
-        const int leaflets = 15;
-        for (int i = 2; i < leaflets; ++i) {
-            const double s = static_cast<double>(i) / leaflets;
-            const int at = std::min(static_cast<int>(s * 30), 29);
+        // Leaflets on both sides of the rib; seen side-on both rows hang, so each leans a little
+        // to its own side of the rib and mostly down.
+        const int leaflets = 26;
+        for (int i = 1; i < leaflets; ++i) {
+            const double s = (i + rng.range(-0.3, 0.3)) / leaflets;
+            const int at = std::clamp(static_cast<int>(s * ribSteps), 0, ribSteps - 1);
             QPointF t = spine[at + 1] - spine[at];
             t /= std::max(1e-9, std::hypot(t.x(), t.y()));
             const QPointF n(-t.y(), t.x());
-            const double leafLen =
-                len * 0.26 * std::sin(pi * std::min(0.92, 0.15 + s * 0.95)) * rng.range(0.8, 1.1);
-            for (int side = -1; side <= 1; side += 2) {
-                // Angled towards the tip, then bent down by gravity.
-                QPointF leafDir = t * 0.55 + n * (0.85 * side);
-                leafDir += QPointF(0, 0.9);
-                leafDir /= std::max(1e-9, std::hypot(leafDir.x(), leafDir.y()));
+            // Longest a third of the way out, short at the base and towards the tip.
+            const double leafLen = len * 0.34 * std::pow(std::sin(pi * (0.08 + 0.84 * s)), 0.7) *
+                                   (1.0 - 0.35 * s) * rng.range(0.85, 1.1);
+            for (int sideSign = -1; sideSign <= 1; sideSign += 2) {
                 const QPointF root = spine[at];
-                const QPointF tip = root + leafDir * leafLen;
-                const QPointF mid = root + (tip - root) * 0.5;
-                const QPointF across(-leafDir.y(), leafDir.x());
-                const double wdt = leafLen * 0.17;
-                QPainterPath leaf(root);
-                leaf.quadTo(mid + across * wdt, tip);
-                leaf.quadTo(mid - across * wdt, root);
+                QPointF start = t * 0.7 + n * (0.45 * sideSign);
+                start /= std::max(1e-9, std::hypot(start.x(), start.y()));
+                // The leaflet leaves the rib along `start` and bends over towards the ground.
+                const double hang = 0.55 + 0.35 * s;
+                QPointF end = start * (1.0 - hang) + QPointF(0, 1.0) * hang;
+                end /= std::max(1e-9, std::hypot(end.x(), end.y()));
+                const QPointF mid = root + start * (leafLen * 0.45);
+                const QPointF tip = mid + end * (leafLen * 0.6);
+                const double wdt = leafLen * 0.07;
+                QPointF across = tip - root;
+                across = QPointF(-across.y(), across.x()) /
+                         std::max(1e-9, std::hypot(across.x(), across.y()));
+                QPainterPath leaf(root - across * (wdt * 0.4));
+                leaf.quadTo(mid - across * wdt, tip);
+                leaf.quadTo(mid + across * wdt, root + across * (wdt * 0.4));
+                leaf.closeSubpath();
                 addClockwise(path, leaf.toFillPolygon());
             }
         }
-    }
-    // A few dead fronds hang straight down under the crown.
-    for (int i = 0; i < 3; ++i) {
-        const QPointF d(rng.range(-0.3, 0.3), 1.0);
-        QPainterPath dead(top + QPointF(-w0 * 0.7 + i * w0 * 0.7, 0));
-        dead.lineTo(top + d * (height * 0.12) + QPointF(w0 * (i - 1) * 1.5, 0));
-        dead.lineTo(top + d * (height * 0.11) + QPointF(w0 * (i - 1) * 1.5 + w0 * 0.6, 0));
-        dead.closeSubpath();
-        addClockwise(path, dead.toFillPolygon());
     }
     QPainterPath crown;
     crown.addEllipse(top, w0 * 1.1, w0 * 0.9);
@@ -332,22 +333,29 @@ void paintGrass(QPainter& p, Random& rng, const QRectF& band, int count, double 
     p.restore();
 }
 
-// Little broadleaf lumps along a hill crest, as seen from far away; noise groups them into
-// copses and hedgerows with gaps between.
+// Far trees along a hill crest. Crowns of very different sizes overlap into one mass per copse
+// or hedgerow, lit along its top as a whole, so a hedge reads as a line of foliage rather than
+// a string of beads; noise leaves gaps between the groups.
 void paintCopses(QPainter& p, Random& rng, const QPolygonF& crest, double from, double to,
                  double size, const QColor& dark, const QColor& light, double every)
 {
     const quint32 seed = rng.seed();
-    for (double x = from; x < to; x += size * rng.range(every * 0.5, every * 1.3)) {
+    QPainterPath mass;
+    mass.setFillRule(Qt::WindingFill);
+    for (double x = from; x < to; x += size * rng.range(every * 0.25, every * 0.6)) {
         if (fbm1(static_cast<float>(x / (size * 14)), seed, 2) < 0.45)
             continue;
-        const double s = size * rng.range(0.55, 1.25);
-        const QPointF base(x, lineY(crest, x) + s * 0.35);
-        p.setBrush(dark);
-        p.drawEllipse(base + QPointF(0, -s * 0.55), s * 0.62, s * 0.62);
-        p.setBrush(light);
-        p.drawEllipse(base + QPointF(-s * 0.18, -s * 0.72), s * 0.34, s * 0.32);
+        // Now and then a taller tree stands out of the line.
+        const double s = size * (rng.chance(0.12) ? rng.range(1.2, 1.7) : rng.range(0.45, 1.05));
+        const QPointF base(x, lineY(crest, x) + size * 0.3);
+        mass.addEllipse(base + QPointF(0, -s * 0.5), s * rng.range(0.5, 0.8), s * 0.55);
     }
+    p.setPen(Qt::NoPen);
+    p.fillPath(mass, light);
+    p.save();
+    p.setClipPath(mass);
+    p.fillPath(mass.translated(size * 0.1, size * 0.22), dark);
+    p.restore();
 }
 
 void scatterDots(QPainter& p, Random& rng, const QPainterPath& area, const QRectF& box, int count,

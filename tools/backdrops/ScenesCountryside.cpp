@@ -37,8 +37,7 @@ QImage paintCountryRoad(QSize size)
     paintCumulus(p, rng, QPointF(0.16 * W, 0.24 * H), 0.2 * W, 0.09 * H, cloud, cloudShade);
     paintCumulus(p, rng, QPointF(0.55 * W, 0.13 * H), 0.13 * W, 0.05 * H, cloud, cloudShade);
     paintCumulus(p, rng, QPointF(0.9 * W, 0.3 * H), 0.14 * W, 0.06 * H, cloud, cloudShade);
-    p.fillPath(stratusPath(rng, QPointF(0.38 * W, 0.36 * H), 0.22 * W, 0.012 * H),
-               hex(0xFFFFFF, 0.5));
+    paintStratus(p, rng, QPointF(0.38 * W, 0.36 * H), 0.22 * W, 0.012 * H, hex(0xFFFFFF, 0.5));
 
     // Hazy ranges first, then ever greener and more saturated hills towards the viewer.
     const QPolygonF far = mountainRidge(
@@ -199,7 +198,8 @@ QImage paintBlueFarmhouse(QSize size)
 
     fillVertical(p, QRectF(0, 0, W, horizon + 0.05 * H),
                  {{0.0, hex(0x6FA6D6)}, {0.55, hex(0xA9CDE8)}, {1.0, hex(0xE8F0EC)}});
-    paintGlow(p, QPointF(0.15 * W, 0.12 * H), 0.6 * H, hex(0xFFF7DD, 0.55));
+    // Early morning: the sun is just up on the left, warming the sky low down on that side.
+    paintGlow(p, QPointF(0.05 * W, horizon), 0.7 * H, hex(0xFFEFD0, 0.55));
     const QColor cloud = hex(0xFFFFFF, 0.95);
     const QColor cloudShade = hex(0xD9E4F0);
     // A bank of fair-weather cloud far off behind the hills, hazed by distance, instead of
@@ -210,10 +210,8 @@ QImage paintBlueFarmhouse(QSize size)
         paintCumulus(p, rng, QPointF(x, horizon - 0.015 * H), rng.range(0.16, 0.24) * W, tall,
                      mix(cloud, hex(0xE8F0EC), 0.3), mix(cloudShade, hex(0xC9D6E2), 0.5));
     }
-    p.fillPath(stratusPath(rng, QPointF(0.6 * W, 0.33 * H), 0.25 * W, 0.014 * H),
-               hex(0xFFFFFF, 0.55));
-    p.fillPath(stratusPath(rng, QPointF(0.12 * W, 0.42 * H), 0.18 * W, 0.01 * H),
-               hex(0xFFFFFF, 0.45));
+    paintStratus(p, rng, QPointF(0.6 * W, 0.33 * H), 0.25 * W, 0.014 * H, hex(0xFFFFFF, 0.55));
+    paintStratus(p, rng, QPointF(0.12 * W, 0.42 * H), 0.18 * W, 0.01 * H, hex(0xFFFFFF, 0.45));
 
     const QPolygonF far = mountainRidge(
         rng, W, horizon, 0.05 * H,
@@ -246,9 +244,11 @@ QImage paintBlueFarmhouse(QSize size)
     // Shadow of the house on the grass.
     p.setBrush(hex(0x2E5A2A, 0.25));
     p.drawEllipse(QRectF(foot.x() - 0.01 * W, foot.y() - 0.012 * H, 0.26 * W, 0.03 * H));
-    paintFarmhouse(
-        p, foot, 0.22 * W,
-        {hex(0x6C9BCF), hex(0x4C78A8), hex(0x4A4D5A), hex(0x3C3F4B), hex(0xF5F2EA), hex(0x334A63)});
+    paintInAir(p, size, static_cast<int>(3 * u), hex(0xCFDDE8, 0.12), [&](QPainter& b) {
+        paintFarmhouse(b, foot, 0.22 * W,
+                       {hex(0x6C9BCF), hex(0x4C78A8), hex(0x4A4D5A), hex(0x3C3F4B), hex(0xF5F2EA),
+                        hex(0x334A63)});
+    });
 
     QPainterPath track;
     track.moveTo(0.35 * W, H * 1.01);
@@ -301,8 +301,8 @@ QImage paintLoneTree(QSize size)
     paintSun(p, sun, 0.035 * H, hex(0xFFF4D6), hex(0xFFD9A0, 0.7), 0.7 * H);
     for (int i = 0; i < 5; ++i) {
         const QPointF c(rng.range(0.05, 0.95) * W, rng.range(0.1, 0.45) * H);
-        p.fillPath(stratusPath(rng, c, rng.range(0.12, 0.3) * W, rng.range(0.01, 0.02) * H),
-                   mix(hex(0xF7C3B0, 0.55), hex(0xB9A3C8, 0.5), 1.0 - c.y() / (0.5 * H)));
+        paintStratus(p, rng, c, rng.range(0.12, 0.3) * W, rng.range(0.01, 0.02) * H,
+                     mix(hex(0xF7C3B0, 0.55), hex(0xB9A3C8, 0.5), 1.0 - c.y() / (0.5 * H)));
     }
     // Birds heading home.
     p.setPen(QPen(hex(0x4A3F55), 2.2 * u, Qt::SolidLine, Qt::RoundCap));

@@ -38,8 +38,8 @@ QImage paintTallGrass(QSize size)
     paintSun(p, sun, 0.04 * H, hex(0xFFF8E4), hex(0xFFE2A8, 0.8), 0.8 * H);
     for (int i = 0; i < 4; ++i) {
         const QPointF c(rng.range(0.05, 0.95) * W, rng.range(0.08, 0.35) * H);
-        p.fillPath(stratusPath(rng, c, rng.range(0.15, 0.3) * W, rng.range(0.01, 0.018) * H),
-                   hex(0xFFF1E4, 0.45));
+        paintStratus(p, rng, c, rng.range(0.15, 0.3) * W, rng.range(0.01, 0.018) * H,
+                     hex(0xFFF1E4, 0.45));
     }
 
     // Distance is out of focus: the far meadow and the back grass are painted on layers and
@@ -129,10 +129,8 @@ QImage paintSeasideBarn(QSize size)
     paintCumulus(p, rng, QPointF(0.72 * W, 0.2 * H), 0.18 * W, 0.065 * H, hex(0xFFFFFF),
                  hex(0xD6E1EC));
     for (int i = 0; i < 5; ++i)
-        p.fillPath(stratusPath(rng, QPointF(rng.range(0.05, 0.6) * W, rng.range(0.1, 0.4) * H),
-                               rng.range(0.12, 0.25) * W, 0.012 * H),
-                   hex(0xFFFFFF, 0.45));
-    paintGlow(p, QPointF(0.9 * W, 0.1 * H), 0.5 * H, hex(0xFFF8E0, 0.5));
+        paintStratus(p, rng, QPointF(rng.range(0.05, 0.6) * W, rng.range(0.1, 0.4) * H),
+                     rng.range(0.12, 0.25) * W, 0.012 * H, hex(0xFFFFFF, 0.45));
 
     // Sea: deep at the horizon, turquoise near the shore, with glints.
     fillVertical(p, QRectF(0, horizon, W, H - horizon),
@@ -210,9 +208,11 @@ QImage paintSeasideBarn(QSize size)
                         return shadow;
                     }(),
                     static_cast<int>(8 * u), hex(0x2F5A22, 0.35)));
-    paintBarn(
-        p, foot, 0.22 * W,
-        {hex(0xB7412F), hex(0x8E2F24), hex(0x5B5D66), hex(0x474951), hex(0xF4EFE6), hex(0x3A4350)});
+    paintInAir(p, size, static_cast<int>(3 * u), hex(0xC6D8E6, 0.14), [&](QPainter& b) {
+        paintBarn(b, foot, 0.22 * W,
+                  {hex(0xB7412F), hex(0x8E2F24), hex(0x5B5D66), hex(0x474951), hex(0xF4EFE6),
+                   hex(0x3A4350)});
+    });
     // A rutted track from the bottom edge to the barn door.
     QPainterPath track;
     track.moveTo(0.3 * W, H * 1.01);

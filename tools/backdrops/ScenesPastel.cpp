@@ -19,7 +19,8 @@ constexpr double pi = 3.14159265358979;
 
 // Soft pastel sticks: thin, slightly translucent hatching strokes that wander in colour, laid
 // over a blended underlayer, then the paper's tooth breaks them up.
-QImage pastel(const QImage& base, quint32 seed, const QColor& paper, double pressure, double angle)
+QImage pastel(const QImage& base, quint32 seed, const QColor& paper, double pressure, double angle,
+              const std::function<double(QPointF)>& angleAt = {})
 {
     BrushPainter::Style style;
     style.passes = {
@@ -32,6 +33,7 @@ QImage pastel(const QImage& base, quint32 seed, const QColor& paper, double pres
     style.edgeStop = 0.16;
     style.restAngle = angle;
     style.restWander = 0.25;
+    style.restAngleAt = angleAt;
     QImage drawn = BrushPainter(blurred(base, static_cast<int>(4 * base.height() / 1600.0)), seed)
                        .paint(style);
     pastelFinish(drawn, paper, seed, pressure);
@@ -48,44 +50,96 @@ QImage paintLavenderField(QSize size)
     const double W = canvas.width();
     const double H = canvas.height();
     const double u = canvas.unit();
-    const double horizon = 0.55 * H;
+    const double horizon = 0.5 * H;
 
-    fillVertical(p, QRectF(0, 0, W, horizon),
-                 {{0.0, hex(0xA9BCD9)}, {0.5, hex(0xE3CFE0)}, {1.0, hex(0xF8DCC4)}});
-    paintGlow(p, QPointF(0.3 * W, 0.5 * H), 0.5 * H, hex(0xFFF0D8, 0.8));
-    for (int i = 0; i < 4; ++i)
-        p.fillPath(stratusPath(rng, QPointF(rng.range(0.1, 0.9) * W, rng.range(0.12, 0.4) * H),
-                               rng.range(0.15, 0.3) * W, 0.02 * H),
-                   hex(0xFBEFE8, 0.7));
-    // Far hills; the farmhouse and cypresses on them go on after the chalk, see below.
-    const QPolygonF far = rollingLine(W, horizon, 0.015 * H, 0x1A, 3.0);
-    p.fillPath(areaBelow(far, H), hex(0xB9B3C9));
-    const QPolygonF near = rollingLine(W, horizon + 0.02 * H, 0.01 * H, 0x1B, 2.0);
-    p.fillPath(areaBelow(near, H), hex(0xA8B69B));
+    // Early evening: the sun sits low on the left behind the haze, so the sky warms towards
+    // that side and the clouds are lit on their left shoulders.
+    fillVertical(
+        p, QRectF(0, 0, W, horizon + 0.02 * H),
+        {{0.0, hex(0x8CA3CC)}, {0.45, hex(0xC4B8D8)}, {0.85, hex(0xF2D2BE)}, {1.0, hex(0xF8DEC2)}});
+    paintGlow(p, QPointF(0.18 * W, horizon - 0.02 * H), 0.55 * H, hex(0xFFE6C4, 0.75));
+    // A few towering summer clouds on the right: rounded masses, warm on the sunward
+    // shoulders, mauve in the shaded bases.
+    struct Mass
+    {
+        double x, y, w, h;
+    };
+    for (const Mass& m :
+         {Mass{0.7, 0.3, 0.3, 0.17}, Mass{0.93, 0.26, 0.2, 0.13}, Mass{0.45, 0.38, 0.16, 0.06}}) {
+        QPainterPath body;
+        body.setFillRule(Qt::WindingFill);
+        const QPointF base(m.x * W, m.y * H);
+        for (int i = 0; i < 14; ++i) {
+            const double t = rng.range(-0.5, 0.5);
+            const double up = rng.uniform() * (1.0 - 1.6 * std::abs(t));
+            const double r = m.h * H * rng.range(0.22, 0.4) * (1.0 - 0.8 * std::abs(t));
+            body.addEllipse(QPointF(base.x() + t * m.w * W, base.y() - up * m.h * H - r * 0.5),
+                            r * rng.range(1.0, 1.4), r);
+        }
+        QPainterPath flat;
+        flat.addRect(QRectF(base.x() - W, base.y() - H, 2 * W, H));
+        body = body.simplified().intersected(flat);
+        QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QPainter c(&layer);
+        c.setRenderHint(QPainter::Antialiasing);
+        fillPathVertical(c, body, base.y() - m.h * H, base.y(), hex(0xFBE8DA), hex(0xB9A5C4));
+        // The side turned from the sun, and the base, fall into mauve shade.
+        c.fillPath(body.subtracted(body.translated(-0.08 * m.w * W, -0.2 * m.h * H)),
+                   hex(0xA28FB6, 0.55));
+        c.end();
+        p.drawImage(0, 0, blurred(layer, static_cast<int>(10 * u)));
+    }
 
-    // Rows of lavender on flat ground: each row is a strip at a fixed ground position, so on
-    // screen they all fan out from one vanishing point. Far away the rows blur into one haze
-    // of purple, so the ground starts purple and the green gaps are cut in.
+    // Far hills in the haze, then a nearer rise that carries the farmhouse and its trees.
+    const QPolygonF far = rollingLine(W, horizon - 0.01 * H, 0.02 * H, 0x1A, 2.5);
+    p.fillPath(areaBelow(far, H), hex(0xB7AEC8));
+    const QPolygonF rise = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {
+        return horizon + 0.012 * H - 0.03 * H * std::exp(-std::pow((t - 0.66) / 0.2, 2.0));
+    });
+    fillPathVertical(p, areaBelow(rise, H), horizon - 0.02 * H, horizon + 0.03 * H, hex(0xAFB49D),
+                     hex(0x9FA88C));
+    // A hedge of round trees along the rise, soft and bluish with distance.
+    for (int i = 0; i < 60; ++i) {
+        const double x = rng.range(0.38, 0.95) * W;
+        if (std::abs(x - 0.6 * W) < 0.05 * W)
+            continue;
+        const double r = rng.range(0.004, 0.009) * H;
+        p.setPen(Qt::NoPen);
+        p.setBrush(mix(hex(0x7F8D78), hex(0x9A9DA8), rng.uniform()));
+        p.drawEllipse(QPointF(x, lineY(rise, x) - r * 0.6), r * 1.3, r);
+    }
+    // Between the rise and the lavender, a strip of ripe wheat catching the low sun.
+    const QPolygonF wheat = rollingLine(W, horizon + 0.03 * H, 0.006 * H, 0x1C, 2.0);
+    fillPathVertical(p, areaBelow(wheat, H), horizon + 0.02 * H, horizon + 0.05 * H,
+                     hex(0xD9C597, 0.45), hex(0xC3B08E, 0.3));
+
+    // Rows of lavender on flat ground, all fanning out from one vanishing point. Each row is
+    // lit on its left flank and shaded on its right; the gaps between them are green.
     const QPointF vanish(0.42 * W, horizon + 0.01 * H);
-    const double top = horizon + 0.02 * H;
+    const double top = horizon + 0.05 * H;
     const double foot = H * 1.05;
     const double spacing = 0.12 * W;
     QPainterPath ground;
     ground.addRect(QRectF(0, top, W, H - top));
-    fillPathVertical(p, ground, top, H, hex(0xA897C2), hex(0x7D57AB));
+    fillPathVertical(p, ground, top, H, hex(0xA595C4), hex(0x7653A6));
     p.save();
     p.setClipPath(ground);
+    const auto strip = [&](double a, double b) {
+        QPainterPath s;
+        s.moveTo(vanish);
+        s.lineTo(vanish.x() + a * spacing, foot);
+        s.lineTo(vanish.x() + b * spacing, foot);
+        s.closeSubpath();
+        return s;
+    };
     for (int k = -260; k <= 260; ++k) {
-        const double a = (k + 0.62) * spacing;
-        const double b = (k + 1.0) * spacing;
-        QPainterPath gap;
-        gap.moveTo(vanish);
-        gap.lineTo(vanish.x() + a, foot);
-        gap.lineTo(vanish.x() + b, foot);
-        gap.closeSubpath();
-        p.fillPath(gap, hex(0x8FA47E));
+        p.fillPath(strip(k + 0.62, k + 1.0), hex(0x8FA47E));
+        p.fillPath(strip(k + 0.0, k + 0.22), hex(0xB9A2DC, 0.55));
+        p.fillPath(strip(k + 0.42, k + 0.62), hex(0x5F4590, 0.35));
     }
-    fillPathVertical(p, ground, top, top + 0.08 * H, hex(0xB4A9C8, 0.9), hex(0xB4A9C8, 0.0));
+    // Far away the rows blur into one warm purple haze.
+    fillPathVertical(p, ground, top, top + 0.1 * H, hex(0xB7A8C6, 0.95), hex(0xB4A9C8, 0.0));
     p.restore();
     // Flower spikes on the rows, larger towards the viewer.
     for (int i = 0; i < 9000; ++i) {
@@ -101,56 +155,51 @@ QImage paintLavenderField(QSize size)
     }
     const QImage base = canvas.finish();
     // Heavy pressure on a mid-toned paper: light paper showing through the tooth reads as dust
-    // on the screen behind a recording.
+    // on the screen behind a recording. Sky strokes follow the clouds' rounded forms where
+    // there are edges and lie level elsewhere.
     QImage drawn = pastel(base, 0x1A7E, hex(0xA99BBE), 0.98, 0.0);
 
-    // The farmhouse and cypresses go on over the chalk: brushed, their edges smear into halos.
-    // A slight blur keeps them from looking cut out.
+    // The farmhouse and cypresses go on over the chalk: brushed, the sky smears into halos
+    // around them. Softened and faded a little into the haze, their edges come and go with
+    // the chalk around them instead of reading as cut out.
     QImage layer(drawn.size(), QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     QPainter q(&layer);
     q.setRenderHint(QPainter::Antialiasing);
     q.setPen(Qt::NoPen);
-    const double hx = 0.57 * W;
-    const double hy = lineY(near, hx) + 0.004 * H;
-    const double hw = 0.028 * W;
-    const double hh = 0.016 * H;
-    q.setBrush(hex(0xEADCC6));
+    const double hx = 0.585 * W;
+    const double hy = lineY(rise, hx) + 0.003 * H;
+    const double hw = 0.034 * W;
+    const double hh = 0.02 * H;
+    q.setBrush(hex(0xEDDCC4));
     q.drawRect(QRectF(hx, hy - hh, hw, hh));
-    q.setBrush(hex(0xC2B2A6));
+    q.setBrush(hex(0xC9B3A8));
     q.drawRect(QRectF(hx + 0.7 * hw, hy - hh, 0.3 * hw, hh));
-    q.setBrush(hex(0xB77E68));
+    q.setBrush(hex(0xBD826B));
     q.drawPolygon(QPolygonF{{hx - 0.06 * hw, hy - hh},
-                            {hx + 0.2 * hw, hy - 1.7 * hh},
+                            {hx + 0.22 * hw, hy - 1.7 * hh},
                             {hx + 0.8 * hw, hy - 1.7 * hh},
                             {hx + 1.06 * hw, hy - hh}});
-    q.setBrush(hex(0x7A6A78));
-    q.drawRect(QRectF(hx + 0.25 * hw, hy - 0.55 * hh, 0.1 * hw, 0.3 * hh));
-    q.drawRect(QRectF(hx + 0.5 * hw, hy - 0.55 * hh, 0.1 * hw, 0.3 * hh));
-    // Cypresses: flames widest a third of the way up, a darker shade on the side away from
-    // the low sun on the left.
-    const double trees[][2] = {{0.615, 1.0}, {0.632, 0.8}, {0.66, 1.1}, {0.675, 0.7}};
-    for (const auto& t : trees) {
-        const double x = t[0] * W;
-        const double y = lineY(near, x) + 0.004 * H;
-        const double h = 0.085 * H * t[1];
-        const double r = 0.0065 * W * (0.8 + 0.2 * t[1]);
+    // Cypresses: flames widest a third of the way up, shaded on the side away from the sun.
+    for (const auto& t : {std::pair{0.632, 1.0}, std::pair{0.646, 0.78}, std::pair{0.672, 1.12},
+                          std::pair{0.686, 0.7}}) {
+        const double x = t.first * W;
+        const double y = lineY(rise, x) + 0.004 * H;
+        const double h = 0.09 * H * t.second;
+        const double r = 0.007 * W * (0.8 + 0.2 * t.second);
         QPainterPath flame;
         flame.moveTo(x - 0.5 * r, y);
         flame.cubicTo(x - 1.3 * r, y - 0.3 * h, x - 0.5 * r, y - 0.8 * h, x, y - h);
         flame.cubicTo(x + 0.5 * r, y - 0.8 * h, x + 1.3 * r, y - 0.3 * h, x + 0.5 * r, y);
         flame.closeSubpath();
-        q.fillPath(flame, hex(0x6A7F63));
-        QPainterPath shadow;
-        shadow.moveTo(x + 0.1 * r, y);
-        shadow.cubicTo(x + 0.2 * r, y - 0.4 * h, x + 0.1 * r, y - 0.8 * h, x, y - h);
-        shadow.cubicTo(x + 0.5 * r, y - 0.8 * h, x + 1.3 * r, y - 0.3 * h, x + 0.5 * r, y);
-        shadow.closeSubpath();
-        q.fillPath(shadow, hex(0x52664F));
+        q.fillPath(flame, hex(0x74866F));
+        q.fillPath(flame.intersected(QPainterPath(flame).translated(0.45 * r, 0)), hex(0x5A6B58));
     }
+
     q.end();
     QPainter d(&drawn);
-    d.drawImage(0, 0, blurred(layer, std::max(1, static_cast<int>(1.5 * u))));
+    d.setOpacity(0.9);
+    d.drawImage(0, 0, blurred(layer, std::max(1, static_cast<int>(2.5 * u))));
     d.end();
     return drawn;
 }
@@ -179,17 +228,19 @@ QImage paintAuroraHills(QSize size)
                  {{0.0, hex(0xE3C2B4)}, {0.35, hex(0xB6A3B9)}, {1.0, hex(0x6E7393)}});
     QImage image = canvas.finish();
 
-    // Two soft curtains that hang from gently curving hems and fade upward; broad, slow changes
-    // of brightness along them instead of fine rays, which read as teeth once brushed.
+    // Two curtains hanging from gently curving hems: bright along a soft lower hem, streaked
+    // by vertical rays of uneven length that fade upward. The brush follows the rays, so they
+    // come out as upright strokes of chalk.
     Field glow(image.width(), image.height());
     Field rise(image.width(), image.height());
     struct Curtain
     {
         double hem, sway, waves, phase, height, strength, from, to;
+        quint32 seed;
     };
     const Curtain curtains[] = {
-        {0.29, 0.06, 1.1, 0.6, 0.22, 0.7, -0.1, 0.7},
-        {0.38, 0.05, 1.6, 2.4, 0.24, 0.95, 0.22, 1.1},
+        {0.30, 0.05, 1.1, 0.6, 0.26, 0.75, -0.1, 0.68, 0xA0A6},
+        {0.40, 0.045, 1.5, 2.4, 0.3, 1.0, 0.24, 1.1, 0xA0B6},
     };
     for (const Curtain& c : curtains) {
         for (int x = 0; x < glow.width(); ++x) {
@@ -200,23 +251,24 @@ QImage paintAuroraHills(QSize size)
                                        0.4 * std::sin(fx * c.waves * 4.6 * pi + 1.7 * c.phase)));
             const double along =
                 smoothstep(c.from, c.from + 0.2, fx) * smoothstep(c.to, c.to - 0.2, fx);
-            // Broad brightness changes plus soft folds, wide enough to stay soft once brushed.
-            const double bright = (0.55 + 0.45 * fbm1(static_cast<float>(fx * 5.0), 0xA0A6, 2)) *
-                                  (0.7 + 0.3 * fbm1(static_cast<float>(fx * 24.0), 0xA0A7, 2));
+            const double broad = 0.5 + 0.5 * fbm1(static_cast<float>(fx * 5.0), c.seed, 2);
+            const double rays = fbm1(static_cast<float>(fx * 120.0), c.seed + 1, 2);
+            const double bright = broad * (0.6 + 0.8 * rays);
+            const double reach = c.height * H * (0.65 + 0.7 * rays);
             for (int y = 0; y < glow.height(); ++y) {
-                const double up = (hem - y) / (c.height * H);
-                const double v = up >= 0.0 ? std::exp(-2.4 * up)
-                                           : std::exp(-std::pow(-up * c.height / 0.06, 2.0));
+                const double up = (hem - y) / reach;
+                const double v = up >= 0.0 ? std::exp(-2.2 * up) * (1.0 - 0.25 * std::exp(-30 * up))
+                                           : std::exp(-std::pow(-up * reach / (0.035 * H), 2.0));
                 const float add = static_cast<float>(c.strength * along * bright * v);
                 if (add > glow.at(x, y)) {
                     glow.at(x, y) = std::min(1.0f, add);
-                    rise.at(x, y) = static_cast<float>(clamp01(up));
+                    rise.at(x, y) = static_cast<float>(clamp01((hem - y) / (c.height * H * 1.3)));
                 }
             }
         }
     }
-    glow.blur(static_cast<int>(6 * u));
-    addAurora(image, glow, rise, hex(0x8FE3C6), hex(0xC99BD0));
+    glow.blur(static_cast<int>(4 * u));
+    addAurora(image, glow, rise, hex(0x9AF0CF), hex(0xCF9BD6));
     // Its reflection: a dim, vertically squashed copy in the lake.
     QImage mirrored(image.size(), QImage::Format_ARGB32_Premultiplied);
     mirrored.fill(Qt::transparent);
@@ -274,10 +326,16 @@ QImage paintAuroraHills(QSize size)
     q.setClipPath(snow);
     fillPathVertical(q, areaBelow(drift, H * 1.02), 0.85 * H, H, hex(0xA9A0C2, 0.8),
                      hex(0x9C94B8, 0.9));
+    // The curtains' light falls on the snow under the brighter one, fading towards the viewer.
+    QPainterPath lit;
+    lit.addEllipse(QPointF(0.66 * W, shore + 0.02 * H), 0.42 * W, 0.09 * H);
+    q.drawImage(0, 0, softShape(size, lit, static_cast<int>(60 * u), hex(0x9FE6CF, 0.32)));
     q.restore();
     q.end();
 
-    QImage drawn = pastel(image, 0xA0A4, hex(0x6B6787), 0.97, 0.1);
+    // The sky is hatched upright, along the curtains' rays; the land level.
+    QImage drawn = pastel(image, 0xA0A4, hex(0x6B6787), 0.97, 0.1,
+                          [&](QPointF at) { return at.y() < horizon - 0.06 * H ? 1.45 : 0.1; });
     // Stars go on last as single touches of chalk; painted under the strokes they smear.
     QPainter s(&drawn);
     s.setRenderHint(QPainter::Antialiasing);

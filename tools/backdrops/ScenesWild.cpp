@@ -37,17 +37,31 @@ QImage paintCoastalBay(QSize size)
     const double u = canvas.unit();
     const double horizon = 0.47 * H;
 
-    // Late-morning sky, hazier towards the horizon, the sun high on the right.
+    // Late-morning sky, clear overhead and hazier towards the horizon, the sun high on the right
+    // out of frame. Fair-weather cumulus sit out over the sea, smaller and flatter the further
+    // they are, lit on their right shoulders with grey-blue bases.
     fillVertical(p, QRectF(0, 0, W, horizon),
-                 {{0.0, hex(0x4B8CC8)}, {0.6, hex(0x93C1E2)}, {1.0, hex(0xE2EEF0)}});
-    paintGlow(p, QPointF(0.74 * W, 0.08 * H), 0.55 * H, hex(0xFFFBE8, 0.55));
-    paintCumulus(p, rng, QPointF(0.5 * W, 0.2 * H), 0.16 * W, 0.06 * H, hex(0xFFFFFF),
-                 hex(0xD3E0EC));
-    for (int i = 0; i < 4; ++i)
-        p.fillPath(
-            stratusPath(rng, QPointF(rng.range(0.3, 0.95) * W, horizon - rng.range(0.03, 0.1) * H),
-                        rng.range(0.15, 0.25) * W, 0.012 * H),
-            hex(0xFFFFFF, 0.5));
+                 {{0.0, hex(0x3F82C2)}, {0.6, hex(0x8DBDE0)}, {1.0, hex(0xDCEAF0)}});
+    {
+        QImage clouds(size, QImage::Format_ARGB32_Premultiplied);
+        clouds.fill(Qt::transparent);
+        QPainter c(&clouds);
+        c.setRenderHint(QPainter::Antialiasing);
+        c.setPen(Qt::NoPen);
+        // Drawn mirrored, so the painter's upper-left light lands on the sunward right.
+        for (int i = 0; i < 12; ++i) {
+            const double d = 0.5 * std::pow((i + rng.uniform()) / 12.0, 1.5); // 0 far, 1 overhead
+            const double y = horizon - 0.025 * H - d * 0.33 * H;
+            const double w = (0.035 + 0.1 * d) * W * rng.range(0.7, 1.2);
+            const double h = w * (0.22 + 0.18 * d) * rng.range(0.8, 1.15);
+            const double haze = 1.0 - d;
+            paintCumulus(c, rng, QPointF(rng.range(0.05, 0.95) * W, y), w, h,
+                         mix(hex(0xFFFFFF), hex(0xE6EEF3), haze),
+                         mix(hex(0xAFC0D4), hex(0xCFDDE8), haze));
+        }
+        c.end();
+        p.drawImage(0, 0, clouds.mirrored(true, false));
+    }
 
     // The sea: deep blue out at the horizon, turquoise over the sand of the bay.
     fillVertical(
@@ -136,7 +150,7 @@ QImage paintCoastalBay(QSize size)
     cap.addPolygon(capLine);
     cap.closeSubpath();
     fillPathVertical(p, cap, 0.2 * H, 0.45 * H, hex(0x9CC873), hex(0x6E9E50));
-    p.setPen(QPen(hex(0x5B7F45, 0.6), 3 * u));
+    p.setPen(QPen(hex(0x5B7F45, 0.3), 2 * u));
     // The grass line stops where the cap runs out; beyond it the top edge is bare rock.
     QPolygonF grassLine;
     for (const QPointF& pt : edge)
@@ -239,167 +253,6 @@ QImage paintCoastalBay(QSize size)
     return finishIllustration(canvas.finish(), 0xBA7);
 }
 
-QImage paintRockOutcrop(QSize size)
-{
-    Canvas canvas(size);
-    QPainter& p = canvas.painter();
-    Random rng(0x20C4);
-    const double W = canvas.width();
-    const double H = canvas.height();
-    const double u = canvas.unit();
-    const double horizon = 0.64 * H;
-
-    fillVertical(p, QRectF(0, 0, W, horizon),
-                 {{0.0, hex(0x5A93C8)}, {0.6, hex(0xA9C6DC)}, {1.0, hex(0xF1DCC0)}});
-    paintGlow(p, QPointF(0.2 * W, 0.1 * H), 0.5 * H, hex(0xFFF6E0, 0.5));
-    for (int i = 0; i < 4; ++i)
-        p.fillPath(stratusPath(rng, QPointF(rng.range(0.45, 0.95) * W, rng.range(0.12, 0.4) * H),
-                               rng.range(0.15, 0.3) * W, rng.range(0.012, 0.02) * H),
-                   hex(0xFFFFFF, 0.65));
-    // Far mesas in the haze.
-    const QPolygonF mesas = profileLine(-0.02 * W, 1.02 * W, 300, [&](double t) {
-        const double a = smoothstep(0.55, 0.58, t) * smoothstep(0.74, 0.71, t) * 0.05;
-        const double b = smoothstep(0.8, 0.83, t) * smoothstep(0.95, 0.92, t) * 0.03;
-        const double c = smoothstep(0.15, 0.2, t) * smoothstep(0.3, 0.26, t) * 0.02;
-        return horizon - H * (a + b + c + 0.004 * std::sin(t * 40));
-    });
-    p.fillPath(areaBelow(mesas, H), hex(0xC3AFB4));
-    const QPolygonF plain = rollingLine(W, horizon + 0.02 * H, 0.008 * H, 5, 3.0);
-    fillPathVertical(p, areaBelow(plain, H), horizon, H, hex(0xD8C08E), hex(0xAE9058));
-    p.setPen(QPen(hex(0xC2A672, 0.7), 3 * u));
-    for (int i = 0; i < 8; ++i) {
-        const double y = horizon + 0.05 * H + std::pow(i / 8.0, 1.7) * 0.3 * H;
-        p.drawLine(QPointF(0, y), QPointF(W, y + rng.range(-0.01, 0.01) * H));
-    }
-    p.setPen(Qt::NoPen);
-
-    // The outcrop: a sandstone butte with a cap rock, sloping talus flanks, a shadowed right
-    // face and vertical gullies.
-    auto butte = [&](double left, double right, double base, double height, double detail) {
-        const std::vector<double> crag = fractalProfile(rng, 8, 0.7);
-        const QPolygonF top =
-            profileLine(left, right, static_cast<int>(crag.size()) - 1, [&](double t) {
-                const double cliff = smoothstep(0.08, 0.2, t) * smoothstep(0.95, 0.8, t);
-                const double flank = 0.35 * smoothstep(0.0, 0.12, t) * smoothstep(1.0, 0.88, t);
-                const double env = std::max(cliff, flank) - 0.08 * smoothstep(0.5, 0.56, t) * cliff;
-                return base - height * env -
-                       detail * crag[static_cast<size_t>(std::lround(t * (crag.size() - 1)))] *
-                           (0.3 + env);
-            });
-        return std::pair{top, areaBelow(top, base + 0.02 * H)};
-    };
-    auto paintButte = [&](const QPolygonF& top, const QPainterPath& rock, double base) {
-        const QRectF box = rock.boundingRect();
-        fillPathVertical(p, rock, box.top(), base, hex(0xDE9A64), hex(0xC07A50));
-        p.save();
-        p.setClipPath(rock);
-        // Bedding: alternating bands of slightly different sandstone.
-        for (double y = box.top(); y < base; y += 0.018 * H) {
-            const double k = rng.uniform();
-            p.fillRect(QRectF(box.left(), y, box.width(), 0.018 * H * rng.range(0.3, 0.8)),
-                       k < 0.5 ? hex(0xB86E48, 0.3) : hex(0xF0B483, 0.25));
-        }
-        // The face turned away from the sun.
-        QPolygonF shadowFace;
-        const double split = box.left() + box.width() * 0.62;
-        shadowFace << QPointF(split, box.top() - 10);
-        for (int i = 0; i <= 10; ++i)
-            shadowFace << QPointF(split + rng.range(-0.015, 0.015) * W + i * 0.004 * W,
-                                  box.top() + (base - box.top()) * i / 10.0);
-        shadowFace << QPointF(box.right() + 10, base + 10)
-                   << QPointF(box.right() + 10, box.top() - 10);
-        p.fillPath(polygonPath(shadowFace), hex(0x7A3F36, 0.45));
-        // Gullies: tapered dark streaks running down from notches in the rim.
-        for (int i = 0; i < 16; ++i) {
-            const double x = box.left() + box.width() * rng.range(0.12, 0.9);
-            const double y0 = lineY(top, x) + 0.01 * H;
-            const double len = (base - y0) * rng.range(0.4, 0.95);
-            const double w = rng.range(4, 12) * u;
-            QPainterPath gully;
-            gully.moveTo(x - w, y0);
-            gully.quadTo(QPointF(x - w * 0.5, y0 + len * 0.6),
-                         QPointF(x + rng.range(-1, 1) * w, y0 + len));
-            gully.quadTo(QPointF(x + w * 0.5, y0 + len * 0.6), QPointF(x + w, y0));
-            gully.closeSubpath();
-            p.fillPath(gully, hex(0x7A3F36, 0.35));
-            p.fillPath(gully.translated(-w * 0.9, 0), hex(0xF6C08E, 0.25));
-        }
-        // Sunlit cap along the rim.
-        p.fillPath(rock.subtracted(rock.translated(0, 7 * u)), hex(0xF7C18D, 0.9));
-        p.restore();
-        // Talus apron with boulders.
-        QPolygonF apron = profileLine(box.left() - box.width() * 0.02,
-                                      box.right() + box.width() * 0.02, 60, [&](double t) {
-                                          return base - 0.04 * H * std::pow(std::sin(t * pi), 0.5) -
-                                                 0.006 * H * std::sin(t * 23);
-                                      });
-        // The apron thins out into the plain along a ragged, soft lower edge instead of ending
-        // in a straight cut; its top stays crisp where it meets the rock.
-        const QPolygonF toe = profileLine(
-            box.left() - box.width() * 0.06, box.right() + box.width() * 0.06, 60, [&](double t) {
-                return base + 0.02 * H +
-                       0.03 * H * std::sin(t * pi) *
-                           (0.6 + 0.8 * fbm1(static_cast<float>(t * 6.0), 0x20C5, 2));
-            });
-        QPolygonF talus = apron;
-        for (auto it = toe.crbegin(); it != toe.crend(); ++it)
-            talus << *it;
-        p.drawImage(0, 0,
-                    softShape(size, polygonPath(talus), static_cast<int>(10 * u), hex(0xC89466)));
-        fillPathVertical(p, areaBetween(apron, apron.translated(0, 0.03 * H)), base - 0.04 * H,
-                         base, hex(0xD39A6C), hex(0xC89466));
-        // A few fallen blocks near the foot of the cliff, each its own shape.
-        for (int i = 0; i < 9; ++i) {
-            const double x = box.left() + rng.range(0.05, 0.95) * box.width();
-            const double y = lineY(apron, x) + rng.range(0.0, 0.02) * H;
-            const double r = rng.range(14, 40) * u * (y / H);
-            QPolygonF block;
-            for (int k = 0; k < 9; ++k) {
-                const double a = 2.0 * pi * k / 9.0;
-                block << QPointF(x + r * std::cos(a) * rng.range(0.7, 1.2),
-                                 y + 0.6 * r * std::sin(a) * rng.range(0.7, 1.2));
-            }
-            const QPainterPath stone = polygonPath(block);
-            p.fillPath(stone, hex(0x8E5540));
-            p.fillPath(stone.translated(-0.15 * r, -0.2 * r).intersected(stone), hex(0xD89A6B));
-        }
-    };
-    const auto [bigTop, bigRock] = butte(-0.04 * W, 0.46 * W, 0.8 * H, 0.42 * H, 0.02 * H);
-    const auto [smallTop, smallRock] = butte(0.78 * W, 1.08 * W, 0.7 * H, 0.16 * H, 0.012 * H);
-    paintButte(smallTop, smallRock, 0.7 * H);
-    paintButte(bigTop, bigRock, 0.8 * H);
-
-    // Sage and rabbitbrush scattered over the plain, larger towards the viewer.
-    const quint32 clumps = rng.seed();
-    for (int i = 0; i < 700; ++i) {
-        const double y = horizon + 0.03 * H + std::pow(rng.uniform(), 0.8) * 0.36 * H;
-        const double x = rng.uniform() * W;
-        if (fbm(static_cast<float>(x / (0.08 * W)), static_cast<float>(y / (0.04 * H)), clumps, 2) <
-            0.52)
-            continue;
-        if (bigRock.contains(QPointF(x, y)) || smallRock.contains(QPointF(x, y)))
-            continue;
-        const double d = (y - horizon) / (H - horizon);
-        const double r = (2 + 16 * d) * u * rng.range(0.6, 1.3);
-        // Two to four lobes of varied size and tint, so no two bushes match.
-        const int lobes = rng.integer(2, 4);
-        const QColor body = mix(hex(0x7F8259), hex(0xA39C5C), rng.uniform());
-        for (int k = 0; k < lobes; ++k) {
-            const QPointF c(x + rng.range(-0.9, 0.9) * r, y - r * rng.range(0.2, 0.6));
-            const double rx = r * rng.range(0.6, 1.2);
-            p.setBrush(shade(body, rng.range(0.9, 1.08)));
-            p.drawEllipse(c, rx, rx * rng.range(0.45, 0.7));
-        }
-        // The sunlit top of the bush, wherever its highest lobe happens to be.
-        p.setBrush(shade(body, 1.18));
-        p.drawEllipse(QPointF(x + rng.range(-0.6, 0.3) * r, y - r * rng.range(0.55, 0.8)),
-                      r * rng.range(0.3, 0.6), r * rng.range(0.15, 0.28));
-    }
-    paintGrass(p, rng, QRectF(0.45 * W, 0.9 * H, 0.57 * W, 0.1 * H), 600, 0.02 * H, 0.05 * H,
-               hex(0x9C8550), hex(0xD9C17E), 0.2);
-    return finishIllustration(canvas.finish(), 0x20C4);
-}
-
 QImage paintSnowPeak(QSize size)
 {
     Canvas canvas(size);
@@ -412,9 +265,8 @@ QImage paintSnowPeak(QSize size)
     fillVertical(p, QRectF(0, 0, W, horizon),
                  {{0.0, hex(0x2F66A6)}, {0.55, hex(0x7DAAD6)}, {1.0, hex(0xD8E8F1)}});
     for (int i = 0; i < 3; ++i)
-        p.fillPath(stratusPath(rng, QPointF(rng.range(0.05, 0.45) * W, rng.range(0.1, 0.3) * H),
-                               rng.range(0.15, 0.25) * W, 0.012 * H),
-                   hex(0xFFFFFF, 0.55));
+        paintStratus(p, rng, QPointF(rng.range(0.05, 0.45) * W, rng.range(0.1, 0.3) * H),
+                     rng.range(0.15, 0.25) * W, 0.012 * H, hex(0xFFFFFF, 0.55));
 
     // Far range, hazy with faint snow.
     const QPolygonF range = mountainRidge(

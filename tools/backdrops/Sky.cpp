@@ -8,6 +8,7 @@
 #include <QRadialGradient>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace tavlin::backdrops {
 
@@ -75,6 +76,27 @@ QPainterPath cumulusPath(Random& rng, QPointF base, double width, double height)
     return path.simplified().intersected(above);
 }
 
+namespace {
+
+// Draws with `draw` on a clear layer covering `box` (in the caller's coordinates), softens
+// it and lays it down: vapour rather than cut-out shapes.
+void paintSoftened(QPainter& p, const QRectF& box, int radius,
+                   const std::function<void(QPainter&)>& draw)
+{
+    QImage layer(box.size().toSize() + QSize(1, 1), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter c(&layer);
+        c.setRenderHint(QPainter::Antialiasing);
+        c.setPen(Qt::NoPen);
+        c.translate(-box.topLeft());
+        draw(c);
+    }
+    p.drawImage(box.topLeft(), blurred(layer, radius));
+}
+
+} // namespace
+
 void paintCumulus(QPainter& p, Random& rng, QPointF base, double width, double height,
                   const QColor& light, const QColor& shadow)
 {
@@ -84,13 +106,7 @@ void paintCumulus(QPainter& p, Random& rng, QPointF base, double width, double h
     const QPainterPath shape = cumulusPath(rng, base, width, height);
     const double margin = height * 0.6;
     const QRectF box = shape.boundingRect().adjusted(-margin, -margin, margin, margin);
-    QImage layer(box.size().toSize() + QSize(1, 1), QImage::Format_ARGB32_Premultiplied);
-    layer.fill(Qt::transparent);
-    {
-        QPainter c(&layer);
-        c.setRenderHint(QPainter::Antialiasing);
-        c.setPen(Qt::NoPen);
-        c.translate(-box.topLeft());
+    paintSoftened(p, box, std::max(1, static_cast<int>(height * 0.06)), [&](QPainter& c) {
         c.fillPath(shape, shadow);
         c.setClipPath(shape);
         c.fillPath(
@@ -103,9 +119,7 @@ void paintCumulus(QPainter& p, Random& rng, QPointF base, double width, double h
             c.setBrush(withAlpha(mix(shadow, light, rng.uniform()), 0.45));
             c.drawEllipse(at, width * rng.range(0.05, 0.12), height * rng.range(0.1, 0.2));
         }
-    }
-    const int soft = std::max(1, static_cast<int>(height * 0.06));
-    p.drawImage(box.topLeft(), blurred(layer, soft));
+    });
 }
 
 QPainterPath stratusPath(Random& rng, QPointF centre, double width, double thickness)
@@ -123,6 +137,16 @@ QPainterPath stratusPath(Random& rng, QPointF centre, double width, double thick
         path.addEllipse(QPointF(cx, cy), len / 2, th / 2);
     }
     return path.simplified();
+}
+
+void paintStratus(QPainter& p, Random& rng, QPointF centre, double width, double thickness,
+                  const QColor& color)
+{
+    const QPainterPath shape = stratusPath(rng, centre, width, thickness * 1.6);
+    const double margin = thickness * 3.0;
+    const QRectF box = shape.boundingRect().adjusted(-margin, -margin, margin, margin);
+    paintSoftened(p, box, std::max(1, static_cast<int>(thickness * 0.7)),
+                  [&](QPainter& c) { c.fillPath(shape, color); });
 }
 
 void paintStars(QPainter& p, Random& rng, const QRectF& area, int count, double unit,

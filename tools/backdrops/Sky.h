@@ -28,6 +28,10 @@ void paintCumulus(QPainter& p, Random& rng, QPointF base, double width, double h
                   const QColor& light, const QColor& shadow);
 // Long thin streak made of overlapping ellipses.
 QPainterPath stratusPath(Random& rng, QPointF centre, double width, double thickness);
+// A stratus streak softened on a layer of its own, so it reads as thin vapour rather than a
+// hard-edged string.
+void paintStratus(QPainter& p, Random& rng, QPointF centre, double width, double thickness,
+                  const QColor& color);
 
 // `density` (0..1) thins the stars out where it is low, e.g. towards the horizon.
 void paintStars(QPainter& p, Random& rng, const QRectF& area, int count, double unit,
