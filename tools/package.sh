@@ -31,7 +31,9 @@ for wanted in ./usr/bin/tavlin ./usr/share/applications/tavlin.desktop \
               ./usr/share/man/man1/tavlin.1.gz ./usr/share/doc/tavlin/copyright \
               ./usr/share/doc/tavlin/changelog.Debian.gz \
               ./usr/share/bash-completion/completions/tavlin \
-              ./usr/share/zsh/vendor-completions/_tavlin; do
+              ./usr/share/zsh/vendor-completions/_tavlin \
+              ./usr/share/gnome-shell/extensions/tavlin@tavlin.github.io/extension.js \
+              ./usr/share/gnome-shell/extensions/tavlin@tavlin.github.io/metadata.json; do
     grep -q " $wanted\$" <<<"$contents" || { echo "$deb lacks $wanted" >&2; exit 1; }
 done
 version=$(dpkg-deb -f "$deb" Version)
