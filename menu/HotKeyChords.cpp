@@ -2,22 +2,6 @@
 
 namespace tavlin::HotKeyChords {
 
-namespace {
-
-// What the key types on a US layout, which is how shortcuts name keys.
-Qt::Key usKey(KeyPosition key)
-{
-    switch (key) {
-    case KeyPosition::S:
-        return Qt::Key_S;
-    case KeyPosition::D:
-        return Qt::Key_D;
-    }
-    return Qt::Key_unknown;
-}
-
-} // namespace
-
 QString text(const KeyChord& chord)
 {
     QString text;
@@ -29,21 +13,12 @@ QString text(const KeyChord& chord)
         text += QLatin1String("Alt+");
     if (chord.modifiers & KeyModifier::Super)
         text += QLatin1String("Super+");
-    return text + QKeySequence(usKey(chord.key)).toString();
+    return text + QKeySequence(qtKeys(chord).key()).toString();
 }
 
 QKeySequence shortcut(const KeyChord& chord)
 {
-    Qt::KeyboardModifiers modifiers;
-    if (chord.modifiers & KeyModifier::Control)
-        modifiers |= Qt::ControlModifier;
-    if (chord.modifiers & KeyModifier::Alt)
-        modifiers |= Qt::AltModifier;
-    if (chord.modifiers & KeyModifier::Super)
-        modifiers |= Qt::MetaModifier;
-    if (chord.modifiers & KeyModifier::Shift)
-        modifiers |= Qt::ShiftModifier;
-    return QKeySequence(QKeyCombination(modifiers, usKey(chord.key)));
+    return QKeySequence(qtKeys(chord));
 }
 
 } // namespace tavlin::HotKeyChords

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFlags>
+#include <QKeyCombination>
 #include <QtGlobal>
 
 namespace tavlin {
@@ -29,5 +30,9 @@ struct KeyChord
 
     friend constexpr bool operator==(const KeyChord&, const KeyChord&) = default;
 };
+
+// The chord as Qt names it: the key by what it types on a US layout (which is how shortcuts name
+// keys), Super as Meta. An unknown key gives Qt::Key_unknown.
+QKeyCombination qtKeys(const KeyChord& chord);
 
 } // namespace tavlin
