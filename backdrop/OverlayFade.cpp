@@ -72,6 +72,16 @@ void fadeIn(OverlaySurface& surface, QObject* owner, bool animated)
     QTimer::singleShot(presentWaitMs, animation, begin);
 }
 
+void completeFadeIn(OverlaySurface& surface, QObject* owner)
+{
+    auto* running = owner->findChild<QVariantAnimation*>(QLatin1String(animationName),
+                                                         Qt::FindDirectChildrenOnly);
+    if (!running || running->endValue().toDouble() < 1.0)
+        return;
+    stopRunningFade(owner);
+    surface.setOpacity(1.0);
+}
+
 void fadeOut(OverlaySurface& surface, QObject* owner, bool animated, std::function<void()> hidden)
 {
     if (!animated) {

@@ -23,6 +23,10 @@ QEasingCurve timingCurve();
 // if it was already visible). The animation belongs to `owner`, one at a time.
 void fadeIn(OverlaySurface& surface, QObject* owner, bool animated);
 
+// Ends a fade in that is still running, or still waiting for its first frame, at once: the
+// surface is opaque afterwards. A fade out is left alone.
+void completeFadeIn(OverlaySurface& surface, QObject* owner);
+
 // Animated, it fades to transparent and is hidden afterwards; otherwise hidden at once with its
 // opacity untouched. `hidden` runs once the surface is off screen.
 void fadeOut(OverlaySurface& surface, QObject* owner, bool animated,

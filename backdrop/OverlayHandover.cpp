@@ -5,8 +5,9 @@
 
 namespace tavlin {
 
-OverlayHandover::OverlayHandover(const QList<QPointer<OverlayWindow>>& old, QObject* owner)
-    : QObject(owner), m_old(old)
+OverlayHandover::OverlayHandover(const QList<QPointer<OverlayWindow>>& old,
+                                 const QList<QPointer<OverlayWindow>>& successors, QObject* owner)
+    : QObject(owner), m_old(old), m_successors(successors)
 {
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, &OverlayHandover::finish);
@@ -23,7 +24,7 @@ void OverlayHandover::start(const QList<QPointer<OverlayWindow>>& old,
                             const QList<QPointer<OverlayWindow>>& successors, int atLeastMs,
                             QObject* owner)
 {
-    auto* handover = new OverlayHandover(old, owner);
+    auto* handover = new OverlayHandover(old, successors, owner);
     for (const QPointer<OverlayWindow>& window : successors) {
         if (!window)
             continue;
@@ -60,6 +61,10 @@ void OverlayHandover::finish()
     if (std::exchange(m_finished, true))
         return;
     m_timeout.stop();
+    for (const QPointer<OverlayWindow>& window : std::as_const(m_successors)) {
+        if (window)
+            window->completeFadeIn();
+    }
     OverlayWindow::retire(m_old, false);
     m_old.clear();
     deleteLater();

@@ -11,8 +11,9 @@ namespace tavlin {
 
 // One generation of overlays giving way to the next: the old ones leave only once every new one
 // has reached the screen (and, for a cross-fade, `atLeastMs` after that, as the fade in starts
-// there), so no frame between the two shows what lies beneath. Belongs to `owner`; deleting it
-// retires the old at once.
+// there), so no frame between the two shows what lies beneath. Whatever the timers did (a
+// stalled event loop fires them late and together), the new ones are opaque when the old go.
+// Belongs to `owner`; deleting it retires the old at once.
 class OverlayHandover : public QObject
 {
     Q_OBJECT
@@ -27,11 +28,13 @@ public:
     ~OverlayHandover() override;
 
 private:
-    OverlayHandover(const QList<QPointer<OverlayWindow>>& old, QObject* owner);
+    OverlayHandover(const QList<QPointer<OverlayWindow>>& old,
+                    const QList<QPointer<OverlayWindow>>& successors, QObject* owner);
     void arrived();
     void finish();
 
     QList<QPointer<OverlayWindow>> m_old;
+    QList<QPointer<OverlayWindow>> m_successors;
     int m_waiting = 0; // new surfaces not yet on screen
     int m_atLeastMs = 0;
     QTimer m_timeout;

@@ -35,6 +35,11 @@ void OverlayWindow::fadeIn(bool animated)
     OverlayFade::fadeIn(*m_surface, this, animated && m_surfaces && m_surfaces->blends());
 }
 
+void OverlayWindow::completeFadeIn()
+{
+    OverlayFade::completeFadeIn(*m_surface, this);
+}
+
 void OverlayWindow::fadeOut(bool animated, std::function<void()> hidden)
 {
     OverlayFade::fadeOut(*m_surface, this, animated && m_surfaces && m_surfaces->blends(),

@@ -37,6 +37,8 @@ public:
 
     // Shows it; animated (and where the window system blends), from transparent to opaque.
     void fadeIn(bool animated);
+    // A fade in still under way ends now, opaque.
+    void completeFadeIn();
     // Animated, it fades to transparent and is hidden afterwards; otherwise hidden at once.
     // `hidden` runs once it is off screen.
     void fadeOut(bool animated, std::function<void()> hidden = {});

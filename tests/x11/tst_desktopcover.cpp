@@ -11,6 +11,7 @@
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,6 +19,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTest>
+#include <QThread>
 #include <algorithm>
 
 using namespace tavlin;
@@ -53,6 +55,7 @@ private Q_SLOTS:
     void windowsStayAboveTheCover();
     void raisedIconWindowGoesBackUnder();
     void backdropCrossfade();
+    void crossfadeAfterAStallLeavesNoGap();
     // Last: it leaves one monitor behind.
     void desktopSwitchAndMonitorRemovalRebuild();
 
@@ -285,6 +288,27 @@ void TestDesktopCover::backdropCrossfade()
     QVERIFY(since.elapsed() >= DesktopCover::crossfadeOrderOutMs);
     QVERIFY(X11Session::waitFor([this] { return monitorsShow({peakColor, peakColor}); }));
     QFile::remove(m_pictures + QStringLiteral("/bg-snow-peak.jpeg"));
+}
+
+void TestDesktopCover::crossfadeAfterAStallLeavesNoGap()
+{
+    m_cover->setOn(true);
+    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
+    QList<QPointer<OverlayWindow>> old;
+    for (OverlayWindow* window : m_cover->windows())
+        old.append(window);
+    m_cover->crossfadeBackdrop();
+    const QList<OverlayWindow*> successors = m_cover->windows();
+    // The GUI thread blocked past every fallback timer: they all fire in one turn afterwards.
+    QThread::msleep(OverlayHandover::presentTimeoutMs + 100);
+    QDeadlineTimer deadline(5000);
+    while (std::all_of(old.begin(), old.end(),
+                       [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); })) {
+        QVERIFY(!deadline.hasExpired());
+        QCoreApplication::processEvents();
+    }
+    for (OverlayWindow* window : successors)
+        QCOMPARE(window->opacity(), 1.0);
 }
 
 TAVLIN_X11_TEST_MAIN(TestDesktopCover,
