@@ -358,10 +358,12 @@ QImage paintMountainLake(QSize size)
                             });
             const QPainterPath area = areaBelow(slope, water);
             fillPathVertical(q, area, water - 0.25 * H, water, hex(0x51675E), hex(0x3C514A));
-            q.fillPath(pineRow(rng, slope, 0.03 * H, 0.07 * H, 0.009 * W), hex(0x3E544C));
+            paintConifers(q, rng, slope, 0.03 * H, 0.07 * H, 0.009 * W, hex(0x3A5048),
+                          hex(0x62786C));
         }
         const QPolygonF shore = rollingLine(W, water, 0.004 * H, 0x1A, 5.0);
-        q.fillPath(pineRow(rng, shore, 0.03 * H, 0.08 * H, 0.008 * W), hex(0x2F4640));
+        paintConifers(q, rng, shore, 0.03 * H, 0.08 * H, 0.008 * W, hex(0x2C423C), hex(0x4F665A),
+                      0.25);
         q.fillRect(QRectF(0, water - 0.006 * H, W, 0.008 * H), hex(0x2F4640));
     }
     p.drawImage(0, 0, upright);
@@ -412,10 +414,49 @@ QImage paintMountainLake(QSize size)
     fillPathVertical(p, areaBelow(bank, H * 1.02), 0.9 * H, H, hex(0x6C7A4A), hex(0x4A5636));
     paintGrass(p, rng, QRectF(-0.02 * W, 0.9 * H, 0.32 * W, 0.1 * H), 260, 0.05 * H, 0.14 * H,
                hex(0x55613A), hex(0xA6A36A), 0.15);
-    p.fillPath(pineTree(rng, QPointF(0.93 * W, H * 1.02), 0.6 * H, 0.12 * W), hex(0x22332E));
-    p.fillPath(pineTree(rng, QPointF(0.83 * W, H * 1.02), 0.42 * H, 0.09 * W), hex(0x2A3D37));
+    // The firs on the right stand on a rocky spit of their own, with their feet in grass and
+    // their dark reflection just beside it.
+    const QPolygonF spit = profileLine(0.66 * W, 1.02 * W, 60, [&](double t) {
+        return H * (0.93 - 0.08 * std::pow(t, 0.7) +
+                    0.008 * (fbm1(static_cast<float>(t * 6), 0x1A5, 2) - 0.5));
+    });
+    QPainterPath spitArea = areaBelow(spit, H * 1.02);
+    QPainterPath spitShadow;
+    spitShadow.addRect(QRectF(0.64 * W, lineY(spit, 0.7 * W), 0.4 * W, 0.03 * H));
+    p.drawImage(0, 0, softShape(size, spitShadow, static_cast<int>(14 * u), hex(0x3C4E52, 0.5)));
+    fillPathVertical(p, spitArea, 0.84 * H, H, hex(0x6E7A52), hex(0x46502F));
+    p.fillPath(areaBetween(spit.translated(0, 0.01 * H), spit.translated(0, 0.035 * H)),
+               hex(0x5E5A52, 0.6));
+    paintGrass(p, rng, QRectF(0.68 * W, 0.86 * H, 0.34 * W, 0.14 * H), 220, 0.03 * H, 0.08 * H,
+               hex(0x4E5A34), hex(0x9C9A62), 0.12);
+    const QPointF firs[] = {{0.93 * W, lineY(spit, 0.93 * W) + 0.01 * H},
+                            {0.83 * W, lineY(spit, 0.83 * W) + 0.01 * H},
+                            {0.77 * W, lineY(spit, 0.77 * W) + 0.008 * H},
+                            {0.99 * W, lineY(spit, 0.99 * W) + 0.01 * H}};
+    const double heights[] = {0.62, 0.44, 0.26, 0.5};
+    for (int i = 0; i < 4; ++i) {
+        const double h = heights[i] * H;
+        const QPainterPath tree = pineTree(rng, firs[i], h, h * rng.range(0.32, 0.4));
+        const QColor body = mix(hex(0x1F302B), hex(0x3A5246), 0.25 * i);
+        p.fillPath(tree, body);
+        p.save();
+        p.setClipPath(tree);
+        p.fillRect(QRectF(firs[i].x(), firs[i].y() - h, h, h), withAlpha(hex(0x56705E), 0.55));
+        p.restore();
+    }
     const QImage base = canvas.finish();
-    return BrushPainter(base, 0x1A3E).paint(oilStyle());
+    // Still air and still water: strokes lie level wherever the picture has no edge to follow,
+    // and stay short, so the far shore and its mirror keep their shapes instead of swirling.
+    BrushPainter::Style style = oilStyle();
+    style.passes = {
+        {30, 4.0, 1.3, 1.0, 0.2, 0.0},
+        {16, 4.0, 1.2, 1.0, 0.18, 0.0},
+        {8, 3.5, 1.0, 0.9, 0.14, 0.07},
+    };
+    style.edgeStop = 0.09;
+    style.restAngle = 0.0;
+    style.restWander = 0.08;
+    return BrushPainter(base, 0x1A3E).paint(style);
 }
 
 } // namespace tavlin::backdrops
