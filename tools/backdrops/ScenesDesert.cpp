@@ -178,8 +178,9 @@ void paintButte(QPainter& p, Random& rng, QSize size, const Butte& b, const Rock
                         const QPolygonF line = profileLine(from, to, 30, [&](double t) {
                             return y + 0.01 * h * std::sin(t * 5.0 + wave);
                         });
-                        l.fillPath(areaBetween(line, line.translated(0, h * rng.range(0.006, 0.015))),
-                                   withAlpha(c.shadow, rng.range(0.06, 0.12)));
+                        l.fillPath(
+                            areaBetween(line, line.translated(0, h * rng.range(0.006, 0.015))),
+                            withAlpha(c.shadow, rng.range(0.06, 0.12)));
                     }
                 }));
     // The hard cap rock: a thin darker lip with a lit rim.

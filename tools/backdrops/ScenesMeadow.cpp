@@ -226,8 +226,8 @@ QImage paintSeasideBarn(QSize size)
         cleft.quadTo(mid, a + (b - a) * rng.range(0.5, 1.0));
         p.strokePath(cleft.translated(-wdt, 0),
                      QPen(hex(0xE4D8C2, 0.5), wdt, Qt::SolidLine, Qt::RoundCap));
-        p.strokePath(cleft, QPen(hex(0x6E6358, rng.range(0.3, 0.6)), wdt, Qt::SolidLine,
-                                 Qt::RoundCap));
+        p.strokePath(cleft,
+                     QPen(hex(0x6E6358, rng.range(0.3, 0.6)), wdt, Qt::SolidLine, Qt::RoundCap));
     }
     QPainterPath footLine;
     footLine.addPolygon(cliffFoot);

@@ -43,14 +43,12 @@ void paintConifers(QPainter& p, Random& rng, const QPolygonF& ground, double min
                    double open = 0.0)
 {
     const quint32 seed = rng.seed();
-    for (double x = ground.first().x(); x < ground.last().x();
-         x += spacing * rng.range(0.4, 1.2)) {
+    for (double x = ground.first().x(); x < ground.last().x(); x += spacing * rng.range(0.4, 1.2)) {
         if (open > 0.0 &&
             fbm1(static_cast<float>(x / (maxHeight * 2.5)), seed + 1, 2) < 0.3 + 0.4 * open)
             continue;
         const double n = fbm1(static_cast<float>(x / (maxHeight * 5)), seed, 2);
-        const double h =
-            minHeight + (maxHeight - minHeight) * clamp01(n * rng.range(0.6, 1.35));
+        const double h = minHeight + (maxHeight - minHeight) * clamp01(n * rng.range(0.6, 1.35));
         const QPointF base(x + rng.range(-0.3, 0.3) * spacing,
                            lineY(ground, x) + h * rng.range(0.03, 0.12));
         const QPainterPath tree = pineTree(rng, base, h, h * rng.range(0.3, 0.48));
@@ -85,8 +83,7 @@ QImage paintSnowyPeaks(QSize size)
         const QPointF c((0.12 + 0.33 * i + rng.range(-0.05, 0.05)) * W, rng.range(0.1, 0.26) * H);
         const QPainterPath cloud =
             cumulusPath(rng, c, rng.range(0.12, 0.2) * W, rng.range(0.06, 0.09) * H);
-        p.drawImage(0, 0,
-                    softShape(size, cloud, static_cast<int>(8 * u), hex(0xFFF8EE, 0.9)));
+        p.drawImage(0, 0, softShape(size, cloud, static_cast<int>(8 * u), hex(0xFFF8EE, 0.9)));
         const QPainterPath underside =
             cloud.subtracted(cloud.translated(0.01 * W, -0.022 * H)).intersected(cloud);
         p.drawImage(0, 0,
@@ -128,10 +125,8 @@ QImage paintSnowyPeaks(QSize size)
         const double x = -0.02 * W + t * 1.04 * W;
         const double broad = fbm1(static_cast<float>(t * 8.0), snowSeed, 3) - 0.5;
         // Gullies hold snow in narrow, pointed runs; a power on the noise sharpens them.
-        const double tongue =
-            std::pow(std::max(0.0, fbm1(static_cast<float>(t * 70.0), snowSeed + 1, 2) - 0.5) /
-                         0.5,
-                     3.0);
+        const double tongue = std::pow(
+            std::max(0.0, fbm1(static_cast<float>(t * 70.0), snowSeed + 1, 2) - 0.5) / 0.5, 3.0);
         snowLine << QPointF(x, (0.51 - 0.05 * t) * H + broad * 0.1 * H + tongue * 0.12 * H);
     }
     snowLine << QPointF(1.02 * W, -H) << QPointF(-0.02 * W, -H);
@@ -185,8 +180,7 @@ QImage paintSnowyPeaks(QSize size)
         return H * (0.9 + 0.06 * std::cos(t * pi * 1.6 + 0.4));
     });
     p.fillPath(areaBelow(slope2, H), hex(0x243A36));
-    paintConifers(p, rng, slope2, 0.1 * H, 0.3 * H, 0.022 * W, hex(0x1C302C), hex(0x55785E),
-                  0.5);
+    paintConifers(p, rng, slope2, 0.1 * H, 0.3 * H, 0.022 * W, hex(0x1C302C), hex(0x55785E), 0.5);
 
     const QImage base = canvas.finish();
     BrushPainter::Style style = oilStyle();
