@@ -93,8 +93,9 @@ Butte makeButte(Random& rng, double left, double right, double top, double foot,
         QPolygonF side;
         for (int i = 0; i <= 30; ++i) {
             const double t = static_cast<double>(reverse ? 30 - i : i) / 30.0;
-            const double x = from + (to - from) * std::pow(t, 1.6);
-            const double y = foot + (base - foot) * (1.0 - (1.0 - t) * (1.0 - t));
+            // Near the angle of repose under the wall, easing out into the plain at the toe.
+            const double x = from + (to - from) * std::pow(t, 1.15);
+            const double y = foot + (base - foot) * (1.0 - std::pow(1.0 - t, 1.7));
             side << QPointF(x, y);
         }
         return side;
@@ -213,7 +214,7 @@ void paintButte(QPainter& p, Random& rng, QSize size, const Butte& b, const Rock
                                     QPointF(x1, b.base + 4));
                         const bool dark = rng.chance(0.6);
                         l.strokePath(rill,
-                                     QPen(withAlpha(dark ? c.shadow : c.lit, rng.range(0.08, 0.2)),
+                                     QPen(withAlpha(dark ? c.shadow : c.lit, rng.range(0.12, 0.26)),
                                           rng.range(4.0, 14.0) * u, Qt::SolidLine, Qt::FlatCap));
                     }
                 }));
