@@ -179,7 +179,8 @@ QImage paintSnowyPeaks(QSize size)
     const QPolygonF slope2 = profileLine(-0.02 * W, 1.02 * W, 80, [&](double t) {
         return H * (0.9 + 0.06 * std::cos(t * pi * 1.6 + 0.4));
     });
-    p.fillPath(areaBelow(slope2, H), hex(0x243A36));
+    // The near meadow catches the low sun along its brow and falls into shade below.
+    fillPathVertical(p, areaBelow(slope2, H), 0.84 * H, H, hex(0x4E6A4C), hex(0x1E302C));
     paintConifers(p, rng, slope2, 0.1 * H, 0.3 * H, 0.022 * W, hex(0x1C302C), hex(0x55785E), 0.5);
 
     const QImage base = canvas.finish();
