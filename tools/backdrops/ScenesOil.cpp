@@ -189,7 +189,7 @@ QImage paintSnowyPeaks(QSize size)
     // spires instead of running down in streaks.
     style.restWander = 0.25;
     style.lengthAt = [&](QPointF at) {
-        return 1.0 - 0.75 * smoothstep(horizon - 0.04 * H, horizon + 0.04 * H, at.y());
+        return 1.0 - 0.8 * smoothstep(horizon - 0.1 * H, horizon, at.y());
     };
     return BrushPainter(base, 0x0115).paint(style);
 }
