@@ -83,11 +83,19 @@ QImage paintSnowyPeaks(QSize size)
         const QPointF c((0.12 + 0.33 * i + rng.range(-0.05, 0.05)) * W, rng.range(0.1, 0.26) * H);
         const QPainterPath cloud =
             cumulusPath(rng, c, rng.range(0.12, 0.2) * W, rng.range(0.06, 0.09) * H);
-        p.drawImage(0, 0, softShape(size, cloud, static_cast<int>(8 * u), hex(0xFFF8EE, 0.9)));
+        const QImage body = softShape(size, cloud, static_cast<int>(3 * u), hex(0xFFF8EE, 0.92));
         const QPainterPath underside =
-            cloud.subtracted(cloud.translated(0.01 * W, -0.022 * H)).intersected(cloud);
-        p.drawImage(0, 0,
-                    softShape(size, underside, static_cast<int>(16 * u), hex(0xB9C6DD, 0.55)));
+            cloud.subtracted(cloud.translated(0.01 * W, -0.03 * H)).intersected(cloud);
+        // The shade is softened too, but kept inside the body's own soft edge.
+        QImage shadeLayer =
+            softShape(size, underside, static_cast<int>(16 * u), hex(0xB4C2DC, 0.75));
+        {
+            QPainter keep(&shadeLayer);
+            keep.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            keep.drawImage(0, 0, body);
+        }
+        p.drawImage(0, 0, body);
+        p.drawImage(0, 0, shadeLayer);
     }
     for (int i = 0; i < 3; ++i)
         paintStratus(p, rng, QPointF(rng.range(0.1, 0.9) * W, rng.range(0.33, 0.42) * H),
