@@ -208,26 +208,41 @@ QImage paintSeasideBarn(QSize size)
     p.drawImage(0, 0,
                 softShape(size, areaBetween(cliffTop, shallowEdge), static_cast<int>(20 * u),
                           hex(0x63C7C2, 0.55)));
-    // The slope is broken rock: lit from above, darker and wet at the foot, cut by clefts
-    // down the fall line. No lines along it, which would read as planks.
+    // The slope is broken rock: blocks of many tones, lighter where they catch the sun near
+    // the top, darker towards the wet foot, with a few clefts down the fall line. No lines
+    // along it, which would read as planks or a boardwalk.
     const QPainterPath face = areaBetween(cliffTop, cliffFoot);
-    p.fillPath(face, hex(0xB8A994));
+    fillPathVertical(p, face, lineY(cliffTop, edge.x() + 0.5 * coastDir.x()) - 0.1 * H, H,
+                     hex(0xA39684), hex(0x7A7068));
     p.save();
     p.setClipPath(face);
     const int n = static_cast<int>(cliffTop.size());
-    for (int i = 0; i < 150; ++i) {
+    for (int i = 0; i < 420; ++i) {
         const int k = rng.integer(0, n - 1);
         const double t = static_cast<double>(k) / (n - 1);
+        const double down = rng.uniform();
+        const QPointF at = cliffTop[k] + (cliffFoot[k] - cliffTop[k]) * down;
+        const double r = rng.range(3.0, 9.0) * u * (0.5 + t);
+        QPolygonF block;
+        for (int c = 0; c < 5; ++c) {
+            const double ang = c * 2 * pi / 5 + rng.range(-0.4, 0.4);
+            block << at + QPointF(std::cos(ang) * r * 1.3, std::sin(ang) * r * 0.8);
+        }
+        const QColor tone = mix(hex(0xD8CCB4), hex(0x6A625B), down * 0.7 + rng.range(0.0, 0.4));
+        p.setBrush(tone);
+        p.drawPolygon(block);
+        // Each block's underside in shade.
+        p.setBrush(withAlpha(hex(0x4E4842), 0.35));
+        p.drawPolygon(block.translated(0.3 * r, 0.5 * r).intersected(block));
+    }
+    for (int i = 0; i < 40; ++i) {
+        const int k = rng.integer(0, n - 1);
         const QPointF a = cliffTop[k];
         const QPointF b = cliffFoot[std::clamp(k + rng.integer(-2, 2), 0, n - 1)];
-        const QPointF mid = a + (b - a) * rng.range(0.3, 0.7) + QPointF(rng.range(-4, 4) * u, 0);
-        const double wdt = rng.range(1.5, 4.0) * u * (0.6 + t);
         QPainterPath cleft(a);
-        cleft.quadTo(mid, a + (b - a) * rng.range(0.5, 1.0));
-        p.strokePath(cleft.translated(-wdt, 0),
-                     QPen(hex(0xE4D8C2, 0.5), wdt, Qt::SolidLine, Qt::RoundCap));
-        p.strokePath(cleft,
-                     QPen(hex(0x6E6358, rng.range(0.3, 0.6)), wdt, Qt::SolidLine, Qt::RoundCap));
+        cleft.quadTo(a + (b - a) * 0.5 + QPointF(rng.range(-4, 4) * u, 0), b);
+        p.strokePath(cleft, QPen(hex(0x4E4842, rng.range(0.3, 0.5)), rng.range(1.5, 3.5) * u,
+                                 Qt::SolidLine, Qt::RoundCap));
     }
     QPainterPath footLine;
     footLine.addPolygon(cliffFoot);
