@@ -151,9 +151,12 @@ QImage paintSnowyPeaks(QSize size)
     const QPolygonF main = mountainRidge(
         rng, W, horizon + 0.05 * H, 0.52 * H,
         [](double t) {
-            return std::max({std::exp(-std::abs(t - 0.62) / 0.12),
-                             0.7 * std::exp(-std::abs(t - 0.3) / 0.1),
-                             0.5 * std::exp(-std::abs(t - 0.9) / 0.08)});
+            // Sharp summits on broad shoulders, so the peaks are massifs rather than spikes.
+            const auto peak = [t](double at, double spread) {
+                const double d = (t - at) / spread;
+                return 0.45 * std::exp(-std::abs(d)) + 0.55 * std::exp(-0.5 * d * d);
+            };
+            return std::max({peak(0.62, 0.13), 0.7 * peak(0.3, 0.11), 0.5 * peak(0.9, 0.09)});
         },
         0.05 * H, 0.65);
     const QPainterPath mountain = areaBelow(main, H);
