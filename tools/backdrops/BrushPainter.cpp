@@ -236,7 +236,8 @@ QImage BrushPainter::paint(const Style& style) const
                 continue;
             // Trace both ways along the flow until the colour under the brush changes; most
             // strokes are short touches, a few are long sweeps.
-            const double maxHalf = bw * pass.length * (0.15 + 0.5 * std::pow(rng.uniform(), 0.8));
+            const double maxHalf = bw * pass.length * (0.15 + 0.5 * std::pow(rng.uniform(), 0.8)) *
+                                   (style.lengthAt ? style.lengthAt(start) : 1.0);
             const double step = bw * 0.5;
             QPolygonF halves[2];
             for (int side = 0; side < 2; ++side) {

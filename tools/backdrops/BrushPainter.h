@@ -38,6 +38,9 @@ public:
         // When set, the rest direction at a point, in place of `restAngle`: a sky hatched one
         // way and the ground another.
         std::function<double(QPointF)> restAngleAt;
+        // When set, scales the longest stroke at a point: short dabs where long strokes would
+        // drag one shape into another, such as a stand of trees.
+        std::function<double(QPointF)> lengthAt;
     };
 
     BrushPainter(const QImage& source, quint32 seed);

@@ -93,23 +93,29 @@ Butte makeButte(Random& rng, double left, double right, double top, double foot,
         QPolygonF side;
         for (int i = 0; i <= 30; ++i) {
             const double t = static_cast<double>(reverse ? 30 - i : i) / 30.0;
-            const double x = from + (to - from) * std::pow(t, 1.6);
-            const double y = foot + (base - foot) * (1.0 - (1.0 - t) * (1.0 - t));
+            // Near the angle of repose under the wall, easing out into the plain at the toe.
+            const double x = from + (to - from) * std::pow(t, 1.15);
+            const double y = foot + (base - foot) * (1.0 - std::pow(1.0 - t, 1.7));
             side << QPointF(x, y);
         }
         return side;
     };
     QPolygonF skirt;
-    skirt += skirtSide(left, b.skirtLeft, false);
+    // The scree starts a little outside the wall, which steps out at its ledges, so the
+    // wall never overhangs its own skirt.
+    const double tuck = 0.045 * (right - left) + 2.0 * crag;
+    skirt += skirtSide(left - tuck, b.skirtLeft, false);
     skirt << QPointF(b.skirtLeft, base + 4) << QPointF(b.skirtRight, base + 4);
-    skirt += skirtSide(right, b.skirtRight, true);
-    // Scree piles up the wall in a few spurs, so the join is ragged rather than a level seam.
+    skirt += skirtSide(right + tuck, b.skirtRight, true);
+    // Scree piles up the wall in a few spurs, so the join is ragged rather than a level seam,
+    // and banks up against the corners from just outside them, so they sink into it.
     const quint32 spurs = rng.seed();
-    for (int i = 0; i <= 60; ++i) {
-        const double t = 1.0 - i / 60.0;
+    for (int i = 0; i <= 80; ++i) {
+        const double t = 1.0 - i / 80.0;
         const double n = fbm1(static_cast<float>(t * 7.0), spurs, 3);
-        skirt << QPointF(left + t * (right - left),
-                         foot - (foot - top) * 0.45 * std::pow(std::max(0.0, n - 0.35), 1.3));
+        const double inside = smoothstep(0.0, 0.1, t) * smoothstep(1.0, 0.9, t);
+        const double rise = inside * (0.1 + 0.45 * std::pow(std::max(0.0, n - 0.35), 1.3));
+        skirt << QPointF(left - tuck + t * (right - left + 2 * tuck), foot - (foot - top) * rise);
     }
     b.talus = polygonPath(skirt);
     b.whole = b.cliff.united(b.talus);
@@ -129,45 +135,61 @@ void paintButte(QPainter& p, Random& rng, QSize size, const Butte& b, const Rock
     const double h = b.foot - b.top;
     p.save();
     p.setClipPath(b.cliff);
-    fillPathVertical(p, b.cliff, b.top, b.foot, c.mid, shade(c.mid, 0.9));
-    // Soft vertical buttresses, lighter towards the sun, and uneven bedding: blurred, so the
-    // face reads as layered stone rather than planks or stripes.
+    // One light model across the whole face, so there is no seam where one shading layer
+    // ends: the wall turns from shadow on the left to sun on the right, and buttresses break
+    // it up, each lit on its sun side and dropping into a shadowed cleft. The clefts wander in
+    // spacing so the face is not a row of organ pipes.
     const quint32 columns = rng.seed();
-    p.drawImage(
-        0, 0, softLayer(size, static_cast<int>(5 * u), [&](QPainter& l) {
-            for (double x = b.left - 0.05 * w; x < b.right + 0.05 * w; x += 3 * u) {
-                const double t = (x - b.left) / w;
-                const double n = fbm1(static_cast<float>(t * 14.0), columns, 3);
-                const double light = smoothstep(0.2, 0.95, t) * 0.55 + (n - 0.5) * 0.6;
-                l.fillRect(QRectF(x, b.top - 0.1 * h, 3.2 * u, 1.2 * h),
-                           light > 0 ? withAlpha(c.lit, light) : withAlpha(c.shadow, -light));
-            }
-            for (double y = b.top + 0.1 * h; y < b.foot; y += h * rng.range(0.06, 0.14)) {
-                const double thick = h * rng.range(0.01, 0.035);
-                const double wave = rng.range(0.0, 6.0);
-                const QPolygonF line = profileLine(b.left - 10, b.right + 10, 40, [&](double t) {
-                    return y + 0.012 * h * std::sin(t * 7.0 + wave);
-                });
-                l.fillPath(areaBetween(line, line.translated(0, thick)),
-                           rng.chance(0.6) ? withAlpha(c.shadow, rng.range(0.18, 0.34))
-                                           : withAlpha(c.lit, rng.range(0.18, 0.3)));
-            }
-        }));
-    // The hard cap rock: a darker band with a lit rim.
+    const auto rockAt = [&](double light) {
+        return light < 0.5 ? mix(c.shadow, c.mid, light / 0.5)
+                           : mix(c.mid, c.lit, (light - 0.5) / 0.5);
+    };
+    p.drawImage(0, 0, softLayer(size, std::max(1, static_cast<int>(1.5 * u)), [&](QPainter& l) {
+                    const double step = 2 * u;
+                    for (double x = b.left - 0.08 * w; x < b.right + 0.08 * w; x += step) {
+                        const double t = (x - b.left) / w;
+                        const double turn = smoothstep(-0.1, 1.05, t);
+                        const double phase =
+                            t * 8.0 + 3.0 * fbm1(static_cast<float>(t * 3.0), columns, 2);
+                        const double flute = phase - std::floor(phase);
+                        const double face = flute < 0.75 ? flute / 0.75 : (1.0 - flute) / 0.25;
+                        const double light =
+                            clamp01(0.08 + 0.8 * turn + (0.2 + 0.2 * turn) * (face - 0.6));
+                        QLinearGradient down(0, b.top, 0, b.foot);
+                        down.setColorAt(0.0, rockAt(clamp01(light + 0.06)));
+                        down.setColorAt(1.0, rockAt(light * 0.86));
+                        l.fillRect(QRectF(x, b.top - 0.1 * h, step * 1.1, 1.2 * h), down);
+                    }
+                }));
+    // Desert varnish: dark streaks hanging from the rim where water runs off, and a few faint,
+    // broken beds across the face.
+    p.drawImage(0, 0, softLayer(size, static_cast<int>(3 * u), [&](QPainter& l) {
+                    for (int i = 0; i < 26; ++i) {
+                        const double x = b.left + rng.uniform() * w;
+                        const double len = h * rng.range(0.15, 0.7);
+                        const double y0 = lineY(b.cap, x);
+                        l.fillRect(QRectF(x, y0, rng.range(2.0, 9.0) * u, len),
+                                   withAlpha(c.shadow, rng.range(0.08, 0.2)));
+                    }
+                    for (int i = 0; i < 4; ++i) {
+                        const double y = b.top + h * rng.range(0.25, 0.85);
+                        const double from = b.left + w * rng.range(-0.1, 0.5);
+                        const double to = from + w * rng.range(0.2, 0.5);
+                        const double wave = rng.range(0.0, 6.0);
+                        const QPolygonF line = profileLine(from, to, 30, [&](double t) {
+                            return y + 0.01 * h * std::sin(t * 5.0 + wave);
+                        });
+                        l.fillPath(
+                            areaBetween(line, line.translated(0, h * rng.range(0.006, 0.015))),
+                            withAlpha(c.shadow, rng.range(0.06, 0.12)));
+                    }
+                }));
+    // The hard cap rock: a thin darker lip with a lit rim.
     const QPolygonF capFoot = profileLine(b.left - 10, b.right + 10, 40, [&](double t) {
-        return lineY(b.cap, b.left + t * w) + 0.13 * h + 0.02 * h * std::sin(t * 11.0);
+        return lineY(b.cap, b.left + t * w) + 0.045 * h + 0.012 * h * std::sin(t * 11.0);
     });
-    p.fillPath(areaBetween(b.cap.translated(0, -20 * u), capFoot), withAlpha(c.cap, 0.55));
+    p.fillPath(areaBetween(b.cap.translated(0, -20 * u), capFoot), withAlpha(c.cap, 0.4));
     p.strokePath(areaBetween(b.cap, b.cap.translated(0, 1)), QPen(c.lit, 3 * u));
-    // The right flank turns to the sun.
-    QPainterPath flank;
-    flank.addRect(QRectF(b.left + 0.74 * w, b.top - 0.1 * h, 0.4 * w, 1.2 * h));
-    p.drawImage(0, 0, softShape(size, flank, static_cast<int>(6 * u), withAlpha(c.lit, 0.75)));
-    // The left wall in shadow, its edge soft where it turns.
-    QPainterPath shadowSide;
-    shadowSide.addRect(QRectF(b.left - 0.1 * w, b.top - 0.1 * h, 0.26 * w, 1.2 * h));
-    p.drawImage(0, 0,
-                softShape(size, shadowSide, static_cast<int>(14 * u), withAlpha(c.shadow, 0.7)));
     p.restore();
 
     // Talus: lit on the sun side, with rills running down the fall line.
@@ -178,6 +200,9 @@ void paintButte(QPainter& p, Random& rng, QSize size, const Butte& b, const Rock
     across.setColorAt(0.45, mix(c.talusShadow, c.talusLit, 0.6));
     across.setColorAt(1.0, c.talusLit);
     p.fillPath(b.talus, across);
+    // Fresh fallen rock near the wall keeps the wall's colour; it weathers paler downhill.
+    fillPathVertical(p, b.talus, b.foot - 0.45 * h, b.base, withAlpha(c.mid, 0.45),
+                     withAlpha(c.mid, 0.0));
     p.drawImage(0, 0, softLayer(size, static_cast<int>(6 * u), [&](QPainter& l) {
                     for (int i = 0; i < 34; ++i) {
                         const double t = rng.uniform();
@@ -189,15 +214,20 @@ void paintButte(QPainter& p, Random& rng, QSize size, const Butte& b, const Rock
                                     QPointF(x1, b.base + 4));
                         const bool dark = rng.chance(0.6);
                         l.strokePath(rill,
-                                     QPen(withAlpha(dark ? c.shadow : c.lit, rng.range(0.08, 0.2)),
+                                     QPen(withAlpha(dark ? c.shadow : c.lit, rng.range(0.12, 0.26)),
                                           rng.range(4.0, 14.0) * u, Qt::SolidLine, Qt::FlatCap));
                     }
                 }));
-    // A soft band of shade right under the wall.
-    QPainterPath under;
-    under.addRect(
-        QRectF(b.skirtLeft, b.foot - 4 * u, b.skirtRight - b.skirtLeft, 0.12 * (b.base - b.foot)));
-    p.drawImage(0, 0, softShape(size, under, static_cast<int>(12 * u), withAlpha(c.shadow, 0.35)));
+    // The wall's foot fades into the scree it sheds instead of sitting on it like a shelf.
+    p.drawImage(0, 0, softLayer(size, static_cast<int>(10 * u), [&](QPainter& l) {
+                    const double step = 4 * u;
+                    for (double x = b.left; x < b.right; x += step) {
+                        const double t = (x - b.left) / w;
+                        const double reach = (b.base - b.foot) * (0.1 + 0.25 * rng.uniform());
+                        l.fillRect(QRectF(x, b.foot - 0.08 * h, step, 0.08 * h + reach),
+                                   withAlpha(mix(c.shadow, c.mid, smoothstep(0.0, 1.0, t)), 0.3));
+                    }
+                }));
     // Fallen blocks: lit on the right, a shadow on the left.
     for (int i = 0; i < 14; ++i) {
         const double t = rng.range(0.05, 0.95);
@@ -303,7 +333,7 @@ QImage paintRockOutcrop(QSize size)
 
     // The far butte on the right sits in more haze than the near one.
     const RockColors nearRock{hex(0xF2A46A), hex(0xC8764A), hex(0x6E3A3A),
-                              hex(0x8A4A38), hex(0xD9A070), hex(0x9A6450)};
+                              hex(0x8A4A38), hex(0xDE9A68), hex(0x8E5444)};
     const QColor haze = hex(0xC9BCC0);
     const RockColors farRock{
         mix(nearRock.lit, haze, 0.35),      mix(nearRock.mid, haze, 0.4),
@@ -312,7 +342,7 @@ QImage paintRockOutcrop(QSize size)
     const Butte far =
         makeButte(rng, 0.8 * W, 0.97 * W, 0.5 * H, 0.595 * H, 0.655 * H, 0.04 * W, 0.003 * H);
     const Butte near =
-        makeButte(rng, 0.05 * W, 0.44 * W, 0.32 * H, 0.53 * H, 0.75 * H, 0.12 * W, 0.006 * H);
+        makeButte(rng, 0.07 * W, 0.42 * W, 0.28 * H, 0.54 * H, 0.75 * H, 0.11 * W, 0.006 * H);
     // Long shadows thrown to the left across the plain.
     for (const Butte* b : {&far, &near}) {
         QPolygonF cast;

@@ -11,6 +11,8 @@
 #include "Sky.h"
 #include "Terrain.h"
 
+#include <QPainterPathStroker>
+#include <algorithm>
 #include <cmath>
 
 namespace tavlin::backdrops {
@@ -173,12 +175,88 @@ QImage paintSeasideBarn(QSize size)
                0.006 * H * std::sin(t * 13.0);
     });
     const QPointF edge = top.last();
-    const QPolygonF cliffTop = profileLine(edge.x(), 0.8 * W, 60, [&](double t) {
-        return edge.y() + (1.03 * H - edge.y()) * t +
-               0.01 * H * (fbm1(static_cast<float>(t * 6), 21, 2) - 0.5);
-    });
-    // From up on the field the near face falls away out of sight, so the turf simply ends at
-    // a darker brink against the sea; the face is shown on the far headland instead.
+    // The coast runs away to the lower right in coves and blunt points, wider apart nearer
+    // the viewer; a ruled brink reads as a map edge, not a shore.
+    const QPointF coastEnd(0.8 * W, 1.03 * H);
+    const QPointF coastDir = coastEnd - edge;
+    const QPointF seaward =
+        QPointF(coastDir.y(), -coastDir.x()) / std::hypot(coastDir.x(), coastDir.y());
+    QPolygonF cliffTop;
+    for (int i = 0; i <= 120; ++i) {
+        const double t = i / 120.0;
+        const double swing = std::sin(t * pi * 3.2 + 0.6) * 0.6 +
+                             (fbm1(static_cast<float>(t * 7), 21, 3) - 0.5) * 0.9;
+        cliffTop << edge + coastDir * t +
+                        seaward * (swing * (0.012 + 0.04 * t) * W * smoothstep(0.0, 0.08, t));
+    }
+    // Below the brink a steep rock slope, turned to the sea and the sun, drops to the water;
+    // seen from up on the field it shows as a band whose width wanders with the coves.
+    QPolygonF cliffFoot;
+    for (int i = 0; i < cliffTop.size(); ++i) {
+        const double t = static_cast<double>(i) / (cliffTop.size() - 1);
+        const double reach = (0.008 + 0.04 * t) * W *
+                             (0.55 + 0.9 * fbm1(static_cast<float>(t * 9 + 3), 23, 2)) *
+                             smoothstep(0.0, 0.05, t);
+        cliffFoot << cliffTop[i] + seaward * reach + QPointF(0, (0.004 + 0.02 * t) * H);
+    }
+    // Shallows over the rocks at the foot, paler than the open water.
+    QPolygonF shallowEdge;
+    for (int i = 0; i < cliffFoot.size(); ++i) {
+        const double t = static_cast<double>(i) / (cliffFoot.size() - 1);
+        shallowEdge << cliffFoot[i] + seaward * (0.002 + 0.035 * t) * W;
+    }
+    p.drawImage(0, 0,
+                softShape(size, areaBetween(cliffTop, shallowEdge), static_cast<int>(20 * u),
+                          hex(0x63C7C2, 0.55)));
+    // The slope is broken rock: blocks of many tones, lighter where they catch the sun near
+    // the top, darker towards the wet foot, with a few clefts down the fall line. No lines
+    // along it, which would read as planks or a boardwalk.
+    const QPainterPath face = areaBetween(cliffTop, cliffFoot);
+    fillPathVertical(p, face, lineY(cliffTop, edge.x() + 0.5 * coastDir.x()) - 0.1 * H, H,
+                     hex(0xA39684), hex(0x7A7068));
+    p.save();
+    p.setClipPath(face);
+    const int n = static_cast<int>(cliffTop.size());
+    for (int i = 0; i < 420; ++i) {
+        const int k = rng.integer(0, n - 1);
+        const double t = static_cast<double>(k) / (n - 1);
+        const double down = rng.uniform();
+        const QPointF at = cliffTop[k] + (cliffFoot[k] - cliffTop[k]) * down;
+        const double r = rng.range(3.0, 9.0) * u * (0.5 + t);
+        QPolygonF block;
+        for (int c = 0; c < 5; ++c) {
+            const double ang = c * 2 * pi / 5 + rng.range(-0.4, 0.4);
+            block << at + QPointF(std::cos(ang) * r * 1.3, std::sin(ang) * r * 0.8);
+        }
+        const QColor tone = mix(hex(0xD8CCB4), hex(0x6A625B), down * 0.7 + rng.range(0.0, 0.4));
+        p.setBrush(tone);
+        p.drawPolygon(block);
+        // Each block's underside in shade.
+        p.setBrush(withAlpha(hex(0x4E4842), 0.35));
+        p.drawPolygon(block.translated(0.3 * r, 0.5 * r).intersected(block));
+    }
+    for (int i = 0; i < 40; ++i) {
+        const int k = rng.integer(0, n - 1);
+        const QPointF a = cliffTop[k];
+        const QPointF b = cliffFoot[std::clamp(k + rng.integer(-2, 2), 0, n - 1)];
+        QPainterPath cleft(a);
+        cleft.quadTo(a + (b - a) * 0.5 + QPointF(rng.range(-4, 4) * u, 0), b);
+        p.strokePath(cleft, QPen(hex(0x4E4842, rng.range(0.3, 0.5)), rng.range(1.5, 3.5) * u,
+                                 Qt::SolidLine, Qt::RoundCap));
+    }
+    QPainterPath footLine;
+    footLine.addPolygon(cliffFoot);
+    p.drawImage(0, 0,
+                softShape(size, QPainterPathStroker(QPen(Qt::black, 10 * u)).createStroke(footLine),
+                          static_cast<int>(5 * u), hex(0x4A4E50, 0.6)));
+    p.restore();
+    // Surf along the foot: soft foam, no beads.
+    p.drawImage(0, 0,
+                softShape(size, QPainterPathStroker(QPen(Qt::black, 14 * u)).createStroke(footLine),
+                          static_cast<int>(8 * u), hex(0xFFFFFF, 0.35)));
+    p.drawImage(0, 0,
+                softShape(size, QPainterPathStroker(QPen(Qt::black, 4 * u)).createStroke(footLine),
+                          static_cast<int>(2 * u), hex(0xFFFFFF, 0.75)));
     // The turf runs to the cliff's top edge.
     QPolygonF turf = top;
     for (const QPointF& pt : cliffTop)
@@ -192,28 +270,13 @@ QImage paintSeasideBarn(QSize size)
     p.setClipPath(grass);
     p.fillPath(grass.translated(-0.02 * W, 0.012 * H), hex(0x8BB95C));
     p.restore();
-    p.setPen(QPen(hex(0x5E7A3E, 0.8), 5 * u));
+    p.setPen(QPen(hex(0x5E7A3E, 0.8), 3 * u));
     p.drawPolyline(cliffTop);
     p.setPen(Qt::NoPen);
 
-    // The barn stands in the field below the crest, so there is ground behind it.
+    // The barn stands in the field below the crest, so there is ground behind it. Track,
+    // flowers and shadow lie on the ground and go down first; the barn stands over them.
     const QPointF foot(0.16 * W, lineY(top, 0.25 * W) + 0.11 * H);
-    p.drawImage(0, 0,
-                softShape(
-                    size,
-                    [&] {
-                        QPainterPath shadow;
-                        shadow.addEllipse(
-                            QRectF(foot.x() - 0.01 * W, foot.y() - 0.012 * H, 0.25 * W, 0.03 * H));
-                        return shadow;
-                    }(),
-                    static_cast<int>(8 * u), hex(0x2F5A22, 0.35)));
-    paintInAir(p, size, static_cast<int>(3 * u), hex(0xC6D8E6, 0.14), [&](QPainter& b) {
-        paintBarn(b, foot, 0.22 * W,
-                  {hex(0xB7412F), hex(0x8E2F24), hex(0x5B5D66), hex(0x474951), hex(0xF4EFE6),
-                   hex(0x3A4350)});
-    });
-    // A rutted track from the bottom edge to the barn door.
     QPainterPath track;
     track.moveTo(0.3 * W, H * 1.01);
     track.cubicTo(QPointF(0.34 * W, 0.8 * H), QPointF(0.24 * W, 0.66 * H),
@@ -225,6 +288,30 @@ QImage paintSeasideBarn(QSize size)
     p.fillPath(track, hex(0xCDBE99));
     scatterDots(p, rng, grass.subtracted(track), QRectF(0, 0.55 * H, 0.75 * W, 0.45 * H), 1600,
                 2.6 * u, hex(0xFFFFFF), hex(0xF5D86A));
+    p.drawImage(0, 0,
+                softShape(
+                    size,
+                    [&] {
+                        QPainterPath shadow;
+                        shadow.addEllipse(
+                            QRectF(foot.x() - 0.01 * W, foot.y() - 0.012 * H, 0.25 * W, 0.03 * H));
+                        return shadow;
+                    }(),
+                    static_cast<int>(8 * u), hex(0x2F5A22, 0.35)));
+    // Drawn crisp like the field round it, only tinted a little by the air between.
+    {
+        QImage barn(size, QImage::Format_ARGB32_Premultiplied);
+        barn.fill(Qt::transparent);
+        QPainter b(&barn);
+        b.setRenderHint(QPainter::Antialiasing);
+        paintBarn(b, foot, 0.22 * W,
+                  {hex(0xB7412F), hex(0x8E2F24), hex(0x5B5D66), hex(0x474951), hex(0xF4EFE6),
+                   hex(0x3A4350)});
+        b.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+        b.fillRect(barn.rect(), hex(0xC6D8E6, 0.1));
+        b.end();
+        p.drawImage(0, 0, barn);
+    }
     paintGrass(p, rng, QRectF(-0.02 * W, 0.9 * H, 0.3 * W, 0.1 * H), 500, 0.025 * H, 0.06 * H,
                hex(0x4C8338), hex(0x9FCB6A), 0.3);
     paintGrass(p, rng, QRectF(0.45 * W, 0.9 * H, 0.2 * W, 0.1 * H), 400, 0.025 * H, 0.06 * H,

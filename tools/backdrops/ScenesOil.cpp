@@ -35,6 +35,69 @@ BrushPainter::Style oilStyle()
     return style;
 }
 
+// A stand of conifers along `ground`, each its own shade between `dark` and `light` and lit
+// on the left, so the stand reads as trees rather than one stamp repeated. `open` leaves
+// that share of the ground as clearings between groups.
+void paintConifers(QPainter& p, Random& rng, const QPolygonF& ground, double minHeight,
+                   double maxHeight, double spacing, const QColor& dark, const QColor& light,
+                   double open = 0.0)
+{
+    const quint32 seed = rng.seed();
+    for (double x = ground.first().x(); x < ground.last().x(); x += spacing * rng.range(0.4, 1.2)) {
+        if (open > 0.0 &&
+            fbm1(static_cast<float>(x / (maxHeight * 2.5)), seed + 1, 2) < 0.3 + 0.4 * open)
+            continue;
+        const double n = fbm1(static_cast<float>(x / (maxHeight * 5)), seed, 2);
+        const double h = minHeight + (maxHeight - minHeight) * clamp01(n * rng.range(0.6, 1.35));
+        const QPointF base(x + rng.range(-0.3, 0.3) * spacing,
+                           lineY(ground, x) + h * rng.range(0.03, 0.12));
+        const QPainterPath tree = pineTree(rng, base, h, h * rng.range(0.3, 0.48));
+        const QColor body = mix(dark, light, rng.range(0.0, 0.35));
+        p.fillPath(tree, body);
+        p.save();
+        p.setClipPath(tree);
+        p.fillRect(QRectF(base.x() - h, base.y() - h, h - h * 0.04, h),
+                   withAlpha(mix(body, light, 0.6), 0.6));
+        p.restore();
+    }
+}
+
+// A near spruce: many short, uneven tiers of drooping branches on each side, so the outline
+// is ragged rather than a saw blade, on a bare bit of trunk.
+QPainterPath sprucePath(Random& rng, QPointF base, double height, double width)
+{
+    const int tiers = rng.integer(16, 20);
+    const double trunk = height * 0.06;
+    const double crown = height - trunk;
+    const double tierH = crown / tiers;
+    QPolygonF sides[2];
+    for (int side = 0; side < 2; ++side) {
+        const double sign = side == 0 ? -1.0 : 1.0;
+        for (int i = 0; i < tiers; ++i) {
+            const double s = static_cast<double>(i) / tiers;
+            const double y = base.y() - trunk - i * tierH;
+            const double reach = width * 0.5 * std::pow(1.0 - s, 0.85) * rng.range(0.6, 1.15);
+            const double droop = tierH * rng.range(0.3, 0.9);
+            sides[side] << QPointF(base.x() + sign * reach, y + droop)
+                        << QPointF(base.x() + sign * reach * rng.range(0.45, 0.7),
+                                   y - tierH * 0.45);
+        }
+    }
+    QPolygonF outline;
+    outline << QPointF(base.x() - width * 0.03, base.y())
+            << QPointF(base.x() - width * 0.03, base.y() - trunk);
+    outline += sides[0];
+    outline << QPointF(base.x() + rng.range(-0.02, 0.02) * width, base.y() - height);
+    std::reverse(sides[1].begin(), sides[1].end());
+    outline += sides[1];
+    outline << QPointF(base.x() + width * 0.03, base.y() - trunk)
+            << QPointF(base.x() + width * 0.03, base.y());
+    QPainterPath path;
+    path.addPolygon(outline);
+    path.closeSubpath();
+    return path;
+}
+
 } // namespace
 
 QImage paintSnowyPeaks(QSize size)
@@ -44,22 +107,35 @@ QImage paintSnowyPeaks(QSize size)
     Random rng(0x0115);
     const double W = canvas.width();
     const double H = canvas.height();
+    const double u = canvas.unit();
     const double horizon = 0.7 * H;
 
     fillVertical(p, QRectF(0, 0, W, horizon),
                  {{0.0, hex(0x3D6AA8)}, {0.55, hex(0x8FB0D6)}, {1.0, hex(0xF1DCC4)}});
     paintGlow(p, QPointF(0.2 * W, 0.55 * H), 0.5 * H, hex(0xFFE6C0, 0.55));
-    // Soft clouds: blurred shapes read as scumbled paint once the strokes go over them.
-    for (int i = 0; i < 4; ++i) {
-        const QPointF c(rng.range(0.05, 0.95) * W, rng.range(0.08, 0.3) * H);
+    // Clouds lit from the low sun on the left: a white body with a cooler underside inside
+    // it, never a darker rim round it.
+    for (int i = 0; i < 3; ++i) {
+        const QPointF c((0.12 + 0.33 * i + rng.range(-0.05, 0.05)) * W, rng.range(0.1, 0.26) * H);
         const QPainterPath cloud =
-            cumulusPath(rng, c, rng.range(0.14, 0.26) * W, rng.range(0.04, 0.07) * H);
-        p.drawImage(
-            0, 0, softShape(size, cloud, static_cast<int>(30 * canvas.unit()), hex(0xC7CADB, 0.8)));
-        p.drawImage(0, 0,
-                    softShape(size, cloud.translated(0, -0.015 * H),
-                              static_cast<int>(26 * canvas.unit()), hex(0xFFF6EC, 0.9)));
+            cumulusPath(rng, c, rng.range(0.12, 0.2) * W, rng.range(0.06, 0.09) * H);
+        const QImage body = softShape(size, cloud, static_cast<int>(3 * u), hex(0xFFF8EE, 0.92));
+        const QPainterPath underside =
+            cloud.subtracted(cloud.translated(0.01 * W, -0.03 * H)).intersected(cloud);
+        // The shade is softened too, but kept inside the body's own soft edge.
+        QImage shadeLayer =
+            softShape(size, underside, static_cast<int>(16 * u), hex(0xB4C2DC, 0.75));
+        {
+            QPainter keep(&shadeLayer);
+            keep.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            keep.drawImage(0, 0, body);
+        }
+        p.drawImage(0, 0, body);
+        p.drawImage(0, 0, shadeLayer);
     }
+    for (int i = 0; i < 3; ++i)
+        paintStratus(p, rng, QPointF(rng.range(0.1, 0.9) * W, rng.range(0.33, 0.42) * H),
+                     rng.range(0.15, 0.3) * W, 0.01 * H, hex(0xFFF1E4, 0.4));
     // Two ranges: a pale far one and the main snowy massif.
     const QPolygonF far = mountainRidge(
         rng, W, horizon, 0.3 * H,
@@ -69,41 +145,100 @@ QImage paintSnowyPeaks(QSize size)
     p.fillPath(farArea, hex(0xA3B2CC));
     p.save();
     p.setClipPath(farArea);
-    p.fillPath(snowField(far, rng, horizon - 0.2 * H, 0.03 * H), hex(0xE8EDF5));
-    p.fillPath(ridgeShadows(far, H, rng), hex(0x7F93B5, 0.6));
+    p.fillPath(snowField(far, rng, horizon - 0.2 * H, 0.03 * H), hex(0xE2E8F2));
+    p.fillPath(ridgeShadows(far, H, rng), hex(0x8797B8, 0.55));
     p.restore();
     const QPolygonF main = mountainRidge(
         rng, W, horizon + 0.05 * H, 0.52 * H,
         [](double t) {
-            return std::max({std::exp(-std::abs(t - 0.62) / 0.12),
-                             0.7 * std::exp(-std::abs(t - 0.3) / 0.1),
-                             0.5 * std::exp(-std::abs(t - 0.9) / 0.08)});
+            // Sharp summits on broad shoulders, so the peaks are massifs rather than spikes.
+            const auto peak = [t](double at, double spread) {
+                const double d = (t - at) / spread;
+                return 0.45 * std::exp(-std::abs(d)) + 0.55 * std::exp(-0.5 * d * d);
+            };
+            return std::max({peak(0.62, 0.13), 0.7 * peak(0.3, 0.11), 0.5 * peak(0.9, 0.09)});
         },
         0.05 * H, 0.65);
     const QPainterPath mountain = areaBelow(main, H);
-    fillPathVertical(p, mountain, 0.2 * H, horizon, hex(0x7D7C8C), hex(0x4B5264));
+    fillPathVertical(p, mountain, 0.2 * H, horizon, hex(0x857F8A), hex(0x56596A));
     p.save();
     p.setClipPath(mountain);
-    const QPainterPath snow = snowField(main, rng, 0.5 * H, 0.06 * H).intersected(mountain);
-    fillPathVertical(p, snow, 0.15 * H, 0.5 * H, hex(0xFFF6EA), hex(0xF2E6DC));
+    // Snow lies deep on the high ground and reaches down the gullies in tongues; ribs of rock
+    // break through it. Its edge is where snow and rock interleave, not one cut line.
+    const quint32 snowSeed = rng.seed();
+    QPolygonF snowLine;
+    for (int i = 0; i <= 600; ++i) {
+        const double t = i / 600.0;
+        const double x = -0.02 * W + t * 1.04 * W;
+        const double broad = fbm1(static_cast<float>(t * 8.0), snowSeed, 3) - 0.5;
+        // Gullies hold snow in narrow, pointed runs; a power on the noise sharpens them.
+        const double tongue = std::pow(
+            std::max(0.0, fbm1(static_cast<float>(t * 70.0), snowSeed + 1, 2) - 0.5) / 0.5, 3.0);
+        snowLine << QPointF(x, (0.51 - 0.05 * t) * H + broad * 0.1 * H + tongue * 0.12 * H);
+    }
+    snowLine << QPointF(1.02 * W, -H) << QPointF(-0.02 * W, -H);
+    QPainterPath snow;
+    snow.addPolygon(snowLine);
+    snow = snow.intersected(mountain);
+    // Patches lie below the line too, so snow and rock interleave along it.
+    for (int i = 0; i < 90; ++i) {
+        const double x = rng.uniform() * W;
+        const double y = lineY(snowLine, x) + rng.range(0.0, 0.07) * H;
+        if (y < lineY(main, x) + 0.01 * H)
+            continue;
+        const double r = rng.range(4.0, 16.0) * u;
+        QPolygonF patch;
+        for (int k = 0; k < 6; ++k) {
+            const double a = k * pi / 3 + rng.range(-0.4, 0.4);
+            patch << QPointF(x + r * std::cos(a) * 0.7, y + r * std::sin(a) * 1.6);
+        }
+        snow.addPolygon(patch);
+    }
+    snow = snow.simplified().intersected(mountain);
+    fillPathVertical(p, snow, 0.15 * H, 0.62 * H, hex(0xFFF7EC), hex(0xE9E2E2));
+    for (int i = 0; i < 140; ++i) {
+        const double x = rng.uniform() * W;
+        const double top = lineY(main, x) + rng.range(0.01, 0.2) * H;
+        const double len = rng.range(0.02, 0.09) * H;
+        const double wdt = rng.range(3.0, 10.0) * u;
+        const double lean = rng.range(-0.4, 0.4) * len;
+        QPolygonF rib{QPointF(x - wdt, top), QPointF(x + wdt, top + 0.1 * len),
+                      QPointF(x + lean + wdt * 0.3, top + len), QPointF(x + lean, top + len)};
+        QPainterPath ribPath;
+        ribPath.addPolygon(rib);
+        p.fillPath(ribPath.intersected(snow), hex(0x6C6878, rng.range(0.5, 0.85)));
+    }
     const QPainterPath shadows = ridgeShadows(main, H, rng);
-    p.fillPath(shadows, hex(0x2E3550, 0.55));
-    p.fillPath(shadows.intersected(snow), hex(0x8094C2, 0.6));
-    fillPathVertical(p, mountain, 0.5 * H, horizon + 0.05 * H, hex(0xE4DCE0, 0.0),
-                     hex(0xE4DCE0, 0.6));
+    p.fillPath(shadows, hex(0x2E3550, 0.5));
+    p.fillPath(shadows.intersected(snow), hex(0x8A9CC8, 0.55));
+    // Haze thickens towards the valley floor.
+    fillPathVertical(p, mountain, 0.48 * H, horizon + 0.06 * H, hex(0xD7D3DC, 0.0),
+                     hex(0xD7D3DC, 0.45));
     p.restore();
-    // Dark forest slopes.
+    // Forest: a hazy far belt, then nearer stands darker and larger, every tree its own tone
+    // and lit on its sunward side.
     const QPolygonF slope1 = rollingLine(W, horizon + 0.08 * H, 0.04 * H, 0x11, 2.5);
+    p.fillPath(areaBelow(slope1.translated(0, -0.02 * H), H), hex(0x61787A));
+    paintConifers(p, rng, slope1.translated(0, -0.015 * H), 0.03 * H, 0.06 * H, 0.008 * W,
+                  hex(0x5A7070), hex(0x7E9290));
     p.fillPath(areaBelow(slope1, H), hex(0x3E5A57));
-    p.fillPath(pineRow(rng, slope1, 0.05 * H, 0.1 * H, 0.012 * W), hex(0x3E5A57));
+    paintConifers(p, rng, slope1, 0.05 * H, 0.1 * H, 0.012 * W, hex(0x334D4A), hex(0x5D7A6A));
     const QPolygonF slope2 = profileLine(-0.02 * W, 1.02 * W, 80, [&](double t) {
         return H * (0.9 + 0.06 * std::cos(t * pi * 1.6 + 0.4));
     });
-    p.fillPath(areaBelow(slope2, H), hex(0x243A36));
-    p.fillPath(pineRow(rng, slope2, 0.12 * H, 0.26 * H, 0.028 * W), hex(0x243A36));
+    // The near meadow catches the low sun along its brow and falls into shade below.
+    fillPathVertical(p, areaBelow(slope2, H), 0.84 * H, H, hex(0x4E6A4C), hex(0x1E302C));
+    paintConifers(p, rng, slope2, 0.1 * H, 0.3 * H, 0.022 * W, hex(0x1C302C), hex(0x55785E), 0.5);
 
     const QImage base = canvas.finish();
-    return BrushPainter(base, 0x0115).paint(oilStyle());
+    BrushPainter::Style style = oilStyle();
+    // Sky and snow take long sweeps; among the trees the brush dabs, so stands keep their
+    // spires instead of running down in streaks.
+    style.restWander = 0.25;
+    style.lengthAt = [&](QPointF at) {
+        return 1.0 - 0.8 * smoothstep(horizon - 0.1 * H, horizon, at.y());
+    };
+    return BrushPainter(base, 0x0115).paint(style);
 }
 
 QImage paintAutumnForest(QSize size)
@@ -265,10 +400,12 @@ QImage paintMountainLake(QSize size)
                             });
             const QPainterPath area = areaBelow(slope, water);
             fillPathVertical(q, area, water - 0.25 * H, water, hex(0x51675E), hex(0x3C514A));
-            q.fillPath(pineRow(rng, slope, 0.03 * H, 0.07 * H, 0.009 * W), hex(0x3E544C));
+            paintConifers(q, rng, slope, 0.03 * H, 0.07 * H, 0.009 * W, hex(0x3A5048),
+                          hex(0x62786C));
         }
         const QPolygonF shore = rollingLine(W, water, 0.004 * H, 0x1A, 5.0);
-        q.fillPath(pineRow(rng, shore, 0.03 * H, 0.08 * H, 0.008 * W), hex(0x2F4640));
+        paintConifers(q, rng, shore, 0.03 * H, 0.08 * H, 0.008 * W, hex(0x2C423C), hex(0x4F665A),
+                      0.25);
         q.fillRect(QRectF(0, water - 0.006 * H, W, 0.008 * H), hex(0x2F4640));
     }
     p.drawImage(0, 0, upright);
@@ -319,10 +456,49 @@ QImage paintMountainLake(QSize size)
     fillPathVertical(p, areaBelow(bank, H * 1.02), 0.9 * H, H, hex(0x6C7A4A), hex(0x4A5636));
     paintGrass(p, rng, QRectF(-0.02 * W, 0.9 * H, 0.32 * W, 0.1 * H), 260, 0.05 * H, 0.14 * H,
                hex(0x55613A), hex(0xA6A36A), 0.15);
-    p.fillPath(pineTree(rng, QPointF(0.93 * W, H * 1.02), 0.6 * H, 0.12 * W), hex(0x22332E));
-    p.fillPath(pineTree(rng, QPointF(0.83 * W, H * 1.02), 0.42 * H, 0.09 * W), hex(0x2A3D37));
+    // The firs on the right stand on a rocky spit of their own, with their feet in grass and
+    // their dark reflection just beside it.
+    const QPolygonF spit = profileLine(0.66 * W, 1.02 * W, 60, [&](double t) {
+        return H * (0.93 - 0.08 * std::pow(t, 0.7) +
+                    0.008 * (fbm1(static_cast<float>(t * 6), 0x1A5, 2) - 0.5));
+    });
+    QPainterPath spitArea = areaBelow(spit, H * 1.02);
+    QPainterPath spitShadow;
+    spitShadow.addRect(QRectF(0.64 * W, lineY(spit, 0.7 * W), 0.4 * W, 0.03 * H));
+    p.drawImage(0, 0, softShape(size, spitShadow, static_cast<int>(14 * u), hex(0x3C4E52, 0.5)));
+    fillPathVertical(p, spitArea, 0.84 * H, H, hex(0x6E7A52), hex(0x46502F));
+    p.fillPath(areaBetween(spit.translated(0, 0.01 * H), spit.translated(0, 0.035 * H)),
+               hex(0x5E5A52, 0.6));
+    paintGrass(p, rng, QRectF(0.68 * W, 0.86 * H, 0.34 * W, 0.14 * H), 220, 0.03 * H, 0.08 * H,
+               hex(0x4E5A34), hex(0x9C9A62), 0.12);
+    const QPointF firs[] = {{0.93 * W, lineY(spit, 0.93 * W) + 0.01 * H},
+                            {0.83 * W, lineY(spit, 0.83 * W) + 0.01 * H},
+                            {0.77 * W, lineY(spit, 0.77 * W) + 0.008 * H},
+                            {0.99 * W, lineY(spit, 0.99 * W) + 0.01 * H}};
+    const double heights[] = {0.62, 0.44, 0.26, 0.5};
+    for (int i = 0; i < 4; ++i) {
+        const double h = heights[i] * H;
+        const QPainterPath tree = sprucePath(rng, firs[i], h, h * rng.range(0.3, 0.38));
+        const QColor body = mix(hex(0x1F302B), hex(0x3A5246), 0.25 * i);
+        p.fillPath(tree, body);
+        p.save();
+        p.setClipPath(tree);
+        p.fillRect(QRectF(firs[i].x(), firs[i].y() - h, h, h), withAlpha(hex(0x56705E), 0.55));
+        p.restore();
+    }
     const QImage base = canvas.finish();
-    return BrushPainter(base, 0x1A3E).paint(oilStyle());
+    // Still air and still water: strokes lie level wherever the picture has no edge to follow,
+    // and stay short, so the far shore and its mirror keep their shapes instead of swirling.
+    BrushPainter::Style style = oilStyle();
+    style.passes = {
+        {30, 4.0, 1.3, 1.0, 0.2, 0.0},
+        {16, 4.0, 1.2, 1.0, 0.18, 0.0},
+        {8, 3.5, 1.0, 0.9, 0.14, 0.07},
+    };
+    style.edgeStop = 0.09;
+    style.restAngle = 0.0;
+    style.restWander = 0.08;
+    return BrushPainter(base, 0x1A3E).paint(style);
 }
 
 } // namespace tavlin::backdrops
