@@ -391,22 +391,14 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("expected"); // the client's inner area on the root; null: ask
 
         // Read first: the client sits at 4, 22 inside a frame whose inside starts at 100, 50.
-        QTest::newRow("frame moved") << true << true << Source::Frame << QRect(299, 199, 208, 176)
-                                     << 1 << QRect(304, 222, 200, 150);
         QTest::newRow("frame nested in another window: ask")
             << true << false << Source::Frame << QRect(300, 200, 208, 176) << 0 << QRect();
-        QTest::newRow("client resized inside its frame")
-            << true << true << Source::Client << QRect(4, 22, 300, 250) << 0
-            << QRect(104, 72, 300, 250);
         QTest::newRow("client moved within its frame")
             << true << true << Source::Client << QRect(0, 30, 200, 150) << 0
             << QRect(100, 80, 200, 150);
         QTest::newRow("synthetic event counts the border as outside")
             << true << true << Source::Synthetic << QRect(499, 399, 200, 150) << 1
             << QRect(500, 400, 200, 150);
-        QTest::newRow("unframed client is placed on the root itself")
-            << false << false << Source::Client << QRect(700, 10, 200, 150) << 0
-            << QRect(700, 10, 200, 150);
     }
 
     void x11ConfigureEvents()
