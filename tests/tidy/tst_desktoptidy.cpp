@@ -88,8 +88,6 @@ private Q_SLOTS:
         const QString filed = QStringLiteral("Filed 2 items");
         QTest::newRow("first launch, dialog cancelled")
             << QByteArray() << false << 0 << QVariant() << true << QString();
-        QTest::newRow("first launch, Desktop chosen")
-            << QByteArray() << true << 0 << QVariant() << true << filed;
         QTest::newRow("stored choice and log")
             << QByteArray("Desktop") << false << 3 << QVariant(2) << false << filed;
         QTest::newRow("stored folder gone, dialog cancelled")

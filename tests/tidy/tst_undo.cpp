@@ -172,8 +172,6 @@ private Q_SLOTS:
 
         QTest::newRow("well-formed")
             << QByteArray(R"([["@FROM@","@TO@"]])") << 1 << QStringLiteral("Restored 1 item");
-        QTest::newRow("not an array at all")
-            << QByteArray(R"({"@FROM@":"@TO@"})") << 0 << QStringLiteral("Restored 0 items");
         QTest::newRow("broken escape") << QByteArray(R"([["@FROM@","@TO@"],["\\xZZ","@TO@"]])") << 0
                                        << QStringLiteral("Restored 0 items");
         // A record of the wrong length is skipped, not counted and not taken as from/to.
