@@ -391,6 +391,8 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("expected"); // the client's inner area on the root; null: ask
 
         // Read first: the client sits at 4, 22 inside a frame whose inside starts at 100, 50.
+        QTest::newRow("frame moved") << true << true << Source::Frame << QRect(299, 199, 208, 176)
+                                     << 1 << QRect(304, 222, 200, 150);
         QTest::newRow("frame nested in another window: ask")
             << true << false << Source::Frame << QRect(300, 200, 208, 176) << 0 << QRect();
         QTest::newRow("client moved within its frame")
