@@ -56,18 +56,12 @@ private Q_SLOTS:
         const char* const usage = "Usage: tavlin";
         row("unknown command", "sweep", 2, "", usage);
         row("unknown option", "tidy --force", 2, "", usage);
-        row("desktop without folder", "tidy --desktop", 2, "", usage);
         row("dry run with undo", "undo --dry-run", 2, "", usage);
-        row("two commands", "tidy undo", 2, "", usage);
-        row("option only", "--dry-run", 2, "", usage);
         const char* const none = "no Desktop folder has been chosen yet";
         row("tidy, no Desktop chosen", "tidy", 2, "", none);
         row("undo, no Desktop chosen", "undo", 2, "", none);
-        row("pending, no Desktop chosen", "pending", 2, "", none);
         const char* const gone = "tavlin: no such folder: ";
         row("tidy, Desktop gone", "tidy --desktop \"$D/gone\"", 1, "", gone);
-        row("dry run, Desktop gone", "tidy --dry-run --desktop \"$D/gone\"", 1, "", gone);
-        row("pending, Desktop gone", "pending --desktop \"$D/gone\"", 1, "", gone);
         // Not the chosen Desktop's undo instead.
         row("undo, Desktop gone", "undo --desktop \"$D/gone\"", 1, "", gone);
         const char* const never = "tavlin: will not work on ";

@@ -2,28 +2,21 @@
 
 #include "platform/FolderChooser.h"
 
-#include <QList>
+#include <QByteArrayList>
 
 namespace tavlin {
 
-// Answers the folder dialog with a prepared choice and remembers how it was asked.
+// Answers the folder dialog with a prepared choice and remembers where each dialog started.
 class FakeFolderChooser final : public FolderChooser
 {
 public:
-    struct Request
-    {
-        QString message;
-        QString acceptLabel;
-        QByteArray startFolder;
-    };
-
     std::optional<QByteArray> answer; // nullopt: the user cancels
-    QList<Request> requests;
+    QByteArrayList requests;
 
-    std::optional<QByteArray> chooseFolder(const QString& message, const QString& acceptLabel,
+    std::optional<QByteArray> chooseFolder(const QString&, const QString&,
                                            const QByteArray& startFolder) override
     {
-        requests.append({message, acceptLabel, startFolder});
+        requests.append(startFolder);
         return answer;
     }
 };

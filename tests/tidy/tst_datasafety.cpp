@@ -1,22 +1,23 @@
-// Random Desktops, tidied and undone while the system refuses calls at random: no file may ever
-// be lost, duplicated, changed or replaced, and a complete undo must restore the Desktop exactly.
+// Random Desktops, tidied and undone while the system refuses calls at random, while tidies are
+// killed part way, race each other or find the disk full: no file may ever be lost, duplicated,
+// changed or replaced, and a complete undo must restore the Desktop exactly.
 // Each round's seed is its index; TAVLIN_SAFETY_ROUNDS=N runs N rounds, TAVLIN_SAFETY_SEED=S
 // replays round S alone.
 
+#include "platform/linux/PosixStateFolder.h"
 #include "tests/fakes/TestDesktop.h"
-#include "tests/tidy/ChildRun.h"
 #include "tests/tidy/RandomDesktop.h"
 #include "tidy/ArchivePaths.h"
 #include "tidy/FileName.h"
-#include "tidy/TidyKeys.h"
-#include "tidy/TidyRunner.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <random>
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <set>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 
@@ -30,17 +31,27 @@ using Log = std::vector<std::optional<MoveRecord>>;
 
 constexpr int defaultRounds = 300;
 const QString memoryFolder = QStringLiteral("/dev/shm");
-constexpr double day = TestDesktop::day;
 
 // The whole round folder except the settings and the state folder, which are not user files.
 Snapshot snapshotOf(const QByteArray& root)
 {
     Snapshot snapshot = TestTree::snapshot(root);
-    snapshot.erase("settings.json");
     std::erase_if(snapshot, [](const auto& item) {
-        return item.first == "state" || item.first.startsWith("state/");
+        return item.first == "settings.json" || item.first == "state" ||
+               item.first.startsWith("state/");
     });
     return snapshot;
+}
+
+// The item at `path` and everything below it, by path relative to it.
+Snapshot subtree(const Snapshot& snapshot, const QByteArray& path)
+{
+    Snapshot out;
+    for (auto it = snapshot.lower_bound(path); it != snapshot.end() && it->first.startsWith(path);
+         ++it)
+        if (it->first.size() == path.size() || it->first[path.size()] == '/')
+            out[it->first.mid(path.size())] = it->second;
+    return out;
 }
 
 // Items the test put on the Desktop mid-round: identity → where.
@@ -67,69 +78,13 @@ QByteArray checkNothingLost(const Snapshot& start, const std::set<QByteArray>& p
     for (const auto& [identity, paths] : expected) {
         const auto it = found.find(identity);
         const size_t count = it == found.end() ? 0 : it->second.size();
-        if (count < paths.size())
-            return "an item was lost or changed: " + printable(identity, 40) + " was at " +
-                   printable(paths.front());
-        if (count > paths.size())
-            return "an item exists more than once: " + printable(identity, 40) + " at " +
-                   printable(it->second.back());
+        if (count != paths.size())
+            return "an item was lost, changed or duplicated: " + printable(identity, 40) +
+                   " was at " + printable(paths.front());
     }
     for (const auto& [identity, paths] : found)
         if (!expected.contains(identity))
             return "an item appeared that was not there before: " + printable(paths.front());
-    return {};
-}
-
-std::set<QByteArray> desktopNames(const Snapshot& snapshot)
-{
-    std::set<QByteArray> names;
-    for (const auto& [path, identity] : snapshot)
-        if (path.startsWith("Desktop/") && !path.mid(8).contains('/') &&
-            path != "Desktop/Tavlin Archive")
-            names.insert(path.mid(8));
-    return names;
-}
-
-// The item at `path` and everything below it, by path relative to it.
-Snapshot subtree(const Snapshot& snapshot, const QByteArray& path)
-{
-    Snapshot out;
-    for (auto it = snapshot.lower_bound(path); it != snapshot.end() && it->first.startsWith(path);
-         ++it)
-        if (it->first.size() == path.size() || it->first[path.size()] == '/')
-            out[it->first.mid(path.size())] = it->second;
-    return out;
-}
-
-// The log holds one record per item that left the Desktop, each naming where it went.
-QByteArray checkTidyLog(const Snapshot& before, const Snapshot& after, const QByteArray& root,
-                        const TidyResult& result, const Log& logBefore, const Log& log)
-{
-    const std::set<QByteArray> namesBefore = desktopNames(before);
-    std::set<QByteArray> left = namesBefore;
-    for (const QByteArray& name : desktopNames(after))
-        if (left.erase(name) == 0)
-            return "an item appeared on the Desktop: " + printable(name);
-    if (size_t(result.moved) != left.size())
-        return "the tidy reports " + QByteArray::number(result.moved) + " moved, but " +
-               QByteArray::number(qsizetype(left.size())) + " left the Desktop";
-    if (left.empty())
-        return log == logBefore ? QByteArray() : "a tidy that moved nothing changed the log";
-    if (log.size() != left.size())
-        return "the log has " + QByteArray::number(qsizetype(log.size())) + " records, but " +
-               QByteArray::number(qsizetype(left.size())) + " items left the Desktop";
-    const QByteArray prefix = root + '/';
-    for (const std::optional<MoveRecord>& record : log) {
-        if (!record)
-            return "the log holds a malformed record";
-        const QByteArray from = record->from.mid(prefix.size());
-        const QByteArray to = record->to.mid(prefix.size());
-        if (!record->from.startsWith(prefix) || !from.startsWith("Desktop/") ||
-            left.erase(from.mid(8)) == 0)
-            return "a log record names an item that did not leave: " + printable(record->from);
-        if (!record->to.startsWith(prefix) || subtree(after, to) != subtree(before, from))
-            return "a log record's archive path does not hold the item: " + printable(record->to);
-    }
     return {};
 }
 
@@ -146,97 +101,105 @@ Log logOf(const TestDesktop& world)
     return log;
 }
 
-// How a cycle's tidy runs: here, or in child processes that are killed at a random change to
-// the disk, that race each other, or that find the disk full.
-enum class Way { Here, Killed, Together, DiskFull };
+// The state folder of a child run, which dies by SIGKILL just before its change number `killAt`
+// to the disk or the logs.
+class FusedState final : public PosixStateFolder
+{
+public:
+    FusedState(const QByteArray& folder, int killAt) : PosixStateFolder(folder), m_killAt(killAt) {}
+    void step()
+    {
+        if (m_count++ == m_killAt)
+            ::raise(SIGKILL);
+    }
+    std::unique_ptr<AppendFile> create(const QByteArray& name) override
+    {
+        return step(), PosixStateFolder::create(name);
+    }
+    bool replace(const QByteArray& name, const QByteArray& data) override
+    {
+        return step(), PosixStateFolder::replace(name, data);
+    }
+    bool rename(const QByteArray& from, const QByteArray& to) override
+    {
+        return step(), PosixStateFolder::rename(from, to);
+    }
+    bool remove(const QByteArray& name) override { return step(), PosixStateFolder::remove(name); }
 
-Way pickWay(Random& random)
+private:
+    int m_killAt;
+    int m_count = 0;
+};
+
+struct ChildRun
+{
+    bool undo = false;
+    int killAt = -1;          // see FusedState; -1: never
+    int slowMicroseconds = 0; // added to every move, so that two runs overlap
+    long fileSizeLimit = -1;  // bytes; writes beyond it fail, as on a full disk
+};
+
+// A tidy or an undo in a child process of its own; returns the child's id.
+pid_t startChild(TestDesktop& world, const ChildRun& run)
+{
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    // The child: nothing of the test's own machinery runs here, and it never returns.
+    if (run.fileSizeLimit >= 0) {
+        ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead
+        const rlimit limit{rlim_t(run.fileSizeLimit), rlim_t(run.fileSizeLimit)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    FusedState state(world.scratch() + "/state", run.killAt);
+    FaultyFileSystem fileSystem(static_cast<FileSystem&>(world.fileSystem));
+    fileSystem.setFailureRule([&](FaultyFileSystem::Operation operation, const QByteArray&) {
+        using enum FaultyFileSystem::Operation;
+        if (operation != OpenFolder && operation != Lookup)
+            state.step();
+        if (operation == Move && run.slowMicroseconds > 0)
+            ::usleep(useconds_t(run.slowMicroseconds));
+        return false;
+    });
+    TidyRunner runner({fileSystem, world.settings, world.clock, world.contentTypes, state});
+    if (run.undo)
+        runner.undo(world.path());
+    else
+        runner.tidy(world.path());
+    ::_exit(0);
+}
+
+void waitFor(pid_t pid)
+{
+    int status = 0;
+    while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// A tidy here (true), or in child processes that are killed at a random change, that race
+// each other, or that find the disk full.
+bool tidyOnce(TestDesktop& world, TidyRunner& runner, Random& random, double& faultRate)
 {
     const int way = pick(random, 0, 99);
-    return way < 60 ? Way::Here : way < 75 ? Way::Killed : way < 88 ? Way::Together : Way::DiskFull;
-}
-
-void runElsewhere(TestDesktop& world, Way way, Random& random, int items)
-{
-    using ChildRun::Job;
-    if (way == Way::Killed) {
-        ChildRun::wait(ChildRun::start(world, Job::Tidy, {pick(random, 0, 3 * items + 8)}));
-    } else if (way == Way::DiskFull) {
-        ChildRun::wait(ChildRun::start(world, Job::Tidy, {-1, 0, pick(random, 0, 3000)}));
+    const Snapshot desktop = TestTree::snapshot(world.path());
+    const auto items = std::count_if(desktop.begin(), desktop.end(),
+                                     [](const auto& item) { return !item.first.contains('/'); });
+    if (way < 60) {
+        runner.tidy(world.path());
+    } else if (way < 75) {
+        waitFor(startChild(world, {false, pick(random, 0, 3 * int(items) + 8)}));
+    } else if (way < 88) {
+        // Racing children must not also meet refusals: a second run that files what the first
+        // could not replaces the first one's log, as any tidy does.
+        const double rate = std::exchange(faultRate, 0);
+        const pid_t first = startChild(world, {false, -1, 200});
+        waitFor(startChild(world, {false, -1, 200}));
+        waitFor(first);
+        faultRate = rate;
     } else {
-        int go[2];
-        if (::pipe(go) != 0)
-            return;
-        const pid_t first = ChildRun::start(world, Job::Tidy, {-1, 200, -1, go[0]});
-        const pid_t second = ChildRun::start(world, Job::Tidy, {-1, 200, -1, go[0]});
-        const bool started = ::write(go[1], "go", 2) == 2;
-        ::close(go[0]);
-        ::close(go[1]);
-        ChildRun::wait(first);
-        ChildRun::wait(second);
-        Q_UNUSED(started);
+        waitFor(startChild(world, {false, -1, 0, pick(random, 0, 3000)}));
     }
-}
-
-// A settings file may be left as it was or replaced by a good one, never by a worse one.
-QByteArray checkSettings(const QByteArray& before, const QByteArray& after)
-{
-    if (after == before)
-        return {};
-    const QJsonObject was = QJsonDocument::fromJson(before).object();
-    const QJsonDocument now = QJsonDocument::fromJson(after);
-    for (const QString& key : was.keys())
-        if (!now.isObject() || !now.object().contains(key))
-            return "the settings file lost \"" + key.toUtf8() + "\"";
-    return {};
-}
-
-// Records someone wrote into the log: moves from outside the Desktop, and to outside its
-// archive. An undo must refuse both.
-void tamperWithLog(const TestDesktop& world)
-{
-    const QByteArray outside = world.scratch() + "/Outside/keep";
-    QByteArray lines = MoveJournal::moveLine({outside, world.at(TestTree::thisMonth + "Other/x")}) +
-                       MoveJournal::moveLine({world.at("stolen"), outside}) +
-                       MoveJournal::doneLine(1 << 30);
-    if (!TestTree::exists(world.logPath()))
-        lines = MoveJournal::header(world.path()) + lines;
-    QFile log(QFile::decodeName(world.logPath()));
-    if (log.open(QIODevice::Append))
-        log.write(lines);
-}
-
-// A tidy in this process, checked against its own report and log. Afterwards, new items may
-// arrive where filed ones were.
-QByteArray tidyHere(TestDesktop& world, TidyRunner& runner, Random& random, const Snapshot& start,
-                    const std::set<QByteArray>& placed, Arrivals& arrivals, bool& exactRestore,
-                    int& nextId)
-{
-    const QByteArray root = world.scratch();
-    const Snapshot before = snapshotOf(root);
-    const Log logBefore = logOf(world);
-    const TidyResult result = runner.tidy(world.path());
-    if (!result.listed)
-        return "the Desktop could not be listed";
-    if (result.moved > 0 && !logBefore.empty())
-        exactRestore = false;
-    const Snapshot after = snapshotOf(root);
-    const Log log = logOf(world);
-    QByteArray failure = checkNothingLost(start, placed, arrivals, after);
-    if (failure.isEmpty())
-        failure = checkTidyLog(before, after, root, result, logBefore, log);
-    if (!failure.isEmpty())
-        return failure;
-    // A new item where a filed one used to be: the undo must put the old one beside it.
-    for (const std::optional<MoveRecord>& record : log) {
-        if (!record || !chance(random, 0.1))
-            continue;
-        const QByteArray identity = "F:#arrival:" + QByteArray::number(nextId++) + '#';
-        if (TestTree::writeFile(record->from, identity.mid(2)))
-            arrivals[identity] = record->from.mid(root.size() + 1);
-        exactRestore = false;
-    }
-    return {};
+    return way < 60;
 }
 
 QByteArray runRound(TestDesktop& world, quint32 seed)
@@ -277,7 +240,7 @@ QByteArray runRound(TestDesktop& world, quint32 seed)
     // records (those items can no longer be undone), or once new items took old names.
     bool exactRestore = true;
     Arrivals arrivals;
-    auto afterUndo = [&](const QByteArray& step) -> QByteArray {
+    auto check = [&](const QByteArray& step, bool undone) -> QByteArray {
         const Snapshot now = snapshotOf(root);
         QByteArray failure = checkNothingLost(start, placed, arrivals, now);
         if (failure.isEmpty() && subtree(now, "Outside") != subtree(start, "Outside"))
@@ -285,9 +248,9 @@ QByteArray runRound(TestDesktop& world, quint32 seed)
         // What an undo keeps in the log is what it could not move back, still in the archive.
         const Log log = logOf(world);
         for (const std::optional<MoveRecord>& record : log)
-            if (failure.isEmpty() && (!record || !TestTree::exists(record->to)))
+            if (undone && failure.isEmpty() && (!record || !TestTree::exists(record->to)))
                 failure = "the log keeps a record whose item is not in the archive";
-        if (failure.isEmpty() && log.empty() && exactRestore && now != start) {
+        if (undone && failure.isEmpty() && log.empty() && exactRestore && now != start) {
             const auto [a, b] = std::mismatch(start.begin(), start.end(), now.begin(), now.end());
             failure = "a complete undo did not restore everything, first at " +
                       printable(a != start.end() ? a->first : b->first);
@@ -298,40 +261,27 @@ QByteArray runRound(TestDesktop& world, quint32 seed)
     const int cycles = chance(random, 0.5) ? 2 : 1;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         if (cycle == 2 && chance(random, 0.5))
-            world.clock.advance(31 * day);
+            world.clock.advance(31 * TestDesktop::day);
         const QByteArray n = QByteArray::number(cycle);
-        const Snapshot before = snapshotOf(root);
-        const Log logBefore = logOf(world);
-        const QByteArray settingsBefore =
-            TestTree::readFile(QFile::encodeName(world.settingsPath()));
-        if (const Way way = pickWay(random); way != Way::Here) {
-            // Children that race each other must not also meet refusals: a second run that
-            // files what the first could not replaces the first one's log, as any tidy does.
-            const double rate = std::exchange(faultRate, way == Way::Together ? 0 : faultRate);
-            runElsewhere(world, way, random, int(desktopNames(before).size()));
-            faultRate = rate;
-            if (!logBefore.empty())
-                exactRestore = false;
-            QByteArray failure = checkNothingLost(start, placed, arrivals, snapshotOf(root));
-            if (failure.isEmpty())
-                failure = checkSettings(
-                    settingsBefore, TestTree::readFile(QFile::encodeName(world.settingsPath())));
-            if (!failure.isEmpty())
-                return "after tidy " + n + " elsewhere: " + failure;
-        } else if (QByteArray failure = tidyHere(world, runner, random, start, placed, arrivals,
-                                                 exactRestore, nextId);
-                   !failure.isEmpty()) {
-            return "after tidy " + n + ": " + failure;
+        if (!logOf(world).empty())
+            exactRestore = false;
+        const bool here = tidyOnce(world, runner, random, faultRate);
+        if (QByteArray failure = check("after tidy " + n, false); !failure.isEmpty())
+            return failure;
+        // A new item where a filed one used to be: the undo must put the old one beside it.
+        for (const std::optional<MoveRecord>& record : logOf(world)) {
+            if (!here || !record || !chance(random, 0.1))
+                continue;
+            const QByteArray identity = "F:#arrival:" + QByteArray::number(nextId++) + '#';
+            if (TestTree::writeFile(record->from, identity.mid(2)))
+                arrivals[identity] = record->from.mid(root.size() + 1);
+            exactRestore = false;
         }
-        if (chance(random, 0.15))
-            tamperWithLog(world);
         // The next undo after one that was killed finishes its work.
         if (chance(random, 0.15))
-            ChildRun::wait(ChildRun::start(world, ChildRun::Job::Undo,
-                                           {pick(random, 0, 2 * int(logOf(world).size()) + 6)}));
-        QByteArray failure;
+            waitFor(startChild(world, {true, pick(random, 0, 2 * int(logOf(world).size()) + 6)}));
         runner.undo(desktop);
-        if (failure = afterUndo("after undo " + n); !failure.isEmpty())
+        if (QByteArray failure = check("after undo " + n, true); !failure.isEmpty())
             return failure;
     }
 
@@ -347,7 +297,7 @@ QByteArray runRound(TestDesktop& world, quint32 seed)
             return "after the retried undo: an item was not moved back although nothing was "
                    "refused: " +
                    (record ? printable(record->to) : QByteArray("(malformed)"));
-    return afterUndo("after the retried undo");
+    return check("after the retried undo", true);
 }
 
 } // namespace

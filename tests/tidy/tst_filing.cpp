@@ -188,8 +188,6 @@ private Q_SLOTS:
 
         QTest::newRow("taken twice") << QByteArray("Report.pdf=F:|Report 2.pdf=F:")
                                      << QByteArray("Report.pdf") << QByteArray("Report 3.pdf");
-        QTest::newRow("first gap taken") << QByteArray("Report.pdf=F:|Report 3.pdf=F:")
-                                         << QByteArray("Report.pdf") << QByteArray("Report 2.pdf");
         QTest::newRow("only the last dot")
             << QByteArray("archive.tar.gz=F:") << QByteArray("archive.tar.gz")
             << QByteArray("archive.tar 2.gz");
@@ -198,8 +196,6 @@ private Q_SLOTS:
             << QByteArray("Report.pdf") << QByteArray("Report 3.pdf");
         QTest::newRow("leading dot is no extension")
             << QByteArray(".profile=F:") << QByteArray(".profile") << QByteArray(".profile 2");
-        QTest::newRow("trailing dot is no extension")
-            << QByteArray("notes.=F:") << QByteArray("notes.") << QByteArray("notes. 2");
     }
     void freeName()
     {
