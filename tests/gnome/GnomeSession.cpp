@@ -1,7 +1,5 @@
 #include "tests/gnome/GnomeSession.h"
 
-#include "tests/session/PixelChecks.h"
-
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -138,29 +136,6 @@ std::optional<QString> GnomeSession::eval(const QString& script)
     if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
         text = text.mid(1, text.size() - 2);
     return text;
-}
-
-qint64 GnomeSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId,
-                                 const QColor& pressedColor)
-{
-    QStringList args{QStringLiteral("%1x%2").arg(geometry.width()).arg(geometry.height()),
-                     color.name(), QStringLiteral("--app-id=") + appId};
-    if (pressedColor.isValid())
-        args.append(QStringLiteral("--pressed=") + pressedColor.name());
-    const qint64 pid = startProgram(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), args);
-    // It may not be mapped yet when first moved.
-    if (!pid || !waitFor(
-                    [&] {
-                        return moveWindow(pid, geometry) &&
-                               pixels::isUniform(grabScreen(), geometry.adjusted(1, 1, -1, -1),
-                                                 color, 8);
-                    },
-                    10000)) {
-        fail(QStringLiteral("the test window did not go to its place"));
-        m_children.stop(pid);
-        return 0;
-    }
-    return pid;
 }
 
 bool GnomeSession::onWindows(qint64 pid, const QString& call)

@@ -2,7 +2,6 @@
 
 #include "tests/session/TestSession.h"
 
-#include <QColor>
 #include <QImage>
 #include <QList>
 #include <QRect>
@@ -30,10 +29,6 @@ public:
     // Runs JavaScript inside the shell; its result as text, or none when it threw.
     std::optional<QString> eval(const QString& script);
 
-    // A Wayland window of our test client in one colour, moved to `geometry`; its pid, or 0
-    // once it did not show there. `pressedColor`: the colour it turns once clicked.
-    qint64 startWindow(const QRect& geometry, const QColor& color, const QString& appId,
-                       const QColor& pressedColor = {});
     void stopProgram(qint64 pid) { m_children.stop(pid); }
     // Moves and resizes every window of `pid`, as a user dragging it would.
     bool moveWindow(qint64 pid, const QRect& geometry);
@@ -48,7 +43,7 @@ public:
     bool pressKeys(const QStringList& keys);
 
 private:
-    // Nothing waits for a window through the base: startWindow() moves it and looks.
+    // Nothing waits for a window through the base: the tests move it and look.
     bool showsWindowOf(qint64) override { return true; }
     bool writeSettings();
 };

@@ -1,7 +1,5 @@
 #include "tests/kwin/KwinSession.h"
 
-#include "tests/session/PixelChecks.h"
-
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -159,22 +157,6 @@ qint64 KwinSession::startX11Program(const QString& program, const QStringList& a
     return pid;
 }
 
-qint64 KwinSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId,
-                                const QColor& pressedColor)
-{
-    QStringList args{QStringLiteral("%1x%2").arg(geometry.width()).arg(geometry.height()),
-                     color.name(), QStringLiteral("--app-id=") + appId};
-    if (pressedColor.isValid())
-        args.append(QStringLiteral("--pressed=") + pressedColor.name());
-    const qint64 pid = startProgram(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), args);
-    if (!pid || !placeWindow(pid, geometry, color)) {
-        fail(QStringLiteral("the test window did not go to its place"));
-        m_children.stop(pid);
-        return 0;
-    }
-    return pid;
-}
-
 bool KwinSession::runScript(const QString& body, int timeoutMs)
 {
     const QString name = QStringLiteral("tavlin-test-%1").arg(++m_scripts);
@@ -218,17 +200,6 @@ bool KwinSession::moveWindow(qint64 pid, const QRect& geometry)
             .arg(geometry.y())
             .arg(geometry.width())
             .arg(geometry.height()));
-}
-
-bool KwinSession::placeWindow(qint64 pid, const QRect& geometry, const QColor& color)
-{
-    // The window may not be mapped yet when the script first runs.
-    return waitFor(
-        [&] {
-            return moveWindow(pid, geometry) &&
-                   pixels::isUniform(grabScreen(), geometry.adjusted(1, 1, -1, -1), color, 8);
-        },
-        10000);
 }
 
 QImage KwinSession::grabScreen()

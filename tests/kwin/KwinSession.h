@@ -2,7 +2,6 @@
 
 #include "tests/session/TestSession.h"
 
-#include <QColor>
 #include <QImage>
 #include <QList>
 #include <QRect>
@@ -27,11 +26,6 @@ public:
     // The outputs' logical rectangles, left to right.
     QList<QRect> outputRects() const;
 
-    // A Wayland window of our test client, one colour, placed at `geometry`; its pid, or 0
-    // once it did not show there. `pressedColor`: the colour it turns once clicked.
-    qint64 startWindow(const QRect& geometry, const QColor& color,
-                       const QString& appId = QStringLiteral("tavlin-test-window"),
-                       const QColor& pressedColor = {});
     // Any program as an X11 client of Xwayland.
     qint64 startX11Program(const QString& program, const QStringList& args);
     void stopProgram(qint64 pid) { m_children.stop(pid); }
@@ -41,8 +35,6 @@ public:
     bool runScript(const QString& body, int timeoutMs = 5000);
     // Moves and resizes every window of `pid`, as a user dragging it would.
     bool moveWindow(qint64 pid, const QRect& geometry);
-    // The same, then waits until it shows there in `color`.
-    bool placeWindow(qint64 pid, const QRect& geometry, const QColor& color);
 
     // Everything shown, in logical pixels, through KWin's screenshot interface.
     QImage grabScreen();

@@ -104,7 +104,7 @@ void TestKwin::reportsWindows()
     qint64 pid = 0;
     if (x11) {
         pid = startX11Window(first, otherColor);
-        QVERIFY(session().placeWindow(pid, first, QColor(otherColor)));
+        QVERIFY(placeWindow(pid, first, otherColor));
     } else {
         pid = startWindow(first, otherColor);
     }

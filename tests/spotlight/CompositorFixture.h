@@ -66,16 +66,32 @@ protected:
         }));
     }
 
-    // A test window, closed after the test function; its pid, or 0.
+    // A Wayland window of our test client in one colour at `rect`, closed after the test
+    // function; its pid, or 0 once it did not show there. `pressed`: its colour once clicked.
     qint64 startWindow(const QRect& rect, QRgb color,
                        const QString& appId = QStringLiteral("tavlin-test-window"),
                        QRgb pressed = 0)
     {
-        const qint64 pid =
-            session().startWindow(rect, QColor(color), appId, pressed ? QColor(pressed) : QColor());
-        if (pid)
-            m_clients.append(pid);
-        return pid;
+        QStringList args{QStringLiteral("%1x%2").arg(rect.width()).arg(rect.height()),
+                         QColor(color).name(), QStringLiteral("--app-id=") + appId};
+        if (pressed)
+            args.append(QStringLiteral("--pressed=") + QColor(pressed).name());
+        const qint64 pid = session().startProgram(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), args);
+        m_clients.append(pid);
+        return pid && placeWindow(pid, rect, color) ? pid : 0;
+    }
+
+    // Moves the window of `pid` to `rect` and waits until it shows there in `color`; it may not
+    // be mapped yet when first moved.
+    static bool placeWindow(qint64 pid, const QRect& rect, QRgb color)
+    {
+        return waitFor(
+            [&] {
+                return session().moveWindow(pid, rect) &&
+                       pixels::isUniform(session().grabScreen(), rect.adjusted(1, 1, -1, -1),
+                                         QColor(color), 8);
+            },
+            10000);
     }
 
     std::optional<WindowInfo> reported(qint64 pid) const
