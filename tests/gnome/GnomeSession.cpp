@@ -1,13 +1,8 @@
 #include "tests/gnome/GnomeSession.h"
 
-#include "tests/session/PixelChecks.h"
-#include "tests/session/WaitFor.h"
-
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -15,8 +10,6 @@
 namespace tavlin {
 
 namespace {
-
-GnomeSession* currentSession = nullptr;
 
 constexpr int startTimeoutMs = 30000;
 constexpr QSize monitorSize(1024, 768);
@@ -39,19 +32,7 @@ QString windowsOf(qint64 pid)
 
 } // namespace
 
-GnomeSession::GnomeSession() = default;
-
-GnomeSession::~GnomeSession()
-{
-    stop();
-}
-
-GnomeSession* GnomeSession::current()
-{
-    return currentSession;
-}
-
-QString GnomeSession::unavailableReason()
+QString GnomeSession::unavailableReason() const
 {
     if (QStandardPaths::findExecutable(QStringLiteral("gnome-shell")).isEmpty())
         return QStringLiteral("gnome-shell is not installed (tools/deps.sh --test)");
@@ -61,20 +42,6 @@ QString GnomeSession::unavailableReason()
 QList<QRect> GnomeSession::monitorRects() const
 {
     return {QRect(QPoint(0, 0), monitorSize), QRect(QPoint(monitorSize.width(), 0), monitorSize)};
-}
-
-QString GnomeSession::scratchPath() const
-{
-    return m_home ? m_home->scratchPath() : QString();
-}
-
-bool GnomeSession::fail(const QString& what, const QString& logName)
-{
-    m_error = what;
-    if (!logName.isEmpty() && m_home)
-        m_error += QStringLiteral("\n--- %1 ---\n").arg(logName) +
-                   QString::fromLocal8Bit(m_home->logTail(logName));
-    return false;
 }
 
 bool GnomeSession::writeSettings()
@@ -104,9 +71,9 @@ bool GnomeSession::writeSettings()
 
 bool GnomeSession::start()
 {
-    ChildProcesses::adoptOrphans();
-    m_home = std::make_unique<SessionHome>(QStringLiteral("tavlin-gnome"));
-    if (!m_home->isValid() || !writeSettings())
+    if (!prepare(QStringLiteral("tavlin-gnome")))
+        return false;
+    if (!writeSettings())
         return fail(QStringLiteral("no session folder"));
     m_home->setEnvironment("GSETTINGS_BACKEND", QByteArrayLiteral("keyfile"));
     m_home->setEnvironment("XDG_DATA_DIRS",
@@ -153,17 +120,7 @@ bool GnomeSession::start()
     m_home->setEnvironment("WAYLAND_DISPLAY", socket.toLocal8Bit());
     m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("wayland"));
     m_home->setEnvironment("XDG_CURRENT_DESKTOP", QByteArrayLiteral("GNOME"));
-    currentSession = this;
     return true;
-}
-
-void GnomeSession::stop()
-{
-    if (currentSession == this)
-        currentSession = nullptr;
-    m_children.stopAll();
-    m_logs.clear();
-    m_home.reset();
 }
 
 std::optional<QString> GnomeSession::eval(const QString& script)
@@ -181,49 +138,6 @@ std::optional<QString> GnomeSession::eval(const QString& script)
     return text;
 }
 
-qint64 GnomeSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId,
-                                 const QColor& pressedColor)
-{
-    QStringList args{QStringLiteral("%1x%2").arg(geometry.width()).arg(geometry.height()),
-                     color.name(), QStringLiteral("--app-id=") + appId};
-    if (pressedColor.isValid())
-        args.append(QStringLiteral("--pressed=") + pressedColor.name());
-    const QString log = QStringLiteral("window%1").arg(++m_runs);
-    const qint64 pid =
-        m_children.start(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), args, m_home->logFile(log));
-    if (pid)
-        m_logs.append({pid, log});
-    // It may not be mapped yet when first moved.
-    if (!pid || !waitFor(
-                    [&] {
-                        return moveWindow(pid, geometry.topLeft()) &&
-                               pixels::isUniform(grabScreen(), geometry.adjusted(1, 1, -1, -1),
-                                                 color, 8);
-                    },
-                    10000)) {
-        fail(QStringLiteral("the test window did not go to its place"));
-        m_children.stop(pid);
-        return 0;
-    }
-    return pid;
-}
-
-QByteArray GnomeSession::outputOf(qint64 pid) const
-{
-    for (const auto& [loggedPid, log] : m_logs) {
-        if (loggedPid == pid) {
-            QFile file(m_home->logFile(log));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        }
-    }
-    return {};
-}
-
-void GnomeSession::stopProgram(qint64 pid)
-{
-    m_children.stop(pid);
-}
-
 bool GnomeSession::onWindows(qint64 pid, const QString& call)
 {
     return eval(QStringLiteral("const ws = %1; ws.forEach(w => w.%2); ws.length")
@@ -231,10 +145,13 @@ bool GnomeSession::onWindows(qint64 pid, const QString& call)
                .value_or(QStringLiteral("0")) != QLatin1String("0");
 }
 
-bool GnomeSession::moveWindow(qint64 pid, const QPoint& topLeft)
+bool GnomeSession::moveWindow(qint64 pid, const QRect& geometry)
 {
-    return onWindows(pid,
-                     QStringLiteral("move_frame(true, %1, %2)").arg(topLeft.x()).arg(topLeft.y()));
+    return onWindows(pid, QStringLiteral("move_resize_frame(true, %1, %2, %3, %4)")
+                              .arg(geometry.x())
+                              .arg(geometry.y())
+                              .arg(geometry.width())
+                              .arg(geometry.height()));
 }
 
 QImage GnomeSession::grabScreen()
@@ -263,10 +180,6 @@ bool GnomeSession::click(const QPoint& point)
                     .arg(point.y()))
         .has_value();
 }
-
-} // namespace tavlin
-
-namespace tavlin {
 
 bool GnomeSession::pressKeys(const QStringList& keys)
 {

@@ -1,54 +1,37 @@
 #pragma once
 
-#include "tests/session/ChildProcesses.h"
-#include "tests/session/SessionHome.h"
+#include "tests/session/TestSession.h"
 
-#include <QColor>
 #include <QImage>
 #include <QList>
 #include <QRect>
 #include <QString>
-#include <memory>
 #include <optional>
 
 namespace tavlin {
 
 // A private headless GNOME Shell for one test process: two virtual monitors side by side, its
 // own session and system buses, settings from a keyfile, our extension and a test helper that
-// opens the shell's screenshot and evaluation interfaces. Start it before the QGuiApplication
-// exists and stop it after that is gone; every program it started dies with it.
-class GnomeSession
+// opens the shell's screenshot and evaluation interfaces.
+class GnomeSession : public TestSession
 {
 public:
-    GnomeSession();
-    ~GnomeSession();
-    GnomeSession(const GnomeSession&) = delete;
-    GnomeSession& operator=(const GnomeSession&) = delete;
-
-    static GnomeSession* current();
+    // The session started last and not yet stopped, for the test functions.
+    static GnomeSession* current() { return static_cast<GnomeSession*>(s_current); }
     // Why no session can run here at all (GNOME Shell is not installed), else empty.
-    static QString unavailableReason();
+    QString unavailableReason() const override;
 
-    bool start();
-    void stop();
-    QString errorString() const { return m_error; }
+    bool start() override;
 
     // The monitors' logical rectangles, left to right.
     QList<QRect> monitorRects() const;
-    QString scratchPath() const;
 
     // Runs JavaScript inside the shell; its result as text, or none when it threw.
     std::optional<QString> eval(const QString& script);
 
-    // A Wayland window of our test client in one colour, moved to `geometry`; its pid, or 0
-    // once it did not show there. `pressedColor`: the colour it turns once clicked.
-    qint64 startWindow(const QRect& geometry, const QColor& color,
-                       const QString& appId = QStringLiteral("tavlin-test-window"),
-                       const QColor& pressedColor = {});
-    QByteArray outputOf(qint64 pid) const;
-    void stopProgram(qint64 pid);
-    // Moves every window of `pid`, as a user dragging it would.
-    bool moveWindow(qint64 pid, const QPoint& topLeft);
+    void stopProgram(qint64 pid) { m_children.stop(pid); }
+    // Moves and resizes every window of `pid`, as a user dragging it would.
+    bool moveWindow(qint64 pid, const QRect& geometry);
     // Runs `call` (a method of Meta.Window, e.g. "raise()") on every window of `pid`.
     bool onWindows(qint64 pid, const QString& call);
 
@@ -60,14 +43,9 @@ public:
     bool pressKeys(const QStringList& keys);
 
 private:
-    bool fail(const QString& what, const QString& logName = {});
+    // Nothing waits for a window through the base: the tests move it and look.
+    bool showsWindowOf(qint64) override { return true; }
     bool writeSettings();
-
-    std::unique_ptr<SessionHome> m_home;
-    ChildProcesses m_children;
-    QList<std::pair<qint64, QString>> m_logs; // pid, log name
-    int m_runs = 0;
-    QString m_error;
 };
 
 } // namespace tavlin

@@ -1,7 +1,5 @@
 #include "tests/kwin/KwinSession.h"
 
-#include "tests/session/PixelChecks.h"
-
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -22,6 +20,7 @@ namespace tavlin {
 namespace {
 
 constexpr int startTimeoutMs = 30000;
+constexpr QSize outputSize(1024, 768);
 const QString kwinService = QStringLiteral("org.kde.KWin");
 
 QDBusMessage callKwin(const QString& path, const QString& interface, const QString& method,
@@ -55,8 +54,6 @@ QByteArray readAll(int fd, int timeoutMs)
 
 } // namespace
 
-KwinSession::KwinSession(QSize outputSize) : m_outputSize(outputSize) {}
-
 KwinSession::~KwinSession()
 {
     stop();
@@ -74,8 +71,7 @@ QString KwinSession::unavailableReason() const
 
 QList<QRect> KwinSession::outputRects() const
 {
-    return {QRect(QPoint(0, 0), m_outputSize),
-            QRect(QPoint(m_outputSize.width(), 0), m_outputSize)};
+    return {QRect(QPoint(0, 0), outputSize), QRect(QPoint(outputSize.width(), 0), outputSize)};
 }
 
 bool KwinSession::start()
@@ -104,8 +100,8 @@ bool KwinSession::startKwin()
     m_kwin =
         m_children.start(binary,
                          {QStringLiteral("--virtual"), QStringLiteral("--width"),
-                          QString::number(m_outputSize.width()), QStringLiteral("--height"),
-                          QString::number(m_outputSize.height()), QStringLiteral("--output-count"),
+                          QString::number(outputSize.width()), QStringLiteral("--height"),
+                          QString::number(outputSize.height()), QStringLiteral("--output-count"),
                           QStringLiteral("2"), QStringLiteral("--xwayland"),
                           QStringLiteral("--socket"), socket, QStringLiteral("--no-lockscreen")},
                          m_home->logFile(QStringLiteral("kwin")));
@@ -161,23 +157,7 @@ qint64 KwinSession::startX11Program(const QString& program, const QStringList& a
     return pid;
 }
 
-qint64 KwinSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId,
-                                const QColor& pressedColor)
-{
-    QStringList args{QStringLiteral("%1x%2").arg(geometry.width()).arg(geometry.height()),
-                     color.name(), QStringLiteral("--app-id=") + appId};
-    if (pressedColor.isValid())
-        args.append(QStringLiteral("--pressed=") + pressedColor.name());
-    const qint64 pid = startProgram(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), args);
-    if (!pid || !placeWindow(pid, geometry, color)) {
-        fail(QStringLiteral("the test window did not go to its place"));
-        m_children.stop(pid);
-        return 0;
-    }
-    return pid;
-}
-
-QString KwinSession::startScript(const QString& body)
+bool KwinSession::runScript(const QString& body, int timeoutMs)
 {
     const QString name = QStringLiteral("tavlin-test-%1").arg(++m_scripts);
     const QString file = m_home->scratchPath() + QLatin1Char('/') + name + QStringLiteral(".js");
@@ -188,37 +168,26 @@ QString KwinSession::startScript(const QString& body)
                        "workspace.windowList() : workspace.clientList();\n")
             .arg(name) +
         body;
-    QDir().mkpath(m_home->scratchPath());
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(source.toUtf8()) < 0)
-        return {};
-    out.close();
-    const QDBusMessage loaded =
-        callKwin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
-                 QStringLiteral("loadScript"), {file, name});
-    if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty())
-        return {};
-    const int id = loaded.arguments().constFirst().toInt();
-    if (callKwin(QStringLiteral("/%1").arg(id), QStringLiteral("org.kde.kwin.Script"),
-                 QStringLiteral("run"))
-            .type() != QDBusMessage::ReplyMessage)
-        return {};
-    return name;
-}
-
-bool KwinSession::isScriptLoaded(const QString& name)
-{
-    const QDBusMessage loaded =
-        callKwin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
-                 QStringLiteral("isScriptLoaded"), {name});
-    return loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty() ||
-           loaded.arguments().constFirst().toBool();
-}
-
-bool KwinSession::runScript(const QString& body, int timeoutMs)
-{
-    const QString name = startScript(body);
-    return !name.isEmpty() && waitFor([&] { return !isScriptLoaded(name); }, timeoutMs);
+    if (!m_home->writeFile(QStringLiteral("scratch/") + name + QStringLiteral(".js"),
+                           source.toUtf8()))
+        return false;
+    const QString scripting = QStringLiteral("org.kde.kwin.Scripting");
+    const QDBusMessage loaded = callKwin(QStringLiteral("/Scripting"), scripting,
+                                         QStringLiteral("loadScript"), {file, name});
+    if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty() ||
+        callKwin(QStringLiteral("/%1").arg(loaded.arguments().constFirst().toInt()),
+                 QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run"))
+                .type() != QDBusMessage::ReplyMessage)
+        return false;
+    // Unloaded once it called done().
+    return waitFor(
+        [&] {
+            const QDBusMessage running = callKwin(QStringLiteral("/Scripting"), scripting,
+                                                  QStringLiteral("isScriptLoaded"), {name});
+            return running.type() == QDBusMessage::ReplyMessage &&
+                   !running.arguments().value(0).toBool();
+        },
+        timeoutMs);
 }
 
 bool KwinSession::moveWindow(qint64 pid, const QRect& geometry)
@@ -231,17 +200,6 @@ bool KwinSession::moveWindow(qint64 pid, const QRect& geometry)
             .arg(geometry.y())
             .arg(geometry.width())
             .arg(geometry.height()));
-}
-
-bool KwinSession::placeWindow(qint64 pid, const QRect& geometry, const QColor& color)
-{
-    // The window may not be mapped yet when the script first runs.
-    return waitFor(
-        [&] {
-            return moveWindow(pid, geometry) &&
-                   pixels::isUniform(grabScreen(), geometry.adjusted(1, 1, -1, -1), color, 8);
-        },
-        10000);
 }
 
 QImage KwinSession::grabScreen()

@@ -2,11 +2,9 @@
 
 #include "tests/session/TestSession.h"
 
-#include <QColor>
 #include <QImage>
 #include <QList>
 #include <QRect>
-#include <QSize>
 #include <QString>
 
 namespace tavlin {
@@ -16,7 +14,6 @@ namespace tavlin {
 class KwinSession : public TestSession
 {
 public:
-    explicit KwinSession(QSize outputSize = {1024, 768});
     ~KwinSession() override;
 
     // The session started last and not yet stopped, for the test functions.
@@ -28,29 +25,16 @@ public:
 
     // The outputs' logical rectangles, left to right.
     QList<QRect> outputRects() const;
-    qint64 compositorPid() const { return m_kwin; }
 
-    // A Wayland window of our test client, one colour, placed at `geometry`; its pid, or 0
-    // once it did not show there. `pressedColor`: the colour it turns once clicked.
-    qint64 startWindow(const QRect& geometry, const QColor& color,
-                       const QString& appId = QStringLiteral("tavlin-test-window"),
-                       const QColor& pressedColor = {});
     // Any program as an X11 client of Xwayland.
     qint64 startX11Program(const QString& program, const QStringList& args);
     void stopProgram(qint64 pid) { m_children.stop(pid); }
 
-    // Starts a KWin script that ends by calling done(); `windows` holds every window. Its
-    // name, or empty when KWin refused it.
-    QString startScript(const QString& body);
-    // Runs such a script to its end; false when KWin refused it or it did not end within
-    // `timeoutMs`.
+    // Runs a KWin script that ends by calling done(), `windows` holding every window; false
+    // when KWin refused it or it did not end within `timeoutMs`.
     bool runScript(const QString& body, int timeoutMs = 5000);
-    // Whether the script of that name has not ended yet.
-    bool isScriptLoaded(const QString& name);
     // Moves and resizes every window of `pid`, as a user dragging it would.
     bool moveWindow(qint64 pid, const QRect& geometry);
-    // The same, then waits until it shows there in `color`.
-    bool placeWindow(qint64 pid, const QRect& geometry, const QColor& color);
 
     // Everything shown, in logical pixels, through KWin's screenshot interface.
     QImage grabScreen();
@@ -67,7 +51,6 @@ private:
     bool runInput(const QStringList& args);
     QString xwaylandDisplay() const;
 
-    QSize m_outputSize;
     qint64 m_kwin = 0;
     QByteArray m_x11Display;
     int m_scripts = 0;

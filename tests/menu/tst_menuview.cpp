@@ -302,9 +302,6 @@ private Q_SLOTS:
                                 "Also Cover Menu Bar|Remind Me About Do Not Disturb|"
                                 "Turn On Do Not Disturb"));
         QVERIFY(!apps->actions().first()->isEnabled());
-
-        f.model.spotlight().setPinnedApps({QStringLiteral("org.example.NotRunning")});
-        QCOMPARE(apps->actions().first()->text(), QStringLiteral("Shown in Spotlight Mode"));
     }
 
     // Disabled with the reason where the notification service cannot be switched, unless it is

@@ -46,8 +46,6 @@ private Q_SLOTS:
             << store << MaybeState(DndState::On) << store << DndRule::Verdict::Restore;
         QTest::newRow("switched off by the user meanwhile: theirs stays")
             << store << MaybeState(DndState::Off) << store << DndRule::Verdict::LeaveAlone;
-        QTest::newRow("reset by the user meanwhile: theirs stays")
-            << store << MaybeState(DndState::Unset) << store << DndRule::Verdict::LeaveAlone;
         QTest::newRow("store unreachable: kept for the next start")
             << store << MaybeState() << store << DndRule::Verdict::TryLater;
         QTest::newRow("same daemon, still paused: given back")
@@ -115,7 +113,6 @@ private Q_SLOTS:
             const DndRecord record{QStringLiteral("xfce"), QStringLiteral(":1.3"), found};
             QTest::addRow("written, state %d", int(found)) << record.encode() << true;
         }
-        QTest::newRow("empty") << QByteArray() << false;
         QTest::newRow("cut off") << QByteArray("{\"service\":\"gnome\",\"keep") << false;
         QTest::newRow("not an object") << QByteArray("[\"gnome\"]") << false;
         QTest::newRow("no service")
