@@ -9,7 +9,8 @@
 #include "platform/linux/JsonSettingsStore.h"
 #include "spotlight/Spotlight.h"
 #include "tests/kwin/KwinSession.h"
-#include "tests/kwin/KwinTestMain.h"
+#include "tests/session/PixelChecks.h"
+#include "tests/session/SessionTestMain.h"
 #include "tests/session/WaitFor.h"
 
 #include <QDir>
@@ -76,6 +77,24 @@ timer.start();
     return load;
 }
 
+// A Wayland test window of one colour, placed at `rect`; its pid, or 0 when it did not show.
+qint64 startWindow(KwinSession& session, const QRect& rect, QRgb color, const QString& appId)
+{
+    const qint64 pid =
+        session.startProgram(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW),
+                             {QStringLiteral("%1x%2").arg(rect.width()).arg(rect.height()),
+                              QColor(color).name(), QStringLiteral("--app-id=") + appId});
+    const bool shown =
+        pid && waitFor(
+                   [&] {
+                       return session.moveWindow(pid, rect) &&
+                              pixels::isUniform(session.grabScreen(), rect.adjusted(1, 1, -1, -1),
+                                                QColor(color), 8);
+                   },
+                   10000);
+    return shown ? pid : 0;
+}
+
 void print(const char* label, const Load& load)
 {
     std::printf("  %-34s program %6.2f %%   KWin %6.2f %%   %5d list changes\n", label,
@@ -97,12 +116,11 @@ int runBench(KwinSession& session)
     settings.setValue(QStringLiteral("spotlightRemindsAboutNotifications"), false);
 
     for (int i = 0; i < 5; ++i) {
-        if (!session.startWindow(QRect(1100 + 40 * i, 100 + 40 * i, 300, 200), QColor(0xff30c040),
-                                 QStringLiteral("tavlin-bench-other")))
+        if (!startWindow(session, QRect(1100 + 40 * i, 100 + 40 * i, 300, 200), 0xff30c040,
+                         QStringLiteral("tavlin-bench-other")))
             return std::printf("bench_kwin_spotlight: a window did not show\n"), 1;
     }
-    const qint64 pinned =
-        session.startWindow(QRect(100, 150, 400, 300), QColor(0xffe03030), pinnedApp);
+    const qint64 pinned = startWindow(session, QRect(100, 150, 400, 300), 0xffe03030, pinnedApp);
     if (!pinned || !waitFor([&] {
             return services.windowList->windows().value_or(QList<WindowInfo>{}).size() == 6;
         }))
@@ -131,5 +149,9 @@ int runBench(KwinSession& session)
 
 int main(int argc, char** argv)
 {
-    return runKwinTest(argc, argv, [](int, char**) { return runBench(*KwinSession::current()); });
+    KwinSession session;
+    if (const QString missing = session.unavailableReason(); !missing.isEmpty())
+        return sessionMissing(missing);
+    return runInSession(argc, argv, session, "wayland", {},
+                        [&session](int, char**) { return runBench(session); });
 }

@@ -159,6 +159,12 @@ qint64 KwinSession::startX11Program(const QString& program, const QStringList& a
 
 bool KwinSession::runScript(const QString& body, int timeoutMs)
 {
+    const QString name = startScript(body);
+    return !name.isEmpty() && waitFor([&] { return !isScriptLoaded(name); }, timeoutMs);
+}
+
+QString KwinSession::startScript(const QString& body)
+{
     const QString name = QStringLiteral("tavlin-test-%1").arg(++m_scripts);
     const QString file = m_home->scratchPath() + QLatin1Char('/') + name + QStringLiteral(".js");
     const QString source =
@@ -170,24 +176,25 @@ bool KwinSession::runScript(const QString& body, int timeoutMs)
         body;
     if (!m_home->writeFile(QStringLiteral("scratch/") + name + QStringLiteral(".js"),
                            source.toUtf8()))
-        return false;
-    const QString scripting = QStringLiteral("org.kde.kwin.Scripting");
-    const QDBusMessage loaded = callKwin(QStringLiteral("/Scripting"), scripting,
-                                         QStringLiteral("loadScript"), {file, name});
+        return {};
+    const QDBusMessage loaded =
+        callKwin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
+                 QStringLiteral("loadScript"), {file, name});
     if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty() ||
         callKwin(QStringLiteral("/%1").arg(loaded.arguments().constFirst().toInt()),
                  QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run"))
                 .type() != QDBusMessage::ReplyMessage)
-        return false;
+        return {};
+    return name;
+}
+
+bool KwinSession::isScriptLoaded(const QString& name)
+{
     // Unloaded once it called done().
-    return waitFor(
-        [&] {
-            const QDBusMessage running = callKwin(QStringLiteral("/Scripting"), scripting,
-                                                  QStringLiteral("isScriptLoaded"), {name});
-            return running.type() == QDBusMessage::ReplyMessage &&
-                   !running.arguments().value(0).toBool();
-        },
-        timeoutMs);
+    const QDBusMessage running =
+        callKwin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
+                 QStringLiteral("isScriptLoaded"), {name});
+    return running.type() != QDBusMessage::ReplyMessage || running.arguments().value(0).toBool();
 }
 
 bool KwinSession::moveWindow(qint64 pid, const QRect& geometry)

@@ -26,6 +26,7 @@ public:
     // The outputs' logical rectangles, left to right.
     QList<QRect> outputRects() const;
 
+    qint64 compositorPid() const { return m_kwin; }
     // Any program as an X11 client of Xwayland.
     qint64 startX11Program(const QString& program, const QStringList& args);
     void stopProgram(qint64 pid) { m_children.stop(pid); }
@@ -33,6 +34,9 @@ public:
     // Runs a KWin script that ends by calling done(), `windows` holding every window; false
     // when KWin refused it or it did not end within `timeoutMs`.
     bool runScript(const QString& body, int timeoutMs = 5000);
+    // The same without waiting: the script's name while it runs, empty when KWin refused it.
+    QString startScript(const QString& body);
+    bool isScriptLoaded(const QString& name);
     // Moves and resizes every window of `pid`, as a user dragging it would.
     bool moveWindow(qint64 pid, const QRect& geometry);
 
