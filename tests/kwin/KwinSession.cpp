@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavlin {
@@ -93,6 +94,10 @@ bool KwinSession::startKwin()
     const QString binary = m_home->path() + QStringLiteral("/kwin_wayland");
     if (!QFile::copy(QStandardPaths::findExecutable(QStringLiteral("kwin_wayland")), binary))
         return fail(QStringLiteral("cannot copy kwin_wayland"));
+    // Xwayland puts its socket there and gives up when the folder is missing, as on a machine
+    // that never ran an X server.
+    if (::mkdir("/tmp/.X11-unix", 01777) == 0)
+        ::chmod("/tmp/.X11-unix", 01777); // past the umask
     // Screenshots and fake input without KWin asking who we are.
     m_home->setEnvironment("KWIN_SCREENSHOT_NO_PERMISSION_CHECKS", QByteArrayLiteral("1"));
     m_home->setEnvironment("KWIN_WAYLAND_NO_PERMISSION_CHECKS", QByteArrayLiteral("1"));
