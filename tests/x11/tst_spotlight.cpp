@@ -88,7 +88,8 @@ private Q_SLOTS:
     void reminderAtMostThreeTimes();
 
 private:
-    qint64 startWindow(const QRect& rect, QRgb color = pinnedColor, const QString& type = {});
+    qint64 startWindow(const QRect& rect, QRgb color = pinnedColor, const QString& type = {},
+                       double opacity = 1.0);
     QString windowOf(qint64 pid) { return QString::number(session().windowOf(pid)); }
 
     WindowServices m_services;
@@ -133,10 +134,11 @@ void TestSpotlight::cleanup()
 }
 
 // Pinned unless another colour is given.
-qint64 TestSpotlight::startWindow(const QRect& rect, QRgb color, const QString& type)
+qint64 TestSpotlight::startWindow(const QRect& rect, QRgb color, const QString& type,
+                                  double opacity)
 {
     const qint64 pid = session().startWindow(
-        rect, QColor(color), 1.0, {},
+        rect, QColor(color), opacity, {},
         {.windowClass = color == pinnedColor ? pinnedClass : QString(), .type = type});
     m_clients.append(pid);
     return pid;
@@ -235,20 +237,23 @@ void TestSpotlight::noHoleFor_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QString>("action"); // an xdotool command applied to the window first
+    QTest::addColumn<double>("opacity");
 
-    QTest::newRow("minimised") << QSize(300, 200) << QStringLiteral("windowminimize %1");
+    QTest::newRow("minimised") << QSize(300, 200) << QStringLiteral("windowminimize %1") << 1.0;
     QTest::newRow("on another desktop")
-        << QSize(300, 200) << QStringLiteral("set_desktop_for_window %1 2");
-    QTest::newRow("40 wide") << QSize(40, 200) << QString();
-    QTest::newRow("40 high") << QSize(300, 40) << QString();
+        << QSize(300, 200) << QStringLiteral("set_desktop_for_window %1 2") << 1.0;
+    QTest::newRow("40 wide") << QSize(40, 200) << QString() << 1.0;
+    QTest::newRow("40 high") << QSize(300, 40) << QString() << 1.0;
+    QTest::newRow("fully transparent") << QSize(300, 200) << QString() << 0.0;
 }
 
 void TestSpotlight::noHoleFor()
 {
     QFETCH(QSize, size);
     QFETCH(QString, action);
+    QFETCH(double, opacity);
     const QRect rect(QPoint(300, 300), size);
-    const qint64 pid = startWindow(rect);
+    const qint64 pid = startWindow(rect, pinnedColor, {}, opacity);
     // A big pinned window elsewhere shows the mode is cutting holes at all.
     startWindow(QRect(1100, 100, 300, 300));
     if (!action.isEmpty())

@@ -137,37 +137,6 @@ private Q_SLOTS:
         }));
     }
 
-    void eachWindowAsShown_data()
-    {
-        QTest::addColumn<QString>("command"); // xdotool, %1 is the window
-        QTest::addColumn<double>("opacity");
-        QTest::addColumn<bool>("ordinary");
-        QTest::addColumn<std::optional<double>>("read"); // its opacity as read
-        QTest::newRow("shown") << QString() << 1.0 << true << std::optional<double>();
-        QTest::newRow("half opaque") << QString() << 0.5 << true << std::optional<double>(0.5);
-        QTest::newRow("minimised")
-            << QStringLiteral("windowminimize %1") << 1.0 << false << std::optional<double>();
-        QTest::newRow("on another desktop") << QStringLiteral("set_desktop_for_window %1 1") << 1.0
-                                            << false << std::optional<double>();
-    }
-
-    void eachWindowAsShown()
-    {
-        QFETCH(QString, command);
-        QFETCH(double, opacity);
-        QFETCH(bool, ordinary);
-        QFETCH(std::optional<double>, read);
-        const qint64 pid = start({}, QRect(300, 300, 200, 200), opacity);
-        QVERIFY(pid);
-        QVERIFY(X11Session::waitFor([&] { return find(pid) && find(pid)->ordinary; }));
-        if (!command.isEmpty())
-            QVERIFY(xdotool(command, session().windowOf(pid)));
-        X11Session::waitFor([&] { return find(pid) && find(pid)->ordinary == ordinary; }, 2000);
-        QCOMPARE(find(pid).value().ordinary, ordinary);
-        QCOMPARE(find(pid)->opacity.has_value(), read.has_value());
-        QVERIFY(qAbs(find(pid)->opacity.value_or(0) - read.value_or(0)) < 0.01);
-    }
-
     void boundsFollowTheFrameWithoutRoundTrips_data()
     {
         QTest::addColumn<bool>("decorated");
