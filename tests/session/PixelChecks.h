@@ -17,9 +17,6 @@ bool shows(const QImage& image, const QPoint& point, const QColor& color, int to
 // of its gradient, which runs from pink to yellow (strong red, clearly less blue).
 QRect trayIconIn(const QImage& image, const QRect& area);
 
-// The average colour of the part of `area` inside the image; invalid when nothing is.
-QColor meanColor(const QImage& image, const QRect& area);
-
 // The largest difference of one channel between the two colours.
 int distance(const QColor& a, const QColor& b);
 

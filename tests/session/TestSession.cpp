@@ -69,6 +69,11 @@ QString TestSession::scratchPath() const
     return m_home ? m_home->scratchPath() : QString();
 }
 
+bool TestSession::writeHomeFile(const QString& path, const QByteArray& contents) const
+{
+    return m_home && m_home->writeFile(QStringLiteral("home/") + path, contents);
+}
+
 bool TestSession::fail(const QString& what, const QString& logName)
 {
     m_error = what;

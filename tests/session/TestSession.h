@@ -36,6 +36,8 @@ public:
     QString desktopFolder() const;
     // Room for a test's own files; removed with the session.
     QString scratchPath() const;
+    // Writes `contents` to `path` inside the home, making folders on the way.
+    bool writeHomeFile(const QString& path, const QByteArray& contents) const;
 
     // A program that shows no window of its own (a tray program); it dies with the session.
     qint64 startProgram(const QString& program, const QStringList& args = {});

@@ -81,11 +81,6 @@ Node layout(const std::pair<QString, QString>& menu)
                : Node();
 }
 
-void aboutToShow(const std::pair<QString, QString>& menu, int id)
-{
-    call(menu.first, menu.second, dbusMenu, QStringLiteral("AboutToShow"), {id});
-}
-
 void click(const std::pair<QString, QString>& menu, int id)
 {
     call(menu.first, menu.second, dbusMenu, QStringLiteral("Event"),

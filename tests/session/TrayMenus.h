@@ -22,8 +22,6 @@ struct Node
 std::optional<std::pair<QString, QString>> firstMenu();
 // The whole menu, or an empty node.
 Node layout(const std::pair<QString, QString>& menu);
-// Tells the program that a host is about to show the submenu `id`.
-void aboutToShow(const std::pair<QString, QString>& menu, int id);
 // Chooses the item `id`, as a host does when it is clicked.
 void click(const std::pair<QString, QString>& menu, int id);
 

@@ -70,14 +70,13 @@ bool WaylandSession::prepareUser()
     if (::geteuid() != 0)
         return true; // the compositor runs as we do
     const QByteArray name(userName);
-    if (!::getpwnam(name.constData())) {
-        // A system account without a home or a shell: it only ever runs the compositor.
+    // A system account without a home or a shell: it only ever runs the compositor.
+    if (!::getpwnam(name.constData()))
         run(QStringLiteral("useradd"),
-            {QStringLiteral("--system"), QStringLiteral("--no-create-home"),
-             QStringLiteral("--home-dir"), QStringLiteral("/nonexistent"),
-             QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"),
-             QStringLiteral("--user-group"), QString::fromLatin1(name)});
-    }
+            QStringLiteral("--system --no-create-home --home-dir /nonexistent --shell "
+                           "/usr/sbin/nologin --user-group %1")
+                .arg(QString::fromLatin1(name))
+                .split(u' '));
     const passwd* user = ::getpwnam(name.constData());
     if (!user)
         return fail(QStringLiteral("cannot create the user ") + QString::fromLatin1(name));
@@ -101,10 +100,10 @@ QStringList WaylandSession::asCompositorUser(const QString& program, const QStri
     if (!m_user)
         return command;
     // The parent-death signal would be dropped with the change of user: keep it.
-    return QStringList{QStringLiteral("--reuid=%1").arg(m_user->first),
-                       QStringLiteral("--regid=%1").arg(m_user->second),
-                       QStringLiteral("--clear-groups"), QStringLiteral("--pdeathsig=keep"),
-                       QStringLiteral("--")} +
+    return QStringLiteral("--reuid=%1 --regid=%2 --clear-groups --pdeathsig=keep --")
+               .arg(m_user->first)
+               .arg(m_user->second)
+               .split(u' ') +
            command;
 }
 
@@ -136,10 +135,12 @@ bool WaylandSession::startSway()
     QStringList args =
         asCompositorUser(QStringLiteral("sway"),
                          {QStringLiteral("-c"), m_home->path() + QStringLiteral("/sway.conf")});
-    const QStringList swayEnvironment{
-        QStringLiteral("SWAYSOCK=") + m_swaySocket, QStringLiteral("WLR_BACKENDS=headless"),
-        QStringLiteral("WLR_HEADLESS_OUTPUTS=%1").arg(m_options.outputs),
-        QStringLiteral("WLR_RENDERER=pixman"), QStringLiteral("WLR_LIBINPUT_NO_DEVICES=1")};
+    const QStringList swayEnvironment =
+        QStringLiteral("SWAYSOCK=%1 WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=%2 "
+                       "WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1")
+            .arg(m_swaySocket)
+            .arg(m_options.outputs)
+            .split(u' ');
     const qsizetype at = args.indexOf(QStringLiteral("sway"));
     args = args.mid(0, at) + swayEnvironment + args.mid(at);
     m_compositor = m_children.start(m_user ? QStringLiteral("setpriv") : args.takeFirst(), args,
@@ -280,8 +281,8 @@ QList<std::pair<QString, QRect>> WaylandSession::outputs()
 QList<QRect> WaylandSession::outputRects()
 {
     QList<QRect> rects;
-    for (const auto& output : outputs())
-        rects.append(output.second);
+    for (const auto& [name, rect] : outputs())
+        rects.append(rect);
     return rects;
 }
 

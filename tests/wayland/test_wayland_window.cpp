@@ -36,8 +36,6 @@ struct Globals
 struct Window
 {
     wl_surface* surface = nullptr;
-    xdg_surface* xdgSurface = nullptr;
-    xdg_toplevel* toplevel = nullptr;
     int width = 0;
     int height = 0;
     unsigned colour = 0;
@@ -49,8 +47,6 @@ wl_pointer* pointer = nullptr;
 bool underPointer = false;
 unsigned pressedColour = 0;
 bool hasPressedColour = false;
-double pointerX = 0;
-double pointerY = 0;
 
 void bindGlobal(void*, wl_registry* registry, uint32_t name, const char* interface,
                 uint32_t version)
@@ -134,7 +130,7 @@ void pointerButton(void*, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint
 {
     if (state != WL_POINTER_BUTTON_STATE_PRESSED || !underPointer)
         return;
-    std::printf("pressed %u at %d,%d\n", button, int(pointerX), int(pointerY));
+    std::printf("pressed %u\n", button);
     std::fflush(stdout);
     if (hasPressedColour) {
         window.colour = pressedColour;
@@ -143,16 +139,11 @@ void pointerButton(void*, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint
 }
 
 const wl_pointer_listener pointerListener{
-    [](void*, wl_pointer*, uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+    [](void*, wl_pointer*, uint32_t, wl_surface* surface, wl_fixed_t, wl_fixed_t) {
         underPointer = surface == window.surface;
-        pointerX = wl_fixed_to_double(x);
-        pointerY = wl_fixed_to_double(y);
     },
     [](void*, wl_pointer*, uint32_t, wl_surface*) { underPointer = false; },
-    [](void*, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
-        pointerX = wl_fixed_to_double(x);
-        pointerY = wl_fixed_to_double(y);
-    },
+    [](void*, wl_pointer*, uint32_t, wl_fixed_t, wl_fixed_t) {},
     pointerButton,
     [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},
     [](void*, wl_pointer*) {},
@@ -161,16 +152,12 @@ const wl_pointer_listener pointerListener{
     [](void*, wl_pointer*, uint32_t, int32_t) {},
     [](void*, wl_pointer*, uint32_t, int32_t) {}};
 
+// The virtual pointer comes once; it never goes while the session lasts.
 void seatCapabilities(void*, wl_seat* seat, uint32_t capabilities)
 {
-    const bool has = capabilities & WL_SEAT_CAPABILITY_POINTER;
-    if (has && !pointer) {
+    if ((capabilities & WL_SEAT_CAPABILITY_POINTER) && !pointer) {
         pointer = wl_seat_get_pointer(seat);
         wl_pointer_add_listener(pointer, &pointerListener, nullptr);
-    } else if (!has && pointer) {
-        wl_pointer_destroy(pointer);
-        pointer = nullptr;
-        underPointer = false;
     }
 }
 const wl_seat_listener seatListener{seatCapabilities, [](void*, wl_seat*, const char*) {}};
@@ -184,7 +171,8 @@ const char* valueOf(const char* arg, const char* name)
 
 int usage(const char* program)
 {
-    std::fprintf(stderr, "usage: %s WxH #rrggbb [options] | --pointer\n", program);
+    std::fprintf(stderr, "usage: %s WxH #rrggbb [--app-id=ID] [--pressed=#rrggbb] | --pointer\n",
+                 program);
     return 2;
 }
 
@@ -210,10 +198,8 @@ int main(int argc, char** argv)
     }
 
     wl_display* display = wl_display_connect(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "no Wayland display\n");
+    if (!display)
         return 1;
-    }
     wl_registry* registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registryListener, nullptr);
     wl_display_roundtrip(display);
@@ -250,12 +236,12 @@ int main(int argc, char** argv)
     window.height = height;
     window.colour = colour & 0xffffffu;
     window.surface = wl_compositor_create_surface(globals.compositor);
-    window.xdgSurface = xdg_wm_base_get_xdg_surface(globals.wmBase, window.surface);
-    xdg_surface_add_listener(window.xdgSurface, &surfaceListener, nullptr);
-    window.toplevel = xdg_surface_get_toplevel(window.xdgSurface);
-    xdg_toplevel_add_listener(window.toplevel, &toplevelListener, nullptr);
-    xdg_toplevel_set_app_id(window.toplevel, appId);
-    xdg_toplevel_set_title(window.toplevel, "tavlin test window");
+    xdg_surface* surface = xdg_wm_base_get_xdg_surface(globals.wmBase, window.surface);
+    xdg_surface_add_listener(surface, &surfaceListener, nullptr);
+    xdg_toplevel* toplevel = xdg_surface_get_toplevel(surface);
+    xdg_toplevel_add_listener(toplevel, &toplevelListener, nullptr);
+    xdg_toplevel_set_app_id(toplevel, appId);
+    xdg_toplevel_set_title(toplevel, "tavlin test window");
     wl_surface_commit(window.surface);
     while (wl_display_dispatch(display) != -1) {
     }

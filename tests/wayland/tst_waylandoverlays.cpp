@@ -41,6 +41,19 @@ bool shows(const QImage& screen, const QRect& area, QRgb color)
     return pixels::isUniform(screen, area, QColor(color), 6);
 }
 
+// Whether a ring two pixels wide, one pixel away from `area`, shows `color` all round.
+bool ringShows(const QImage& screen, const QRect& area, QRgb color)
+{
+    const QRect o = area.adjusted(-3, -3, 3, 3);
+    for (const QRect& side :
+         {QRect(o.left(), o.top(), o.width(), 2), QRect(o.left(), o.bottom() - 1, o.width(), 2),
+          QRect(o.left(), o.top(), 2, o.height()), QRect(o.right() - 1, o.top(), 2, o.height())}) {
+        if (!shows(screen, side, color))
+            return false;
+    }
+    return true;
+}
+
 // Whether every output shows `color` edge to edge. (The outermost pixels of a scaled output
 // blend with the void beside it once the screenshot is scaled to logical pixels.)
 bool everywhere(QRgb color)
@@ -313,12 +326,7 @@ void TestWaylandOverlays::reminderShowsTopCentreAboveTheOverlays()
         const QColor middle =
             pixels::colorAt(screen, QPoint(expected.left() + 4, expected.center().y()));
         return pixels::distance(middle, QColor(roadColor)) > 60 &&
-               shows(screen, QRect(expected.left(), expected.top() - 4, expected.width(), 3),
-                     roadColor) &&
-               shows(screen, QRect(expected.left() - 4, expected.top() + 14, 3, 10), roadColor) &&
-               shows(screen, QRect(expected.right() + 2, expected.top() + 14, 3, 10), roadColor) &&
-               shows(screen, QRect(expected.left(), expected.bottom() + 2, expected.width(), 3),
-                     roadColor);
+               ringShows(screen, expected, roadColor);
     };
     QVERIFY(WaylandSession::waitFor(panelShows));
     reminder.dismissReminder();
@@ -371,10 +379,7 @@ void TestWaylandOverlays::spotlightFollowsAWindowOnTheScaledOutput()
         const int r = 2 * int(CutoutView::holeCornerRadius);
         return shows(output, hole.adjusted(r, 1, -r, -1), windowColor) &&
                shows(output, hole.adjusted(1, r, -1, -r), windowColor) &&
-               shows(output, QRect(hole.left(), hole.top() - 3, hole.width(), 2), roadColor) &&
-               shows(output, QRect(hole.left(), hole.bottom() + 2, hole.width(), 2), roadColor) &&
-               shows(output, QRect(hole.left() - 3, hole.top(), 2, hole.height()), roadColor) &&
-               shows(output, QRect(hole.right() + 2, hole.top(), 2, hole.height()), roadColor);
+               ringShows(output, hole, roadColor);
     };
     QVERIFY(WaylandSession::waitFor([&] { return holeOver(session().windowRect(pid)); }));
 

@@ -7,9 +7,6 @@
 #include "tests/wayland/WaylandSession.h"
 #include "tests/wayland/WaylandTestMain.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTest>
 
 using namespace tavlin;
@@ -25,12 +22,6 @@ constexpr QRgb pinnedColor = 0xff3050e0;
 constexpr QRgb otherColor = 0xffe0c020;
 const QString program = QStringLiteral(TAVLIN_PROGRAM);
 
-bool writeFile(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
 } // namespace
 
 class TestWaylandTray : public QObject
@@ -40,20 +31,10 @@ class TestWaylandTray : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        // A session bus of the test's own, for the program, the bar and this test.
-        const QString bus = session().scratchPath() + QStringLiteral("/bus");
-        QVERIFY(session().startProgram(QStringLiteral("dbus-daemon"),
-                                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                        QStringLiteral("--nopidfile"),
-                                        QStringLiteral("--address=unix:path=") + bus}));
-        QVERIFY(WaylandSession::waitFor([&] { return QFileInfo::exists(bus); }));
-        qputenv("DBUS_SESSION_BUS_ADDRESS", QFile::encodeName(QStringLiteral("unix:path=") + bus));
         // The pinned test window's app id names a desktop file, as a Wayland app id should.
-        const QString applications =
-            session().homePath() + QStringLiteral("/.local/share/applications");
-        QVERIFY(QDir().mkpath(applications));
-        QVERIFY(writeFile(applications + QStringLiteral("/tavlin-pinned.desktop"),
-                          "[Desktop Entry]\nType=Application\nName=Pinned Notes\nExec=true\n"));
+        QVERIFY(session().writeHomeFile(
+            QStringLiteral(".local/share/applications/tavlin-pinned.desktop"),
+            "[Desktop Entry]\nType=Application\nName=Pinned Notes\nExec=true\n"));
     }
 
     void iconShowsOnceATrayStarts()
@@ -63,11 +44,9 @@ private Q_SLOTS:
         QVERIFY(WaylandSession::waitFor(
             [&] { return session().outputOf(m_pid).contains("no system tray yet"); }, 10000));
 
-        const QString config = session().scratchPath() + QStringLiteral("/waybar.json");
-        const QString style = session().scratchPath() + QStringLiteral("/waybar.css");
-        QVERIFY(writeFile(config, waybarConfig) && writeFile(style, waybarStyle));
-        QVERIFY(session().startProgram(
-            QStringLiteral("waybar"), {QStringLiteral("-c"), config, QStringLiteral("-s"), style}));
+        QVERIFY(session().writeHomeFile(QStringLiteral(".config/waybar/config"), waybarConfig));
+        QVERIFY(session().writeHomeFile(QStringLiteral(".config/waybar/style.css"), waybarStyle));
+        QVERIFY(session().startProgram(QStringLiteral("waybar")));
         std::optional<std::pair<QString, QString>>& menu = m_menu;
         QVERIFY2(WaylandSession::waitFor(
                      [&] { return (menu = TrayMenus::firstMenu()).has_value(); }, 15000),

@@ -21,9 +21,6 @@ struct X11SessionOptions
     bool twoMonitors = false;  // side by side, each half the screen
     bool compositor = false;   // picom, xrender backend, no fades or shadows
     bool desktopIcons = false; // pcmanfm drawing the desktop folder on a plain colour
-    // xfce4-panel's status tray along the bottom edge: a StatusNotifierItem host, where tray
-    // menus travel over D-Bus and the host draws them
-    bool statusNotifierHost = false;
 };
 
 // What a test window says of itself, besides where it is and how it looks.
@@ -34,20 +31,19 @@ struct TestWindowOptions
     QString type{};        // "DOCK", "DIALOG" ...: _NET_WM_WINDOW_TYPE; none when empty
     bool icon = false;     // a 16 × 16 _NET_WM_ICON
     int windows = 1;       // opened by the one process, each 20 pixels further down and right
-    // On each SIGUSR1 the first window moves by drag per frame, 60 a second, for dragFrames
-    // frames, and back on the next.
+    // On each SIGUSR1 the first window moves by drag per frame, 60 a second, for dragFrames frames,
+    // and back on the next.
     QPoint drag{};
     int dragFrames = 0;
 };
 
-// A private X display for one test process: Xvfb, openbox, and on request picom, pcmanfm's
-// desktop and a tray, all reading configuration from a temporary home.
+// A private X display for one test process: Xvfb, openbox, and on request picom, pcmanfm's desktop
+// and a tray, all reading configuration from a temporary home.
 class X11Session : public TestSession
 {
 public:
     // The colour pcmanfm paints the desktop with, around its icons.
     static constexpr QRgb desktopColor = X11SessionFiles::desktopColor;
-    static constexpr int desktopCount = 4;
 
     explicit X11Session(X11SessionOptions options = {});
     ~X11Session() override;
@@ -56,7 +52,6 @@ public:
     static X11Session* current() { return static_cast<X11Session*>(s_current); }
 
     bool start() override;
-    const X11SessionOptions& options() const { return m_options; }
     QByteArray display() const { return m_display; }
     XcbProbe& probe() { return *m_probe; }
 
@@ -69,9 +64,8 @@ public:
     bool setMonitors(const QList<QRect>& monitors, int primary = 0);
     bool setTwoMonitors(bool two) { return setMonitors(two ? twoMonitorRects() : QList<QRect>()); }
 
-    // trayer along the bottom edge, also when the session started without it.
+    // trayer along the bottom edge.
     bool startTray();
-    bool startStatusNotifierHost();
     bool startCompositor();
     bool stopCompositor();
     bool compositorActive();
@@ -79,7 +73,6 @@ public:
     // Whether openbox still runs: nothing the program does may bring it down.
     bool windowManagerRunning() { return isRunning(m_windowManager); }
     bool switchDesktop(int desktop);
-    int currentDesktop();
 
     // A solid, undecorated window at `geometry`, carrying _NET_WM_PID; the pid, or 0.
     qint64 startWindow(const QRect& geometry, const QColor& color, double opacity = 1.0,

@@ -54,27 +54,6 @@ mount_removable=0
 autorun=0
 )";
 
-// One panel along the bottom edge holding nothing but the status tray, which shows
-// StatusNotifierItems (and XEmbed icons) and brings a StatusNotifierWatcher along.
-constexpr char xfcePanelRc[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-panel" version="1.0">
-  <property name="configver" type="int" value="2"/>
-  <property name="panels" type="array">
-    <value type="int" value="1"/>
-    <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=10;x=0;y=0"/>
-      <property name="length" type="uint" value="100"/>
-      <property name="position-locked" type="bool" value="true"/>
-      <property name="size" type="uint" value="26"/>
-      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
-    </property>
-  </property>
-  <property name="plugins" type="empty">
-    <property name="plugin-1" type="string" value="systray"/>
-  </property>
-</channel>
-)";
-
 // A plain colour and light labels, for each of the two monitors (pcmanfm keeps one file each).
 QByteArray desktopItemsConfig()
 {
@@ -93,10 +72,7 @@ bool write(const SessionHome& home)
            home.writeFile(QStringLiteral("picom.conf"), picomRc) &&
            home.writeFile(pcmanfm + QStringLiteral("pcmanfm.conf"), pcmanfmRc) &&
            home.writeFile(pcmanfm + QStringLiteral("desktop-items-0.conf"), desktopItemsConfig()) &&
-           home.writeFile(pcmanfm + QStringLiteral("desktop-items-1.conf"), desktopItemsConfig()) &&
-           home.writeFile(
-               QStringLiteral("home/.config/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"),
-               xfcePanelRc);
+           home.writeFile(pcmanfm + QStringLiteral("desktop-items-1.conf"), desktopItemsConfig());
 }
 
 } // namespace tavlin::X11SessionFiles

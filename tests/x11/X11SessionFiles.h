@@ -7,8 +7,7 @@ namespace tavlin {
 
 class SessionHome;
 
-// The configuration the X11 session's programs read from its home: openbox, picom, pcmanfm,
-// xfce4-panel.
+// The configuration the X11 session's programs read from its home: openbox, picom, pcmanfm.
 namespace X11SessionFiles {
 
 // The colour pcmanfm is told to paint the desktop with.

@@ -49,42 +49,25 @@ quint32 XcbProbe::atom(const char* name)
     return reply ? reply->atom : 0;
 }
 
-namespace {
-
-// The 32-bit items of a property, whatever its type.
-QList<quint32> values(xcb_connection_t* connection, quint32 window, quint32 property)
+QList<quint32> XcbProbe::values(quint32 window, const char* property)
 {
-    if (!connection || !property)
+    const quint32 name = atom(property);
+    if (!m_connection || !name)
         return {};
     const auto cookie =
-        xcb_get_property(connection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 4096);
+        xcb_get_property(m_connection, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 4096);
     const Reply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(connection, cookie, nullptr));
+        xcb_get_property_reply(m_connection, cookie, nullptr));
     if (!reply || reply->format != 32)
         return {};
     const auto* data = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
-    const int count = xcb_get_property_value_length(reply.get()) / 4;
-    return QList<quint32>(data, data + count);
+    return QList<quint32>(data, data + xcb_get_property_value_length(reply.get()) / 4);
 }
-
-} // namespace
 
 std::optional<quint32> XcbProbe::cardinal(quint32 window, const char* property)
 {
-    const QList<quint32> items = values(m_connection, window, atom(property));
-    if (items.isEmpty())
-        return std::nullopt;
-    return items.first();
-}
-
-QList<quint32> XcbProbe::windows(quint32 window, const char* property)
-{
-    return values(m_connection, window, atom(property));
-}
-
-QList<quint32> XcbProbe::atoms(quint32 window, const char* property)
-{
-    return values(m_connection, window, atom(property));
+    const QList<quint32> items = values(window, property);
+    return items.isEmpty() ? std::nullopt : std::optional(items.first());
 }
 
 quint32 XcbProbe::selectionOwner(const char* selection)
@@ -123,7 +106,7 @@ QRect XcbProbe::geometry(quint32 window)
 
 QList<quint32> XcbProbe::clients()
 {
-    return windows(m_root, "_NET_CLIENT_LIST_STACKING");
+    return values(m_root, "_NET_CLIENT_LIST_STACKING");
 }
 
 quint32 XcbProbe::clientOfPid(qint64 pid)
@@ -142,7 +125,7 @@ QList<quint32> XcbProbe::desktopWindows()
     // The test process's own windows (a cover, say) are not what the test looks for.
     const auto self = quint32(::getpid());
     for (const quint32 window : clients()) {
-        if (atoms(window, "_NET_WM_WINDOW_TYPE").contains(wanted) && isViewable(window) &&
+        if (values(window, "_NET_WM_WINDOW_TYPE").contains(wanted) && isViewable(window) &&
             cardinal(window, "_NET_WM_PID") != self)
             found.append(window);
     }

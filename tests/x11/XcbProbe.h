@@ -24,9 +24,9 @@ public:
     quint32 root() const { return m_root; }
     quint32 atom(const char* name);
 
+    // The 32-bit items of a property (windows, atoms, cardinals), whatever its type.
+    QList<quint32> values(quint32 window, const char* property);
     std::optional<quint32> cardinal(quint32 window, const char* property);
-    QList<quint32> windows(quint32 window, const char* property);
-    QList<quint32> atoms(quint32 window, const char* property);
     quint32 selectionOwner(const char* selection);
 
     bool isViewable(quint32 window);

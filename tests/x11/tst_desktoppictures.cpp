@@ -45,6 +45,23 @@ QImage solid(const QColor& color)
     return image;
 }
 
+// What the desktop is set up with, and the picture each screen is found to have.
+struct Case
+{
+    QString desktop{}; // XDG_CURRENT_DESKTOP
+    Root root = Root::Colours;
+    QByteArray fehbg{}; // ~/.fehbg; none when empty
+    QByteArray appletsrc{};
+    Tools tools{}; // stand-ins for the desktop's tools, the only programs on PATH
+    // Per screen, left to right: a file name in the pictures folder, a colour of the root
+    // background, or empty for nothing.
+    QStringList expected{};
+    // Plasma's output order on Wayland, as screens left to right (-1: an output not here); none
+    // on X11.
+    QList<int> outputOrder{};
+    qint64 maxMs = quickMs;
+};
+
 // A script that reports the arguments it was started with as if it were a settings tool.
 QByteArray tool(const QByteArray& caseBody)
 {
@@ -141,24 +158,13 @@ bool TestDesktopPictures::setRoot(Root root)
 
 void TestDesktopPictures::pictureFor_data()
 {
-    QTest::addColumn<QString>("desktop"); // XDG_CURRENT_DESKTOP
-    QTest::addColumn<Root>("root");
-    QTest::addColumn<QByteArray>("fehbg"); // ~/.fehbg; none when empty
-    QTest::addColumn<QByteArray>("appletsrc");
-    // Stand-ins for the desktop's tools, the only programs on PATH.
-    QTest::addColumn<Tools>("tools");
-    // Per screen, left to right: a file name in the pictures folder, a colour of the root
-    // background, or empty for nothing.
-    QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<qint64>("maxMs");
-    // Plasma's output order on Wayland, as screens left to right (-1: an output not here);
-    // none on X11.
-    QTest::addColumn<QList<int>>("outputOrder");
-
-    const Tools noTools;
-    const QList<int> x11;
+    QTest::addColumn<Case>("c");
     const QStringList rootPicture{QStringLiteral("red"), QStringLiteral("blue")};
     const QStringList green{QStringLiteral("green.png"), QStringLiteral("green.png")};
+    const QStringList greenYellow{QStringLiteral("green.png"), QStringLiteral("my yellow.png")};
+    const QStringList yellowGreen{QStringLiteral("my yellow.png"), QStringLiteral("green.png")};
+    const QString kde = QStringLiteral("KDE");
+    const QString gnome = QStringLiteral("GNOME");
     const QByteArray plasma = "[Containments][1]\n"
                               "lastScreen=1\nplugin=org.kde.plasma.folder\n"
                               "wallpaperplugin=org.kde.image\n\n"
@@ -169,94 +175,81 @@ void TestDesktopPictures::pictureFor_data()
                               "wallpaperplugin=org.kde.image\n\n"
                               "[Containments][7][Wallpaper][org.kde.image][General]\n"
                               "Image={dir}/green.png\n";
+    const QByteArray plasmaMissing = QByteArray(plasma).replace("green.png", "gone.png");
 
-    QTest::newRow("root pixmap per monitor")
-        << QString() << Root::Colours << QByteArray() << QByteArray() << noTools << rootPicture
-        << quickMs << x11;
+    QTest::newRow("root pixmap per monitor") << Case{.expected = rootPicture};
     QTest::newRow("feh script with one file for all screens")
-        << QStringLiteral("openbox") << Root::Colours
-        << QByteArray("#!/bin/sh\nfeh --no-fehbg --bg-fill '{dir}/green.png' \n") << QByteArray()
-        << noTools << green << quickMs << x11;
+        << Case{.desktop = QStringLiteral("openbox"),
+                .fehbg = "#!/bin/sh\nfeh --no-fehbg --bg-fill '{dir}/green.png' \n",
+                .expected = green};
     QTest::newRow("feh script with a file per screen")
-        << QString() << Root::Colours
-        << QByteArray("feh --bg-scale '{dir}/my yellow.png' '{dir}/green.png'\n") << QByteArray()
-        << noTools << QStringList{QStringLiteral("my yellow.png"), QStringLiteral("green.png")}
-        << quickMs << x11;
+        << Case{.fehbg = "feh --bg-scale '{dir}/my yellow.png' '{dir}/green.png'\n",
+                .expected = yellowGreen};
     QTest::newRow("feh script naming a missing file")
-        << QString() << Root::Colours << QByteArray("feh --bg-fill '{dir}/gone.png'\n")
-        << QByteArray() << noTools << rootPicture << quickMs << x11;
+        << Case{.fehbg = "feh --bg-fill '{dir}/gone.png'\n", .expected = rootPicture};
     QTest::newRow("XFCE without xfconf-query")
-        << QStringLiteral("XFCE") << Root::Colours << QByteArray() << QByteArray() << noTools
-        << rootPicture << quickMs << x11;
+        << Case{.desktop = QStringLiteral("XFCE"), .expected = rootPicture};
     QTest::newRow("XFCE picture per monitor name")
-        << QStringLiteral("XFCE") << Root::Colours << QByteArray() << QByteArray()
-        << Tools{{QStringLiteral("xfconf-query"),
-                  tool("'-c xfce4-desktop -l') printf '%s\\n' "
-                       "/backdrop/screen0/monitor0/workspace0/last-image "
-                       "/backdrop/screen0/monitorA/workspace0/last-image "
-                       "/backdrop/screen0/monitorB/workspace0/last-image;;\n"
-                       "*monitor0/workspace0*) echo '{dir}/gone.png';;\n"
-                       "*monitorA/workspace0*) echo '{dir}/green.png';;\n"
-                       "*monitorB/workspace0*) echo '{dir}/my yellow.png';;")}}
-        << QStringList{QStringLiteral("green.png"), QStringLiteral("my yellow.png")} << quickMs
-        << x11;
+        << Case{.desktop = QStringLiteral("XFCE"),
+                .tools = {{QStringLiteral("xfconf-query"),
+                           tool("'-c xfce4-desktop -l') printf '%s\\n' "
+                                "/backdrop/screen0/monitor0/workspace0/last-image "
+                                "/backdrop/screen0/monitorA/workspace0/last-image "
+                                "/backdrop/screen0/monitorB/workspace0/last-image;;\n"
+                                "*monitor0/workspace0*) echo '{dir}/gone.png';;\n"
+                                "*monitorA/workspace0*) echo '{dir}/green.png';;\n"
+                                "*monitorB/workspace0*) echo '{dir}/my yellow.png';;")}},
+                .expected = greenYellow};
     QTest::newRow("KDE containment per screen")
-        << QStringLiteral("KDE") << Root::Colours << QByteArray() << plasma << noTools
-        << QStringList{QStringLiteral("green.png"), QStringLiteral("my yellow.png")} << quickMs
-        << x11;
+        << Case{.desktop = kde, .appletsrc = plasma, .expected = greenYellow};
     QTest::newRow("KDE picture missing")
-        << QStringLiteral("KDE") << Root::Colours << QByteArray()
-        << QByteArray(plasma).replace("green.png", "gone.png") << noTools
-        << QStringList{QStringLiteral("red"), QStringLiteral("my yellow.png")} << quickMs << x11;
-    QTest::newRow("KDE on Wayland numbers screens by output order")
-        << QStringLiteral("KDE") << Root::Missing << QByteArray() << plasma << noTools
-        << QStringList{QStringLiteral("my yellow.png"), QStringLiteral("green.png")} << quickMs
-        << QList<int>{1, 0};
-    QTest::newRow("KDE on Wayland, output order of other outputs")
-        << QStringLiteral("KDE") << Root::Missing << QByteArray() << plasma << noTools
-        << QStringList{QStringLiteral("green.png"), QStringLiteral("my yellow.png")} << quickMs
-        << QList<int>{-1};
+        << Case{.desktop = kde,
+                .appletsrc = plasmaMissing,
+                .expected = {QStringLiteral("red"), QStringLiteral("my yellow.png")}};
+    QTest::newRow("KDE on Wayland numbers screens by output order") << Case{.desktop = kde,
+                                                                            .root = Root::Missing,
+                                                                            .appletsrc = plasma,
+                                                                            .expected = yellowGreen,
+                                                                            .outputOrder = {1, 0}};
+    QTest::newRow("KDE on Wayland, output order of other outputs") << Case{.desktop = kde,
+                                                                           .root = Root::Missing,
+                                                                           .appletsrc = plasma,
+                                                                           .expected = greenYellow,
+                                                                           .outputOrder = {-1}};
     QTest::newRow("KDE on Wayland, picture missing")
-        << QStringLiteral("KDE") << Root::Missing << QByteArray()
-        << QByteArray(plasma).replace("green.png", "gone.png") << noTools
-        << QStringList{QStringLiteral("my yellow.png"), QString()} << quickMs << QList<int>{1, 0};
+        << Case{.desktop = kde,
+                .root = Root::Missing,
+                .appletsrc = plasmaMissing,
+                .expected = {QStringLiteral("my yellow.png"), QString()},
+                .outputOrder = {1, 0}};
     QTest::newRow("GNOME dark picture, percent-encoded")
-        << QStringLiteral("ubuntu:GNOME") << Root::Colours << QByteArray() << QByteArray()
-        << Tools{{QStringLiteral("gsettings"),
-                  tool("*color-scheme) echo \"'prefer-dark'\";;\n"
-                       "*picture-uri) echo \"'{url}/green.png'\";;\n"
-                       "*picture-uri-dark) echo \"'{url}/my%20yellow.png'\";;")}}
-        << QStringList{QStringLiteral("my yellow.png"), QStringLiteral("my yellow.png")} << quickMs
-        << x11;
+        << Case{.desktop = QStringLiteral("ubuntu:GNOME"),
+                .tools = {{QStringLiteral("gsettings"),
+                           tool("*color-scheme) echo \"'prefer-dark'\";;\n"
+                                "*picture-uri) echo \"'{url}/green.png'\";;\n"
+                                "*picture-uri-dark) echo \"'{url}/my%20yellow.png'\";;")}},
+                .expected = {QStringLiteral("my yellow.png"), QStringLiteral("my yellow.png")}};
     QTest::newRow("GNOME slideshow falls through to feh")
-        << QStringLiteral("GNOME") << Root::Colours
-        << QByteArray("feh --bg-fill '{dir}/green.png'\n") << QByteArray()
-        << Tools{{QStringLiteral("gsettings"),
-                  tool("*picture-uri) echo \"'{url}/slideshow.xml'\";;")}}
-        << green << quickMs << x11;
+        << Case{.desktop = gnome,
+                .fehbg = "feh --bg-fill '{dir}/green.png'\n",
+                .tools = {{QStringLiteral("gsettings"),
+                           tool("*picture-uri) echo \"'{url}/slideshow.xml'\";;")}},
+                .expected = green};
     QTest::newRow("hanging tool given up")
-        << QStringLiteral("GNOME") << Root::Colours << QByteArray() << QByteArray()
-        << Tools{{QStringLiteral("gsettings"), QByteArray("#!/bin/sh\nexec /bin/sleep 30\n")}}
-        << rootPicture << qint64(1500) << x11;
+        << Case{.desktop = gnome,
+                .tools = {{QStringLiteral("gsettings"), "#!/bin/sh\nexec /bin/sleep 30\n"}},
+                .expected = rootPicture,
+                .maxMs = 1500};
     QTest::newRow("stale root pixmap")
-        << QString() << Root::Stale << QByteArray() << QByteArray() << noTools
-        << QStringList{QString(), QString()} << quickMs << x11;
+        << Case{.root = Root::Stale, .expected = {QString(), QString()}};
     QTest::newRow("no root pixmap")
-        << QString() << Root::Missing << QByteArray() << QByteArray() << noTools
-        << QStringList{QString(), QString()} << quickMs << x11;
+        << Case{.root = Root::Missing, .expected = {QString(), QString()}};
 }
 
 void TestDesktopPictures::pictureFor()
 {
-    QFETCH(QString, desktop);
-    QFETCH(Root, root);
-    QFETCH(QByteArray, fehbg);
-    QFETCH(QByteArray, appletsrc);
-    QFETCH(Tools, tools);
-    QFETCH(QStringList, expected);
-    QFETCH(qint64, maxMs);
-    QFETCH(QList<int>, outputOrder);
-
+    QFETCH(Case, c);
+    const auto& [desktop, root, fehbg, appletsrc, tools, expected, outputOrder, maxMs] = c;
     const QString home = session().homePath();
     const QString fehbgPath = home + QStringLiteral("/.fehbg");
     const QString appletsPath =

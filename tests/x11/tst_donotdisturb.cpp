@@ -8,7 +8,6 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -21,31 +20,20 @@ namespace {
 
 const QString program = QStringLiteral(TAVLIN_PROGRAM);
 const QString notifications = QStringLiteral("org.freedesktop.Notifications");
-const QString xfconfDaemon = QStringLiteral("/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd");
-const QString xfceDaemon = QStringLiteral("/usr/lib/x86_64-linux-gnu/xfce4/notifyd/xfce4-notifyd");
 
 bool hasOwner(const QString& name)
 {
     return QDBusConnection::sessionBus().interface()->isServiceRegistered(name);
 }
 
-QByteArray output(const QString& tool, const QStringList& args, int* exitCode = nullptr)
+// What a command line ("%1" the session's home) writes to stdout.
+QByteArray output(const QString& commandLine)
 {
+    QStringList args = commandLine.arg(session().homePath()).split(u' ');
     QProcess process;
-    process.start(tool, args);
+    process.start(args.takeFirst(), args);
     process.waitForFinished(20000);
-    if (exitCode)
-        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return process.readAllStandardOutput().trimmed();
-}
-
-QDBusMessage callNotifications(const QString& interface, const QString& method,
-                               const QVariantList& arguments)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        notifications, QStringLiteral("/org/freedesktop/Notifications"), interface, method);
-    call.setArguments(arguments);
-    return QDBusConnection::sessionBus().call(call);
 }
 
 // The helpers that give Do Not Disturb back, found by their command line.
@@ -75,13 +63,9 @@ private Q_SLOTS:
     void givesTheUserStateBack();
 
 private:
-    bool startService(const QString& service);
-    // "on", "off" or "unset" (no value of the user's own), as the service's own tools say.
-    QString state(const QString& service);
-    // As the user would, with the service's own tools.
-    bool switchAsUser(const QString& service, bool on);
     qint64 startTavlin();
     bool reminderShows(qint64 pid);
+    bool switchAsUser(const QString& commandLine);
 
     QList<qint64> m_pids;
     uint m_userCookie = 0;
@@ -96,107 +80,14 @@ void TestDoNotDisturb::initTestCase()
 void TestDoNotDisturb::init()
 {
     // Afresh for every service: the reminder shows only so many times.
-    const QString config = session().homePath() + QStringLiteral("/.config/tavlin");
-    QVERIFY(QDir().mkpath(config));
-    QFile settings(config + QStringLiteral("/settings.json"));
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write(R"({"spotlightTurnsOnDoNotDisturb": true})");
+    QVERIFY(session().writeHomeFile(QStringLiteral(".config/tavlin/settings.json"),
+                                    R"({"spotlightTurnsOnDoNotDisturb": true})"));
 }
 
 void TestDoNotDisturb::cleanup()
 {
     while (!m_pids.isEmpty())
         session().stopClient(m_pids.takeLast());
-}
-
-bool TestDoNotDisturb::startService(const QString& service)
-{
-    const auto mock = [&](const char* parameters) {
-        // Debian's own Python, which has the package, whatever else is on PATH.
-        return session().startProgram(QStringLiteral("/usr/bin/python3"),
-                                      {QStringLiteral("-m"), QStringLiteral("dbusmock"),
-                                       QStringLiteral("--template"),
-                                       QStringLiteral(TAVLIN_NOTIFICATION_SERVER),
-                                       QStringLiteral("-p"), QString::fromLatin1(parameters)});
-    };
-    if (service == QLatin1String("dunst")) {
-        m_pids.append(session().startProgram(QStringLiteral("dunst")));
-    } else if (service == QLatin1String("xfce")) {
-        m_pids.append(session().startProgram(xfconfDaemon));
-        m_pids.append(session().startProgram(xfceDaemon));
-        if (!X11Session::waitFor([] { return hasOwner(QStringLiteral("org.xfce.Xfconf")); }))
-            return false;
-    } else if (service == QLatin1String("gnome")) {
-        m_pids.append(mock(R"({"name": "gnome-shell"})"));
-    } else {
-        m_pids.append(mock(R"({"name": "Plasma", "inhibit": true})"));
-    }
-    return X11Session::waitFor([] { return hasOwner(notifications); }, 15000);
-}
-
-QString TestDoNotDisturb::state(const QString& service)
-{
-    int exitCode = -1;
-    if (service == QLatin1String("dunst"))
-        return output(QStringLiteral("dunstctl"), {QStringLiteral("is-paused")}) == "true"
-                   ? QStringLiteral("on")
-                   : QStringLiteral("off");
-    if (service == QLatin1String("xfce")) {
-        const QByteArray value = output(QStringLiteral("xfconf-query"),
-                                        {QStringLiteral("-c"), QStringLiteral("xfce4-notifyd"),
-                                         QStringLiteral("-p"), QStringLiteral("/do-not-disturb")},
-                                        &exitCode);
-        return exitCode != 0 ? QStringLiteral("unset")
-                             : QString::fromLatin1(value == "true" ? "on" : "off");
-    }
-    if (service == QLatin1String("gnome")) {
-        // The keyfile tells whether the user has a value of their own at all.
-        QFile keyfile(session().homePath() + QStringLiteral("/.config/glib-2.0/settings/keyfile"));
-        const QByteArray text = keyfile.open(QIODevice::ReadOnly) ? keyfile.readAll() : "";
-        if (!text.contains("show-banners="))
-            return QStringLiteral("unset");
-        return text.contains("show-banners=false") ? QStringLiteral("on") : QStringLiteral("off");
-    }
-    const QDBusMessage reply =
-        callNotifications(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                          {notifications, QStringLiteral("Inhibited")});
-    const bool inhibited =
-        !reply.arguments().isEmpty() &&
-        qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
-    return inhibited ? QStringLiteral("on") : QStringLiteral("off");
-}
-
-bool TestDoNotDisturb::switchAsUser(const QString& service, bool on)
-{
-    const QString value = QString::fromLatin1(on ? "true" : "false");
-    if (service == QLatin1String("dunst"))
-        return session().run(QStringLiteral("dunstctl"), {QStringLiteral("set-paused"), value});
-    if (service == QLatin1String("xfce")) {
-        QStringList args{QStringLiteral("-c"), QStringLiteral("xfce4-notifyd"),
-                         QStringLiteral("-p"), QStringLiteral("/do-not-disturb")};
-        args += on ? QStringList{QStringLiteral("-n"), QStringLiteral("-t"), QStringLiteral("bool"),
-                                 QStringLiteral("-s"), value}
-                   : QStringList{QStringLiteral("-r")};
-        return session().run(QStringLiteral("xfconf-query"), args);
-    }
-    if (service == QLatin1String("gnome")) {
-        const QStringList key{QStringLiteral("org.gnome.desktop.notifications"),
-                              QStringLiteral("show-banners")};
-        // Do Not Disturb is banners not shown.
-        return session().run(QStringLiteral("gsettings"),
-                             on ? QStringList{QStringLiteral("set")} + key +
-                                      QStringList{QStringLiteral("false")}
-                                : QStringList{QStringLiteral("reset")} + key);
-    }
-    // Another program's inhibition, on this test's own connection.
-    if (!on)
-        return callNotifications(notifications, QStringLiteral("UnInhibit"), {m_userCookie})
-                   .type() == QDBusMessage::ReplyMessage;
-    const QDBusMessage reply =
-        callNotifications(notifications, QStringLiteral("Inhibit"),
-                          {QStringLiteral("player"), QStringLiteral("film"), QVariantMap()});
-    m_userCookie = reply.arguments().value(0).toUInt();
-    return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 qint64 TestDoNotDisturb::startTavlin()
@@ -223,27 +114,100 @@ bool TestDoNotDisturb::reminderShows(qint64 pid)
     return false;
 }
 
+// Switches as the user would: with the service's own tool, or for Plasma another program's
+// inhibition, held on this test's own connection.
+bool TestDoNotDisturb::switchAsUser(const QString& commandLine)
+{
+    const auto call = [](const QString& method, const QVariantList& args) {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            notifications, QStringLiteral("/org/freedesktop/Notifications"), notifications, method);
+        message.setArguments(args);
+        return QDBusConnection::sessionBus().call(message);
+    };
+    if (commandLine == QLatin1String("Inhibit")) {
+        const QDBusMessage reply =
+            call(commandLine, {QStringLiteral("player"), QStringLiteral("film"), QVariantMap()});
+        m_userCookie = reply.arguments().value(0).toUInt();
+        return reply.type() == QDBusMessage::ReplyMessage;
+    }
+    if (commandLine == QLatin1String("UnInhibit"))
+        return call(commandLine, {m_userCookie}).type() == QDBusMessage::ReplyMessage;
+    QStringList args = commandLine.split(u' ');
+    return session().run(args.takeFirst(), args);
+}
+
 void TestDoNotDisturb::givesTheUserStateBack_data()
 {
-    QTest::addColumn<QString>("service");
-    QTest::addColumn<QString>("found"); // before anything happens
-    QTest::addColumn<bool>("guarded");  // a helper gives it back; else the service itself
+    QTest::addColumn<QStringList>("daemons"); // python3 runs python-dbusmock's template
+    QTest::addColumn<QString>("read");        // what the service's own tool says of its state
+    QTest::addColumn<QByteArray>("found");    // before anything happens: off, or nothing set
+    QTest::addColumn<QByteArray>("on");
+    QTest::addColumn<QStringList>("user"); // switching on and off as the user does
+    QTest::addColumn<QString>("userOff");  // off as the user's own setting, and then read
+    QTest::addColumn<QByteArray>("off");
+    QTest::addColumn<bool>("guarded"); // a helper gives it back; else the service itself
 
-    QTest::newRow("dunst") << QStringLiteral("dunst") << QStringLiteral("off") << true;
-    QTest::newRow("Xfce") << QStringLiteral("xfce") << QStringLiteral("unset") << true;
-    QTest::newRow("GNOME") << QStringLiteral("gnome") << QStringLiteral("unset") << true;
-    QTest::newRow("KDE Plasma") << QStringLiteral("plasma") << QStringLiteral("off") << false;
+    const QString xfconf = QStringLiteral("xfconf-query -c xfce4-notifyd -p /do-not-disturb");
+    const QString banners = QStringLiteral("org.gnome.desktop.notifications show-banners");
+    QTest::newRow("dunst") << QStringList{QStringLiteral("dunst")}
+                           << QStringLiteral("dunstctl is-paused") << QByteArray("false")
+                           << QByteArray("true")
+                           << QStringList{QStringLiteral("dunstctl set-paused true"),
+                                          QStringLiteral("dunstctl set-paused false")}
+                           << QStringLiteral("dunstctl set-paused false") << QByteArray("false")
+                           << true;
+    QTest::newRow("Xfce")
+        << QStringList{QStringLiteral("/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd"),
+                       QStringLiteral("/usr/lib/x86_64-linux-gnu/xfce4/notifyd/xfce4-notifyd")}
+        << xfconf << QByteArray() << QByteArray("true")
+        << QStringList{xfconf + QStringLiteral(" -n -t bool -s true"),
+                       xfconf + QStringLiteral(" -r")}
+        << xfconf + QStringLiteral(" -n -t bool -s false") << QByteArray("false") << true;
+    // Do Not Disturb is banners not shown; the keyfile tells whether the user set it at all.
+    QTest::newRow("GNOME") << QStringList{QStringLiteral("python3 {\"name\": \"gnome-shell\"}")}
+                           << QStringLiteral("grep -h show-banners= "
+                                             "%1/.config/glib-2.0/settings/keyfile")
+                           << QByteArray() << QByteArray("show-banners=false")
+                           << QStringList{QStringLiteral("gsettings set ") + banners +
+                                              QStringLiteral(" false"),
+                                          QStringLiteral("gsettings reset ") + banners}
+                           << QStringLiteral("gsettings set ") + banners + QStringLiteral(" true")
+                           << QByteArray("show-banners=true") << true;
+    QTest::newRow("KDE Plasma")
+        << QStringList{QStringLiteral("python3 {\"name\": \"Plasma\", \"inhibit\": true}")}
+        << QStringLiteral("gdbus call --session --dest org.freedesktop.Notifications "
+                          "--object-path /org/freedesktop/Notifications --method "
+                          "org.freedesktop.DBus.Properties.Get org.freedesktop.Notifications "
+                          "Inhibited")
+        << QByteArray("(<false>,)") << QByteArray("(<true>,)")
+        << QStringList{QStringLiteral("Inhibit"), QStringLiteral("UnInhibit")} << QString()
+        << QByteArray() << false;
 }
 
 void TestDoNotDisturb::givesTheUserStateBack()
 {
-    QFETCH(QString, service);
-    QFETCH(QString, found);
+    QFETCH(QStringList, daemons);
+    QFETCH(QString, read);
+    QFETCH(QByteArray, found);
+    QFETCH(QByteArray, on);
+    QFETCH(QStringList, user);
+    QFETCH(QString, userOff);
+    QFETCH(QByteArray, off);
     QFETCH(bool, guarded);
-    QVERIFY2(startService(service), qPrintable(session().errorString()));
-    QCOMPARE(state(service), found);
+    for (const QString& daemon : daemons) {
+        // Debian's own Python, which has the package, whatever else is on PATH.
+        const QString mock = QStringLiteral("-m dbusmock --template %1 -p")
+                                 .arg(QStringLiteral(TAVLIN_NOTIFICATION_SERVER));
+        m_pids.append(daemon.startsWith(u"python3")
+                          ? session().startProgram(QStringLiteral("/usr/bin/python3"),
+                                                   mock.split(u' ') << daemon.mid(8))
+                          : session().startProgram(daemon));
+        QVERIFY(m_pids.last());
+    }
+    QVERIFY(X11Session::waitFor([] { return hasOwner(notifications); }, 15000));
+    QCOMPARE(output(read), found);
     const auto spotlight = [](const char* action) {
-        return output(program, {QStringLiteral("spotlight"), QString::fromLatin1(action)});
+        return output(program + QStringLiteral(" spotlight ") + QLatin1String(action));
     };
 
     // On with spotlight mode, instead of the reminder; off with it, back to exactly what was.
@@ -251,28 +215,38 @@ void TestDoNotDisturb::givesTheUserStateBack()
     QVERIFY(tavlin);
     m_pids.append(tavlin);
     QCOMPARE(spotlight("on"), QByteArray("on"));
-    QCOMPARE(state(service), QStringLiteral("on"));
+    QCOMPARE(output(read), on);
     QVERIFY(!reminderShows(tavlin));
     QCOMPARE(helpers().size(), guarded ? 1 : 0);
     QCOMPARE(spotlight("off"), QByteArray("off"));
-    QCOMPARE(state(service), found);
+    QCOMPARE(output(read), found);
     QVERIFY(X11Session::waitFor([] { return helpers().isEmpty(); }));
 
+    // Switched off by the user meanwhile: their own setting stays, not what was found.
+    if (!userOff.isEmpty()) {
+        QCOMPARE(spotlight("on"), QByteArray("on"));
+        QVERIFY(switchAsUser(userOff));
+        QCOMPARE(spotlight("off"), QByteArray("off"));
+        QCOMPARE(output(read), off);
+        QVERIFY(switchAsUser(user.last()));
+        QCOMPARE(output(read), found);
+    }
+
     // Already on: left as it is, and the reminder shows as ever.
-    QVERIFY(switchAsUser(service, true));
+    QVERIFY(switchAsUser(user.first()));
     QCOMPARE(spotlight("on"), QByteArray("on"));
     QVERIFY(X11Session::waitFor([&] { return reminderShows(tavlin); }));
     QCOMPARE(spotlight("off"), QByteArray("off"));
-    QCOMPARE(state(service), QStringLiteral("on"));
-    QVERIFY(switchAsUser(service, false));
-    QCOMPARE(state(service), found);
+    QCOMPARE(output(read), on);
+    QVERIFY(switchAsUser(user.last()));
+    QCOMPARE(output(read), found);
 
     // Killed while on: given back within two seconds.
     QCOMPARE(spotlight("on"), QByteArray("on"));
-    QCOMPARE(state(service), QStringLiteral("on"));
+    QCOMPARE(output(read), on);
     ::kill(pid_t(tavlin), SIGKILL);
     session().waitForExit(m_pids.takeLast(), 5000);
-    QVERIFY(X11Session::waitFor([&] { return state(service) == found; }, 2000));
+    QVERIFY(X11Session::waitFor([&] { return output(read) == found; }, 2000));
     if (!guarded)
         return;
 
@@ -285,10 +259,10 @@ void TestDoNotDisturb::givesTheUserStateBack()
         ::kill(pid_t(helper), SIGKILL);
     ::kill(pid_t(tavlin), SIGKILL);
     session().waitForExit(m_pids.takeLast(), 5000);
-    QCOMPARE(state(service), QStringLiteral("on"));
+    QCOMPARE(output(read), on);
     m_pids.append(startTavlin());
     QVERIFY(m_pids.last());
-    QVERIFY(X11Session::waitFor([&] { return state(service) == found; }));
+    QVERIFY(X11Session::waitFor([&] { return output(read) == found; }));
 }
 
 TAVLIN_X11_TEST_MAIN(TestDoNotDisturb, {})

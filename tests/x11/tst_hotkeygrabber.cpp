@@ -20,31 +20,23 @@ constexpr quint8 keyD = 40;
 constexpr HotKeyGrabber::Grant granted = HotKeyGrabber::Grant::Granted;
 constexpr quint16 controlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
-// Another program on the same display, holding key grabs of its own.
-class OtherClient
+// Another program on the same display, holding key grabs of its own while it is connected.
+using OtherClient = std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)>;
+
+OtherClient otherClient()
 {
-public:
-    explicit OtherClient(const QByteArray& display)
-        : m_connection(xcb_connect(display.constData(), nullptr))
-    {
-    }
-    ~OtherClient() { xcb_disconnect(m_connection); }
-    OtherClient(const OtherClient&) = delete;
-    OtherClient& operator=(const OtherClient&) = delete;
+    return {xcb_connect(session().display().constData(), nullptr), &xcb_disconnect};
+}
 
-    bool grab(quint8 keycode, quint16 modifiers)
-    {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        xcb_generic_error_t* error = xcb_request_check(
-            m_connection, xcb_grab_key_checked(m_connection, 0, root, modifiers, keycode,
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        std::free(error);
-        return !error;
-    }
-
-private:
-    xcb_connection_t* m_connection;
-};
+bool grab(const OtherClient& other, quint8 keycode, quint16 modifiers)
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other.get())).data->root;
+    xcb_generic_error_t* error = xcb_request_check(
+        other.get(), xcb_grab_key_checked(other.get(), 0, root, modifiers, keycode,
+                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    std::free(error);
+    return !error;
+}
 
 } // namespace
 
@@ -53,8 +45,6 @@ class TestHotKeyGrabber : public QObject
     Q_OBJECT
 
 private:
-    X11Session& session() { return *X11Session::current(); }
-
     // Runs xdotool with `commands`; what fired, once `last` did.
     Ids press(const QStringList& commands, quint32 last)
     {
@@ -144,13 +134,13 @@ private Q_SLOTS:
     void chordHeldElsewhereIsRefused()
     {
         // Held with Caps Lock only: the grab fails on one lock state after others succeeded.
-        OtherClient other(session().display());
-        QVERIFY(other.grab(keyS, controlAltSuper | XCB_MOD_MASK_LOCK));
+        const OtherClient other = otherClient();
+        QVERIFY(grab(other, keyS, controlAltSuper | XCB_MOD_MASK_LOCK));
 
         QCOMPARE(m_grabber->grab(1, HotKeyChords::cover, {}), granted);
         QCOMPARE(m_grabber->grab(2, HotKeyChords::spotlight, {}), HotKeyGrabber::Grant::Refused);
         // What was taken before the refusal was given back.
-        QVERIFY(other.grab(keyS, controlAltSuper));
+        QVERIFY(grab(other, keyS, controlAltSuper));
         QCOMPARE(press({QStringLiteral("key"), spotlight, cover}, 1), Ids{1});
     }
 
@@ -188,16 +178,14 @@ private Q_SLOTS:
             QVERIFY(remap(expression));
 
         QCOMPARE(press(commands + QStringList{QStringLiteral("key"), spotlight}, 2), (Ids{1, 2}));
-        OtherClient other(session().display());
-        QCOMPARE(other.grab(keyD, controlAltSuper), keyDFreed);
+        QCOMPARE(grab(otherClient(), keyD, controlAltSuper), keyDFreed);
     }
 
     void destroyedGrabberGivesTheChordsBack()
     {
         QCOMPARE(m_grabber->grab(2, HotKeyChords::spotlight, {}), granted);
         m_grabber.reset();
-        OtherClient other(session().display());
-        QVERIFY(other.grab(keyS, controlAltSuper));
+        QVERIFY(grab(otherClient(), keyS, controlAltSuper));
     }
 };
 

@@ -17,6 +17,33 @@ namespace {
 
 const QString painterClass = QStringLiteral("PainterWin");
 
+bool xdotool(const QString& commandLine, quint32 window)
+{
+    return session().run(QStringLiteral("xdotool"),
+                         commandLine.arg(window).split(u' ', Qt::SkipEmptyParts));
+}
+
+// What xwininfo says of the window manager's frame around `client`, border included.
+QRect frameOf(quint32 client)
+{
+    QByteArray tree;
+    QByteArray info;
+    const auto field = [&](const char* name) {
+        const QRegularExpression pattern(QLatin1StringView(name) + QStringLiteral(":\\s*(-?\\w+)"));
+        return pattern.match(QString::fromLatin1(tree + info)).captured(1);
+    };
+    const QString xwininfo = QStringLiteral("xwininfo");
+    if (!session().run(xwininfo,
+                       {QStringLiteral("-tree"), QStringLiteral("-id"), QString::number(client)},
+                       10000, &tree) ||
+        !session().run(xwininfo, {QStringLiteral("-id"), field("Parent window id")}, 10000, &info))
+        return {};
+    const int border = field("Border width").toInt();
+    return QRect(field("Absolute upper-left X").toInt(), field("Absolute upper-left Y").toInt(),
+                 field("Width").toInt(), field("Height").toInt())
+        .adjusted(-border, -border, border, border);
+}
+
 } // namespace
 
 class TestX11Windows : public QObject
@@ -24,17 +51,13 @@ class TestX11Windows : public QObject
     Q_OBJECT
 
 private:
-    qint64 start(const QRect& place, double opacity = 1.0, const TestWindowOptions& options = {})
+    qint64 start(const TestWindowOptions& options = {}, const QRect& place = {100, 100, 200, 150},
+                 double opacity = 1.0)
     {
         const qint64 pid = session().startWindow(place, Qt::darkCyan, opacity, {}, options);
         if (pid)
             m_started.append(pid);
         return pid;
-    }
-
-    qint64 start(const TestWindowOptions& options, const QRect& place = {100, 100, 200, 150})
-    {
-        return start(place, 1.0, options);
     }
 
     void stop(qint64 pid)
@@ -48,73 +71,16 @@ private:
         return ofProcess(m_list->windows().value_or(QList<WindowInfo>()), pid);
     }
 
-    QList<qint64> order()
+    // The processes this test started, in the order `items` (windows, applications) list them.
+    template <typename Item> QList<qint64> listed(const QList<Item>& items)
     {
         QList<qint64> pids;
-        for (const WindowInfo& window : m_list->windows().value_or(QList<WindowInfo>())) {
-            if (window.pid && m_started.contains(*window.pid))
-                pids.append(*window.pid);
+        for (const Item& item : items) {
+            const qint64 pid = std::optional<qint64>(item.pid).value_or(0);
+            if (m_started.contains(pid))
+                pids.append(pid);
         }
         return pids;
-    }
-
-    // What xwininfo says of the window manager's frame around `client`, border included.
-    QRect frameOf(quint32 client)
-    {
-        const auto field = [](const QByteArray& text, const char* name) {
-            const QRegularExpression pattern(QLatin1StringView(name) +
-                                             QStringLiteral(":\\s*(-?\\w+)"));
-            return pattern.match(QString::fromLatin1(text)).captured(1);
-        };
-        QByteArray tree;
-        if (!session().run(
-                QStringLiteral("xwininfo"),
-                {QStringLiteral("-tree"), QStringLiteral("-id"), QString::number(client)}, 10000,
-                &tree))
-            return {};
-        const QString frame = field(tree, "Parent window id");
-        QByteArray info;
-        if (!session().run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), frame}, 10000,
-                           &info))
-            return {};
-        const int border = field(info, "Border width").toInt();
-        return QRect(field(info, "Absolute upper-left X").toInt(),
-                     field(info, "Absolute upper-left Y").toInt(), field(info, "Width").toInt(),
-                     field(info, "Height").toInt())
-            .adjusted(-border, -border, border, border);
-    }
-
-    // Asks the window manager for a title bar and waits until it has drawn one.
-    bool decorate(quint32 client)
-    {
-        return session().run(QStringLiteral("xprop"),
-                             {QStringLiteral("-id"), QString::number(client), QStringLiteral("-f"),
-                              QStringLiteral("_MOTIF_WM_HINTS"), QStringLiteral("32c"),
-                              QStringLiteral("-set"), QStringLiteral("_MOTIF_WM_HINTS"),
-                              QStringLiteral("2,0,1,0,0")}) &&
-               X11Session::waitFor([&] {
-                   const QList<quint32> extents =
-                       session().probe().windows(client, "_NET_FRAME_EXTENTS");
-                   return extents.size() == 4 && extents[2] > 0;
-               });
-    }
-
-    // The entries of the processes this test started, in the list's order.
-    QList<RunningApp> started(const RunningApps& apps)
-    {
-        QList<RunningApp> found;
-        for (const RunningApp& app : apps.apps()) {
-            if (m_started.contains(app.pid))
-                found.append(app);
-        }
-        return found;
-    }
-
-    bool listed(qint64 pid)
-    {
-        const QList<RunningApp> apps = m_apps->apps();
-        return std::any_of(apps.cbegin(), apps.cend(),
-                           [pid](const RunningApp& app) { return app.pid == pid; });
     }
 
     std::shared_ptr<X11Connection> m_connection;
@@ -129,18 +95,14 @@ private Q_SLOTS:
         m_list = std::make_unique<X11WindowList>(X11Connection::create());
         // One installed application, whose file names its window class; nothing of this
         // machine's own applications.
-        const QString applications =
-            qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
         const QString iconFile = session().scratchPath() + QStringLiteral("/painter.png");
         QImage icon(16, 16, QImage::Format_ARGB32);
         icon.fill(Qt::red);
         QVERIFY(icon.save(iconFile));
-        QVERIFY(QDir().mkpath(applications));
-        QFile entry(applications + QStringLiteral("/org.example.Painter.desktop"));
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=Painter\nStartupWMClass=" +
-                    painterClass.toUtf8() + "\nIcon=" + QFile::encodeName(iconFile) + '\n');
-        entry.close();
+        QVERIFY(session().writeHomeFile(
+            QStringLiteral(".local/share/applications/org.example.Painter.desktop"),
+            "[Desktop Entry]\nType=Application\nName=Painter\nStartupWMClass=" +
+                painterClass.toUtf8() + "\nIcon=" + QFile::encodeName(iconFile) + '\n'));
         qputenv("XDG_DATA_DIRS",
                 QFile::encodeName(session().scratchPath() + QStringLiteral("/share")));
 
@@ -161,87 +123,27 @@ private Q_SLOTS:
         QVERIFY(session().switchDesktop(0));
     }
 
-    void frontMostComesFirst_data()
-    {
-        QTest::addColumn<bool>("raiseFirst");
-        QTest::newRow("last started on top") << false;
-        QTest::newRow("first raised") << true;
-    }
-
     void frontMostComesFirst()
     {
-        QFETCH(bool, raiseFirst);
-        const qint64 first = start(QRect(100, 100, 300, 300));
-        const qint64 second = start(QRect(200, 200, 300, 300));
+        const qint64 first = start({}, QRect(100, 100, 300, 300));
+        const qint64 second = start({}, QRect(200, 200, 300, 300));
         QVERIFY(first && second);
-        if (raiseFirst)
-            QVERIFY(session().run(
-                QStringLiteral("xdotool"),
-                {QStringLiteral("windowraise"), QString::number(session().windowOf(first))}));
-        const QList<qint64> expected =
-            raiseFirst ? QList<qint64>{first, second} : QList<qint64>{second, first};
-        QVERIFY(X11Session::waitFor([&] { return order() == expected; }));
-    }
-
-    void ordinaryOnlyWhenShownHere_data()
-    {
-        QTest::addColumn<QStringList>("command"); // %1 is the window
-        QTest::addColumn<bool>("ordinary");
-        QTest::newRow("shown") << QStringList{} << true;
-        QTest::newRow("minimised")
-            << QStringList{QStringLiteral("windowminimize"), QStringLiteral("%1")} << false;
-        QTest::newRow("on another desktop")
-            << QStringList{QStringLiteral("set_desktop_for_window"), QStringLiteral("%1"),
-                           QStringLiteral("1")}
-            << false;
-    }
-
-    void ordinaryOnlyWhenShownHere()
-    {
-        QFETCH(QStringList, command);
-        QFETCH(bool, ordinary);
-        const qint64 pid = start(QRect(300, 300, 200, 200));
-        QVERIFY(pid);
-        QVERIFY(X11Session::waitFor([&] { return find(pid) && find(pid)->ordinary; }));
-        if (!command.isEmpty()) {
-            command.replaceInStrings(QStringLiteral("%1"),
-                                     QString::number(session().windowOf(pid)));
-            QVERIFY(session().run(QStringLiteral("xdotool"), command));
-        }
-        X11Session::waitFor([&] { return find(pid) && find(pid)->ordinary == ordinary; }, 2000);
-        QCOMPARE(find(pid).value().ordinary, ordinary);
-    }
-
-    void opacityIsRead_data()
-    {
-        QTest::addColumn<double>("opacity");
-        QTest::addColumn<std::optional<double>>("expected");
-        QTest::newRow("none set") << 1.0 << std::optional<double>();
-        QTest::newRow("half") << 0.5 << std::optional<double>(0.5);
-    }
-
-    void opacityIsRead()
-    {
-        QFETCH(double, opacity);
-        QFETCH(std::optional<double>, expected);
-        const qint64 pid = start(QRect(150, 150, 200, 200), opacity);
-        QVERIFY(pid);
-        QVERIFY(X11Session::waitFor([&] { return find(pid).has_value(); }));
-        const std::optional<double> read = find(pid)->opacity;
-        QCOMPARE(read.has_value(), expected.has_value());
-        if (expected)
-            QVERIFY(qAbs(*read - *expected) < 0.01);
+        QVERIFY(X11Session::waitFor([&] {
+            return listed(*m_list->windows()) == QList{second, first};
+        }));
+        QVERIFY(xdotool(QStringLiteral("windowraise %1"), session().windowOf(first)));
+        QVERIFY(X11Session::waitFor([&] {
+            return listed(*m_list->windows()) == QList{first, second};
+        }));
     }
 
     void boundsFollowTheFrameWithoutRoundTrips_data()
     {
         QTest::addColumn<bool>("decorated");
-        QTest::addColumn<QStringList>("command"); // xdotool, %1 is the window
-        QTest::addColumn<QRect>("expected");      // the client's own area afterwards
-        const QStringList move{QStringLiteral("windowmove"), QStringLiteral("%1"),
-                               QStringLiteral("600"), QStringLiteral("400")};
-        const QStringList resize{QStringLiteral("windowsize"), QStringLiteral("%1"),
-                                 QStringLiteral("260"), QStringLiteral("190")};
+        QTest::addColumn<QString>("command"); // xdotool, %1 is the window
+        QTest::addColumn<QRect>("expected");  // the client's own area afterwards
+        const QString move = QStringLiteral("windowmove %1 600 400");
+        const QString resize = QStringLiteral("windowsize %1 260 190");
         QTest::newRow("moved") << false << move << QRect(600, 400, 200, 150);
         QTest::newRow("resized") << false << resize << QRect(100, 100, 260, 190);
         QTest::newRow("decorated, moved") << true << move << QRect(600, 400, 200, 150);
@@ -251,13 +153,22 @@ private Q_SLOTS:
     void boundsFollowTheFrameWithoutRoundTrips()
     {
         QFETCH(bool, decorated);
-        QFETCH(QStringList, command);
+        QFETCH(QString, command);
         QFETCH(QRect, expected);
-        const qint64 pid = start(QRect(100, 100, 200, 150));
+        const qint64 pid = start();
         QVERIFY(pid);
         const quint32 client = session().windowOf(pid);
-        if (decorated)
-            QVERIFY(decorate(client));
+        // Asks the window manager for a title bar and waits until it has drawn one.
+        if (decorated) {
+            QVERIFY(session().run(QStringLiteral("xprop"),
+                                  QStringLiteral("-id %1 -f _MOTIF_WM_HINTS 32c -set "
+                                                 "_MOTIF_WM_HINTS 2,0,1,0,0")
+                                      .arg(client)
+                                      .split(u' ')));
+            QVERIFY(X11Session::waitFor([&] {
+                return session().probe().values(client, "_NET_FRAME_EXTENTS").value(2) > 0;
+            }));
+        }
         QRect frame;
         QVERIFY(X11Session::waitFor([&] {
             frame = frameOf(client);
@@ -267,7 +178,7 @@ private Q_SLOTS:
         // Settled once the window manager has focused it and we have seen all it did up to
         // then: from there on, asking again costs nothing.
         QVERIFY(X11Session::waitFor([&] {
-            return session().probe().windows(session().probe().root(), "_NET_ACTIVE_WINDOW") ==
+            return session().probe().values(session().probe().root(), "_NET_ACTIVE_WINDOW") ==
                    QList<quint32>{client};
         }));
         QGuiApplication::sync();
@@ -278,8 +189,7 @@ private Q_SLOTS:
             return m_list->roundTrips() == before;
         }));
         const quint64 before = m_list->roundTrips();
-        command.replaceInStrings(QStringLiteral("%1"), QString::number(client));
-        QVERIFY(session().run(QStringLiteral("xdotool"), command));
+        QVERIFY(xdotool(command, client));
         QVERIFY(X11Session::waitFor([&] {
             frame = frameOf(client);
             return frame.contains(expected) && find(pid)->bounds == QRectF(frame);
@@ -293,22 +203,21 @@ private Q_SLOTS:
             {.instance = QStringLiteral("painter"), .windowClass = painterClass, .windows = 2});
         const qint64 sketch = start({.windowClass = QStringLiteral("Sketch"), .icon = true});
         QVERIFY2(painter && sketch, qPrintable(session().errorString()));
-        QVERIFY(X11Session::waitFor([&] { return started(*m_apps).size() >= 2; }));
+        QVERIFY(X11Session::waitFor([&] { return listed(m_apps->apps()).size() >= 2; }));
 
         // A fresh instance reads at once what the first one followed by events.
         const X11RunningApps fresh(X11Connection::create());
         for (const RunningApps* apps :
              std::initializer_list<const RunningApps*>{m_apps.get(), &fresh}) {
-            const QList<RunningApp> found = started(*apps);
-            QCOMPARE(found.size(), 2); // the painter's two windows are one application
-            QCOMPARE(found[0].pid, painter);
-            QCOMPARE(found[0].identifier, QStringLiteral("org.example.Painter"));
-            QCOMPARE(found[0].name, QStringLiteral("Painter"));
-            QVERIFY(!found[0].icon.isNull());
-            QCOMPARE(found[1].pid, sketch);
-            QCOMPARE(found[1].identifier, QStringLiteral("Sketch"));
-            QCOMPARE(found[1].name, QStringLiteral("Sketch"));
-            QVERIFY(!found[1].icon.isNull());
+            // The painter's two windows are one application.
+            QCOMPARE(listed(apps->apps()), (QList{painter, sketch}));
+            const RunningApp found = *ofProcess(apps->apps(), painter);
+            QCOMPARE(found.identifier, QStringLiteral("org.example.Painter"));
+            QCOMPARE(found.name, QStringLiteral("Painter"));
+            QVERIFY(!found.icon.isNull());
+            QCOMPARE(ofProcess(apps->apps(), sketch)->identifier, QStringLiteral("Sketch"));
+            QCOMPARE(ofProcess(apps->apps(), sketch)->name, QStringLiteral("Sketch"));
+            QVERIFY(!ofProcess(apps->apps(), sketch)->icon.isNull());
         }
     }
 
@@ -327,8 +236,7 @@ private Q_SLOTS:
         const qint64 ordinary = start({}, {400, 100, 200, 150});
         QVERIFY2(other && ordinary, qPrintable(session().errorString()));
         // Listed after the other window, so read after it.
-        QVERIFY(X11Session::waitFor([&] { return listed(ordinary); }));
-        QVERIFY(!listed(other));
+        QVERIFY(X11Session::waitFor([&] { return listed(m_apps->apps()) == QList{ordinary}; }));
     }
 
     void changedOnlyWhenAnAppCloses()
@@ -336,21 +244,19 @@ private Q_SLOTS:
         const qint64 painter = start({.windowClass = painterClass, .windows = 2});
         const qint64 sketch = start({.windowClass = QStringLiteral("Sketch")});
         QVERIFY2(painter && sketch, qPrintable(session().errorString()));
-        QVERIFY(X11Session::waitFor([&] { return listed(painter) && listed(sketch); }));
+        QVERIFY(X11Session::waitFor([&] { return listed(m_apps->apps()).size() == 2; }));
         QSignalSpy changed(m_apps.get(), &RunningApps::changed);
 
         // One of the painter's two windows closes: it still runs, nothing to tell.
         const int seen = m_listChanges;
-        QVERIFY(session().run(
-            QStringLiteral("xdotool"),
-            {QStringLiteral("windowclose"), QString::number(session().windowOf(painter))}));
+        QVERIFY(xdotool(QStringLiteral("windowclose %1"), session().windowOf(painter)));
         QVERIFY(X11Session::waitFor([&] { return m_listChanges > seen; }));
         QCoreApplication::sendPostedEvents(); // the refresh that change asked for
         QCOMPARE(changed.count(), 0);
-        QVERIFY(listed(painter));
+        QVERIFY(listed(m_apps->apps()).contains(painter));
         // Its last window closes: gone, told once.
         stop(sketch);
-        QVERIFY(X11Session::waitFor([&] { return !listed(sketch); }));
+        QVERIFY(X11Session::waitFor([&] { return !ofProcess(m_apps->apps(), sketch); }));
         QCOMPARE(changed.count(), 1);
     }
 };
