@@ -258,7 +258,7 @@ void TestDesktopCover::desktopSwitchAndMonitorRemovalRebuild()
 void TestDesktopCover::crossfadeAfterAStallLeavesNoGap()
 {
     m_cover->setOn(true);
-    QVERIFY(X11Session::waitFor([this] { return monitorsShow({roadColor, roadColor}); }));
+    QVERIFY(X11Session::waitFor([] { return monitorsShow({roadColor, roadColor}); }));
     QList<QPointer<OverlayWindow>> old;
     for (OverlayWindow* window : m_cover->windows())
         old.append(window);
