@@ -11,10 +11,14 @@
 #include "tests/x11/X11TestMain.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <unistd.h>
 
 using namespace tavlin;
 
@@ -61,6 +65,26 @@ bool covered(const QRect& rect)
 bool xdotool(const QString& commandLine)
 {
     return session().run(QStringLiteral("xdotool"), commandLine.split(u' '));
+}
+
+// How often the main thread went to sleep and was woken while the event loop ran for `ms`.
+long wakeUpsWhileIdle(int ms)
+{
+    const auto switches = [] {
+        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(getpid()));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1L;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                return line.mid(24).trimmed().toLong();
+        }
+        return -1L;
+    };
+    const long before = switches();
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return switches() - before;
 }
 
 } // namespace
@@ -213,6 +237,10 @@ void TestSpotlight::holesFollowAMovedWindow()
     QVERIFY(xdotool(QStringLiteral("windowmove %1 500 400").arg(windowOf(pid))));
     QVERIFY(X11Session::waitFor([&] { return holeShows(QRect(500, 400, 300, 200)); }));
     QVERIFY(X11Session::waitFor([&] { return covered(QRect(110, 110, 280, 180)); }));
+    // Once it is still, nothing is looked at: looking 60 times a second would wake the program
+    // 60 times; the few left are the last paints and events settling.
+    const long wakeUps = wakeUpsWhileIdle(1000);
+    QVERIFY2(wakeUps >= 0 && wakeUps < 30, qPrintable(QString::number(wakeUps)));
 }
 
 void TestSpotlight::holesStayWhileTheWindowListIsGone()
@@ -328,6 +356,15 @@ void TestSpotlight::newBackdropReplacesTheOverlays()
 
     m_settings->setValue(Backdrop::settingsKey(), QStringLiteral("bg-snow-peak.jpeg"));
     m_spotlight->rebuildWindows(true);
+    // The new overlays fade in over the old ones: the new colour (or a blend on the way) shows
+    // while the old ones are still there.
+    QColor seen;
+    QVERIFY2(pixels::fadesToward([] { return session().grabScreen(); }, probe.center(),
+                                 QColor(backdropColor), QColor(nextColor), 12, &seen),
+             qPrintable(seen.name()));
+    QVERIFY2(std::all_of(old.begin(), old.end(),
+                         [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); }),
+             "the new backdrop showed only once the old one had gone");
     QTRY_VERIFY(std::none_of(old.begin(), old.end(),
                              [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); }));
     QVERIFY(X11Session::waitFor(
