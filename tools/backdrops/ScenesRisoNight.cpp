@@ -88,66 +88,90 @@ QImage paintNorthernLights(QSize size)
     knockOutStars(print, rng, QRectF(0, 0, W, horizon), 1500, u, {0.0, 0.0, 0.35},
                   [&](QPointF c) { return 1.0 - 0.7 * c.y() / horizon; });
 
-    // Aurora: it lifts the blue off the paper and prints green, with pink at the ray tops.
+    // Aurora: it thins the blue and prints green, with pink at the ray tops. The green stays
+    // under a veil of blue so the sky reads as night, not as a lit screen.
     Field rise;
     const Field glow = auroraIntensity(size, 0xA0A, {0.42 * H, 0.1 * H, 0.3 * H, 0.25, 1.5}, &rise);
     Field rise2;
     const Field glow2 =
         auroraIntensity(size, 0xA0B, {0.22 * H, 0.06 * H, 0.14 * H, -0.2, 0.8}, &rise2);
+    // The curtains' light spills below their hems as a glow instead of stopping at a line.
+    Field halo = glow;
+    halo.blur(static_cast<int>(40 * u));
+    Field halo2 = glow2;
+    halo2.blur(static_cast<int>(30 * u));
     print.adjust([&](int x, int y, double* d) {
-        double a = glow.at(x, y);
-        double t = rise.at(x, y);
-        double b = glow2.at(x, y);
-        double t2 = rise2.at(x, y);
-        if (y > shore) {
-            // The lake mirrors the sky about the shore line, dimmer and broken by ripples.
-            const int my = static_cast<int>(2 * shore - y);
-            const int mx = std::clamp(x + static_cast<int>(6 * u * std::sin(y * 0.25 / u)), 0,
-                                      static_cast<int>(W) - 1);
-            if (my < 0)
-                return;
-            a = glow.at(mx, my) * 0.7;
-            t = rise.at(mx, my);
-            b = glow2.at(mx, my) * 0.7;
-            t2 = rise2.at(mx, my);
-        }
+        if (y > shore)
+            return;
+        const double a = std::max<double>(glow.at(x, y), 0.9 * halo.at(x, y));
+        const double b = std::max<double>(glow2.at(x, y), 0.9 * halo2.at(x, y));
         const double v = std::max(a, b);
-        const double top = std::max(a * t, b * t2);
+        const double top =
+            std::max<double>(glow.at(x, y) * rise.at(x, y), glow2.at(x, y) * rise2.at(x, y));
         const double pinkTop = smoothstep(0.1, 0.6, top);
-        d[0] *= 1.0 - 0.95 * v;
-        d[2] = std::max(d[2] * (1.0 - v), 0.8 * pinkTop);
-        d[1] = std::max(d[1], std::min(1.0, 1.2 * v) * (1.0 - 0.8 * pinkTop));
+        d[0] *= 1.0 - 0.55 * v;
+        d[2] = std::max(d[2] * (1.0 - 0.7 * v), 0.55 * pinkTop);
+        d[1] = std::max(d[1], 0.64 * std::min(1.0, 1.1 * v) * (1.0 - 0.7 * pinkTop));
     });
 
-    // Mountains across the horizon, a lake and a forest along the shore.
+    // A far range, pale with distance, its upper slopes lit green by the aurora; then a nearer,
+    // darker one whose slopes fade into shadow towards the water.
+    Random farRng(0xA0C);
+    const QPolygonF farRidge = mountainRidge(
+        farRng, W, horizon - 0.01 * H, 0.14 * H,
+        [](double t) { return 0.3 + 0.7 * std::pow(std::sin(t * pi * 1.2 + 1.9), 2.0); }, 0.02 * H);
+    const QPainterPath farArea = areaBelow(farRidge, shore);
+    print.fill(farArea, {0.95, -1, 0.45});
+    print.ramp(1, farArea, horizon - 0.15 * H, horizon, 0.18, 0.4);
     const QPolygonF ridge = mountainRidge(
-        rng, W, horizon, 0.14 * H,
-        [](double t) { return 0.35 + 0.65 * std::pow(std::sin(t * pi * 1.5 + 0.6), 2.0); },
-        0.03 * H);
-    print.fill(areaBelow(ridge, shore), {1.0, 0.5, 0.45});
-    print.fill(ridgeShadows(ridge, shore, rng).intersected(areaBelow(ridge, shore)),
-               {1.0, 0.75, 0.6});
-    QPolygonF mirrored = ridge;
-    for (QPointF& pt : mirrored)
-        pt.setY(2 * shore - pt.y());
-    QPainterPath reflection;
-    reflection.addPolygon(mirrored);
-    reflection.lineTo(mirrored.last().x(), shore);
-    reflection.lineTo(mirrored.first().x(), shore);
-    reflection.closeSubpath();
-    print.fill(reflection, {1.0, 0.45, 0.4});
+        rng, W, horizon + 0.03 * H, 0.1 * H,
+        [](double t) { return 0.2 + 0.8 * std::pow(std::sin(t * pi * 1.5 + 0.6), 2.0); }, 0.03 * H);
+    const QPainterPath nearArea = areaBelow(ridge, shore);
+    print.fill(nearArea, {1.0, -1, 0.5});
+    print.ramp(1, nearArea, horizon - 0.08 * H, shore, 0.45, 0.75);
     const QPolygonF bank = rollingLine(W, shore, 0.004 * H, 3, 6.0);
-    QPainterPath trees = pineRow(rng, bank, 0.03 * H, 0.07 * H, 0.006 * W);
-    print.fill(trees, {1.0, 0.9, 0.7});
-    // Ripple lines across the reflection.
-    for (int i = 0; i < 40; ++i) {
-        const double y = shore + 0.01 * H + std::pow(rng.uniform(), 1.3) * (H - shore);
-        const double x = rng.uniform() * W;
-        QPainterPath line;
-        line.addRoundedRect(QRectF(x, y, rng.range(0.03, 0.12) * W, 2.5 * u), 1.2 * u, 1.2 * u);
-        print.fill(line, {0.5, -1, -1});
-    }
-    // Foreground pines framing the sides.
+    print.fill(pineRow(rng, bank, 0.03 * H, 0.07 * H, 0.006 * W), {1.0, 0.9, 0.7});
+    print.fill(areaBelow(bank, shore + 0.004 * H), {1.0, 0.9, 0.7});
+
+    // The lake mirrors everything above the shore, darker, and more so nearer the viewer where
+    // the water shows less sky. Wind breaks the image into slightly shifted bands.
+    const int iw = size.width();
+    const int top = static_cast<int>(shore);
+    std::vector<float> above(static_cast<size_t>(3 * iw * (top + 1)));
+    print.adjust([&](int x, int y, double* d) {
+        if (y <= top)
+            for (int i = 0; i < 3; ++i)
+                above[(static_cast<size_t>(y) * iw + x) * 3 + i] = static_cast<float>(d[i]);
+    });
+    const Field wind =
+        Field::smoothNoise(iw, size.height(), static_cast<float>(220 * u), 0xA0D, 3, 3);
+    print.adjust([&](int x, int y, double* d) {
+        if (y <= top)
+            return;
+        const double depth = (y - shore) / (H - shore);
+        const double w = wind.at(x, y) - 0.5;
+        const int my = std::clamp(static_cast<int>(2 * shore - y + 3 * u * w), 0, top);
+        const int mx = std::clamp(
+            x + static_cast<int>((1 + 6 * depth) * u * std::sin(y * 0.12 / u + 8 * w)), 0, iw - 1);
+        const float* m = &above[(static_cast<size_t>(my) * iw + mx) * 3];
+        const double keep = 0.8 - 0.35 * depth + 0.25 * smoothstep(0.15, 0.35, w);
+        d[0] = 1.0 - (1.0 - m[0]) * keep;
+        d[1] = m[1] * (0.6 + 0.3 * keep);
+        d[2] = m[2] * (0.6 + 0.3 * keep);
+    });
+
+    // Foreground pines framing the sides, with a paler stand behind each group so they read as
+    // woods in depth rather than one row of cut-outs.
+    Random backRng(0xA0E);
+    QPainterPath behind = pineRow(
+        backRng,
+        profileLine(-0.03 * W, 0.36 * W, 30, [&](double t) { return H * (0.9 + 0.08 * t); }),
+        0.12 * H, 0.3 * H, 0.03 * W);
+    behind.addPath(pineRow(
+        backRng,
+        profileLine(0.66 * W, 1.03 * W, 30, [&](double t) { return H * (0.98 - 0.08 * t); }),
+        0.12 * H, 0.32 * H, 0.03 * W));
+    print.fill(behind, {1.0, 0.72, 0.7});
     const QPolygonF leftGround =
         profileLine(-0.05 * W, 0.3 * W, 40, [&](double t) { return H * (0.93 + 0.1 * t); });
     const QPolygonF rightGround =
