@@ -235,17 +235,50 @@ QImage paintBlueFarmhouse(QSize size)
     const QPointF foot(0.61 * W, lineY(rise, 0.7 * W) + 0.012 * H);
 
     // Trees behind the house, then the house, then the shed.
-    paintBroadleaf(p, rng, QPointF(0.58 * W, foot.y() + 0.005 * H), 0.25 * H,
+    // The tree stands well clear of the gable, so the house keeps its outline against the sky.
+    // Its shadow stretches away from the low sun, and grass grows up round its foot.
+    const QPointF treeFoot(0.5 * W, lineY(rise, 0.5 * W) + 0.008 * H);
+    QPainterPath treeShade;
+    treeShade.addEllipse(treeFoot + QPointF(0.05 * W, 0.004 * H), 0.065 * W, 0.01 * H);
+    p.drawImage(0, 0, softShape(size, treeShade, static_cast<int>(10 * u), hex(0x2E5A2A, 0.28)));
+    paintBroadleaf(p, rng, treeFoot, 0.25 * H,
                    {hex(0x4D3C2E), hex(0x3C6B3A), hex(0x4F8444), hex(0x79AE59)});
+    // The pines' shadows too, long and thin away from the sun.
+    QPainterPath pineShade;
+    pineShade.addEllipse(QPointF(0.905 * W, foot.y() + 0.001 * H), 0.04 * W, 0.006 * H);
+    pineShade.addEllipse(QPointF(0.93 * W, foot.y() + 0.009 * H), 0.03 * W, 0.005 * H);
+    p.drawImage(0, 0, softShape(size, pineShade, static_cast<int>(8 * u), hex(0x2E5A2A, 0.25)));
+    Random tuft(0xB1F5);
+    paintGrass(p, tuft,
+               QRectF(treeFoot.x() - 0.022 * W, treeFoot.y() - 0.004 * H, 0.044 * W, 0.01 * H), 90,
+               0.006 * H, 0.014 * H, hex(0x5F9A45), hex(0x9CCB6A), 0.1);
     p.fillPath(pineTree(rng, QPointF(0.875 * W, foot.y() - 0.005 * H), 0.2 * H, 0.06 * W),
                hex(0x35603C));
     p.fillPath(pineTree(rng, QPointF(0.905 * W, foot.y() + 0.003 * H), 0.15 * H, 0.045 * W),
                hex(0x3E6E44));
-    // Shadow of the house on the grass.
-    p.setBrush(hex(0x2E5A2A, 0.25));
-    p.drawEllipse(QRectF(foot.x() - 0.01 * W, foot.y() - 0.012 * H, 0.26 * W, 0.03 * H));
-    paintInAir(p, size, static_cast<int>(3 * u), hex(0xCFDDE8, 0.12), [&](QPainter& b) {
-        paintFarmhouse(b, foot, 0.22 * W,
+    // The low sun on the left throws the house's shadow out to the right across the grass: long,
+    // dark at the walls and fading as it goes.
+    const double houseW = 0.22 * W;
+    const QPointF corner(foot.x() + 0.42 * houseW, foot.y());
+    const QPointF backCorner = corner + QPointF(0.58 * houseW, -0.058 * houseW);
+    QPainterPath cast;
+    cast.moveTo(foot);
+    cast.lineTo(corner);
+    cast.lineTo(backCorner);
+    cast.lineTo(backCorner + QPointF(0.07 * W, 0.006 * H));
+    cast.lineTo(corner + QPointF(0.1 * W, 0.016 * H));
+    cast.lineTo(foot + QPointF(0.03 * W, 0.012 * H));
+    cast.closeSubpath();
+    p.drawImage(0, 0, softShape(size, cast, static_cast<int>(9 * u), hex(0x2E5A2A, 0.3)));
+    QPainterPath contact;
+    contact.addPolygon(QPolygonF{foot + QPointF(-2 * u, -3 * u), corner + QPointF(0, -3 * u),
+                                 backCorner + QPointF(0, -3 * u),
+                                 backCorner + QPointF(4 * u, 4 * u), corner + QPointF(4 * u, 5 * u),
+                                 foot + QPointF(0, 5 * u)});
+    p.drawImage(0, 0, softShape(size, contact, static_cast<int>(3 * u), hex(0x24461F, 0.35)));
+    // Drawn crisp: a softened copy underneath shows as a halo where the dark roof meets the sky.
+    paintInAir(p, size, 0, hex(0xCFDDE8, 0.1), [&](QPainter& b) {
+        paintFarmhouse(b, foot, houseW,
                        {hex(0x6C9BCF), hex(0x4C78A8), hex(0x4A4D5A), hex(0x3C3F4B), hex(0xF5F2EA),
                         hex(0x334A63)});
     });
@@ -260,17 +293,54 @@ QImage paintBlueFarmhouse(QSize size)
     track.closeSubpath();
     p.fillPath(track, hex(0xD8CBA8));
 
-    // White rail fence across the foreground meadow.
-    p.setPen(QPen(hex(0xF3F1EA), 4 * u));
+    // A white rail fence runs right across the meadow, open where the track goes through, so it
+    // reads as the edge of the yard rather than a stray piece.
+    const auto fenceY = [&](double x) {
+        const double t = (x - 0.44 * W) / W;
+        return 0.815 * H + 0.16 * H * t * t + 0.012 * H * t;
+    };
+    const QRectF fenceBand(0, fenceY(0.44 * W) - 0.05 * H, W, 0.2 * H);
+    // The opening is found where the track crosses the rails, halfway up the posts.
+    QPainterPath railBand;
+    railBand.addRect(QRectF(0, fenceY(0.56 * W) + 0.006 * H, W, 2 * u));
+    const QRectF gap =
+        track.intersected(railBand).boundingRect().adjusted(-0.005 * W, 0, 0.005 * W, 0);
+    QPainterPath outside;
+    outside.addRect(fenceBand);
+    QPainterPath opening;
+    opening.addRect(QRectF(gap.left(), fenceBand.top(), gap.width(), fenceBand.height()));
+    p.save();
+    p.setClipPath(outside.subtracted(opening));
+    const QColor paint = hex(0xF3F1EA);
+    const QColor shadowSide = hex(0xC9CFC2);
     QPolygonF rail;
-    for (int i = 0; i <= 40; ++i) {
-        const double x = -0.02 * W + i * 0.0105 * W;
-        const double y = 0.83 * H + std::pow(i / 40.0, 2.0) * -0.04 * H;
-        rail << QPointF(x, y);
-        p.drawLine(QPointF(x, y + 0.035 * H), QPointF(x, y - 0.01 * H));
+    for (double x = -0.02 * W; x <= 1.02 * W; x += 0.004 * W)
+        rail << QPointF(x, fenceY(x));
+    // Nearer parts of the fence stand taller and thicker.
+    const auto scaleAt = [&](double x) { return 0.8 + (fenceY(x) - 0.8 * H) / (0.1 * H); };
+    for (double x = -0.01 * W; x <= 1.02 * W; x += 0.0115 * W) {
+        // No thin post right beside a gatepost.
+        if (x > gap.left() - 0.003 * W && x < gap.right() + 0.003 * W)
+            continue;
+        const double k = scaleAt(x);
+        p.setPen(QPen(shadowSide, 5 * u * k, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(x + 1.5 * u * k, fenceY(x) + 0.03 * H * k),
+                   QPointF(x + 1.5 * u * k, fenceY(x) - 0.012 * H * k));
+        p.setPen(QPen(paint, 3.5 * u * k, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(x, fenceY(x) + 0.03 * H * k), QPointF(x, fenceY(x) - 0.012 * H * k));
     }
+    p.setPen(QPen(paint, 3.5 * u, Qt::SolidLine, Qt::FlatCap));
     p.drawPolyline(rail);
-    p.drawPolyline(rail.translated(0, 0.018 * H));
+    p.drawPolyline(rail.translated(0, 0.016 * H));
+    p.restore();
+    // Heavier gateposts either side of the opening.
+    for (const double x : {gap.left(), gap.right()}) {
+        const double k = scaleAt(x);
+        p.fillRect(QRectF(x - 4 * u * k, fenceY(x) - 0.018 * H * k, 8 * u * k, 0.05 * H * k),
+                   paint);
+        p.fillRect(QRectF(x + 1.5 * u * k, fenceY(x) - 0.018 * H * k, 2.5 * u * k, 0.05 * H * k),
+                   shadowSide);
+    }
     p.setPen(Qt::NoPen);
 
     scatterDots(p, rng, riseArea.subtracted(track), QRectF(0, 0.75 * H, W, 0.25 * H), 1400, 2.6 * u,
