@@ -1,32 +1,27 @@
 // The overlays on a real X server: two monitors, openbox, picom and pcmanfm's icons, with test
 // windows of known processes. Spotlight mode first, then the desktop cover.
 #include "backdrop/Backdrop.h"
-#include "backdrop/BackdropImage.h"
 #include "backdrop/DesktopCover.h"
 #include "backdrop/OverlayHandover.h"
 #include "backdrop/OverlayWindow.h"
 #include "platform/PlatformFactory.h"
 #include "platform/linux/JsonSettingsStore.h"
-#include "spotlight/CutoutView.h"
 #include "spotlight/Spotlight.h"
 #include "tests/session/PixelChecks.h"
+#include "tests/x11/OverlayChecks.h"
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
-#include <QPainter>
 #include <QScreen>
 #include <QTest>
 #include <QThread>
-#include <QTimer>
 #include <algorithm>
-#include <unistd.h>
 
 using namespace tavlin;
 
@@ -40,107 +35,14 @@ constexpr QRgb pinnedColor = 0xffe03030;
 constexpr QRgb otherColor = 0xff30c040;
 const QString pinnedClass = QStringLiteral("PinnedApp");
 
-// Whether the screen shows `rect` through a hole: the window inside, and just inside and just
-// outside each corner the rounding stops exactly (the straight edges run into the corners, the very
-// corner pixel is rounded off). The radius is in Qt's units, so it grows with the scale.
 bool holeShows(const QRect& rect)
 {
-    const QImage screen = session().grabScreen();
-    const qreal scale = qGuiApp->devicePixelRatio();
-    const int r = qRound(CutoutView::holeCornerRadius * scale);
-    const int a = qRound(3 * scale);
-    for (const QPoint& corner :
-         {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()}) {
-        const int dx = corner.x() == rect.left() ? 1 : -1;
-        const int dy = corner.y() == rect.top() ? 1 : -1;
-        const std::pair<QPoint, QRgb> probes[] = {
-            {corner + QPoint(dx * r, dy), pinnedColor},        // on the edge, past the arc
-            {corner + QPoint(dx, dy * r), pinnedColor},        // the other edge
-            {corner + QPoint(dx * a, dy * a), pinnedColor},    // the arc's inside
-            {corner, backdropColor},                           // cut off by the rounding
-            {corner + QPoint(-dx * 2, dy * r), backdropColor}, // just outside the edge
-            {corner + QPoint(dx * r, -dy * 2), backdropColor}};
-        for (const auto& [point, color] : probes) {
-            if (!pixels::shows(screen, point, color))
-                return false;
-        }
-    }
-    return pixels::shows(screen, rect.center(), pinnedColor);
+    return holeShowsWindow(rect, pinnedColor, backdropColor);
 }
 
 bool covered(const QRect& rect)
 {
     return pixels::isUniform(session().grabScreen(), rect, QColor(backdropColor), 12);
-}
-
-// Whether every monitor shows its colour edge to edge; no colours: the soft gradient, drawn to each
-// monitor's own size, at three points.
-bool monitorsShow(const QList<QRgb>& expected)
-{
-    const QImage screen = session().grabScreen();
-    const QList<QRect> monitors = session().monitorRects();
-    for (qsizetype i = 0; i < monitors.size(); ++i) {
-        if (!expected.isEmpty()) {
-            if (!pixels::isUniform(screen, monitors[i], QColor(expected.value(i)), 6))
-                return false;
-            continue;
-        }
-        QImage gradient(monitors[i].size(), QImage::Format_RGB32);
-        QPainter painter(&gradient);
-        BackdropImage().drawAspectFill(painter, QRectF(gradient.rect()));
-        for (const QPoint& p : {QPoint(10, 10), gradient.rect().center(),
-                                gradient.rect().bottomRight() - QPoint(10, 10)}) {
-            const QColor seen = pixels::colorAt(screen, monitors[i].topLeft() + p);
-            if (pixels::distance(seen, gradient.pixelColor(p)) > 6)
-                return false;
-        }
-    }
-    return true;
-}
-
-// pcmanfm draws its first icon at the top left of the first monitor.
-bool iconsCovered()
-{
-    const QImage screen = session().grabScreen();
-    return pixels::countDiffering(screen, QRect(0, 0, 120, 120),
-                                  pixels::colorAt(screen, QPoint(130, 130)), 12) == 0;
-}
-
-bool anyVisible(const QList<QPointer<OverlayWindow>>& windows)
-{
-    return std::any_of(windows.begin(), windows.end(),
-                       [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); });
-}
-
-bool allVisible(const QList<QPointer<OverlayWindow>>& windows)
-{
-    return std::all_of(windows.begin(), windows.end(),
-                       [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); });
-}
-
-bool xdotool(const QString& commandLine)
-{
-    return session().run(QStringLiteral("xdotool"), commandLine.split(u' '));
-}
-
-// How often the main thread went to sleep and was woken while the event loop ran for `ms`.
-long wakeUpsWhileIdle(int ms)
-{
-    const auto switches = [] {
-        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(getpid()));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1L;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("voluntary_ctxt_switches:"))
-                return line.mid(24).trimmed().toLong();
-        }
-        return -1L;
-    };
-    const long before = switches();
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-    return switches() - before;
 }
 
 } // namespace
