@@ -3,10 +3,14 @@
 // and without the chords no portal bound. Its running applications come from sway: one pinned
 // through the host's menu is the only window spotlight mode shows, switched from the terminal.
 #include "tests/session/PixelChecks.h"
-#include "tests/session/TrayMenus.h"
 #include "tests/wayland/WaylandSession.h"
 #include "tests/wayland/WaylandTestMain.h"
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QTest>
 
 using namespace tavlin;
@@ -21,6 +25,129 @@ constexpr char waybarStyle[] = "window#waybar { background: #e0e0e0; }\n";
 constexpr QRgb pinnedColor = 0xff3050e0;
 constexpr QRgb otherColor = 0xffe0c020;
 const QString program = QStringLiteral(TAVLIN_PROGRAM);
+
+// The tray item's menu as a host reads it over D-Bus: its bus name and object path.
+using Menu = std::pair<QString, QString>;
+
+// One item of the menu, as GetLayout describes it.
+struct Node
+{
+    int id = 0;
+    QVariantMap properties;
+    QList<Node> children;
+};
+
+QDBusMessage call(const QString& service, const QString& path, const QString& interface,
+                  const QString& method, const QVariantList& args)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+    message.setArguments(args);
+    return QDBusConnection::sessionBus().call(message);
+}
+
+QVariant busProperty(const QString& service, const QString& path, const QString& interface,
+                     const QString& name)
+{
+    const QDBusMessage reply =
+        call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+             QStringLiteral("Get"), {interface, name});
+    return reply.arguments().isEmpty()
+               ? QVariant()
+               : qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant();
+}
+
+Node readNode(const QDBusArgument& argument)
+{
+    Node node;
+    argument.beginStructure();
+    argument >> node.id >> node.properties;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        QDBusVariant child;
+        argument >> child;
+        node.children.append(readNode(qvariant_cast<QDBusArgument>(child.variant())));
+    }
+    argument.endArray();
+    argument.endStructure();
+    return node;
+}
+
+const QString dbusMenu = QStringLiteral("com.canonical.dbusmenu");
+
+// The menu of the first item registered with the StatusNotifierWatcher, or nothing yet.
+std::optional<Menu> firstMenu()
+{
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    const QStringList items = busProperty(watcher, QStringLiteral("/StatusNotifierWatcher"),
+                                          watcher, QStringLiteral("RegisteredStatusNotifierItems"))
+                                  .toStringList();
+    if (items.isEmpty())
+        return std::nullopt;
+    // "service/path", or the service alone for the usual path.
+    const QString item = items.constFirst();
+    const qsizetype slash = item.indexOf(u'/');
+    const QString service = slash < 0 ? item : item.left(slash);
+    const QString path = slash < 0 ? QStringLiteral("/StatusNotifierItem") : item.mid(slash);
+    const QString menu =
+        qvariant_cast<QDBusObjectPath>(busProperty(service, path,
+                                                   QStringLiteral("org.kde.StatusNotifierItem"),
+                                                   QStringLiteral("Menu")))
+            .path();
+    if (menu.isEmpty())
+        return std::nullopt;
+    return Menu(service, menu);
+}
+
+// The whole menu, or an empty node.
+Node layout(const Menu& menu)
+{
+    const QDBusMessage reply = call(menu.first, menu.second, dbusMenu, QStringLiteral("GetLayout"),
+                                    {0, -1, QStringList()});
+    return reply.arguments().size() == 2
+               ? readNode(qvariant_cast<QDBusArgument>(reply.arguments().at(1)))
+               : Node();
+}
+
+// Chooses the item `id`, as a host does when it is clicked.
+void click(const Menu& menu, int id)
+{
+    call(menu.first, menu.second, dbusMenu, QStringLiteral("Event"),
+         {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+}
+
+// The visible items as sent: "---" a separator, "(Label)" a disabled item, "Label*" one with an
+// icon, "Label\tkeys" one with a key equivalent.
+QStringList shown(const Node& menu)
+{
+    QStringList items;
+    for (const Node& item : menu.children) {
+        const QVariantMap& p = item.properties;
+        if (!p.value(QStringLiteral("visible"), true).toBool())
+            continue;
+        if (p.value(QStringLiteral("type")).toString() == QStringLiteral("separator")) {
+            items.append(QStringLiteral("---"));
+            continue;
+        }
+        QString text = p.value(QStringLiteral("label")).toString();
+        if (!p.value(QStringLiteral("enabled"), true).toBool())
+            text = u'(' + text + u')';
+        if (p.contains(QStringLiteral("icon-data")))
+            text += u'*';
+        if (p.contains(QStringLiteral("shortcut")))
+            text += QStringLiteral("\tkeys");
+        items.append(text);
+    }
+    return items;
+}
+
+std::optional<Node> child(const Node& menu, const QString& label)
+{
+    for (const Node& item : menu.children) {
+        if (item.properties.value(QStringLiteral("label")).toString() == label)
+            return item;
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -47,9 +174,8 @@ private Q_SLOTS:
         QVERIFY(session().writeHomeFile(QStringLiteral(".config/waybar/config"), waybarConfig));
         QVERIFY(session().writeHomeFile(QStringLiteral(".config/waybar/style.css"), waybarStyle));
         QVERIFY(session().startProgram(QStringLiteral("waybar")));
-        std::optional<std::pair<QString, QString>>& menu = m_menu;
-        QVERIFY2(WaylandSession::waitFor(
-                     [&] { return (menu = TrayMenus::firstMenu()).has_value(); }, 15000),
+        std::optional<Menu>& menu = m_menu;
+        QVERIFY2(WaylandSession::waitFor([&] { return (menu = firstMenu()).has_value(); }, 15000),
                  "the program registered no item once waybar ran");
         QVERIFY2(WaylandSession::waitFor(
                      [&] {
@@ -60,7 +186,7 @@ private Q_SLOTS:
                      10000),
                  "no gradient icon in waybar's tray");
 
-        const QStringList items = TrayMenus::shown(TrayMenus::layout(*menu));
+        const QStringList items = shown(layout(*menu));
         QCOMPARE(items.value(0), QStringLiteral("(Recording)"));
         QVERIFY(items.contains(QStringLiteral("(Tidy)")));
         // No portal binds global shortcuts here: no chord beside the switches, and one line
@@ -81,18 +207,18 @@ private Q_SLOTS:
             session().startWindow(pinned, QColor(pinnedColor), QStringLiteral("tavlin-pinned")));
         // Started last, so in front: with nothing pinned it would be the one shown.
         QVERIFY(session().startWindow(other, QColor(otherColor), QStringLiteral("tavlin-other")));
-        std::optional<TrayMenus::Node> row;
+        std::optional<Node> row;
         const auto appRow = [&] {
-            const std::optional<TrayMenus::Node> apps =
-                TrayMenus::child(TrayMenus::layout(*m_menu), QStringLiteral("Spotlight Apps"));
-            row = apps ? TrayMenus::child(*apps, QStringLiteral("Pinned Notes")) : std::nullopt;
+            const std::optional<Node> apps =
+                child(layout(*m_menu), QStringLiteral("Spotlight Apps"));
+            row = apps ? child(*apps, QStringLiteral("Pinned Notes")) : std::nullopt;
             return apps && row &&
-                   TrayMenus::shown(*apps).mid(2, 2) ==
+                   shown(*apps).mid(2, 2) ==
                        QStringList{QStringLiteral("Pinned Notes"), QStringLiteral("tavlin-other")};
         };
         QVERIFY2(WaylandSession::waitFor(appRow), "no rows for the running test windows");
         QCOMPARE(row->properties.value(QStringLiteral("toggle-state")).toInt(), 0);
-        TrayMenus::click(*m_menu, row->id);
+        click(*m_menu, row->id);
         QVERIFY(WaylandSession::waitFor([&] {
             return appRow() && row->properties.value(QStringLiteral("toggle-state")).toInt() == 1;
         }));
@@ -121,7 +247,7 @@ private Q_SLOTS:
 
 private:
     qint64 m_pid = 0;
-    std::optional<std::pair<QString, QString>> m_menu;
+    std::optional<Menu> m_menu;
 };
 
 TAVLIN_WAYLAND_TEST_MAIN(TestWaylandTray, {.outputs = 1})

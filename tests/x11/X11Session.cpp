@@ -237,6 +237,13 @@ bool X11Session::setMonitors(const QList<QRect>& monitors, int primary)
     return seen || fail(QStringLiteral("the application's screens did not follow the monitors"));
 }
 
+bool X11Session::unplugMonitor(qsizetype i)
+{
+    m_monitors.removeAt(i);
+    return run(QStringLiteral("xrandr"),
+               {QStringLiteral("--delmonitor"), m_monitorNames.takeAt(i)});
+}
+
 bool X11Session::startCompositor()
 {
     if (m_compositor && m_children.isRunning(m_compositor))

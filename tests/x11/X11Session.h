@@ -63,6 +63,8 @@ public:
     // desktop, which would not follow. No monitors: the one output alone.
     bool setMonitors(const QList<QRect>& monitors, int primary = 0);
     bool setTwoMonitors(bool two) { return setMonitors(two ? twoMonitorRects() : QList<QRect>()); }
+    // Monitor `i` unplugged, as by its cable: nothing is waited for and the desktop stays.
+    bool unplugMonitor(qsizetype i);
 
     // trayer along the bottom edge.
     bool startTray();

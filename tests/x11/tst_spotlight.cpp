@@ -1,90 +1,48 @@
-// Spotlight mode on a real X server: two monitors, openbox and picom, with test windows of known
-// processes.
+// The overlays on a real X server: two monitors, openbox, picom and pcmanfm's icons, with test
+// windows of known processes. Spotlight mode first, then the desktop cover.
 #include "backdrop/Backdrop.h"
+#include "backdrop/DesktopCover.h"
+#include "backdrop/OverlayHandover.h"
 #include "backdrop/OverlayWindow.h"
 #include "platform/PlatformFactory.h"
 #include "platform/linux/JsonSettingsStore.h"
-#include "spotlight/CutoutView.h"
 #include "spotlight/Spotlight.h"
 #include "tests/session/PixelChecks.h"
+#include "tests/x11/OverlayChecks.h"
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
+#include <QScreen>
 #include <QTest>
-#include <QTimer>
+#include <QThread>
 #include <algorithm>
-#include <unistd.h>
 
 using namespace tavlin;
 
 namespace {
 
 constexpr QRgb backdropColor = 0xff2050c0; // a solid picture standing in for a built-in one
+constexpr QRgb peakColor = 0xffd0a030;     // and one for the next picture chosen
+constexpr QRgb leftWallpaper = 0xffe08020;
+constexpr QRgb rightWallpaper = 0xff7030a0;
 constexpr QRgb pinnedColor = 0xffe03030;
 constexpr QRgb otherColor = 0xff30c040;
 const QString pinnedClass = QStringLiteral("PinnedApp");
 
-// Whether the screen shows `rect` through a hole: the window inside, and just inside and just
-// outside each corner the rounding stops exactly (the straight edges run into the corners, the very
-// corner pixel is rounded off). The radius is in Qt's units, so it grows with the scale.
 bool holeShows(const QRect& rect)
 {
-    const QImage screen = session().grabScreen();
-    const qreal scale = qGuiApp->devicePixelRatio();
-    const int r = qRound(CutoutView::holeCornerRadius * scale);
-    const int a = qRound(3 * scale);
-    for (const QPoint& corner :
-         {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()}) {
-        const int dx = corner.x() == rect.left() ? 1 : -1;
-        const int dy = corner.y() == rect.top() ? 1 : -1;
-        const std::pair<QPoint, QRgb> probes[] = {
-            {corner + QPoint(dx * r, dy), pinnedColor},        // on the edge, past the arc
-            {corner + QPoint(dx, dy * r), pinnedColor},        // the other edge
-            {corner + QPoint(dx * a, dy * a), pinnedColor},    // the arc's inside
-            {corner, backdropColor},                           // cut off by the rounding
-            {corner + QPoint(-dx * 2, dy * r), backdropColor}, // just outside the edge
-            {corner + QPoint(dx * r, -dy * 2), backdropColor}};
-        for (const auto& [point, color] : probes) {
-            if (!pixels::shows(screen, point, color))
-                return false;
-        }
-    }
-    return pixels::shows(screen, rect.center(), pinnedColor);
+    return holeShowsWindow(rect, pinnedColor, backdropColor);
 }
 
 bool covered(const QRect& rect)
 {
     return pixels::isUniform(session().grabScreen(), rect, QColor(backdropColor), 12);
-}
-
-bool xdotool(const QString& commandLine)
-{
-    return session().run(QStringLiteral("xdotool"), commandLine.split(u' '));
-}
-
-// How often the main thread went to sleep and was woken while the event loop ran for `ms`.
-long wakeUpsWhileIdle(int ms)
-{
-    const auto switches = [] {
-        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(getpid()));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1L;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("voluntary_ctxt_switches:"))
-                return line.mid(24).trimmed().toLong();
-        }
-        return -1L;
-    };
-    const long before = switches();
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-    return switches() - before;
 }
 
 } // namespace
@@ -110,8 +68,18 @@ private Q_SLOTS:
     void newBackdropReplacesTheOverlays();
     void followsMonitorsComingAndGoing();
     void reminderAtMostThreeTimes();
+    void coversEveryMonitorEdgeToEdge_data();
+    void coversEveryMonitorEdgeToEdge();
+    void windowsStayAboveTheCover();
+    void raisedIconWindowGoesBackUnder();
+    void coverCrossfadesToANewBackdrop();
+    void crossfadeAfterAStallLeavesNoGap();
+    void desktopSwitchAndMonitorRemovalRebuild();
 
 private:
+    void startCover();
+    void crossfadesToThePeak(const QList<OverlayWindow*>& windows,
+                             const std::function<void()>& rebuild, int tolerance);
     qint64 startWindow(const QRect& rect, QRgb color = pinnedColor, const QString& type = {},
                        double opacity = 1.0);
     QString windowOf(qint64 pid) { return QString::number(session().windowOf(pid)); }
@@ -120,17 +88,24 @@ private:
     std::unique_ptr<JsonSettingsStore> m_settings;
     std::unique_ptr<BackdropImages> m_images;
     std::unique_ptr<Spotlight> m_spotlight;
+    std::unique_ptr<DesktopCover> m_cover;
     QList<qint64> m_clients;
+    QString m_pictures;
 };
 
 void TestSpotlight::initTestCase()
 {
-    const QString pictures = session().scratchPath() + QStringLiteral("/pictures");
-    QVERIFY(QDir().mkpath(pictures));
-    QVERIFY(pixels::saveSolid(pictures + QStringLiteral("/bg-country-road.jpeg"), backdropColor));
+    m_pictures = session().scratchPath() + QStringLiteral("/pictures");
+    QVERIFY(QDir().mkpath(m_pictures));
+    QVERIFY(pixels::saveSolid(m_pictures + QStringLiteral("/bg-country-road.jpeg"), backdropColor));
+    QImage left(960, 1080, QImage::Format_RGB32);
+    left.fill(leftWallpaper);
+    QImage right(960, 1080, QImage::Format_RGB32);
+    right.fill(rightWallpaper);
+    QVERIFY(session().setRootBackground({left, right}));
     m_services = PlatformFactory::makeWindowServices();
     m_images =
-        std::make_unique<BackdropImages>(QStringList{pictures}, m_services.desktopPictures.get());
+        std::make_unique<BackdropImages>(QStringList{m_pictures}, m_services.desktopPictures.get());
 }
 
 void TestSpotlight::init()
@@ -149,12 +124,45 @@ void TestSpotlight::init()
 void TestSpotlight::cleanup()
 {
     m_spotlight.reset();
+    QFile::remove(m_pictures + QStringLiteral("/bg-snow-peak.jpeg"));
+    if (m_cover) {
+        m_cover.reset();
+        QVERIFY(X11Session::waitFor([] { return !iconsCovered(); }));
+    }
     for (const qint64 pid : std::as_const(m_clients))
         session().stopClient(pid);
     m_clients.clear();
     if (session().monitorRects() != session().twoMonitorRects())
         QVERIFY(session().setTwoMonitors(true));
     QVERIFY2(session().windowManagerRunning(), "openbox died");
+}
+
+void TestSpotlight::startCover()
+{
+    m_cover = std::make_unique<DesktopCover>(*m_settings, *m_images, *m_services.overlays,
+                                             *m_services.workspace);
+    // The icons show before the cover goes on.
+    QVERIFY(X11Session::waitFor([] { return !iconsCovered(); }));
+}
+
+// The snow-peak picture chosen while `windows` show the other one: the new overlays fade in over
+// the old ones, the new colour (or a blend on the way) showing while the old ones are still
+// there, and then only the new ones.
+void TestSpotlight::crossfadesToThePeak(const QList<OverlayWindow*>& windows,
+                                        const std::function<void()>& rebuild, int tolerance)
+{
+    QVERIFY(pixels::saveSolid(m_pictures + QStringLiteral("/bg-snow-peak.jpeg"), peakColor));
+    QVERIFY(X11Session::waitFor([] { return monitorsShow({backdropColor, backdropColor}); }));
+    const QList<QPointer<OverlayWindow>> old(windows.begin(), windows.end());
+    m_settings->setValue(Backdrop::settingsKey(), QStringLiteral("bg-snow-peak.jpeg"));
+    rebuild();
+    QColor seen;
+    QVERIFY2(pixels::fadesToward([] { return session().grabScreen(); }, QPoint(1350, 250),
+                                 QColor(backdropColor), QColor(peakColor), tolerance, &seen),
+             qPrintable(seen.name()));
+    QVERIFY2(allVisible(old), "the new backdrop showed only once the old one had gone");
+    QTRY_VERIFY(!anyVisible(old));
+    QVERIFY(X11Session::waitFor([] { return monitorsShow({peakColor, peakColor}); }));
 }
 
 // Pinned unless another colour is given.
@@ -344,31 +352,9 @@ void TestSpotlight::compositorStoppingAndStarting()
 
 void TestSpotlight::newBackdropReplacesTheOverlays()
 {
-    constexpr QRgb nextColor = 0xffd0a030;
-    QVERIFY(pixels::saveSolid(
-        session().scratchPath() + QStringLiteral("/pictures/bg-snow-peak.jpeg"), nextColor));
     m_spotlight->toggleWithoutAnimation();
-    const QRect probe(1200, 100, 300, 300);
-    QVERIFY(X11Session::waitFor([&] { return covered(probe); }));
-    QList<QPointer<OverlayWindow>> old;
-    for (OverlayWindow* window : m_spotlight->windows())
-        old.append(window);
-
-    m_settings->setValue(Backdrop::settingsKey(), QStringLiteral("bg-snow-peak.jpeg"));
-    m_spotlight->rebuildWindows(true);
-    // The new overlays fade in over the old ones: the new colour (or a blend on the way) shows
-    // while the old ones are still there.
-    QColor seen;
-    QVERIFY2(pixels::fadesToward([] { return session().grabScreen(); }, probe.center(),
-                                 QColor(backdropColor), QColor(nextColor), 12, &seen),
-             qPrintable(seen.name()));
-    QVERIFY2(std::all_of(old.begin(), old.end(),
-                         [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); }),
-             "the new backdrop showed only once the old one had gone");
-    QTRY_VERIFY(std::none_of(old.begin(), old.end(),
-                             [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); }));
-    QVERIFY(X11Session::waitFor(
-        [&] { return pixels::isUniform(session().grabScreen(), probe, QColor(nextColor), 12); }));
+    crossfadesToThePeak(
+        m_spotlight->windows(), [this] { m_spotlight->rebuildWindows(true); }, 12);
 }
 
 void TestSpotlight::followsMonitorsComingAndGoing()
@@ -405,6 +391,133 @@ void TestSpotlight::reminderAtMostThreeTimes()
     QCOMPARE(m_settings->integer(FocusReminder::countKey()), 3);
 }
 
-TAVLIN_X11_TEST_MAIN(TestSpotlight, {.twoMonitors = true, .compositor = true})
+void TestSpotlight::coversEveryMonitorEdgeToEdge_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QList<QRgb>>("expected"); // empty: the gradient
+    QTest::newRow("picture") << QStringLiteral("bg-country-road.jpeg")
+                             << QList<QRgb>{backdropColor, backdropColor};
+    QTest::newRow("wallpaper of each monitor")
+        << QStringLiteral("wallpaper") << QList<QRgb>{leftWallpaper, rightWallpaper};
+    QTest::newRow("missing picture shows the gradient")
+        << QStringLiteral("bg-snow-peak.jpeg") << QList<QRgb>{};
+    QTest::newRow("gradient") << QStringLiteral("gradient") << QList<QRgb>{};
+}
+
+void TestSpotlight::coversEveryMonitorEdgeToEdge()
+{
+    QFETCH(QString, stored);
+    QFETCH(QList<QRgb>, expected);
+    m_settings->setValue(Backdrop::settingsKey(), stored);
+    startCover();
+    m_cover->setOn(true);
+    QCOMPARE(m_cover->windows().size(), 2);
+    for (OverlayWindow* window : m_cover->windows())
+        QCOMPARE(window->geometry(),
+                 QGuiApplication::screenAt(window->geometry().center())->geometry());
+    QVERIFY2(X11Session::waitFor([&] { return monitorsShow(expected); }),
+             pixels::describe(session().grabScreen(), session().monitorRects().first(),
+                              QColor(expected.value(0)))
+                 .constData());
+}
+
+void TestSpotlight::windowsStayAboveTheCover()
+{
+    const QRect where(300, 300, 200, 150);
+    QVERIFY(startWindow(where, otherColor));
+    startCover();
+    m_cover->setOn(true);
+    QVERIFY(X11Session::waitFor([&] {
+        const QImage screen = session().grabScreen();
+        return pixels::isUniform(screen, where.adjusted(10, 10, -10, -10), QColor(otherColor), 6) &&
+               pixels::isUniform(screen, QRect(700, 500, 100, 100), QColor(backdropColor), 6);
+    }));
+}
+
+void TestSpotlight::raisedIconWindowGoesBackUnder()
+{
+    startCover();
+    m_cover->setOn(true);
+    QVERIFY(X11Session::waitFor([] { return monitorsShow({backdropColor, backdropColor}); }));
+    const auto coverOnTop = [this] {
+        const QList<quint32> clients = session().probe().clients();
+        const qsizetype icons = clients.indexOf(session().desktopIconWindow());
+        const QList<OverlayWindow*> windows = m_cover->windows();
+        return icons >= 0 && std::all_of(windows.begin(), windows.end(), [&](OverlayWindow* w) {
+                   return clients.indexOf(quint32(w->surface().nativeId())) > icons;
+               });
+    };
+    QVERIFY(X11Session::waitFor(coverOnTop));
+    for (int round = 0; round < 3; ++round) {
+        QVERIFY(session().raiseDesktopIconWindow());
+        QVERIFY(X11Session::waitFor([&] {
+            return coverOnTop() && monitorsShow({backdropColor, backdropColor});
+        }));
+    }
+}
+
+void TestSpotlight::coverCrossfadesToANewBackdrop()
+{
+    startCover();
+    m_cover->setOn(true);
+    crossfadesToThePeak(
+        m_cover->windows(), [this] { m_cover->crossfadeBackdrop(); }, 6);
+    QCOMPARE(m_cover->windows().size(), 2);
+}
+
+void TestSpotlight::desktopSwitchAndMonitorRemovalRebuild()
+{
+    startCover();
+    m_cover->toggleWithoutAnimation();
+    const QList<OverlayWindow*> first = m_cover->windows();
+    QCOMPARE(first.size(), 2);
+    QVERIFY(X11Session::waitFor([] { return monitorsShow({backdropColor, backdropColor}); }));
+    QVERIFY(session().switchDesktop(1));
+    // Every screenshot while one generation gives way to the next shows the cover, never the
+    // desktop between them.
+    QElapsedTimer since;
+    since.start();
+    int frames = 0;
+    for (; since.elapsed() < OverlayHandover::presentTimeoutMs; ++frames) {
+        QVERIFY2(monitorsShow({backdropColor, backdropColor}),
+                 "the desktop showed during the rebuild");
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(frames >= 2);
+    QVERIFY(m_cover->windows() != first);
+    QCOMPARE(m_cover->windows().size(), 2);
+
+    // The right-hand monitor unplugged: the desktop icons stay as they were, under the cover.
+    QVERIFY(session().unplugMonitor(1));
+    QTRY_COMPARE(m_cover->windows().size(), 1);
+    const QRect remaining = QGuiApplication::screens().first()->geometry();
+    QCOMPARE(m_cover->windows().first()->geometry(), remaining);
+    QVERIFY(X11Session::waitFor([&] {
+        return pixels::isUniform(session().grabScreen(), remaining, QColor(backdropColor), 6);
+    }));
+}
+
+void TestSpotlight::crossfadeAfterAStallLeavesNoGap()
+{
+    startCover();
+    m_cover->setOn(true);
+    QVERIFY(X11Session::waitFor([] { return monitorsShow({backdropColor, backdropColor}); }));
+    QList<QPointer<OverlayWindow>> old;
+    for (OverlayWindow* window : m_cover->windows())
+        old.append(window);
+    m_cover->crossfadeBackdrop();
+    const QList<OverlayWindow*> successors = m_cover->windows();
+    // The GUI thread blocked past every fallback timer: they all fire in one turn afterwards.
+    QThread::msleep(OverlayHandover::presentTimeoutMs + 100);
+    QDeadlineTimer deadline(5000);
+    while (allVisible(old)) {
+        QVERIFY(!deadline.hasExpired());
+        QCoreApplication::processEvents();
+    }
+    for (OverlayWindow* window : successors)
+        QCOMPARE(window->opacity(), 1.0);
+}
+
+TAVLIN_X11_TEST_MAIN(TestSpotlight, {.twoMonitors = true, .compositor = true, .desktopIcons = true})
 
 #include "tst_spotlight.moc"
