@@ -2,6 +2,8 @@
 
 #include "platform/OverlaySurfaces.h"
 
+#include <QScreen>
+
 namespace tavlin {
 
 // An overlay surface without a window system: it keeps what it is told and paints nothing.
@@ -41,7 +43,13 @@ public:
     QString unavailableReason(OverlayLevel) const override { return reason; }
     bool blends() const override { return true; }
     OverlaySurface* create(QScreen* screen, OverlayLevel level, const OverlayPlacement& placement,
-                           OverlayContent& content) override;
+                           OverlayContent&) override
+    {
+        if (!reason.isEmpty())
+            return nullptr;
+        return new FakeOverlaySurface(
+            level, placement.rectOn(screen->geometry(), screen->availableGeometry()));
+    }
 };
 
 } // namespace tavlin

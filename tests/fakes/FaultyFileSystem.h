@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileSystem.h"
+#include "platform/linux/PosixFileSystem.h"
 
 #include <atomic>
 #include <functional>
@@ -10,16 +10,15 @@ namespace tavlin {
 // The real file system, with refusals injected where a test asks for them, listings that may
 // not know every date, and a count of the listings, so tests can see failures the machine would
 // rarely produce.
-class FaultyFileSystem final : public FileSystem
+class FaultyFileSystem final : public PosixFileSystem
 {
 public:
     // Lookup: existence() answers Unknown, as for a refused lstat().
     enum class Operation { MakeDirectory, OpenFolder, Move, RemoveFile, RemoveFolder, Lookup };
     using FailureRule = std::function<bool(Operation, const QByteArray& path)>;
 
-    explicit FaultyFileSystem(FileSystem& real) : m_real(real) {}
-
     void setFailureRule(FailureRule rule) { m_rule = std::move(rule); }
+    const FailureRule& failureRule() const { return m_rule; }
     int listingCount() const { return m_listings; }
     int refusals() const { return m_refusals; }
     bool unknownModified = false;
@@ -28,7 +27,7 @@ public:
     std::optional<std::vector<DirectoryItem>> listItems(const QByteArray& folder) const override
     {
         ++m_listings;
-        auto items = m_real.listItems(folder);
+        auto items = PosixFileSystem::listItems(folder);
         for (size_t i = 0; items && i < items->size(); ++i) {
             if (unknownModified)
                 (*items)[i].stat.modified.reset();
@@ -37,72 +36,64 @@ public:
         }
         return items;
     }
-    std::optional<ItemStat> stat(const QByteArray& path) const override
-    {
-        return m_real.stat(path);
-    }
     Existence existence(const QByteArray& path) const override
     {
-        return refused(Operation::Lookup, path) ? Existence::Unknown : m_real.existence(path);
-    }
-    std::optional<QByteArray> canonicalPath(const QByteArray& path) const override
-    {
-        return m_real.canonicalPath(path);
+        return refused(Operation::Lookup, path) ? Existence::Unknown
+                                                : PosixFileSystem::existence(path);
     }
     std::unique_ptr<FolderHandle> openFolder(const QByteArray& path) const override
     {
-        return refused(Operation::OpenFolder, path) ? nullptr : m_real.openFolder(path);
+        return refused(Operation::OpenFolder, path) ? nullptr : PosixFileSystem::openFolder(path);
     }
     std::unique_ptr<FolderHandle> openFolder(const FolderHandle& parent,
                                              const QByteArray& name) const override
     {
-        return refused(Operation::OpenFolder, parent, name) ? nullptr
-                                                            : m_real.openFolder(parent, name);
+        return refused(Operation::OpenFolder, parent, name)
+                   ? nullptr
+                   : PosixFileSystem::openFolder(parent, name);
     }
     bool makeFolder(const FolderHandle& parent, const QByteArray& name) override
     {
-        return !refused(Operation::MakeDirectory, parent, name) && m_real.makeFolder(parent, name);
-    }
-    std::optional<std::vector<QByteArray>> listNames(const FolderHandle& folder) const override
-    {
-        return m_real.listNames(folder);
-    }
-    std::optional<ItemStat> stat(const FolderHandle& folder, const QByteArray& name) const override
-    {
-        return m_real.stat(folder, name);
+        return !refused(Operation::MakeDirectory, parent, name) &&
+               PosixFileSystem::makeFolder(parent, name);
     }
     Existence existence(const FolderHandle& folder, const QByteArray& name) const override
     {
         return refused(Operation::Lookup, folder, name) ? Existence::Unknown
-                                                        : m_real.existence(folder, name);
+                                                        : PosixFileSystem::existence(folder, name);
     }
     MoveResult moveBetween(const FolderHandle& from, const QByteArray& fromName,
                            const FolderHandle& to, const QByteArray& toName) override
     {
         return refused(Operation::Move, from, fromName)
                    ? MoveResult::Failed
-                   : m_real.moveBetween(from, fromName, to, toName);
+                   : PosixFileSystem::moveBetween(from, fromName, to, toName);
     }
     bool removeFile(const FolderHandle& folder, const QByteArray& name) override
     {
-        return !refused(Operation::RemoveFile, folder, name) && m_real.removeFile(folder, name);
+        return !refused(Operation::RemoveFile, folder, name) &&
+               PosixFileSystem::removeFile(folder, name);
     }
     bool removeEmptyFolder(const FolderHandle& folder, const QByteArray& name) override
     {
         return !refused(Operation::RemoveFolder, folder, name) &&
-               m_real.removeEmptyFolder(folder, name);
+               PosixFileSystem::removeEmptyFolder(folder, name);
     }
-    bool canOpenFolder(const QByteArray& path) const override { return m_real.canOpenFolder(path); }
 
 private:
     // The rule sees every item by its path, the folder's path when opened plus the name.
-    bool refused(Operation operation, const QByteArray& path) const;
+    bool refused(Operation operation, const QByteArray& path) const
+    {
+        if (!m_rule || !m_rule(operation, path))
+            return false;
+        ++m_refusals;
+        return true;
+    }
     bool refused(Operation operation, const FolderHandle& folder, const QByteArray& name) const
     {
         return refused(operation, folder.path() + '/' + name);
     }
 
-    FileSystem& m_real;
     FailureRule m_rule;
     // The worker thread of a DesktopTidy counts too.
     mutable std::atomic<int> m_listings = 0;

@@ -2,7 +2,6 @@
 
 #include "platform/linux/JsonSettingsStore.h"
 #include "platform/linux/MimeContentTypes.h"
-#include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/PosixStateFolder.h"
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FaultyFileSystem.h"
@@ -118,8 +117,7 @@ private:
     TestTree::Scratch m_scratch;
 
 public:
-    PosixFileSystem realFileSystem;
-    FaultyFileSystem fileSystem{realFileSystem};
+    FaultyFileSystem fileSystem;
     JsonSettingsStore settings{settingsPath()};
     PosixStateFolder state{m_scratch.at("state")};
     MimeContentTypes contentTypes;
