@@ -123,7 +123,6 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, tree);
         QFETCH(QByteArray, fresh);
-        QFETCH(QByteArrayList, expected);
 
         TestDesktop desktop;
         QVERIFY(desktop.build(tree, fresh));
@@ -131,7 +130,7 @@ private Q_SLOTS:
         const auto found = scanDesktop(desktop.fileSystem, desktop.path(), 7, desktop.clock.now());
         QByteArrayList sorted = names(found);
         std::sort(sorted.begin(), sorted.end());
-        QCOMPARE(sorted, expected);
+        QTEST(sorted, "expected");
         for (const TidyCandidate& candidate : *found)
             QCOMPARE(candidate.path, desktop.at(candidate.name));
     }
@@ -183,7 +182,6 @@ private Q_SLOTS:
 
         // By content type; the first family in the order of the categories wins.
         row("no content type", "socket", file, std::nullopt, Category::other);
-        row("image", "a.png", file, typed(G::Image), Category::images);
         row("pdf", "a.pdf", file, typed(G::Pdf), Category::pdfs);
         row("archive", "a.zip", file, typed(G::Archive), Category::archives);
         row("pkg of a type that is no archive", "setup.pkg", file, typed(G::Text),
@@ -192,8 +190,6 @@ private Q_SLOTS:
         row("pkg without a type", "setup.pkg", file, std::nullopt, Category::other);
         row("source code that is text", "a.cpp", file, typed(TypeGroups(G::SourceCode) | G::Text),
             Category::code);
-        row("application", "tool", file, typed(G::Application), Category::apps);
-        row("text", "a.txt", file, typed(G::Text), Category::documents);
         row("composite", "a.odt", file, typed(G::CompositeContent), Category::documents);
         row("type in no family", "a.xyz", file, typed({}), Category::other);
     }
@@ -202,8 +198,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, name);
         QFETCH(ItemValues, values);
         QFETCH(std::optional<TypeGroups>, type);
-        QFETCH(QString, expected);
-        QCOMPARE(tavlin::categoryFor(name, values, type), expected);
+        QTEST(tavlin::categoryFor(name, values, type), "expected");
     }
 
     void storedPaths_data()

@@ -80,7 +80,6 @@ private Q_SLOTS:
         QFETCH(QByteArray, removeAfterTidy);
         QFETCH(QByteArray, addAfterTidy);
         QFETCH(QByteArray, after);
-        QFETCH(QString, text);
         QFETCH(QByteArray, arrival);
         QFETCH(QByteArray, swap);
 
@@ -117,7 +116,7 @@ private Q_SLOTS:
             return false;
         });
 
-        QCOMPARE(runner.undo(desktop.path()).status, text);
+        QTEST(runner.undo(desktop.path()).status, "text");
         QCOMPARE(desktop.snapshot(), tree(after));
         QCOMPARE(swapMade.value_or(false), !swapped.isEmpty());
         QCOMPARE(TestTree::snapshot(desktop.outsidePath()), decoys);
