@@ -77,32 +77,27 @@ public:
     }
     QByteArray outsidePath() const { return m_scratch.at("Outside"); }
 
-    // Refuses one operation on one item below the Desktop from now on.
-    void refuse(FaultyFileSystem::Operation operation, const QByteArray& relative)
+    // The records an undo would take back: this folder's log, else an older version's log in
+    // the settings.
+    std::vector<std::optional<MoveRecord>> loggedRecords() const
     {
-        fileSystem.setFailureRule([operation, refused = at(relative)](auto op, const auto& item) {
-            return op == operation && item == refused;
-        });
+        QByteArray data;
+        if (state.read(MoveJournal::logName(path()), data) != StateFolder::Read::Ok)
+            return MoveLog::read(settings);
+        std::vector<std::optional<MoveRecord>> records;
+        for (const JournalRecord& record : MoveJournal::parse(data).value_or(Journal()).records)
+            if (!record.failed)
+                records.push_back(record.move);
+        return records;
     }
 
-    // The records an undo would take back (this folder's log, else an older version's log in
-    // the settings), with the Desktop prefix taken off, as "from > to" lines.
+    // The same with the Desktop prefix taken off, as "from > to" lines.
     QByteArrayList loggedMoves() const
     {
         QByteArrayList lines;
-        QByteArray data;
-        if (state.read(MoveJournal::logName(path()), data) == StateFolder::Read::Ok) {
-            for (const JournalRecord& record : MoveJournal::parse(data).value_or(Journal()).records)
-                if (!record.failed)
-                    lines.append(record.move ? relative(record.move->from) + " > " +
-                                                   relative(record.move->to)
-                                             : QByteArray("(malformed)"));
-            return lines;
-        }
-        for (const std::optional<MoveRecord>& record : MoveLog::read(settings)) {
+        for (const std::optional<MoveRecord>& record : loggedRecords())
             lines.append(record ? relative(record->from) + " > " + relative(record->to)
                                 : QByteArray("(malformed)"));
-        }
         return lines;
     }
 

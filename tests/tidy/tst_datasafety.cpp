@@ -27,7 +27,6 @@ namespace {
 
 using namespace RandomDesktop;
 using Snapshot = TestTree::Snapshot;
-using Log = std::vector<std::optional<MoveRecord>>;
 
 constexpr int defaultRounds = 300;
 const QString memoryFolder = QStringLiteral("/dev/shm");
@@ -75,19 +74,6 @@ QByteArray checkNothingLost(const Snapshot& start, const std::set<QByteArray>& p
         if (!expected.contains(identity))
             return "an item appeared that was not there before: " + printable(paths.front());
     return {};
-}
-
-// The records an undo of the world's Desktop would act on.
-Log logOf(const TestDesktop& world)
-{
-    Log log;
-    QByteArray data;
-    if (world.state.read(MoveJournal::logName(world.path()), data) != StateFolder::Read::Ok)
-        return log;
-    for (const JournalRecord& record : MoveJournal::parse(data).value_or(Journal()).records)
-        if (!record.failed)
-            log.push_back(record.move);
-    return log;
 }
 
 // The state folder of a child run, which dies by SIGKILL just before its change number `killAt`
@@ -220,7 +206,7 @@ QByteArray runRound(TestDesktop& world, quint32 seed)
     static const double rates[] = {0.0, 0.05, 0.15, 0.3};
     double faultRate = pickFrom(random, rates);
     // Refused moves and folders. A refused lookup keeps its record whether or not the item is
-    // there, and a refused clean-up leaves a folder: tst_undo has both.
+    // there, and a refused clean-up leaves a folder: tst_filing has both.
     world.fileSystem.setFailureRule([&](FaultyFileSystem::Operation operation, const QByteArray&) {
         using enum FaultyFileSystem::Operation;
         return (operation == Move || operation == MakeDirectory) && faultRate > 0 &&
@@ -235,7 +221,7 @@ QByteArray runRound(TestDesktop& world, quint32 seed)
         const Snapshot now = snapshotOf(root);
         QByteArray failure = checkNothingLost(start, placed, arrivals, now);
         // What an undo keeps in the log is what it could not move back, still in the archive.
-        const Log log = logOf(world);
+        const auto log = world.loggedRecords();
         for (const std::optional<MoveRecord>& record : log)
             if (undone && failure.isEmpty() && (!record || !TestTree::exists(record->to)))
                 failure = "the log keeps a record whose item is not in the archive";
@@ -252,13 +238,13 @@ QByteArray runRound(TestDesktop& world, quint32 seed)
         if (cycle == 2 && chance(random, 0.5))
             world.clock.advance(31 * TestDesktop::day);
         const QByteArray n = QByteArray::number(cycle);
-        if (!logOf(world).empty())
+        if (!world.loggedRecords().empty())
             exactRestore = false;
         const bool here = tidyOnce(world, runner, random, faultRate);
         if (QByteArray failure = check("after tidy " + n, false); !failure.isEmpty())
             return failure;
         // A new item where a filed one used to be: the undo must put the old one beside it.
-        for (const std::optional<MoveRecord>& record : logOf(world)) {
+        for (const std::optional<MoveRecord>& record : world.loggedRecords()) {
             if (!here || !record || !chance(random, 0.1))
                 continue;
             const QByteArray identity = "F:#arrival:" + QByteArray::number(nextId++) + '#';
@@ -268,7 +254,8 @@ QByteArray runRound(TestDesktop& world, quint32 seed)
         }
         // The next undo after one that was killed finishes its work.
         if (chance(random, 0.15))
-            waitFor(startChild(world, {true, pick(random, 0, 2 * int(logOf(world).size()) + 6)}));
+            waitFor(startChild(world,
+                               {true, pick(random, 0, 2 * int(world.loggedRecords().size()) + 6)}));
         runner.undo(desktop);
         if (QByteArray failure = check("after undo " + n, true); !failure.isEmpty())
             return failure;
@@ -276,12 +263,12 @@ QByteArray runRound(TestDesktop& world, quint32 seed)
 
     // Once the system stops refusing, a retry brings back whatever is still logged.
     faultRate = 0;
-    if (logOf(world).empty())
+    if (world.loggedRecords().empty())
         return {};
     runner.undo(desktop);
     // Only beside an arrival, and only when a name near the length limit has no room for a
     // number, may an item stay behind.
-    for (const std::optional<MoveRecord>& record : logOf(world))
+    for (const std::optional<MoveRecord>& record : world.loggedRecords())
         if (!record || FileName::lastComponent(record->from).size() < 250)
             return "after the retried undo: an item was not moved back although nothing was "
                    "refused: " +

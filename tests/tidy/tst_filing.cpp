@@ -1,8 +1,11 @@
+// Filing the Desktop into the archive, and taking it back.
 #include "tests/fakes/TestDesktop.h"
 #include "tidy/ArchivePaths.h"
+#include "tidy/StoredPath.h"
 #include "tidy/TidyKeys.h"
 #include "tidy/TidyRunner.h"
 
+#include <QJsonDocument>
 #include <algorithm>
 
 using namespace tavlin;
@@ -96,9 +99,13 @@ private Q_SLOTS:
                     return false;
                 });
         } else if (!refused.isEmpty()) {
-            desktop.refuse(refused.startsWith("mkdir ") ? FaultyFileSystem::Operation::MakeDirectory
-                                                        : FaultyFileSystem::Operation::Move,
-                           entries(refused.mid(refused.indexOf(' ') + 1)).constFirst());
+            const auto operation = refused.startsWith("mkdir ")
+                                       ? FaultyFileSystem::Operation::MakeDirectory
+                                       : FaultyFileSystem::Operation::Move;
+            const QByteArray item = desktop.at(entries(refused.mid(refused.indexOf(' ') + 1))[0]);
+            desktop.fileSystem.setFailureRule([operation, item](auto op, const QByteArray& path) {
+                return op == operation && path == item;
+            });
         }
         TidyRunner runner(desktop.services());
         const auto scanned = runner.scan(desktop.path());
@@ -122,37 +129,20 @@ private Q_SLOTS:
         }
     }
 
-    void monthFolders_data()
+    // A tidy in the next month files into a month folder of its own.
+    void nextMonth()
     {
-        QTest::addColumn<double>("secondRun");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QByteArray>("moves");
-
-        QTest::newRow("same name later that month")
-            << TestDesktop::january15 + 5 * TestDesktop::day
-            << QByteArray("@/Documents/a.txt=F:1|@/Documents/a 2.txt=F:2")
-            << QByteArray("a.txt > @/Documents/a 2.txt");
-        QTest::newRow("next month")
-            << TestDesktop::february15
-            << QByteArray("@/Documents/a.txt=F:1|Tavlin Archive/2040-02/Documents/a.txt=F:2")
-            << QByteArray("a.txt > Tavlin Archive/2040-02/Documents/a.txt");
-    }
-    void monthFolders()
-    {
-        QFETCH(double, secondRun);
-        QFETCH(QByteArray, after);
-        QFETCH(QByteArray, moves);
-
         TestDesktop desktop;
         TidyRunner runner(desktop.services());
         QVERIFY(desktop.build("a.txt=F:1"));
         QCOMPARE(runner.tidy(desktop.path()).moved, 1);
-        desktop.clock.set(secondRun);
+        desktop.clock.set(TestDesktop::february15);
         QVERIFY(desktop.build("a.txt=F:2"));
         QCOMPARE(runner.tidy(desktop.path()).moved, 1);
 
-        QCOMPARE(desktop.snapshot(), tree(after));
-        QCOMPARE(desktop.loggedMoves(), entries(moves));
+        QCOMPARE(desktop.snapshot(),
+                 tree("@/Documents/a.txt=F:1|Tavlin Archive/2040-02/Documents/a.txt=F:2"));
+        QCOMPARE(desktop.loggedMoves(), entries("a.txt > Tavlin Archive/2040-02/Documents/a.txt"));
     }
 
     void monthFolderName_data()
@@ -206,6 +196,240 @@ private Q_SLOTS:
         const std::unique_ptr<FolderHandle> folder = desktop.fileSystem.openFolder(desktop.path());
         QVERIFY(folder);
         QTEST(tavlin::freeName(desktop.fileSystem, *folder, name), "expected");
+    }
+    void undo_data()
+    {
+        // Trees in the notation of TestTree::tree().
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("removeAfterTidy");
+        QTest::addColumn<QByteArray>("addAfterTidy");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("arrival"); // a file put in a folder as it is swept
+        // "open F": folder F is swapped for a link to decoys just before the undo opens it;
+        // "move F": just before the first move back, when its folders are open.
+        QTest::addColumn<QByteArray>("swap");
+
+        const auto row = [](const char* tag, const char* before, const char* removed,
+                            const char* added, const char* after, const char* text,
+                            const char* arrival = "", const char* swap = "") {
+            QTest::newRow(tag) << QByteArray(before) << QByteArray(removed) << QByteArray(added)
+                               << QByteArray(after) << QString::fromUtf8(text)
+                               << entries(arrival).value(0) << QByteArray(swap);
+        };
+        const char* const three = "photo.png=F:p|notes.txt=F:n|Projects/plan.txt=F:plan";
+        const char* const one = "notes.txt=F:n";
+        row("metadata files left in the archive", three, "",
+            "Tavlin Archive/.DS_Store=F:|@/.DS_Store=F:|@/Images/.DS_Store=F:", three,
+            "Restored 3 items");
+        row("one gone, one place taken", "photo.png=F:p|notes.txt=F:n|todo.txt=F:t",
+            "@/Documents/todo.txt", "notes.txt=F:newcomer",
+            "photo.png=F:p|notes.txt=F:newcomer|notes 2.txt=F:n",
+            "Restored 2 items, 1 no longer in the archive");
+        row("earlier item keeps its folders, empty ones go",
+            "notes.txt=F:n|@/Images/earlier.png=F:e|Tavlin Archive/2039-12/Videos", "", "",
+            "notes.txt=F:n|@/Images/earlier.png=F:e", "Restored 1 item");
+        // A folder of that name is not the metadata file it is named after.
+        row("folder named .DS_Store kept", one, "", "@/Documents/.DS_Store/mine.txt=F:mine",
+            "notes.txt=F:n|@/Documents/.DS_Store/mine.txt=F:mine", "Restored 1 item");
+        // Folders reached through a link live elsewhere and are not the archive's to sweep.
+        row("linked category folder not swept", one, "", "elsewhere|@/Linked=L:../../elsewhere",
+            "notes.txt=F:n|elsewhere|@/Linked=L:../../elsewhere", "Restored 1 item");
+        row("linked archive not swept", one, "Tavlin Archive",
+            "elsewhere/2040-01/Documents|Tavlin Archive=L:elsewhere",
+            "elsewhere/2040-01/Documents|Tavlin Archive=L:elsewhere",
+            "Restored 0 items, 1 refused (not from this Desktop)");
+        row("metadata file and an arrival", one, "", "@/Documents/.DS_Store=F:",
+            "notes.txt=F:n|@/Documents/download.part=F:", "Restored 1 item",
+            "@/Documents/download.part");
+        // Someone who may write to the Desktop swaps a folder for a link after the records were
+        // judged: nothing beside the Desktop moves, and no item is lost.
+        const char* const refused = "Restored 0 items, 1 refused (not from this Desktop)";
+        row("category swapped for a link before it is opened", one, "", "",
+            "@/Documents=L:../../../Outside/Tavlin Archive/2040-01/Documents|"
+            "@/Documents.real/notes.txt=F:n",
+            refused, "", "open @/Documents");
+        row("month swapped for a link before it is opened", one, "", "",
+            "Tavlin Archive/2040-01=L:../../Outside/Tavlin Archive/2040-01|"
+            "Tavlin Archive/2040-01.real/Documents/notes.txt=F:n",
+            refused, "", "open Tavlin Archive/2040-01");
+        row("category swapped for a link once it is open", one, "", "",
+            "notes.txt=F:n|@/Documents=L:../../../Outside/Tavlin Archive/2040-01/Documents",
+            "Restored 1 item", "", "move @/Documents");
+    }
+    void undo()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, removeAfterTidy);
+        QFETCH(QByteArray, addAfterTidy);
+        QFETCH(QByteArray, after);
+        QFETCH(QByteArray, arrival);
+        QFETCH(QByteArray, swap);
+
+        TestDesktop desktop;
+        QVERIFY(desktop.build(before));
+        TidyRunner runner(desktop.services());
+        QVERIFY(runner.tidy(desktop.path()).moved > 0);
+        for (const QByteArray& relative : entries(removeAfterTidy))
+            QVERIFY(TestTree::remove(desktop.at(relative)));
+        // Only what is not there yet: the month and category folders are.
+        TestTree::Snapshot added = tree(addAfterTidy);
+        std::erase_if(added,
+                      [&](const auto& item) { return TestTree::exists(desktop.at(item.first)); });
+        QVERIFY(TestTree::build(desktop.path(), added));
+        QByteArrayList swept;
+        const QByteArray swapped = entries(swap.mid(5)).value(0);
+        std::optional<bool> swapMade;
+        TestTree::Snapshot decoys;
+        desktop.fileSystem.setFailureRule([&](FaultyFileSystem::Operation op,
+                                              const QByteArray& path) {
+            using enum FaultyFileSystem::Operation;
+            const QByteArray relative = desktop.relative(path);
+            if (!swapMade && !swapped.isEmpty() &&
+                (swap.startsWith("open ") ? op == OpenFolder && relative == swapped : op == Move)) {
+                swapMade = desktop.swapForLink(swapped);
+                decoys = TestTree::snapshot(desktop.outsidePath());
+            }
+            if (op != RemoveFolder && op != RemoveFile)
+                return false;
+            if (!arrival.isEmpty() && arrival.startsWith(relative + '/'))
+                TestTree::writeFile(desktop.at(arrival));
+            else
+                swept.append(relative);
+            return false;
+        });
+
+        QTEST(runner.undo(desktop.path()).status, "text");
+        QCOMPARE(desktop.snapshot(), tree(after));
+        QCOMPARE(swapMade.value_or(false), !swapped.isEmpty());
+        QCOMPARE(TestTree::snapshot(desktop.outsidePath()), decoys);
+        // The sweep never even asks to remove what must stay.
+        for (const QByteArray& relative : swept)
+            QVERIFY2(!tree(after).count(relative), relative.constData());
+        QVERIFY(desktop.loggedMoves().isEmpty());
+    }
+
+    // Refused by the system, or not known to be gone: kept for a retry, never dropped.
+    void refusedMoveBack_data()
+    {
+        QTest::addColumn<bool>("lookupRefused"); // as a permission error refuses both
+        QTest::newRow("move refused") << false;
+        QTest::newRow("move and lookup refused") << true;
+    }
+    void refusedMoveBack()
+    {
+        QFETCH(bool, lookupRefused);
+        TestDesktop desktop;
+        QVERIFY(desktop.build("notes.txt=F:n|photo.png=F:p"));
+        TidyRunner runner(desktop.services());
+        QCOMPARE(runner.tidy(desktop.path()).moved, 2);
+        const QByteArray archived = desktop.at(TestTree::thisMonth + "Documents/notes.txt");
+        desktop.fileSystem.setFailureRule(
+            [&](FaultyFileSystem::Operation op, const QByteArray& at) {
+                using enum FaultyFileSystem::Operation;
+                return at == archived && (op == Move || (op == Lookup && lookupRefused));
+            });
+
+        QCOMPARE(runner.undo(desktop.path()).status,
+                 QStringLiteral("Restored 1 item, 1 couldn't be moved back"));
+        QCOMPARE(desktop.snapshot(), tree("photo.png=F:p|@/Documents/notes.txt=F:n"));
+        QCOMPARE(desktop.loggedMoves(), entries("notes.txt > @/Documents/notes.txt"));
+
+        // Once the system lets it, the retry brings it home and the archive goes.
+        desktop.fileSystem.setFailureRule({});
+        QCOMPARE(runner.undo(desktop.path()).status, QStringLiteral("Restored 1 item"));
+        QCOMPARE(desktop.snapshot(), tree("notes.txt=F:n|photo.png=F:p"));
+        QVERIFY(desktop.loggedMoves().isEmpty());
+    }
+
+    // The log an older version kept in the settings, read once and then kept in the state
+    // folder; only moves from this Desktop into its archive are carried out.
+    void settingsLog_data()
+    {
+        // @FROM@ and @TO@ stand for the real record's paths, @OUT@ for a file beside the
+        // Desktop that must stay where it is, @DESKTOP@ for the Desktop's own path.
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<int>("undoCount"); // what the menu offers to undo
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("well-formed")
+            << QByteArray(R"([["@FROM@","@TO@"]])") << 1 << QStringLiteral("Restored 1 item");
+        QTest::newRow("broken escape") << QByteArray(R"([["@FROM@","@TO@"],["\\xZZ","@TO@"]])") << 0
+                                       << QStringLiteral("Restored 0 items");
+        // A record of the wrong length is skipped, not counted and not taken as from/to.
+        QTest::newRow("wrong lengths dropped")
+            << QByteArray(R"([["@TO@"],["@FROM@","@TO@","@TO@"],["@FROM@","@TO@"]])") << 1
+            << QStringLiteral("Restored 1 item");
+        QTest::newRow("archive path outside the archive")
+            << QByteArray(R"([["@FROM@","@OUT@"]])") << 0
+            << QStringLiteral("Restored 0 items, 1 refused (not from this Desktop)");
+        QTest::newRow("former place outside the Desktop")
+            << QByteArray(R"([["@OUT@","@TO@"]])") << 0
+            << QStringLiteral("Restored 0 items, 1 refused (not from this Desktop)");
+        QTest::newRow("former place in a folder whose name starts like the Desktop's")
+            << QByteArray(R"([["@DESKTOP@2/notes.txt","@TO@"]])") << 0
+            << QStringLiteral("Restored 0 items, 1 refused (not from this Desktop)");
+        QTest::newRow("archive path climbing out")
+            << QByteArray(R"([["@FROM@","@TO@/../../../../../outside.txt"]])") << 0
+            << QStringLiteral("Restored 0 items, 1 refused (not from this Desktop)");
+    }
+    void settingsLog()
+    {
+        QFETCH(QByteArray, log);
+        QFETCH(int, undoCount);
+        QFETCH(QString, text);
+
+        TestDesktop desktop;
+        desktop.choose();
+        QVERIFY(desktop.build("notes.txt=F:n"));
+        QVERIFY(TestTree::writeFile(desktop.scratch() + "/outside.txt", "o"));
+        QVERIFY(TestTree::makeFolder(desktop.path() + "2"));
+        TidyRunner runner(desktop.services());
+        QCOMPARE(runner.tidy(desktop.path()).moved, 1);
+        QVERIFY(TestTree::remove(desktop.logPath()));
+        // An emptied folder beside the archived item: the sweep runs whatever the log held.
+        QVERIFY(TestTree::makeFolder(desktop.at(TestTree::thisMonth + "Videos")));
+        const QByteArray from = StoredPath::encode(desktop.at("notes.txt")).toUtf8();
+        const QByteArray to =
+            StoredPath::encode(desktop.at(TestTree::thisMonth + "Documents/notes.txt")).toUtf8();
+        const QJsonDocument document =
+            QJsonDocument::fromJson(log.replace("@FROM@", from)
+                                        .replace("@TO@", to)
+                                        .replace("@OUT@", desktop.scratch() + "/outside.txt")
+                                        .replace("@DESKTOP@", desktop.path()));
+        QVERIFY(!document.isNull());
+        desktop.settings.setValue(TidyKeys::lastTidyMoves, document.isArray()
+                                                               ? QJsonValue(document.array())
+                                                               : QJsonValue(document.object()));
+        QCOMPARE(runner.undoCount(desktop.path()), undoCount);
+
+        QCOMPARE(runner.undo(desktop.path()).status, text);
+        QVERIFY(desktop.loggedMoves().isEmpty());
+        const bool restored = text == QStringLiteral("Restored 1 item");
+        QCOMPARE(desktop.snapshot(),
+                 tree(restored ? "notes.txt=F:n" : "@/Documents/notes.txt=F:n"));
+        QCOMPARE(TestTree::readFile(desktop.scratch() + "/outside.txt"), QByteArray("o"));
+    }
+
+    // Older versions could write a log that their settings reader then refused as too large.
+    void settingsLogBeyondTheOldSizeLimit()
+    {
+        TestDesktop desktop;
+        desktop.choose();
+        QVERIFY(desktop.build("notes.txt=F:n"));
+        TidyRunner runner(desktop.services());
+        QCOMPARE(runner.tidy(desktop.path()).moved, 1);
+        QVERIFY(TestTree::remove(desktop.logPath()));
+        const QJsonArray record{
+            StoredPath::encode(desktop.at("notes.txt")),
+            StoredPath::encode(desktop.at(TestTree::thisMonth + "Documents/notes.txt"))};
+        desktop.settings.setValues(
+            {{TidyKeys::lastTidyMoves, QJsonArray{record}},
+             {QStringLiteral("padding"), QString(17 * 1024 * 1024, QLatin1Char('x'))}});
+
+        QCOMPARE(TidyRunner(desktop.services()).undo(desktop.path()).status,
+                 QStringLiteral("Restored 1 item"));
+        QCOMPARE(desktop.snapshot(), tree("notes.txt=F:n"));
     }
 };
 
