@@ -20,7 +20,6 @@ namespace {
 
 const QString resources = QStringLiteral(TAVLIN_RESOURCES);
 const QString sample = QStringLiteral("bg-country-road.jpeg");
-const QString otherSample = QStringLiteral("bg-riso-star-field.webp");
 
 // What the desktop would show: whatever the test last put here, for any screen. A held one
 // answers only once released, or gives up after 2 s.
@@ -108,50 +107,6 @@ private Q_SLOTS:
                  full.scaled(BackdropImages::thumbnailMaxPixels, BackdropImages::thumbnailMaxPixels,
                              Qt::KeepAspectRatio));
         QCOMPARE(images.thumbnail(stored).cacheKey(), thumbnail.cacheKey());
-    }
-
-    void picturesAreDecodedOncePerFile_data()
-    {
-        QTest::addColumn<QString>("first");  // stored value
-        QTest::addColumn<QString>("second"); // stored value
-        QTest::addColumn<QString>("wallpaperFirst");
-        QTest::addColumn<QString>("wallpaperSecond");
-        QTest::addColumn<bool>("same");
-
-        const QString wallpaper = QStringLiteral("wallpaper");
-        QTest::newRow("same wallpaper on two screens")
-            << wallpaper << wallpaper << sample << sample << true;
-        QTest::newRow("different wallpapers")
-            << wallpaper << wallpaper << sample << otherSample << false;
-        QTest::newRow("same picture on two screens") << sample << sample << ""
-                                                     << "" << true;
-        QTest::newRow("different pictures") << sample << otherSample << ""
-                                            << "" << false;
-        QTest::newRow("picture that is also the wallpaper")
-            << sample << wallpaper << "" << sample << true;
-    }
-
-    void picturesAreDecodedOncePerFile()
-    {
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        QFETCH(QString, wallpaperFirst);
-        QFETCH(QString, wallpaperSecond);
-
-        FakeDesktopPictures desktop;
-        BackdropImages images({resources}, &desktop);
-        const auto show = [&](const QString& stored, const QString& wallpaper) {
-            desktop.showFile(wallpaper.isEmpty() ? QString() : images.locatePicture(wallpaper));
-            const Backdrop backdrop = Backdrop::fromStoredValue(stored);
-            return backdrop == Backdrop::wallpaper() ? settledWallpaper(images)
-                                                     : images.screenImage(backdrop, nullptr);
-        };
-        const BackdropImage a = show(first, wallpaperFirst);
-        const BackdropImage b = show(second, wallpaperSecond);
-        QVERIFY(!a.isGradient());
-        QVERIFY(!b.isGradient());
-        QTEST(a.image().cacheKey() == b.image().cacheKey(), "same");
-        QCOMPARE(a.size(), QSizeF(3840, 2400));
     }
 
     void wallpaperSources_data()
