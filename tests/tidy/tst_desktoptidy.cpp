@@ -34,17 +34,12 @@ struct Harness
         qputenv("XDG_CONFIG_HOME", config);
     }
 
-    void storeChoice(const QByteArray& folder)
-    {
-        desktop.settings.setValue(TidyKeys::desktopBookmark, StoredPath::encode(folder));
-    }
-
     // The usual start: two old items on a Desktop the user chose earlier.
     DesktopTidy& startWithTwoOld()
     {
         if (!desktop.build(twoOld))
             qFatal("Could not build the Desktop");
-        storeChoice(desktop.path());
+        desktop.choose();
         return start();
     }
 
@@ -98,7 +93,8 @@ private Q_SLOTS:
         Harness h;
         QVERIFY(h.desktop.build(twoOld + "|new.txt=F:n", "new.txt"));
         if (!stored.isEmpty())
-            h.storeChoice(h.desktop.scratch() + '/' + stored);
+            h.desktop.settings.setValue(TidyKeys::desktopBookmark,
+                                        StoredPath::encode(h.desktop.scratch() + '/' + stored));
         if (storedLog > 0)
             h.desktop.settings.setValue(
                 TidyKeys::lastTidyMoves,
@@ -227,7 +223,7 @@ private Q_SLOTS:
     void burstCountedOnce()
     {
         Harness h;
-        h.storeChoice(h.desktop.path());
+        h.desktop.choose();
         DesktopTidy& tidy = h.start();
         QCOMPARE(tidy.pendingCountVariant(), QVariant(0));
         const int listings = h.desktop.fileSystem.listingCount();
