@@ -171,10 +171,19 @@ QImage paintFjord(QSize size)
 
     fillVertical(p, QRectF(0, 0, W, water),
                  {{0.0, hex(0x6F97B8)}, {0.6, hex(0xB7CCD8)}, {1.0, hex(0xE6E2D2)}});
-    const QPointF clouds[] = {{0.3 * W, 0.1 * H}, {0.62 * W, 0.2 * H}, {0.86 * W, 0.08 * H}};
-    for (const QPointF& c : clouds)
-        paintCumulus(p, rng, c, rng.range(0.12, 0.18) * W, rng.range(0.04, 0.06) * H, hex(0xF6F3EA),
-                     hex(0xCBD3DC));
+    // Long flat streaks of high cloud, brushed in and left soft: they lie along the fjord
+    // rather than sitting on the sky as separate puffs.
+    {
+        QPainterPath streaks;
+        streaks.setFillRule(Qt::WindingFill);
+        streaks.addPath(stratusPath(rng, QPointF(0.3 * W, 0.12 * H), 0.5 * W, 0.035 * H));
+        streaks.addPath(stratusPath(rng, QPointF(0.72 * W, 0.07 * H), 0.42 * W, 0.025 * H));
+        streaks.addPath(stratusPath(rng, QPointF(0.58 * W, 0.25 * H), 0.3 * W, 0.018 * H));
+        p.drawImage(0, 0,
+                    softShape(size, streaks.translated(0, 0.012 * H), static_cast<int>(10 * u),
+                              hex(0x9FB4C6, 0.5)));
+        p.drawImage(0, 0, softShape(size, streaks, static_cast<int>(8 * u), hex(0xF4F1E8, 0.85)));
+    }
     // Distant mountains closing the fjord, then the two walls, each with a lit and a shaded face.
     const QPolygonF end = mountainRidge(
         rng, W, water, 0.24 * H,
@@ -257,44 +266,63 @@ QImage paintFjord(QSize size)
                    lit ? hex(0x5C5A52, 0.6) : hex(0x3A404A, 0.6));
         p.restore();
     }
-    // Water: dark under the walls, bright in the middle where it mirrors the sky.
-    fillVertical(p, QRectF(0, water, W, H - water), {{0.0, hex(0xA9BCC8)}, {1.0, hex(0x3F6275)}});
-    QPainterPath leftMirror;
-    leftMirror.addPolygon(QPolygonF{{-0.02 * W, water},
-                                    {0.48 * W, water},
-                                    {0.2 * W, water + 0.14 * H},
-                                    {-0.02 * W, water + 0.3 * H}});
-    p.fillPath(leftMirror, hex(0x5F6A62, 0.7));
-    QPainterPath rightMirror;
-    rightMirror.addPolygon(QPolygonF{{1.02 * W, water},
-                                     {0.52 * W, water},
-                                     {0.8 * W, water + 0.14 * H},
-                                     {1.02 * W, water + 0.3 * H}});
-    p.fillPath(rightMirror, hex(0x36434E, 0.75));
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 80; ++i) {
-        const double y = water + 0.01 * H + std::pow(rng.uniform(), 1.3) * (H - water);
-        const double d = (y - water) / (H - water);
-        p.setBrush(hex(0xE8EEF0, 0.5));
-        p.drawRoundedRect(
-            QRectF(0.5 * W + rng.gauss() * 0.15 * W, y, (0.02 + 0.06 * d) * W, (2 + 4 * d) * u), u,
-            u);
-    }
-    // A strip of shore under the left wall with a red boathouse, and a boat with its wake.
+    // A spit of shore at the foot of the left wall with a red boathouse standing on it, drawn
+    // before the water so the house is mirrored with the rest.
     QPainterPath strand;
-    strand.addPolygon(QPolygonF{{0.08 * W, water + 0.05 * H},
-                                {0.36 * W, water + 0.01 * H},
-                                {0.4 * W, water + 0.012 * H},
-                                {0.3 * W, water + 0.04 * H},
-                                {0.1 * W, water + 0.07 * H}});
+    strand.addPolygon(QPolygonF{{0.04 * W, water + 0.006 * H},
+                                {0.12 * W, water - 0.009 * H},
+                                {0.3 * W, water - 0.011 * H},
+                                {0.37 * W, water - 0.004 * H},
+                                {0.41 * W, water + 0.002 * H},
+                                {0.04 * W, water + 0.008 * H}});
     p.fillPath(strand, hex(0x6C8550));
-    const QPointF house(0.24 * W, water + 0.035 * H);
+    const QPointF house(0.22 * W, water - 0.006 * H);
+    p.setBrush(hex(0x4B5A3C));
+    p.drawEllipse(QPointF(house.x() + 0.02 * W, house.y()), 0.03 * W, 0.004 * H);
     p.setBrush(hex(0xA8392C));
     p.drawRect(QRectF(house.x(), house.y() - 0.03 * H, 0.035 * W, 0.03 * H));
+    p.setBrush(hex(0x7E2A21));
+    p.drawRect(QRectF(house.x() + 0.026 * W, house.y() - 0.03 * H, 0.009 * W, 0.03 * H));
     p.setBrush(hex(0x3A3432));
     p.drawPolygon(QPolygonF{{house.x() - 0.004 * W, house.y() - 0.029 * H},
                             {house.x() + 0.0175 * W, house.y() - 0.05 * H},
                             {house.x() + 0.039 * W, house.y() - 0.029 * H}});
+    p.setBrush(hex(0x5A4A3C));
+    p.drawRect(QRectF(house.x() + 0.035 * W, water - 0.004 * H, 0.05 * W, 0.003 * H));
+
+    // Still water mirrors the walls, the far peaks and the sky; the mirror image breaks up a
+    // little more with each ripple towards the viewer and darkens with depth.
+    fillVertical(p, QRectF(0, water, W, H - water), {{0.0, hex(0xA9BCC8)}, {1.0, hex(0x3F6275)}});
+    {
+        const int depth = static_cast<int>(H - water);
+        const QImage above =
+            static_cast<const QImage*>(p.device())
+                ->copy(0, static_cast<int>(water) - depth, static_cast<int>(W), depth)
+                .mirrored(false, true);
+        p.save();
+        p.setOpacity(0.85);
+        const int strip = std::max(1, static_cast<int>(2 * u));
+        for (int y = 0; y < depth; y += strip) {
+            const double d = static_cast<double>(y) / depth;
+            const double dx =
+                (fbm1(static_cast<float>(y / (6.0 * u)), 0xF10D, 2) - 0.5) * (2.0 + 40.0 * d) * u;
+            p.drawImage(QPointF(dx, water + y), above, QRectF(0, y, W, strip));
+        }
+        p.restore();
+    }
+    fillVertical(
+        p, QRectF(0, water, W, H - water),
+        {{0.0, hex(0x8FA9BA, 0.1)}, {0.5, hex(0x4F7288, 0.3)}, {1.0, hex(0x2F4F63, 0.55)}});
+    // Light catching the ripples, in loose groups down the middle of the fjord.
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 60; ++i) {
+        const double y = water + 0.02 * H + std::pow(rng.uniform(), 1.4) * (H - water);
+        const double d = (y - water) / (H - water);
+        p.setBrush(hex(0xE8EEF0, rng.range(0.25, 0.55)));
+        p.drawRoundedRect(QRectF(0.5 * W + rng.gauss() * 0.12 * W, y,
+                                 rng.range(0.3, 1.0) * (0.015 + 0.05 * d) * W, (1.5 + 3 * d) * u),
+                          u, u);
+    }
     const QPointF boat(0.56 * W, 0.76 * H);
     p.setBrush(hex(0xF2EEE4, 0.7));
     p.drawPolygon(QPolygonF{boat + QPointF(-0.005 * W, 0), boat + QPointF(-0.09 * W, 0.05 * H),
