@@ -20,7 +20,8 @@ constexpr double pi = 3.14159265358979;
 // Soft pastel sticks: thin, slightly translucent hatching strokes that wander in colour, laid
 // over a blended underlayer, then the paper's tooth breaks them up.
 QImage pastel(const QImage& base, quint32 seed, const QColor& paper, double pressure, double angle,
-              const std::function<double(QPointF)>& angleAt = {})
+              const std::function<double(QPointF)>& angleAt = {},
+              const std::function<double(QPointF)>& calmAt = {}, double calmLength = 1.8)
 {
     BrushPainter::Style style;
     style.passes = {
@@ -34,8 +35,17 @@ QImage pastel(const QImage& base, quint32 seed, const QColor& paper, double pres
     style.restAngle = angle;
     style.restWander = 0.25;
     style.restAngleAt = angleAt;
-    QImage drawn = BrushPainter(blurred(base, static_cast<int>(4 * base.height() / 1600.0)), seed)
-                       .paint(style);
+    // Colour straight from the picture, so no pale rim forms where a shape meets the sky, and
+    // the sky is laid in long, even strokes that only bend at a strong edge.
+    style.crisp = true;
+    style.edgeFollow = 0.4;
+    if (calmAt) {
+        style.jitterAt = [calmAt](QPointF at) { return 1.0 - 0.7 * calmAt(at); };
+        style.lengthAt = [calmAt, calmLength](QPointF at) {
+            return 1.0 + (calmLength - 1.0) * calmAt(at);
+        };
+    }
+    QImage drawn = BrushPainter(base, seed).paint(style);
     pastelFinish(drawn, paper, seed, pressure);
     return drawn;
 }
@@ -83,10 +93,10 @@ QImage paintLavenderField(QSize size)
         layer.fill(Qt::transparent);
         QPainter c(&layer);
         c.setRenderHint(QPainter::Antialiasing);
-        fillPathVertical(c, body, base.y() - m.h * H, base.y(), hex(0xFBE8DA), hex(0xB9A5C4));
+        fillPathVertical(c, body, base.y() - m.h * H, base.y(), hex(0xFBE8DA), hex(0xCDB7CB));
         // The side turned from the sun, and the base, fall into mauve shade.
         c.fillPath(body.subtracted(body.translated(-0.08 * m.w * W, -0.2 * m.h * H)),
-                   hex(0xA28FB6, 0.55));
+                   hex(0xB8A2C0, 0.4));
         c.end();
         p.drawImage(0, 0, blurred(layer, static_cast<int>(10 * u)));
     }
@@ -120,8 +130,9 @@ QImage paintLavenderField(QSize size)
     const double top = horizon + 0.05 * H;
     const double foot = H * 1.05;
     const double spacing = 0.12 * W;
-    QPainterPath ground;
-    ground.addRect(QRectF(0, top, W, H - top));
+    // The field's far edge follows the lie of the land rather than a ruled line.
+    const QPainterPath ground =
+        areaBelow(rollingLine(W, top - 0.012 * H, 0.004 * H, 0x1D, 3.0), H * 1.02);
     fillPathVertical(p, ground, top, H, hex(0xA595C4), hex(0x7653A6));
     p.save();
     p.setClipPath(ground);
@@ -134,12 +145,13 @@ QImage paintLavenderField(QSize size)
         return s;
     };
     for (int k = -260; k <= 260; ++k) {
-        p.fillPath(strip(k + 0.62, k + 1.0), hex(0x8FA47E));
-        p.fillPath(strip(k + 0.0, k + 0.22), hex(0xB9A2DC, 0.55));
-        p.fillPath(strip(k + 0.42, k + 0.62), hex(0x5F4590, 0.35));
+        p.fillPath(strip(k + 0.7, k + 1.0), hex(0x8FA47E));
+        p.fillPath(strip(k + 0.0, k + 0.26), hex(0xB9A2DC, 0.55));
+        p.fillPath(strip(k + 0.48, k + 0.7), hex(0x5F4590, 0.35));
     }
     // Far away the rows blur into one warm purple haze.
-    fillPathVertical(p, ground, top, top + 0.1 * H, hex(0xB7A8C6, 0.95), hex(0xB4A9C8, 0.0));
+    fillPathVertical(p, ground, top - 0.015 * H, top + 0.07 * H, hex(0xB3A4C6, 0.8),
+                     hex(0xB4A9C8, 0.0));
     p.restore();
     // Flower spikes on the rows, larger towards the viewer.
     for (int i = 0; i < 9000; ++i) {
@@ -148,7 +160,8 @@ QImage paintLavenderField(QSize size)
         const double s = (1.5 + 9.0 * d * d) * u;
         const double x = rng.uniform() * W;
         const double along = (x - vanish.x()) / (y - vanish.y()) * (foot - vanish.y()) / spacing;
-        if (along - std::floor(along) > 0.6)
+        // Far off the spikes are too small to see one by one; there the rows read as colour.
+        if (along - std::floor(along) > 0.66 || d < 0.3)
             continue;
         p.setBrush(mix(hex(0x9B7BD0), hex(0xC7B2EC), rng.uniform()));
         p.drawEllipse(QPointF(x, y - s), s * 0.45, s * 1.2);
@@ -157,7 +170,9 @@ QImage paintLavenderField(QSize size)
     // Heavy pressure on a mid-toned paper: light paper showing through the tooth reads as dust
     // on the screen behind a recording. Sky strokes follow the clouds' rounded forms where
     // there are edges and lie level elsewhere.
-    QImage drawn = pastel(base, 0x1A7E, hex(0xA99BBE), 0.98, 0.0);
+    QImage drawn = pastel(base, 0x1A7E, hex(0xA99BBE), 0.98, 0.0, {}, [&](QPointF at) {
+        return smoothstep(horizon - 0.02 * H, horizon - 0.1 * H, at.y());
+    });
 
     // The farmhouse and cypresses go on over the chalk: brushed, the sky smears into halos
     // around them. Softened and faded a little into the haze, their edges come and go with
