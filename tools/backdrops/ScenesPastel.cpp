@@ -267,9 +267,11 @@ QImage paintAuroraHills(QSize size)
             const double along =
                 smoothstep(c.from, c.from + 0.2, fx) * smoothstep(c.to, c.to - 0.2, fx);
             const double broad = 0.5 + 0.5 * fbm1(static_cast<float>(fx * 5.0), c.seed, 2);
-            const double rays = fbm1(static_cast<float>(fx * 120.0), c.seed + 1, 2);
-            const double bright = broad * (0.6 + 0.8 * rays);
-            const double reach = c.height * H * (0.65 + 0.7 * rays);
+            // Folds a few fingers wide rather than fine rays: fine rays come out as combed fur
+            // once the chalk goes over them.
+            const double rays = fbm1(static_cast<float>(fx * 40.0), c.seed + 1, 2);
+            const double bright = broad * (0.75 + 0.5 * rays);
+            const double reach = c.height * H * (0.75 + 0.5 * rays);
             for (int y = 0; y < glow.height(); ++y) {
                 const double up = (hem - y) / reach;
                 const double v = up >= 0.0 ? std::exp(-2.2 * up) * (1.0 - 0.25 * std::exp(-30 * up))
@@ -282,7 +284,7 @@ QImage paintAuroraHills(QSize size)
             }
         }
     }
-    glow.blur(static_cast<int>(4 * u));
+    glow.blur(static_cast<int>(9 * u));
     addAurora(image, glow, rise, hex(0x9AF0CF), hex(0xCF9BD6));
     // Its reflection: a dim, vertically squashed copy in the lake.
     QImage mirrored(image.size(), QImage::Format_ARGB32_Premultiplied);
@@ -304,16 +306,16 @@ QImage paintAuroraHills(QSize size)
     q.restore();
     // A far, hazy range, then a dark ridge across the lake: the one strong dark of the picture.
     const QPolygonF far = mountainRidge(
-        rng, W, horizon - 0.02 * H, 0.1 * H,
+        rng, W, horizon - 0.02 * H, 0.14 * H,
         [](double t) { return 0.3 + 0.7 * std::pow(std::sin(t * pi * 2.1 + 1.3), 2.0); }, 10 * u,
         0.55);
     q.fillPath(areaBelow(far, horizon), hex(0x8A7F9F));
     const QPolygonF ridge = mountainRidge(
-        rng, W, horizon + 0.005 * H, 0.11 * H,
+        rng, W, horizon + 0.005 * H, 0.17 * H,
         [](double t) { return 0.35 + 0.65 * std::pow(std::sin(t * pi * 1.15 + 0.2), 2.0); }, 14 * u,
         0.5);
     QPainterPath mountains = areaBelow(ridge, horizon + 0.004 * H);
-    fillPathVertical(q, mountains, horizon - 0.11 * H, horizon, hex(0x4D4866), hex(0x3C3A55));
+    fillPathVertical(q, mountains, horizon - 0.17 * H, horizon, hex(0x4D4866), hex(0x3C3A55));
     // Its reflection in the lake, softened.
     QTransform flip;
     flip.translate(0, horizon);
@@ -345,15 +347,70 @@ QImage paintAuroraHills(QSize size)
     QPainterPath lit;
     lit.addEllipse(QPointF(0.66 * W, shore + 0.02 * H), 0.42 * W, 0.09 * H);
     q.drawImage(0, 0, softShape(size, lit, static_cast<int>(60 * u), hex(0x9FE6CF, 0.32)));
+    // Wind-cut drifts: each crest catches the sky's light and throws a soft mauve shadow on
+    // its lee side, so the field has a lie to it.
+    for (const auto& [y0, amp, phase, tilt] :
+         {std::tuple{0.82, 0.018, 0.7, 0.05}, std::tuple{0.88, 0.025, 2.2, -0.06},
+          std::tuple{0.96, 0.03, 4.1, 0.08}}) {
+        const QPolygonF crest = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {
+            return y0 * H + tilt * (t - 0.5) * H - amp * H * std::sin(t * pi * 1.7 + phase) -
+                   0.4 * amp * H * std::sin(t * pi * 4.3 + 2 * phase);
+        });
+        QPolygonF lee = crest;
+        for (int i = crest.size() - 1; i >= 0; --i)
+            lee << crest[i] + QPointF(0, amp * H * (1.2 + 0.6 * std::sin(i * 0.07 + phase)));
+        QPainterPath shadow;
+        shadow.addPolygon(lee);
+        shadow.closeSubpath();
+        q.drawImage(0, 0, softShape(size, shadow, static_cast<int>(7 * u), hex(0x8E86AE, 0.5)));
+        q.drawImage(0, 0,
+                    softShape(size,
+                              areaBelow(crest.translated(0, -0.004 * H), H)
+                                  .subtracted(areaBelow(crest.translated(0, 0.002 * H), H)),
+                              static_cast<int>(2 * u), hex(0xF6E6DE, 0.7)));
+    }
     q.restore();
     q.end();
 
     // The sky is hatched upright, along the curtains' rays; the land level.
-    QImage drawn = pastel(image, 0xA0A4, hex(0x6B6787), 0.97, 0.1,
-                          [&](QPointF at) { return at.y() < horizon - 0.06 * H ? 1.45 : 0.1; });
+    QImage drawn = pastel(
+        image, 0xA0A4, hex(0x6B6787), 0.97, 0.1,
+        [&](QPointF at) { return at.y() < horizon - 0.06 * H ? 1.45 : 0.1; },
+        [&](QPointF at) { return smoothstep(horizon, horizon - 0.2 * H, at.y()); }, 0.6);
     // Stars go on last as single touches of chalk; painted under the strokes they smear.
     QPainter s(&drawn);
     s.setRenderHint(QPainter::Antialiasing);
+    // A line of old fence posts half buried in the snow, leading down to the water; drawn over
+    // the chalk, as the strokes would wrap the snow around them.
+    Random postRng(0xA0A5);
+    QImage posts(drawn.size(), QImage::Format_ARGB32_Premultiplied);
+    posts.fill(Qt::transparent);
+    QPainter l(&posts);
+    l.setRenderHint(QPainter::Antialiasing);
+    l.setPen(Qt::NoPen);
+    for (int i = 0; i < 9; ++i) {
+        const double t = i / 8.0;
+        const double x = W * (0.12 + 0.2 * t * t + 0.1 * t);
+        const double y = H * (0.99 - 0.2 * t);
+        const double h = H * (0.085 - 0.07 * t) * postRng.range(0.8, 1.15);
+        const double w = h * 0.14;
+        const double lean = postRng.range(-0.12, 0.12) * h;
+        QPolygonF post{
+            {x - w, y}, {x - w * 0.8 + lean, y - h}, {x + w * 0.8 + lean, y - h}, {x + w, y}};
+        l.setBrush(hex(0x4A4258));
+        l.drawPolygon(post);
+        l.setBrush(hex(0x6E6688));
+        l.drawPolygon(QPolygonF{{x + w * 0.2, y},
+                                {x + w * 0.2 + lean, y - h},
+                                {x + w * 0.8 + lean, y - h},
+                                {x + w, y}});
+        l.setBrush(hex(0xF1E4E4));
+        l.drawEllipse(QPointF(x + lean, y - h), w * 1.1, w * 0.45);
+        l.setBrush(hex(0x8C84A8, 0.55));
+        l.drawEllipse(QPointF(x + w * 2.5, y + w * 0.3), w * 3.5, w * 0.7);
+    }
+    l.end();
+    s.drawImage(0, 0, blurred(posts, std::max(1, static_cast<int>(1.5 * u))));
     paintStars(s, rng, QRectF(0, 0, W, 0.3 * H), 70, 1.6 * u, hex(0xF7EFE6), [&](QPointF c) {
         return (1.0 - c.y() / (0.32 * H)) *
                (1.0 - glow.sample(static_cast<float>(c.x()), static_cast<float>(c.y())));
