@@ -113,25 +113,18 @@ QImage paintSnowyPeaks(QSize size)
     fillVertical(p, QRectF(0, 0, W, horizon),
                  {{0.0, hex(0x3D6AA8)}, {0.55, hex(0x8FB0D6)}, {1.0, hex(0xF1DCC4)}});
     paintGlow(p, QPointF(0.2 * W, 0.55 * H), 0.5 * H, hex(0xFFE6C0, 0.55));
-    // Clouds lit from the low sun on the left: a white body with a cooler underside inside
-    // it, never a darker rim round it.
-    for (int i = 0; i < 3; ++i) {
-        const QPointF c((0.12 + 0.33 * i + rng.range(-0.05, 0.05)) * W, rng.range(0.1, 0.26) * H);
-        const QPainterPath cloud =
-            cumulusPath(rng, c, rng.range(0.12, 0.2) * W, rng.range(0.06, 0.09) * H);
-        const QImage body = softShape(size, cloud, static_cast<int>(3 * u), hex(0xFFF8EE, 0.92));
-        const QPainterPath underside =
-            cloud.subtracted(cloud.translated(0.01 * W, -0.03 * H)).intersected(cloud);
-        // The shade is softened too, but kept inside the body's own soft edge.
-        QImage shadeLayer =
-            softShape(size, underside, static_cast<int>(16 * u), hex(0xB4C2DC, 0.75));
-        {
-            QPainter keep(&shadeLayer);
-            keep.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-            keep.drawImage(0, 0, body);
-        }
-        p.drawImage(0, 0, body);
-        p.drawImage(0, 0, shadeLayer);
+    // High cloud in long drifts lit from the low sun on the left: soft banks with a cooler
+    // underside that sit in the sky rather than on it.
+    {
+        QPainterPath banks;
+        banks.setFillRule(Qt::WindingFill);
+        banks.addPath(stratusPath(rng, QPointF(0.25 * W, 0.14 * H), 0.42 * W, 0.035 * H));
+        banks.addPath(stratusPath(rng, QPointF(0.7 * W, 0.09 * H), 0.5 * W, 0.03 * H));
+        banks.addPath(stratusPath(rng, QPointF(0.1 * W, 0.24 * H), 0.3 * W, 0.02 * H));
+        p.drawImage(0, 0,
+                    softShape(size, banks.translated(0.004 * W, 0.012 * H),
+                              static_cast<int>(24 * u), hex(0x8FA6CC, 0.45)));
+        p.drawImage(0, 0, softShape(size, banks, static_cast<int>(20 * u), hex(0xFFF6EA, 0.6)));
     }
     for (int i = 0; i < 3; ++i)
         paintStratus(p, rng, QPointF(rng.range(0.1, 0.9) * W, rng.range(0.33, 0.42) * H),
@@ -173,8 +166,8 @@ QImage paintSnowyPeaks(QSize size)
         const double broad = fbm1(static_cast<float>(t * 8.0), snowSeed, 3) - 0.5;
         // Gullies hold snow in narrow, pointed runs; a power on the noise sharpens them.
         const double tongue = std::pow(
-            std::max(0.0, fbm1(static_cast<float>(t * 70.0), snowSeed + 1, 2) - 0.5) / 0.5, 3.0);
-        snowLine << QPointF(x, (0.51 - 0.05 * t) * H + broad * 0.1 * H + tongue * 0.12 * H);
+            std::max(0.0, fbm1(static_cast<float>(t * 34.0), snowSeed + 1, 2) - 0.5) / 0.5, 2.0);
+        snowLine << QPointF(x, (0.51 - 0.05 * t) * H + broad * 0.16 * H + tongue * 0.1 * H);
     }
     snowLine << QPointF(1.02 * W, -H) << QPointF(-0.02 * W, -H);
     QPainterPath snow;
@@ -210,7 +203,7 @@ QImage paintSnowyPeaks(QSize size)
     }
     const QPainterPath shadows = ridgeShadows(main, H, rng);
     p.fillPath(shadows, hex(0x2E3550, 0.5));
-    p.fillPath(shadows.intersected(snow), hex(0x8A9CC8, 0.55));
+    p.fillPath(shadows.intersected(snow), hex(0x7A86B0, 0.62));
     // Haze thickens towards the valley floor.
     fillPathVertical(p, mountain, 0.48 * H, horizon + 0.06 * H, hex(0xD7D3DC, 0.0),
                      hex(0xD7D3DC, 0.45));
@@ -223,8 +216,13 @@ QImage paintSnowyPeaks(QSize size)
                   hex(0x5A7070), hex(0x7E9290));
     p.fillPath(areaBelow(slope1, H), hex(0x3E5A57));
     paintConifers(p, rng, slope1, 0.05 * H, 0.1 * H, 0.012 * W, hex(0x334D4A), hex(0x5D7A6A));
+    // A nearer stand on a lower rise, so the forest has depth and not one flat belt.
+    const QPolygonF slope15 = rollingLine(W, 0.87 * H, 0.025 * H, 0x15, 1.7);
+    p.fillPath(areaBelow(slope15, H), hex(0x2F4A44));
+    paintConifers(p, rng, slope15, 0.07 * H, 0.15 * H, 0.016 * W, hex(0x28423D), hex(0x567462),
+                  0.3);
     const QPolygonF slope2 = profileLine(-0.02 * W, 1.02 * W, 80, [&](double t) {
-        return H * (0.9 + 0.06 * std::cos(t * pi * 1.6 + 0.4));
+        return H * (0.95 + 0.04 * std::cos(t * pi * 1.6 + 0.4));
     });
     // The near meadow catches the low sun along its brow and falls into shade below.
     fillPathVertical(p, areaBelow(slope2, H), 0.84 * H, H, hex(0x4E6A4C), hex(0x1E302C));
@@ -235,6 +233,8 @@ QImage paintSnowyPeaks(QSize size)
     // Sky and snow take long sweeps; among the trees the brush dabs, so stands keep their
     // spires instead of running down in streaks.
     style.restWander = 0.25;
+    style.crisp = true;
+    style.edgeFollow = 0.5;
     style.lengthAt = [&](QPointF at) {
         return 1.0 - 0.8 * smoothstep(horizon - 0.1 * H, horizon, at.y());
     };
