@@ -318,12 +318,14 @@ QImage paintMountainLake(QSize size)
         p.drawImage(0, 0, blurred(reflection, static_cast<int>(5 * u)));
     }
     p.setPen(Qt::NoPen);
-    for (int i = 0; i < 120; ++i) {
+    // Glints gather on the water under the bright part of the sky.
+    for (int i = 0; i < 60; ++i) {
         const double y = water + 0.01 * H + std::pow(rng.uniform(), 1.3) * (H - water);
         const double d = (y - water) / (H - water);
-        p.setBrush(hex(0xF2E6D8, 0.35 + 0.3 * (1 - d)));
-        p.drawRoundedRect(QRectF(rng.uniform() * W, y, (0.02 + 0.08 * d) * W, (1.5 + 3 * d) * u), u,
-                          u);
+        p.setBrush(hex(0xF2E6D8, (0.25 + 0.3 * (1 - d)) * rng.range(0.5, 1.0)));
+        p.drawRoundedRect(QRectF(0.68 * W + rng.gauss() * (0.08 + 0.1 * d) * W, y,
+                                 rng.range(0.3, 1.0) * (0.02 + 0.06 * d) * W, (1.5 + 3 * d) * u),
+                          u, u);
     }
     // Morning mist lying on the water and along the mountain feet.
     QPainterPath band;
@@ -383,6 +385,8 @@ QImage paintMountainLake(QSize size)
     style.edgeStop = 0.09;
     style.restAngle = 0.0;
     style.restWander = 0.08;
+    style.crisp = true;
+    style.edgeFollow = 0.25;
     return BrushPainter(base, 0x1A3E).paint(style);
 }
 
