@@ -170,7 +170,13 @@ QImage paintLavenderField(QSize size)
     // Heavy pressure on a mid-toned paper: light paper showing through the tooth reads as dust
     // on the screen behind a recording. Sky strokes follow the clouds' rounded forms where
     // there are edges and lie level elsewhere.
-    QImage drawn = pastel(base, 0x1A7E, hex(0xA99BBE), 0.98, 0.0, {}, [&](QPointF at) {
+    // In the field every stroke runs along the rows, towards the point where they meet.
+    const auto alongRows = [&](QPointF at) {
+        return at.y() < top - 0.02 * H
+                   ? 0.0
+                   : std::atan2(at.y() - vanish.y(), at.x() - vanish.x() + 1e-6);
+    };
+    QImage drawn = pastel(base, 0x1A7E, hex(0xA99BBE), 0.98, 0.0, alongRows, [&](QPointF at) {
         return smoothstep(horizon - 0.02 * H, horizon - 0.1 * H, at.y());
     });
 
