@@ -177,6 +177,9 @@ QImage paintSnowyPeaks(QSize size)
     for (int i = 0; i < 90; ++i) {
         const double x = rng.uniform() * W;
         const double y = lineY(snowLine, x) + rng.range(0.0, 0.07) * H;
+        // Only a few stray far below the line; most hug it.
+        if (i % 3 != 0 && y > lineY(snowLine, x) + 0.025 * H)
+            continue;
         if (y < lineY(main, x) + 0.01 * H)
             continue;
         const double r = rng.range(4.0, 16.0) * u;
@@ -235,6 +238,15 @@ QImage paintSnowyPeaks(QSize size)
     style.restWander = 0.25;
     style.crisp = true;
     style.edgeFollow = 0.5;
+    // On the massif the strokes run down the fall line, parallel to the ridge above them, so
+    // the faces read as rock planes; the sky stays level.
+    style.restAngleAt = [&](QPointF at) {
+        const double top = lineY(main, at.x());
+        if (at.y() < top || at.y() > horizon)
+            return 0.0;
+        const double d = 0.01 * W;
+        return std::atan2(lineY(main, at.x() + d) - lineY(main, at.x() - d), 2 * d);
+    };
     style.lengthAt = [&](QPointF at) {
         return 1.0 - 0.8 * smoothstep(horizon - 0.1 * H, horizon, at.y());
     };
