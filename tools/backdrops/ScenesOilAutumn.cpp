@@ -198,7 +198,7 @@ QImage paintAutumnForest(QSize size)
     }
     const QImage base = canvas.finish();
     // Loaded brushes in three sizes, the colour taken straight from the picture so trunks and
-    // crowns keep clean edges; upright strokes in the woods, calmer variation than before.
+    // crowns keep clean edges, and a calm variation in colour from stroke to stroke.
     BrushPainter::Style style;
     style.passes = {
         {40, 5.0, 1.3, 1.0, 0.14, 0.0},
@@ -210,8 +210,11 @@ QImage paintAutumnForest(QSize size)
     style.edgeStop = 0.12;
     style.crisp = true;
     style.edgeFollow = 0.5;
-    style.restAngle = 3.14159265358979 / 2;
-    style.restWander = 0.6;
+    // Upright among the trunks; on the forest floor the strokes lie across, as the ground does.
+    style.restAngleAt = [&](QPointF at) {
+        return 1.5707963 * (1.0 - smoothstep(ground + 0.02 * H, ground + 0.1 * H, at.y()));
+    };
+    style.restWander = 0.5;
     return BrushPainter(base, 0xA7F0).paint(style);
 }
 
