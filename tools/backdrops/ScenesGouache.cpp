@@ -180,9 +180,9 @@ QImage paintFjord(QSize size)
         streaks.addPath(stratusPath(rng, QPointF(0.72 * W, 0.07 * H), 0.42 * W, 0.025 * H));
         streaks.addPath(stratusPath(rng, QPointF(0.58 * W, 0.25 * H), 0.3 * W, 0.018 * H));
         p.drawImage(0, 0,
-                    softShape(size, streaks.translated(0, 0.012 * H), static_cast<int>(10 * u),
-                              hex(0x9FB4C6, 0.5)));
-        p.drawImage(0, 0, softShape(size, streaks, static_cast<int>(8 * u), hex(0xF4F1E8, 0.85)));
+                    softShape(size, streaks.translated(0, 0.012 * H), static_cast<int>(18 * u),
+                              hex(0x9FB4C6, 0.4)));
+        p.drawImage(0, 0, softShape(size, streaks, static_cast<int>(14 * u), hex(0xF4F1E8, 0.65)));
     }
     // Distant mountains closing the fjord, then the two walls, each with a lit and a shaded face.
     const QPolygonF end = mountainRidge(
