@@ -299,7 +299,7 @@ QImage paintAuroraHills(QSize size)
         QPainter m(&mirrored);
         m.setRenderHint(QPainter::SmoothPixmapTransform);
         const QRectF sky(0, horizon - 0.35 * H, W, 0.35 * H);
-        m.setOpacity(0.35);
+        m.setOpacity(0.45);
         m.drawImage(QRectF(0, horizon, W, 0.35 * H * 0.4), image.copy(sky.toRect()).mirrored());
     }
 
@@ -322,12 +322,15 @@ QImage paintAuroraHills(QSize size)
         0.5);
     QPainterPath mountains = areaBelow(ridge, horizon + 0.004 * H);
     fillPathVertical(q, mountains, horizon - 0.17 * H, horizon, hex(0x4D4866), hex(0x3C3A55));
-    // Its reflection in the lake, softened.
+    // Its mirror image in the still lake, as deep as the ridge is high.
     QTransform flip;
     flip.translate(0, horizon);
-    flip.scale(1, -0.6);
+    flip.scale(1, -1.0);
     flip.translate(0, -horizon);
-    q.fillPath(flip.map(mountains), hex(0x4A4763, 0.6));
+    q.save();
+    q.setClipRect(QRectF(0, horizon, W, shore - horizon));
+    q.fillPath(flip.map(mountains), hex(0x4A4763, 0.75));
+    q.restore();
     // A thin line of still water light along the far shore.
     q.fillRect(QRectF(0, horizon + 0.002 * H, W, 0.004 * H), hex(0xF3D6C2, 0.6));
 
@@ -352,7 +355,7 @@ QImage paintAuroraHills(QSize size)
     // The curtains' light falls on the snow under the brighter one, fading towards the viewer.
     QPainterPath lit;
     lit.addEllipse(QPointF(0.66 * W, shore + 0.02 * H), 0.42 * W, 0.09 * H);
-    q.drawImage(0, 0, softShape(size, lit, static_cast<int>(60 * u), hex(0x9FE6CF, 0.32)));
+    q.drawImage(0, 0, softShape(size, lit, static_cast<int>(60 * u), hex(0x9FE6CF, 0.2)));
     // Wind-cut drifts: each crest catches the sky's light and throws a soft mauve shadow on
     // its lee side, so the field has a lie to it.
     for (const auto& [y0, amp, phase, tilt] :
