@@ -354,7 +354,7 @@ QImage paintMountainLake(QSize size)
         profileLine(-0.02 * W, 0.4 * W, 60, [&](double t) { return H * (0.9 + 0.14 * t * t); });
     fillPathVertical(p, areaBelow(bank, H * 1.02), 0.9 * H, H, hex(0x6C7A4A), hex(0x4A5636));
     paintGrass(p, rng, QRectF(-0.02 * W, 0.9 * H, 0.32 * W, 0.1 * H), 260, 0.05 * H, 0.14 * H,
-               hex(0x55613A), hex(0xA6A36A), 0.15);
+               hex(0x55613A), hex(0x8A8C5A), 0.15);
     // The firs on the right stand on a rocky spit of their own, with their feet in grass and
     // their dark reflection just beside it.
     const QPolygonF spit = profileLine(0.66 * W, 1.02 * W, 60, [&](double t) {
@@ -369,7 +369,7 @@ QImage paintMountainLake(QSize size)
     p.fillPath(areaBetween(spit.translated(0, 0.01 * H), spit.translated(0, 0.035 * H)),
                hex(0x5E5A52, 0.6));
     paintGrass(p, rng, QRectF(0.68 * W, 0.86 * H, 0.34 * W, 0.14 * H), 220, 0.03 * H, 0.08 * H,
-               hex(0x4E5A34), hex(0x9C9A62), 0.12);
+               hex(0x4E5A34), hex(0x84865A), 0.12);
     const QPointF firs[] = {{0.93 * W, lineY(spit, 0.93 * W) + 0.01 * H},
                             {0.83 * W, lineY(spit, 0.83 * W) + 0.01 * H},
                             {0.77 * W, lineY(spit, 0.77 * W) + 0.008 * H},
