@@ -202,10 +202,12 @@ QImage paintFjord(QSize size)
         const std::vector<double> crag = fractalProfile(rng, 7, 0.6);
         for (int i = 0; i <= n; ++i) {
             const double t = static_cast<double>(i) / n;
-            const double x = left ? -0.02 * W + t * 0.44 * W : 1.02 * W - t * 0.44 * W;
-            // High and steep near the viewer, dropping away into the distance.
-            const double y =
-                H * (0.12 + 0.45 * std::pow(t, 1.5)) + 0.025 * H * crag[static_cast<size_t>(i)];
+            const double x = left ? -0.02 * W + t * 0.44 * W : 1.02 * W - t * 0.4 * W;
+            // High and steep near the viewer, dropping away into the distance. The shaded wall
+            // is lower and rounder-shouldered, so the two sides do not mirror each other.
+            const double fall = left ? 0.12 + 0.45 * std::pow(t, 1.5)
+                                     : 0.24 + 0.33 * std::pow(t, 1.15) - 0.05 * std::sin(t * pi);
+            const double y = H * fall + 0.025 * H * crag[static_cast<size_t>(i)];
             top << QPointF(x, y);
         }
         QPolygonF face = top;
