@@ -79,6 +79,20 @@ void paintCrown(QPainter& p, Random& rng, const std::vector<QPointF>& limbs, dou
         p.setClipPath(body);
         p.fillPath(canopyPath(rng, c + QPointF(-r * 0.25, -r * 0.25), r * 0.6, r * 0.45, 5), lit);
         p.restore();
+        // Leaf masses breaking the rim, so the clump's edge is foliage and not a smooth balloon:
+        // lit on the sunward upper left, in shade on the lower right.
+        p.setPen(Qt::NoPen);
+        for (int i = 0; i < 22; ++i) {
+            const double a = rng.range(0, 2 * 3.14159265);
+            const double at = rng.range(0.7, 1.02);
+            const QPointF dab(c.x() + std::cos(a) * r * 0.92 * at,
+                              c.y() + std::sin(a) * r * 0.72 * at);
+            const double facing = -(std::cos(a) + std::sin(a)) * 0.7071;
+            // Shade only on the rim; dark spots inside the mass would read as polka dots.
+            p.setBrush(facing > 0.3 ? lit : facing < -0.4 && at > 0.9 ? dark : leaf);
+            const double dabSize = r * rng.range(0.08, 0.16);
+            p.drawEllipse(dab, dabSize * 1.3, dabSize);
+        }
     }
 }
 
