@@ -138,7 +138,7 @@ QImage paintSnowyPeaks(QSize size)
     p.fillPath(farArea, hex(0xA3B2CC));
     p.save();
     p.setClipPath(farArea);
-    p.fillPath(snowField(far, rng, horizon - 0.2 * H, 0.03 * H), hex(0xE2E8F2));
+    p.fillPath(snowField(far, rng, horizon - 0.25 * H, 0.03 * H), hex(0xDCE2EE));
     p.fillPath(ridgeShadows(far, H, rng), hex(0x8797B8, 0.55));
     p.restore();
     const QPolygonF main = mountainRidge(
