@@ -52,7 +52,7 @@ Fir firTree(Random& rng, QPointF base, double height, double width)
     Fir fir;
     fir.body.setFillRule(Qt::WindingFill);
     fir.lit.setFillRule(Qt::WindingFill);
-    const double trunkW = width * 0.035;
+    const double trunkW = width * 0.05;
     const double lean = rng.range(-0.015, 0.015) * height;
     auto trunkX = [&](double s) { return base.x() + lean * s * s; };
     QPolygonF trunk{{base.x() - trunkW, base.y()},
@@ -61,9 +61,9 @@ Fir firTree(Random& rng, QPointF base, double height, double width)
                     {base.x() + trunkW, base.y()}};
     fir.body.addPolygon(trunk);
     // A dense core so the crown reads as one mass with boughs breaking out of it.
-    fir.body.addPolygon(QPolygonF{{base.x() - width * 0.1, base.y() - height * 0.08},
+    fir.body.addPolygon(QPolygonF{{base.x() - width * 0.14, base.y() - height * 0.08},
                                   {trunkX(0.9), base.y() - height * 0.97},
-                                  {base.x() + width * 0.1, base.y() - height * 0.08}});
+                                  {base.x() + width * 0.14, base.y() - height * 0.08}});
     double s = 0.06;
     while (s < 0.97) {
         const double y = base.y() - s * height;
@@ -109,6 +109,23 @@ Fir firTree(Random& rng, QPointF base, double height, double width)
     return fir;
 }
 
+// A stand of firs rooted along `ground`, their heights wandering with the lie of the land.
+QPainterPath firRow(Random& rng, const QPolygonF& ground, double minHeight, double maxHeight,
+                    double spacing, double sink)
+{
+    QPainterPath row;
+    row.setFillRule(Qt::WindingFill);
+    const quint32 seed = rng.seed();
+    for (double x = ground.first().x(); x < ground.last().x();
+         x += spacing * rng.range(0.45, 1.15)) {
+        const double n = fbm1(static_cast<float>(x / (maxHeight * 6)), seed, 2);
+        const double h = minHeight + (maxHeight - minHeight) * clamp01(n * rng.range(0.7, 1.3));
+        const QPointF base(x, lineY(ground, x) + sink + h * 0.05);
+        row.addPath(firTree(rng, base, h, h * rng.range(0.32, 0.45)).body);
+    }
+    return row;
+}
+
 void paintFir(QPainter& p, Random& rng, QPointF base, double height, double width,
               const QColor& dark, const QColor& light)
 {
@@ -146,11 +163,12 @@ QImage paintPineFog(QSize size)
             return base -
                    amp * (0.65 * std::sin(x * f1 + ph) + 0.35 * std::sin(x * f1 * 2.7 + ph * 1.7));
         });
-        QPainterPath forest = areaBelow(ridge, H * 1.02);
+        const QPainterPath forest = areaBelow(ridge, H * 1.02);
         const double tall = H * (0.05 + 0.13 * t);
-        forest.addPath(pineRow(rng, ridge, tall * 0.35, tall, tall * 0.2, tall * 0.15));
-        fillPathVertical(p, forest, base - amp - tall * 0.5, base + 0.12 * H, colors[i],
-                         i == 4 ? colors[i] : mix(colors[i], fog, 0.8));
+        const QPainterPath trees = firRow(rng, ridge, tall * 0.35, tall, tall * 0.2, tall * 0.15);
+        for (const QPainterPath& part : {forest, trees})
+            fillPathVertical(p, part, base - amp - tall * 0.5, base + 0.12 * H, colors[i],
+                             i == 4 ? colors[i] : mix(colors[i], fog, 0.8));
     }
     // Two tall firs standing close on the right.
     paintFir(p, rng, QPointF(0.86 * W, H * 1.03), 0.85 * H, 0.15 * W, hex(0x24372F), hex(0x3B5447));
