@@ -1,6 +1,7 @@
 #include "BrushPainter.h"
 #include "Canvas.h"
 #include "Finish.h"
+#include "FirTree.h"
 #include "Flora.h"
 #include "Noise.h"
 #include "Palette.h"
@@ -51,7 +52,7 @@ void paintConifers(QPainter& p, Random& rng, const QPolygonF& ground, double min
         const double h = minHeight + (maxHeight - minHeight) * clamp01(n * rng.range(0.6, 1.35));
         const QPointF base(x + rng.range(-0.3, 0.3) * spacing,
                            lineY(ground, x) + h * rng.range(0.03, 0.12));
-        const QPainterPath tree = pineTree(rng, base, h, h * rng.range(0.3, 0.48));
+        const QPainterPath tree = firTree(rng, base, h, h * rng.range(0.45, 0.65)).body;
         const QColor body = mix(dark, light, rng.range(0.0, 0.35));
         p.fillPath(tree, body);
         p.save();
@@ -60,42 +61,6 @@ void paintConifers(QPainter& p, Random& rng, const QPolygonF& ground, double min
                    withAlpha(mix(body, light, 0.6), 0.6));
         p.restore();
     }
-}
-
-// A near spruce: many short, uneven tiers of drooping branches on each side, so the outline
-// is ragged rather than a saw blade, on a bare bit of trunk.
-QPainterPath sprucePath(Random& rng, QPointF base, double height, double width)
-{
-    const int tiers = rng.integer(16, 20);
-    const double trunk = height * 0.06;
-    const double crown = height - trunk;
-    const double tierH = crown / tiers;
-    QPolygonF sides[2];
-    for (int side = 0; side < 2; ++side) {
-        const double sign = side == 0 ? -1.0 : 1.0;
-        for (int i = 0; i < tiers; ++i) {
-            const double s = static_cast<double>(i) / tiers;
-            const double y = base.y() - trunk - i * tierH;
-            const double reach = width * 0.5 * std::pow(1.0 - s, 0.85) * rng.range(0.6, 1.15);
-            const double droop = tierH * rng.range(0.3, 0.9);
-            sides[side] << QPointF(base.x() + sign * reach, y + droop)
-                        << QPointF(base.x() + sign * reach * rng.range(0.45, 0.7),
-                                   y - tierH * 0.45);
-        }
-    }
-    QPolygonF outline;
-    outline << QPointF(base.x() - width * 0.03, base.y())
-            << QPointF(base.x() - width * 0.03, base.y() - trunk);
-    outline += sides[0];
-    outline << QPointF(base.x() + rng.range(-0.02, 0.02) * width, base.y() - height);
-    std::reverse(sides[1].begin(), sides[1].end());
-    outline += sides[1];
-    outline << QPointF(base.x() + width * 0.03, base.y() - trunk)
-            << QPointF(base.x() + width * 0.03, base.y());
-    QPainterPath path;
-    path.addPolygon(outline);
-    path.closeSubpath();
-    return path;
 }
 
 } // namespace
@@ -377,7 +342,7 @@ QImage paintMountainLake(QSize size)
     const double heights[] = {0.62, 0.44, 0.26, 0.5};
     for (int i = 0; i < 4; ++i) {
         const double h = heights[i] * H;
-        const QPainterPath tree = sprucePath(rng, firs[i], h, h * rng.range(0.3, 0.38));
+        const QPainterPath tree = firTree(rng, firs[i], h, h * rng.range(0.42, 0.52)).body;
         const QColor body = mix(hex(0x1F302B), hex(0x3A5246), 0.25 * i);
         p.fillPath(tree, body);
         p.save();
