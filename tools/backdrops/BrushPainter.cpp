@@ -160,7 +160,8 @@ BrushPainter::Flow BrushPainter::flowField(const Style& style) const
                     (2.0 * fbm(static_cast<float>(px / (300 * m_unit)),
                                static_cast<float>(py / (300 * m_unit)), m_seed + 77, 2) -
                      1.0);
-            const double weight = strength / (strength + 2e-4);
+            const double pulled = strength * style.edgeFollow;
+            const double weight = pulled / (pulled + 2e-4);
             flow.cos2.at(x, y) = static_cast<float>(std::cos(2 * edgeAngle) * weight +
                                                     std::cos(2 * rest) * (1 - weight));
             flow.sin2.at(x, y) = static_cast<float>(std::sin(2 * edgeAngle) * weight +
@@ -191,9 +192,10 @@ QImage BrushPainter::paint(const Style& style) const
     const int h = m_source.height();
     Random rng(m_seed);
     // A lightly softened underpainting: where strokes stop short of an edge it shows through,
-    // and a heavier blur there would leave halos.
-    QImage canvas = blurred(m_source, std::max(1, static_cast<int>(3 * m_unit)))
-                        .convertToFormat(QImage::Format_RGB32);
+    // and a heavier blur there would leave halos. A crisp style keeps it sharp.
+    QImage canvas = style.crisp ? m_source
+                                : blurred(m_source, std::max(1, static_cast<int>(3 * m_unit)))
+                                      .convertToFormat(QImage::Format_RGB32);
     QImage relief;
     if (style.impasto > 0.0) {
         relief = QImage(m_source.size(), QImage::Format_RGB32);
@@ -219,7 +221,9 @@ QImage BrushPainter::paint(const Style& style) const
     };
     for (const Pass& pass : style.passes) {
         const QImage reference =
-            blurred(m_source, std::max(1, static_cast<int>(pass.width * m_unit * 0.25)));
+            style.crisp
+                ? m_source
+                : blurred(m_source, std::max(1, static_cast<int>(pass.width * m_unit * 0.25)));
         const double bw = std::max(1.0, pass.width * m_unit);
         const double spacing = std::max(1.0, bw * pass.spacing);
         std::vector<QPointF> seeds;
@@ -268,7 +272,8 @@ QImage BrushPainter::paint(const Style& style) const
             if (rng.chance(0.5))
                 std::reverse(path.begin(), path.end());
 
-            const QColor c = jittered(rng, want, pass.jitter);
+            const QColor c =
+                jittered(rng, want, pass.jitter * (style.jitterAt ? style.jitterAt(start) : 1.0));
             // Broad where the picture is plain, narrower where it has detail.
             const double detail = detailAt(start.x(), start.y());
             const double width = bw * rng.range(0.7, 1.25) * (1.2 - 0.55 * detail);

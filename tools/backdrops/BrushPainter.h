@@ -41,6 +41,15 @@ public:
         // When set, scales the longest stroke at a point: short dabs where long strokes would
         // drag one shape into another, such as a stand of trees.
         std::function<double(QPointF)> lengthAt;
+        // When set, scales the colour variation at a point: calm in a sky, lively in foliage.
+        std::function<double(QPointF)> jitterAt;
+        // Strokes take their colour from the picture itself rather than a softened copy, and
+        // the underpainting stays sharp: no blended rim forms where a shape meets its
+        // background, and the edge wanders only where a stroke crosses it.
+        bool crisp = false;
+        // How readily strokes turn to follow an edge rather than the rest direction; below 1
+        // only strong edges bend them, so a sky stays in calm level strokes beside a tree.
+        double edgeFollow = 1.0;
     };
 
     BrushPainter(const QImage& source, quint32 seed);

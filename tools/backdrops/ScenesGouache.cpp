@@ -1,6 +1,7 @@
 #include "BrushPainter.h"
 #include "Canvas.h"
 #include "Finish.h"
+#include "FirTree.h"
 #include "Flora.h"
 #include "Noise.h"
 #include "Palette.h"
@@ -31,9 +32,19 @@ QImage gouache(const QImage& base, quint32 seed)
     style.bristleContrast = 0.05;
     style.impasto = 0.1;
     style.edgeStop = 0.09;
+    style.crisp = true;
+    style.edgeFollow = 0.3;
     QImage painted = BrushPainter(base, seed).paint(style);
     gouacheFinish(painted, seed, 1.0);
     return painted;
+}
+
+void paintFir(QPainter& p, Random& rng, QPointF base, double height, double width,
+              const QColor& dark, const QColor& light)
+{
+    const FirTree fir = firTree(rng, base, height, width);
+    p.fillPath(fir.body, dark);
+    p.fillPath(fir.lit, mix(dark, light, 0.6));
 }
 
 } // namespace
@@ -65,16 +76,17 @@ QImage paintPineFog(QSize size)
             return base -
                    amp * (0.65 * std::sin(x * f1 + ph) + 0.35 * std::sin(x * f1 * 2.7 + ph * 1.7));
         });
-        QPainterPath forest = areaBelow(ridge, H * 1.02);
+        const QPainterPath forest = areaBelow(ridge, H * 1.02);
         const double tall = H * (0.05 + 0.13 * t);
-        forest.addPath(pineRow(rng, ridge, tall * 0.35, tall, tall * 0.2, tall * 0.15));
-        fillPathVertical(p, forest, base - amp - tall * 0.5, base + 0.12 * H, colors[i],
-                         i == 4 ? colors[i] : mix(colors[i], fog, 0.8));
+        const QPainterPath trees = firRow(rng, ridge, tall * 0.35, tall, tall * 0.2, tall * 0.15);
+        for (const QPainterPath& part : {forest, trees})
+            fillPathVertical(p, part, base - amp - tall * 0.5, base + 0.12 * H, colors[i],
+                             i == 4 ? colors[i] : mix(colors[i], fog, 0.8));
     }
     // Two tall firs standing close on the right.
-    p.fillPath(pineTree(rng, QPointF(0.86 * W, H * 1.03), 0.85 * H, 0.15 * W), hex(0x24372F));
-    p.fillPath(pineTree(rng, QPointF(0.97 * W, H * 1.03), 0.7 * H, 0.13 * W), hex(0x2A3F36));
-    p.fillPath(pineTree(rng, QPointF(0.06 * W, H * 1.03), 0.5 * H, 0.1 * W), hex(0x2A3F36));
+    paintFir(p, rng, QPointF(0.86 * W, H * 1.03), 0.85 * H, 0.15 * W, hex(0x24372F), hex(0x3B5447));
+    paintFir(p, rng, QPointF(0.97 * W, H * 1.03), 0.7 * H, 0.13 * W, hex(0x2A3F36), hex(0x3E564A));
+    paintFir(p, rng, QPointF(0.06 * W, H * 1.03), 0.5 * H, 0.1 * W, hex(0x2A3F36), hex(0x3E564A));
     return gouache(canvas.finish(), 0xF06);
 }
 
@@ -90,10 +102,19 @@ QImage paintFjord(QSize size)
 
     fillVertical(p, QRectF(0, 0, W, water),
                  {{0.0, hex(0x6F97B8)}, {0.6, hex(0xB7CCD8)}, {1.0, hex(0xE6E2D2)}});
-    const QPointF clouds[] = {{0.3 * W, 0.1 * H}, {0.62 * W, 0.2 * H}, {0.86 * W, 0.08 * H}};
-    for (const QPointF& c : clouds)
-        paintCumulus(p, rng, c, rng.range(0.12, 0.18) * W, rng.range(0.04, 0.06) * H, hex(0xF6F3EA),
-                     hex(0xCBD3DC));
+    // Long flat streaks of high cloud, brushed in and left soft: they lie along the fjord
+    // rather than sitting on the sky as separate puffs.
+    {
+        QPainterPath streaks;
+        streaks.setFillRule(Qt::WindingFill);
+        streaks.addPath(stratusPath(rng, QPointF(0.3 * W, 0.12 * H), 0.5 * W, 0.035 * H));
+        streaks.addPath(stratusPath(rng, QPointF(0.72 * W, 0.07 * H), 0.42 * W, 0.025 * H));
+        streaks.addPath(stratusPath(rng, QPointF(0.58 * W, 0.25 * H), 0.3 * W, 0.018 * H));
+        p.drawImage(0, 0,
+                    softShape(size, streaks.translated(0, 0.012 * H), static_cast<int>(18 * u),
+                              hex(0x9FB4C6, 0.4)));
+        p.drawImage(0, 0, softShape(size, streaks, static_cast<int>(14 * u), hex(0xF4F1E8, 0.65)));
+    }
     // Distant mountains closing the fjord, then the two walls, each with a lit and a shaded face.
     const QPolygonF end = mountainRidge(
         rng, W, water, 0.24 * H,
@@ -112,10 +133,12 @@ QImage paintFjord(QSize size)
         const std::vector<double> crag = fractalProfile(rng, 7, 0.6);
         for (int i = 0; i <= n; ++i) {
             const double t = static_cast<double>(i) / n;
-            const double x = left ? -0.02 * W + t * 0.44 * W : 1.02 * W - t * 0.44 * W;
-            // High and steep near the viewer, dropping away into the distance.
-            const double y =
-                H * (0.12 + 0.45 * std::pow(t, 1.5)) + 0.025 * H * crag[static_cast<size_t>(i)];
+            const double x = left ? -0.02 * W + t * 0.44 * W : 1.02 * W - t * 0.4 * W;
+            // High and steep near the viewer, dropping away into the distance. The shaded wall
+            // is lower and rounder-shouldered, so the two sides do not mirror each other.
+            const double fall = left ? 0.12 + 0.45 * std::pow(t, 1.5)
+                                     : 0.24 + 0.33 * std::pow(t, 1.15) - 0.05 * std::sin(t * pi);
+            const double y = H * fall + 0.025 * H * crag[static_cast<size_t>(i)];
             top << QPointF(x, y);
         }
         QPolygonF face = top;
@@ -176,44 +199,63 @@ QImage paintFjord(QSize size)
                    lit ? hex(0x5C5A52, 0.6) : hex(0x3A404A, 0.6));
         p.restore();
     }
-    // Water: dark under the walls, bright in the middle where it mirrors the sky.
-    fillVertical(p, QRectF(0, water, W, H - water), {{0.0, hex(0xA9BCC8)}, {1.0, hex(0x3F6275)}});
-    QPainterPath leftMirror;
-    leftMirror.addPolygon(QPolygonF{{-0.02 * W, water},
-                                    {0.48 * W, water},
-                                    {0.2 * W, water + 0.14 * H},
-                                    {-0.02 * W, water + 0.3 * H}});
-    p.fillPath(leftMirror, hex(0x5F6A62, 0.7));
-    QPainterPath rightMirror;
-    rightMirror.addPolygon(QPolygonF{{1.02 * W, water},
-                                     {0.52 * W, water},
-                                     {0.8 * W, water + 0.14 * H},
-                                     {1.02 * W, water + 0.3 * H}});
-    p.fillPath(rightMirror, hex(0x36434E, 0.75));
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 80; ++i) {
-        const double y = water + 0.01 * H + std::pow(rng.uniform(), 1.3) * (H - water);
-        const double d = (y - water) / (H - water);
-        p.setBrush(hex(0xE8EEF0, 0.5));
-        p.drawRoundedRect(
-            QRectF(0.5 * W + rng.gauss() * 0.15 * W, y, (0.02 + 0.06 * d) * W, (2 + 4 * d) * u), u,
-            u);
-    }
-    // A strip of shore under the left wall with a red boathouse, and a boat with its wake.
+    // A spit of shore at the foot of the left wall with a red boathouse standing on it, drawn
+    // before the water so the house is mirrored with the rest.
     QPainterPath strand;
-    strand.addPolygon(QPolygonF{{0.08 * W, water + 0.05 * H},
-                                {0.36 * W, water + 0.01 * H},
-                                {0.4 * W, water + 0.012 * H},
-                                {0.3 * W, water + 0.04 * H},
-                                {0.1 * W, water + 0.07 * H}});
+    strand.addPolygon(QPolygonF{{0.04 * W, water + 0.006 * H},
+                                {0.12 * W, water - 0.009 * H},
+                                {0.3 * W, water - 0.011 * H},
+                                {0.37 * W, water - 0.004 * H},
+                                {0.41 * W, water + 0.002 * H},
+                                {0.04 * W, water + 0.008 * H}});
     p.fillPath(strand, hex(0x6C8550));
-    const QPointF house(0.24 * W, water + 0.035 * H);
+    const QPointF house(0.22 * W, water - 0.006 * H);
+    p.setBrush(hex(0x4B5A3C));
+    p.drawEllipse(QPointF(house.x() + 0.02 * W, house.y()), 0.03 * W, 0.004 * H);
     p.setBrush(hex(0xA8392C));
     p.drawRect(QRectF(house.x(), house.y() - 0.03 * H, 0.035 * W, 0.03 * H));
+    p.setBrush(hex(0x7E2A21));
+    p.drawRect(QRectF(house.x() + 0.026 * W, house.y() - 0.03 * H, 0.009 * W, 0.03 * H));
     p.setBrush(hex(0x3A3432));
     p.drawPolygon(QPolygonF{{house.x() - 0.004 * W, house.y() - 0.029 * H},
                             {house.x() + 0.0175 * W, house.y() - 0.05 * H},
                             {house.x() + 0.039 * W, house.y() - 0.029 * H}});
+    p.setBrush(hex(0x5A4A3C));
+    p.drawRect(QRectF(house.x() + 0.035 * W, water - 0.004 * H, 0.05 * W, 0.003 * H));
+
+    // Still water mirrors the walls, the far peaks and the sky; the mirror image breaks up a
+    // little more with each ripple towards the viewer and darkens with depth.
+    fillVertical(p, QRectF(0, water, W, H - water), {{0.0, hex(0xA9BCC8)}, {1.0, hex(0x3F6275)}});
+    {
+        const int depth = static_cast<int>(H - water);
+        const QImage above =
+            static_cast<const QImage*>(p.device())
+                ->copy(0, static_cast<int>(water) - depth, static_cast<int>(W), depth)
+                .mirrored(false, true);
+        p.save();
+        p.setOpacity(0.85);
+        const int strip = std::max(1, static_cast<int>(2 * u));
+        for (int y = 0; y < depth; y += strip) {
+            const double d = static_cast<double>(y) / depth;
+            const double dx =
+                (fbm1(static_cast<float>(y / (6.0 * u)), 0xF10D, 2) - 0.5) * (2.0 + 40.0 * d) * u;
+            p.drawImage(QPointF(dx, water + y), above, QRectF(0, y, W, strip));
+        }
+        p.restore();
+    }
+    fillVertical(
+        p, QRectF(0, water, W, H - water),
+        {{0.0, hex(0x8FA9BA, 0.1)}, {0.5, hex(0x4F7288, 0.3)}, {1.0, hex(0x2F4F63, 0.55)}});
+    // Light catching the ripples, in loose groups down the middle of the fjord.
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 60; ++i) {
+        const double y = water + 0.02 * H + std::pow(rng.uniform(), 1.4) * (H - water);
+        const double d = (y - water) / (H - water);
+        p.setBrush(hex(0xE8EEF0, rng.range(0.25, 0.55)));
+        p.drawRoundedRect(QRectF(0.5 * W + rng.gauss() * 0.12 * W, y,
+                                 rng.range(0.3, 1.0) * (0.015 + 0.05 * d) * W, (1.5 + 3 * d) * u),
+                          u, u);
+    }
     const QPointF boat(0.56 * W, 0.76 * H);
     p.setBrush(hex(0xF2EEE4, 0.7));
     p.drawPolygon(QPolygonF{boat + QPointF(-0.005 * W, 0), boat + QPointF(-0.09 * W, 0.05 * H),

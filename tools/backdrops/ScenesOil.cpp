@@ -1,6 +1,7 @@
 #include "BrushPainter.h"
 #include "Canvas.h"
 #include "Finish.h"
+#include "FirTree.h"
 #include "Flora.h"
 #include "Noise.h"
 #include "Palette.h"
@@ -51,7 +52,7 @@ void paintConifers(QPainter& p, Random& rng, const QPolygonF& ground, double min
         const double h = minHeight + (maxHeight - minHeight) * clamp01(n * rng.range(0.6, 1.35));
         const QPointF base(x + rng.range(-0.3, 0.3) * spacing,
                            lineY(ground, x) + h * rng.range(0.03, 0.12));
-        const QPainterPath tree = pineTree(rng, base, h, h * rng.range(0.3, 0.48));
+        const QPainterPath tree = firTree(rng, base, h, h * rng.range(0.45, 0.65)).body;
         const QColor body = mix(dark, light, rng.range(0.0, 0.35));
         p.fillPath(tree, body);
         p.save();
@@ -60,42 +61,6 @@ void paintConifers(QPainter& p, Random& rng, const QPolygonF& ground, double min
                    withAlpha(mix(body, light, 0.6), 0.6));
         p.restore();
     }
-}
-
-// A near spruce: many short, uneven tiers of drooping branches on each side, so the outline
-// is ragged rather than a saw blade, on a bare bit of trunk.
-QPainterPath sprucePath(Random& rng, QPointF base, double height, double width)
-{
-    const int tiers = rng.integer(16, 20);
-    const double trunk = height * 0.06;
-    const double crown = height - trunk;
-    const double tierH = crown / tiers;
-    QPolygonF sides[2];
-    for (int side = 0; side < 2; ++side) {
-        const double sign = side == 0 ? -1.0 : 1.0;
-        for (int i = 0; i < tiers; ++i) {
-            const double s = static_cast<double>(i) / tiers;
-            const double y = base.y() - trunk - i * tierH;
-            const double reach = width * 0.5 * std::pow(1.0 - s, 0.85) * rng.range(0.6, 1.15);
-            const double droop = tierH * rng.range(0.3, 0.9);
-            sides[side] << QPointF(base.x() + sign * reach, y + droop)
-                        << QPointF(base.x() + sign * reach * rng.range(0.45, 0.7),
-                                   y - tierH * 0.45);
-        }
-    }
-    QPolygonF outline;
-    outline << QPointF(base.x() - width * 0.03, base.y())
-            << QPointF(base.x() - width * 0.03, base.y() - trunk);
-    outline += sides[0];
-    outline << QPointF(base.x() + rng.range(-0.02, 0.02) * width, base.y() - height);
-    std::reverse(sides[1].begin(), sides[1].end());
-    outline += sides[1];
-    outline << QPointF(base.x() + width * 0.03, base.y() - trunk)
-            << QPointF(base.x() + width * 0.03, base.y());
-    QPainterPath path;
-    path.addPolygon(outline);
-    path.closeSubpath();
-    return path;
 }
 
 } // namespace
@@ -113,25 +78,18 @@ QImage paintSnowyPeaks(QSize size)
     fillVertical(p, QRectF(0, 0, W, horizon),
                  {{0.0, hex(0x3D6AA8)}, {0.55, hex(0x8FB0D6)}, {1.0, hex(0xF1DCC4)}});
     paintGlow(p, QPointF(0.2 * W, 0.55 * H), 0.5 * H, hex(0xFFE6C0, 0.55));
-    // Clouds lit from the low sun on the left: a white body with a cooler underside inside
-    // it, never a darker rim round it.
-    for (int i = 0; i < 3; ++i) {
-        const QPointF c((0.12 + 0.33 * i + rng.range(-0.05, 0.05)) * W, rng.range(0.1, 0.26) * H);
-        const QPainterPath cloud =
-            cumulusPath(rng, c, rng.range(0.12, 0.2) * W, rng.range(0.06, 0.09) * H);
-        const QImage body = softShape(size, cloud, static_cast<int>(3 * u), hex(0xFFF8EE, 0.92));
-        const QPainterPath underside =
-            cloud.subtracted(cloud.translated(0.01 * W, -0.03 * H)).intersected(cloud);
-        // The shade is softened too, but kept inside the body's own soft edge.
-        QImage shadeLayer =
-            softShape(size, underside, static_cast<int>(16 * u), hex(0xB4C2DC, 0.75));
-        {
-            QPainter keep(&shadeLayer);
-            keep.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-            keep.drawImage(0, 0, body);
-        }
-        p.drawImage(0, 0, body);
-        p.drawImage(0, 0, shadeLayer);
+    // High cloud in long drifts lit from the low sun on the left: soft banks with a cooler
+    // underside that sit in the sky rather than on it.
+    {
+        QPainterPath banks;
+        banks.setFillRule(Qt::WindingFill);
+        banks.addPath(stratusPath(rng, QPointF(0.25 * W, 0.14 * H), 0.42 * W, 0.035 * H));
+        banks.addPath(stratusPath(rng, QPointF(0.7 * W, 0.09 * H), 0.5 * W, 0.03 * H));
+        banks.addPath(stratusPath(rng, QPointF(0.1 * W, 0.24 * H), 0.3 * W, 0.02 * H));
+        p.drawImage(0, 0,
+                    softShape(size, banks.translated(0.004 * W, 0.012 * H),
+                              static_cast<int>(24 * u), hex(0x8FA6CC, 0.45)));
+        p.drawImage(0, 0, softShape(size, banks, static_cast<int>(20 * u), hex(0xFFF6EA, 0.6)));
     }
     for (int i = 0; i < 3; ++i)
         paintStratus(p, rng, QPointF(rng.range(0.1, 0.9) * W, rng.range(0.33, 0.42) * H),
@@ -145,7 +103,7 @@ QImage paintSnowyPeaks(QSize size)
     p.fillPath(farArea, hex(0xA3B2CC));
     p.save();
     p.setClipPath(farArea);
-    p.fillPath(snowField(far, rng, horizon - 0.2 * H, 0.03 * H), hex(0xE2E8F2));
+    p.fillPath(snowField(far, rng, horizon - 0.25 * H, 0.03 * H), hex(0xDCE2EE));
     p.fillPath(ridgeShadows(far, H, rng), hex(0x8797B8, 0.55));
     p.restore();
     const QPolygonF main = mountainRidge(
@@ -173,8 +131,8 @@ QImage paintSnowyPeaks(QSize size)
         const double broad = fbm1(static_cast<float>(t * 8.0), snowSeed, 3) - 0.5;
         // Gullies hold snow in narrow, pointed runs; a power on the noise sharpens them.
         const double tongue = std::pow(
-            std::max(0.0, fbm1(static_cast<float>(t * 70.0), snowSeed + 1, 2) - 0.5) / 0.5, 3.0);
-        snowLine << QPointF(x, (0.51 - 0.05 * t) * H + broad * 0.1 * H + tongue * 0.12 * H);
+            std::max(0.0, fbm1(static_cast<float>(t * 34.0), snowSeed + 1, 2) - 0.5) / 0.5, 2.0);
+        snowLine << QPointF(x, (0.51 - 0.05 * t) * H + broad * 0.16 * H + tongue * 0.1 * H);
     }
     snowLine << QPointF(1.02 * W, -H) << QPointF(-0.02 * W, -H);
     QPainterPath snow;
@@ -184,6 +142,9 @@ QImage paintSnowyPeaks(QSize size)
     for (int i = 0; i < 90; ++i) {
         const double x = rng.uniform() * W;
         const double y = lineY(snowLine, x) + rng.range(0.0, 0.07) * H;
+        // Only a few stray far below the line; most hug it.
+        if (i % 3 != 0 && y > lineY(snowLine, x) + 0.025 * H)
+            continue;
         if (y < lineY(main, x) + 0.01 * H)
             continue;
         const double r = rng.range(4.0, 16.0) * u;
@@ -210,7 +171,7 @@ QImage paintSnowyPeaks(QSize size)
     }
     const QPainterPath shadows = ridgeShadows(main, H, rng);
     p.fillPath(shadows, hex(0x2E3550, 0.5));
-    p.fillPath(shadows.intersected(snow), hex(0x8A9CC8, 0.55));
+    p.fillPath(shadows.intersected(snow), hex(0x7A86B0, 0.62));
     // Haze thickens towards the valley floor.
     fillPathVertical(p, mountain, 0.48 * H, horizon + 0.06 * H, hex(0xD7D3DC, 0.0),
                      hex(0xD7D3DC, 0.45));
@@ -223,8 +184,13 @@ QImage paintSnowyPeaks(QSize size)
                   hex(0x5A7070), hex(0x7E9290));
     p.fillPath(areaBelow(slope1, H), hex(0x3E5A57));
     paintConifers(p, rng, slope1, 0.05 * H, 0.1 * H, 0.012 * W, hex(0x334D4A), hex(0x5D7A6A));
+    // A nearer stand on a lower rise, so the forest has depth and not one flat belt.
+    const QPolygonF slope15 = rollingLine(W, 0.87 * H, 0.025 * H, 0x15, 1.7);
+    p.fillPath(areaBelow(slope15, H), hex(0x2F4A44));
+    paintConifers(p, rng, slope15, 0.07 * H, 0.15 * H, 0.016 * W, hex(0x28423D), hex(0x567462),
+                  0.3);
     const QPolygonF slope2 = profileLine(-0.02 * W, 1.02 * W, 80, [&](double t) {
-        return H * (0.9 + 0.06 * std::cos(t * pi * 1.6 + 0.4));
+        return H * (0.95 + 0.04 * std::cos(t * pi * 1.6 + 0.4));
     });
     // The near meadow catches the low sun along its brow and falls into shade below.
     fillPathVertical(p, areaBelow(slope2, H), 0.84 * H, H, hex(0x4E6A4C), hex(0x1E302C));
@@ -235,125 +201,21 @@ QImage paintSnowyPeaks(QSize size)
     // Sky and snow take long sweeps; among the trees the brush dabs, so stands keep their
     // spires instead of running down in streaks.
     style.restWander = 0.25;
+    style.crisp = true;
+    style.edgeFollow = 0.5;
+    // On the massif the strokes run down the fall line, parallel to the ridge above them, so
+    // the faces read as rock planes; the sky stays level.
+    style.restAngleAt = [&](QPointF at) {
+        const double top = lineY(main, at.x());
+        if (at.y() < top || at.y() > horizon)
+            return 0.0;
+        const double d = 0.01 * W;
+        return std::atan2(lineY(main, at.x() + d) - lineY(main, at.x() - d), 2 * d);
+    };
     style.lengthAt = [&](QPointF at) {
         return 1.0 - 0.8 * smoothstep(horizon - 0.1 * H, horizon, at.y());
     };
     return BrushPainter(base, 0x0115).paint(style);
-}
-
-QImage paintAutumnForest(QSize size)
-{
-    Canvas canvas(size);
-    QPainter& p = canvas.painter();
-    Random rng(0xA7F0);
-    const double W = canvas.width();
-    const double H = canvas.height();
-    const double u = canvas.unit();
-    const double ground = 0.66 * H;
-
-    fillVertical(p, QRectF(0, 0, W, ground),
-                 {{0.0, hex(0xE9D3AE)}, {0.6, hex(0xF4E2C2)}, {1.0, hex(0xEAD0A4)}});
-    paintGlow(p, QPointF(0.62 * W, 0.3 * H), 0.6 * H, hex(0xFFF3D6, 0.8));
-    const QColor leaves[] = {hex(0xE0892E), hex(0xCC5A2A), hex(0xE8B540),
-                             hex(0xB8452C), hex(0xD9A03A), hex(0x9E6A2E)};
-    // A hazy wall of woodland far back, so the light between the trunks has depth.
-    const QPolygonF wall = rollingLine(W, ground - 0.2 * H, 0.05 * H, 0xA7F1, 6.0);
-    fillPathVertical(p, areaBelow(wall, ground + 0.05 * H), ground - 0.3 * H, ground, hex(0xDDB48A),
-                     hex(0xCFA57E));
-    for (int i = 0; i < 40; ++i) {
-        const double x = rng.uniform() * W;
-        p.fillPath(canopyPath(rng, QPointF(x, lineY(wall, x) + 0.02 * H), 0.04 * W, 0.05 * H, 8),
-                   mix(leaves[rng.integer(0, 5)], hex(0xEBD8B8), 0.6));
-    }
-    // Three depths of trees; the far ones are pale and hazy.
-    for (int layer = 0; layer < 3; ++layer) {
-        const double haze = 1.0 - layer / 2.0;
-        const int count = 26 - layer * 8;
-        for (int i = 0; i < count; ++i) {
-            const double x = (i + rng.range(-0.4, 0.4)) / count * 1.1 * W - 0.05 * W;
-            if (layer == 2 && std::abs(x - 0.5 * W) < 0.16 * W)
-                continue;
-            const double base = ground + (0.01 + 0.05 * layer) * H + rng.range(0.0, 0.02) * H;
-            const double height = H * (0.3 + 0.22 * layer) * rng.range(0.8, 1.2);
-            const QColor leaf = mix(leaves[rng.integer(0, 5)], hex(0xEBD8B8), 0.55 * haze);
-            const QColor trunk = mix(hex(0x4A3A30), hex(0xCDB89A), 0.6 * haze);
-            const double tw = height * 0.035;
-            p.fillRect(QRectF(x - tw / 2, base - height * 0.8, tw, height * 0.8), trunk);
-            const QPainterPath crown =
-                canopyPath(rng, QPointF(x, base - height * 0.75), height * 0.28, height * 0.3, 16);
-            p.fillPath(crown, shade(leaf, 0.85));
-            p.save();
-            p.setClipPath(crown);
-            p.fillPath(canopyPath(rng, QPointF(x + height * 0.05, base - height * 0.8),
-                                  height * 0.22, height * 0.22, 10),
-                       shade(leaf, 1.12));
-            p.restore();
-        }
-        // Haze settles between the rows.
-        fillPathVertical(
-            p, areaBelow(profileLine(0, W, 2, [&](double) { return 0.0; }), ground + 0.05 * H),
-            0.3 * H, ground + 0.05 * H, hex(0xF3E2C0, 0.0), hex(0xF3E2C0, 0.25 * haze));
-    }
-    // Leaf-littered floor and a path winding back into the trees.
-    const QPolygonF floorLine = rollingLine(W, ground + 0.06 * H, 0.01 * H, 0xA7, 3.0);
-    const QPainterPath floor = areaBelow(floorLine, H);
-    fillPathVertical(p, floor, ground, H, hex(0xC98D4A), hex(0x9A5A2C));
-    QPainterPath path;
-    path.moveTo(0.36 * W, H * 1.01);
-    path.cubicTo(QPointF(0.45 * W, 0.86 * H), QPointF(0.62 * W, 0.8 * H),
-                 QPointF(0.5 * W, ground + 0.07 * H));
-    path.lineTo(0.515 * W, ground + 0.07 * H);
-    path.cubicTo(QPointF(0.66 * W, 0.8 * H), QPointF(0.6 * W, 0.88 * H),
-                 QPointF(0.66 * W, H * 1.01));
-    path.closeSubpath();
-    fillPathVertical(p, path, ground, H, hex(0xE3BF86), hex(0xCFA46A));
-    for (int i = 0; i < 2200; ++i) {
-        const double y = ground + 0.06 * H + std::pow(rng.uniform(), 0.7) * 0.36 * H;
-        const double x = rng.uniform() * W;
-        const double d = (y - ground) / (H - ground);
-        const double r = (1.5 + 7 * d) * u;
-        p.setBrush(leaves[rng.integer(0, 5)]);
-        p.drawEllipse(QPointF(x, y), r * 1.5, r);
-    }
-    // Big near trunks framing the view, with their crowns spilling in from the top corners.
-    for (int side = 0; side < 2; ++side) {
-        const double x = side == 0 ? 0.08 * W : 0.9 * W;
-        const double tw = 0.035 * W;
-        QPainterPath trunk;
-        trunk.moveTo(x - tw, H * 1.01);
-        trunk.quadTo(QPointF(x - tw * 0.6, 0.5 * H), QPointF(x - tw * 0.4, -0.01 * H));
-        trunk.lineTo(x + tw * 0.4, -0.01 * H);
-        trunk.quadTo(QPointF(x + tw * 0.6, 0.5 * H), QPointF(x + tw, H * 1.01));
-        trunk.closeSubpath();
-        fillPathVertical(p, trunk, 0, H, hex(0x5A4536), hex(0x3A2C24));
-        p.save();
-        p.setClipPath(trunk);
-        p.fillRect(QRectF(x + (side == 0 ? 0.2 : -0.6) * tw, 0, tw * 0.4, H), hex(0xC7A47E, 0.35));
-        p.restore();
-        for (int i = 0; i < 5; ++i) {
-            const QPointF c(x + (side == 0 ? 1 : -1) * rng.range(-0.05, 0.18) * W,
-                            rng.range(-0.05, 0.2) * H);
-            const QPainterPath crown =
-                canopyPath(rng, c, rng.range(0.08, 0.14) * W, rng.range(0.07, 0.12) * H, 14);
-            p.fillPath(crown, shade(leaves[rng.integer(0, 4)], 0.9));
-        }
-    }
-    // Slanting light through the canopy.
-    for (int i = 0; i < 4; ++i) {
-        const double x = (0.45 + 0.09 * i) * W;
-        QPainterPath beam;
-        beam.moveTo(x, 0);
-        beam.lineTo(x + 0.04 * W, 0);
-        beam.lineTo(x - 0.12 * W, H);
-        beam.lineTo(x - 0.2 * W, H);
-        beam.closeSubpath();
-        p.drawImage(0, 0, softShape(size, beam, static_cast<int>(30 * u), hex(0xFFF1C8, 0.18)));
-    }
-    const QImage base = canvas.finish();
-    BrushPainter::Style style = oilStyle();
-    style.restAngle = pi / 2;
-    style.restWander = 0.6;
-    return BrushPainter(base, 0xA7F0).paint(style);
 }
 
 QImage paintMountainLake(QSize size)
@@ -433,12 +295,14 @@ QImage paintMountainLake(QSize size)
         p.drawImage(0, 0, blurred(reflection, static_cast<int>(5 * u)));
     }
     p.setPen(Qt::NoPen);
-    for (int i = 0; i < 120; ++i) {
+    // Glints gather on the water under the bright part of the sky.
+    for (int i = 0; i < 60; ++i) {
         const double y = water + 0.01 * H + std::pow(rng.uniform(), 1.3) * (H - water);
         const double d = (y - water) / (H - water);
-        p.setBrush(hex(0xF2E6D8, 0.35 + 0.3 * (1 - d)));
-        p.drawRoundedRect(QRectF(rng.uniform() * W, y, (0.02 + 0.08 * d) * W, (1.5 + 3 * d) * u), u,
-                          u);
+        p.setBrush(hex(0xF2E6D8, (0.25 + 0.3 * (1 - d)) * rng.range(0.5, 1.0)));
+        p.drawRoundedRect(QRectF(0.68 * W + rng.gauss() * (0.08 + 0.1 * d) * W, y,
+                                 rng.range(0.3, 1.0) * (0.02 + 0.06 * d) * W, (1.5 + 3 * d) * u),
+                          u, u);
     }
     // Morning mist lying on the water and along the mountain feet.
     QPainterPath band;
@@ -455,7 +319,7 @@ QImage paintMountainLake(QSize size)
         profileLine(-0.02 * W, 0.4 * W, 60, [&](double t) { return H * (0.9 + 0.14 * t * t); });
     fillPathVertical(p, areaBelow(bank, H * 1.02), 0.9 * H, H, hex(0x6C7A4A), hex(0x4A5636));
     paintGrass(p, rng, QRectF(-0.02 * W, 0.9 * H, 0.32 * W, 0.1 * H), 260, 0.05 * H, 0.14 * H,
-               hex(0x55613A), hex(0xA6A36A), 0.15);
+               hex(0x55613A), hex(0x8A8C5A), 0.15);
     // The firs on the right stand on a rocky spit of their own, with their feet in grass and
     // their dark reflection just beside it.
     const QPolygonF spit = profileLine(0.66 * W, 1.02 * W, 60, [&](double t) {
@@ -470,7 +334,7 @@ QImage paintMountainLake(QSize size)
     p.fillPath(areaBetween(spit.translated(0, 0.01 * H), spit.translated(0, 0.035 * H)),
                hex(0x5E5A52, 0.6));
     paintGrass(p, rng, QRectF(0.68 * W, 0.86 * H, 0.34 * W, 0.14 * H), 220, 0.03 * H, 0.08 * H,
-               hex(0x4E5A34), hex(0x9C9A62), 0.12);
+               hex(0x4E5A34), hex(0x84865A), 0.12);
     const QPointF firs[] = {{0.93 * W, lineY(spit, 0.93 * W) + 0.01 * H},
                             {0.83 * W, lineY(spit, 0.83 * W) + 0.01 * H},
                             {0.77 * W, lineY(spit, 0.77 * W) + 0.008 * H},
@@ -478,7 +342,7 @@ QImage paintMountainLake(QSize size)
     const double heights[] = {0.62, 0.44, 0.26, 0.5};
     for (int i = 0; i < 4; ++i) {
         const double h = heights[i] * H;
-        const QPainterPath tree = sprucePath(rng, firs[i], h, h * rng.range(0.3, 0.38));
+        const QPainterPath tree = firTree(rng, firs[i], h, h * rng.range(0.42, 0.52)).body;
         const QColor body = mix(hex(0x1F302B), hex(0x3A5246), 0.25 * i);
         p.fillPath(tree, body);
         p.save();
@@ -498,6 +362,8 @@ QImage paintMountainLake(QSize size)
     style.edgeStop = 0.09;
     style.restAngle = 0.0;
     style.restWander = 0.08;
+    style.crisp = true;
+    style.edgeFollow = 0.25;
     return BrushPainter(base, 0x1A3E).paint(style);
 }
 

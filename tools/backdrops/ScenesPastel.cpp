@@ -20,7 +20,8 @@ constexpr double pi = 3.14159265358979;
 // Soft pastel sticks: thin, slightly translucent hatching strokes that wander in colour, laid
 // over a blended underlayer, then the paper's tooth breaks them up.
 QImage pastel(const QImage& base, quint32 seed, const QColor& paper, double pressure, double angle,
-              const std::function<double(QPointF)>& angleAt = {})
+              const std::function<double(QPointF)>& angleAt = {},
+              const std::function<double(QPointF)>& calmAt = {}, double calmLength = 1.8)
 {
     BrushPainter::Style style;
     style.passes = {
@@ -34,8 +35,17 @@ QImage pastel(const QImage& base, quint32 seed, const QColor& paper, double pres
     style.restAngle = angle;
     style.restWander = 0.25;
     style.restAngleAt = angleAt;
-    QImage drawn = BrushPainter(blurred(base, static_cast<int>(4 * base.height() / 1600.0)), seed)
-                       .paint(style);
+    // Colour straight from the picture, so no pale rim forms where a shape meets the sky, and
+    // the sky is laid in long, even strokes that only bend at a strong edge.
+    style.crisp = true;
+    style.edgeFollow = 0.4;
+    if (calmAt) {
+        style.jitterAt = [calmAt](QPointF at) { return 1.0 - 0.7 * calmAt(at); };
+        style.lengthAt = [calmAt, calmLength](QPointF at) {
+            return 1.0 + (calmLength - 1.0) * calmAt(at);
+        };
+    }
+    QImage drawn = BrushPainter(base, seed).paint(style);
     pastelFinish(drawn, paper, seed, pressure);
     return drawn;
 }
@@ -83,10 +93,10 @@ QImage paintLavenderField(QSize size)
         layer.fill(Qt::transparent);
         QPainter c(&layer);
         c.setRenderHint(QPainter::Antialiasing);
-        fillPathVertical(c, body, base.y() - m.h * H, base.y(), hex(0xFBE8DA), hex(0xB9A5C4));
+        fillPathVertical(c, body, base.y() - m.h * H, base.y(), hex(0xFBE8DA), hex(0xCDB7CB));
         // The side turned from the sun, and the base, fall into mauve shade.
         c.fillPath(body.subtracted(body.translated(-0.08 * m.w * W, -0.2 * m.h * H)),
-                   hex(0xA28FB6, 0.55));
+                   hex(0xB8A2C0, 0.4));
         c.end();
         p.drawImage(0, 0, blurred(layer, static_cast<int>(10 * u)));
     }
@@ -120,8 +130,9 @@ QImage paintLavenderField(QSize size)
     const double top = horizon + 0.05 * H;
     const double foot = H * 1.05;
     const double spacing = 0.12 * W;
-    QPainterPath ground;
-    ground.addRect(QRectF(0, top, W, H - top));
+    // The field's far edge follows the lie of the land rather than a ruled line.
+    const QPainterPath ground =
+        areaBelow(rollingLine(W, top - 0.012 * H, 0.004 * H, 0x1D, 3.0), H * 1.02);
     fillPathVertical(p, ground, top, H, hex(0xA595C4), hex(0x7653A6));
     p.save();
     p.setClipPath(ground);
@@ -134,12 +145,13 @@ QImage paintLavenderField(QSize size)
         return s;
     };
     for (int k = -260; k <= 260; ++k) {
-        p.fillPath(strip(k + 0.62, k + 1.0), hex(0x8FA47E));
-        p.fillPath(strip(k + 0.0, k + 0.22), hex(0xB9A2DC, 0.55));
-        p.fillPath(strip(k + 0.42, k + 0.62), hex(0x5F4590, 0.35));
+        p.fillPath(strip(k + 0.7, k + 1.0), hex(0x8FA47E));
+        p.fillPath(strip(k + 0.0, k + 0.26), hex(0xB9A2DC, 0.55));
+        p.fillPath(strip(k + 0.48, k + 0.7), hex(0x5F4590, 0.35));
     }
     // Far away the rows blur into one warm purple haze.
-    fillPathVertical(p, ground, top, top + 0.1 * H, hex(0xB7A8C6, 0.95), hex(0xB4A9C8, 0.0));
+    fillPathVertical(p, ground, top - 0.015 * H, top + 0.07 * H, hex(0xB3A4C6, 0.8),
+                     hex(0xB4A9C8, 0.0));
     p.restore();
     // Flower spikes on the rows, larger towards the viewer.
     for (int i = 0; i < 9000; ++i) {
@@ -148,7 +160,8 @@ QImage paintLavenderField(QSize size)
         const double s = (1.5 + 9.0 * d * d) * u;
         const double x = rng.uniform() * W;
         const double along = (x - vanish.x()) / (y - vanish.y()) * (foot - vanish.y()) / spacing;
-        if (along - std::floor(along) > 0.6)
+        // Far off the spikes are too small to see one by one; there the rows read as colour.
+        if (along - std::floor(along) > 0.66 || d < 0.3)
             continue;
         p.setBrush(mix(hex(0x9B7BD0), hex(0xC7B2EC), rng.uniform()));
         p.drawEllipse(QPointF(x, y - s), s * 0.45, s * 1.2);
@@ -157,7 +170,15 @@ QImage paintLavenderField(QSize size)
     // Heavy pressure on a mid-toned paper: light paper showing through the tooth reads as dust
     // on the screen behind a recording. Sky strokes follow the clouds' rounded forms where
     // there are edges and lie level elsewhere.
-    QImage drawn = pastel(base, 0x1A7E, hex(0xA99BBE), 0.98, 0.0);
+    // In the field every stroke runs along the rows, towards the point where they meet.
+    const auto alongRows = [&](QPointF at) {
+        return at.y() < top - 0.02 * H
+                   ? 0.0
+                   : std::atan2(at.y() - vanish.y(), at.x() - vanish.x() + 1e-6);
+    };
+    QImage drawn = pastel(base, 0x1A7E, hex(0xA99BBE), 0.98, 0.0, alongRows, [&](QPointF at) {
+        return smoothstep(horizon - 0.02 * H, horizon - 0.1 * H, at.y());
+    });
 
     // The farmhouse and cypresses go on over the chalk: brushed, the sky smears into halos
     // around them. Softened and faded a little into the haze, their edges come and go with
@@ -252,9 +273,11 @@ QImage paintAuroraHills(QSize size)
             const double along =
                 smoothstep(c.from, c.from + 0.2, fx) * smoothstep(c.to, c.to - 0.2, fx);
             const double broad = 0.5 + 0.5 * fbm1(static_cast<float>(fx * 5.0), c.seed, 2);
-            const double rays = fbm1(static_cast<float>(fx * 120.0), c.seed + 1, 2);
-            const double bright = broad * (0.6 + 0.8 * rays);
-            const double reach = c.height * H * (0.65 + 0.7 * rays);
+            // Folds a few fingers wide rather than fine rays: fine rays come out as combed fur
+            // once the chalk goes over them.
+            const double rays = fbm1(static_cast<float>(fx * 40.0), c.seed + 1, 2);
+            const double bright = broad * (0.75 + 0.5 * rays);
+            const double reach = c.height * H * (0.75 + 0.5 * rays);
             for (int y = 0; y < glow.height(); ++y) {
                 const double up = (hem - y) / reach;
                 const double v = up >= 0.0 ? std::exp(-2.2 * up) * (1.0 - 0.25 * std::exp(-30 * up))
@@ -267,7 +290,7 @@ QImage paintAuroraHills(QSize size)
             }
         }
     }
-    glow.blur(static_cast<int>(4 * u));
+    glow.blur(static_cast<int>(9 * u));
     addAurora(image, glow, rise, hex(0x9AF0CF), hex(0xCF9BD6));
     // Its reflection: a dim, vertically squashed copy in the lake.
     QImage mirrored(image.size(), QImage::Format_ARGB32_Premultiplied);
@@ -276,7 +299,7 @@ QImage paintAuroraHills(QSize size)
         QPainter m(&mirrored);
         m.setRenderHint(QPainter::SmoothPixmapTransform);
         const QRectF sky(0, horizon - 0.35 * H, W, 0.35 * H);
-        m.setOpacity(0.35);
+        m.setOpacity(0.45);
         m.drawImage(QRectF(0, horizon, W, 0.35 * H * 0.4), image.copy(sky.toRect()).mirrored());
     }
 
@@ -289,22 +312,25 @@ QImage paintAuroraHills(QSize size)
     q.restore();
     // A far, hazy range, then a dark ridge across the lake: the one strong dark of the picture.
     const QPolygonF far = mountainRidge(
-        rng, W, horizon - 0.02 * H, 0.1 * H,
+        rng, W, horizon - 0.02 * H, 0.14 * H,
         [](double t) { return 0.3 + 0.7 * std::pow(std::sin(t * pi * 2.1 + 1.3), 2.0); }, 10 * u,
         0.55);
     q.fillPath(areaBelow(far, horizon), hex(0x8A7F9F));
     const QPolygonF ridge = mountainRidge(
-        rng, W, horizon + 0.005 * H, 0.11 * H,
+        rng, W, horizon + 0.005 * H, 0.17 * H,
         [](double t) { return 0.35 + 0.65 * std::pow(std::sin(t * pi * 1.15 + 0.2), 2.0); }, 14 * u,
         0.5);
     QPainterPath mountains = areaBelow(ridge, horizon + 0.004 * H);
-    fillPathVertical(q, mountains, horizon - 0.11 * H, horizon, hex(0x4D4866), hex(0x3C3A55));
-    // Its reflection in the lake, softened.
+    fillPathVertical(q, mountains, horizon - 0.17 * H, horizon, hex(0x4D4866), hex(0x3C3A55));
+    // Its mirror image in the still lake, as deep as the ridge is high.
     QTransform flip;
     flip.translate(0, horizon);
-    flip.scale(1, -0.6);
+    flip.scale(1, -1.0);
     flip.translate(0, -horizon);
-    q.fillPath(flip.map(mountains), hex(0x4A4763, 0.6));
+    q.save();
+    q.setClipRect(QRectF(0, horizon, W, shore - horizon));
+    q.fillPath(flip.map(mountains), hex(0x4A4763, 0.75));
+    q.restore();
     // A thin line of still water light along the far shore.
     q.fillRect(QRectF(0, horizon + 0.002 * H, W, 0.004 * H), hex(0xF3D6C2, 0.6));
 
@@ -329,16 +355,71 @@ QImage paintAuroraHills(QSize size)
     // The curtains' light falls on the snow under the brighter one, fading towards the viewer.
     QPainterPath lit;
     lit.addEllipse(QPointF(0.66 * W, shore + 0.02 * H), 0.42 * W, 0.09 * H);
-    q.drawImage(0, 0, softShape(size, lit, static_cast<int>(60 * u), hex(0x9FE6CF, 0.32)));
+    q.drawImage(0, 0, softShape(size, lit, static_cast<int>(60 * u), hex(0x9FE6CF, 0.2)));
+    // Wind-cut drifts: each crest catches the sky's light and throws a soft mauve shadow on
+    // its lee side, so the field has a lie to it.
+    for (const auto& [y0, amp, phase, tilt] :
+         {std::tuple{0.82, 0.018, 0.7, 0.05}, std::tuple{0.88, 0.025, 2.2, -0.06},
+          std::tuple{0.96, 0.03, 4.1, 0.08}}) {
+        const QPolygonF crest = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {
+            return y0 * H + tilt * (t - 0.5) * H - amp * H * std::sin(t * pi * 1.7 + phase) -
+                   0.4 * amp * H * std::sin(t * pi * 4.3 + 2 * phase);
+        });
+        QPolygonF lee = crest;
+        for (int i = crest.size() - 1; i >= 0; --i)
+            lee << crest[i] + QPointF(0, amp * H * (1.2 + 0.6 * std::sin(i * 0.07 + phase)));
+        QPainterPath shadow;
+        shadow.addPolygon(lee);
+        shadow.closeSubpath();
+        q.drawImage(0, 0, softShape(size, shadow, static_cast<int>(7 * u), hex(0x8E86AE, 0.5)));
+        q.drawImage(0, 0,
+                    softShape(size,
+                              areaBelow(crest.translated(0, -0.004 * H), H)
+                                  .subtracted(areaBelow(crest.translated(0, 0.002 * H), H)),
+                              static_cast<int>(2 * u), hex(0xF6E6DE, 0.7)));
+    }
     q.restore();
     q.end();
 
     // The sky is hatched upright, along the curtains' rays; the land level.
-    QImage drawn = pastel(image, 0xA0A4, hex(0x6B6787), 0.97, 0.1,
-                          [&](QPointF at) { return at.y() < horizon - 0.06 * H ? 1.45 : 0.1; });
+    QImage drawn = pastel(
+        image, 0xA0A4, hex(0x6B6787), 0.97, 0.1,
+        [&](QPointF at) { return at.y() < horizon - 0.06 * H ? 1.45 : 0.1; },
+        [&](QPointF at) { return smoothstep(horizon, horizon - 0.2 * H, at.y()); }, 0.6);
     // Stars go on last as single touches of chalk; painted under the strokes they smear.
     QPainter s(&drawn);
     s.setRenderHint(QPainter::Antialiasing);
+    // A line of old fence posts half buried in the snow, leading down to the water; drawn over
+    // the chalk, as the strokes would wrap the snow around them.
+    Random postRng(0xA0A5);
+    QImage posts(drawn.size(), QImage::Format_ARGB32_Premultiplied);
+    posts.fill(Qt::transparent);
+    QPainter l(&posts);
+    l.setRenderHint(QPainter::Antialiasing);
+    l.setPen(Qt::NoPen);
+    for (int i = 0; i < 9; ++i) {
+        const double t = i / 8.0;
+        const double x = W * (0.12 + 0.2 * t * t + 0.1 * t);
+        const double y = H * (0.99 - 0.2 * t);
+        const double h = H * (0.085 - 0.07 * t) * postRng.range(0.8, 1.15);
+        const double w = h * 0.14;
+        const double lean = postRng.range(-0.12, 0.12) * h;
+        QPolygonF post{
+            {x - w, y}, {x - w * 0.8 + lean, y - h}, {x + w * 0.8 + lean, y - h}, {x + w, y}};
+        l.setBrush(hex(0x4A4258));
+        l.drawPolygon(post);
+        l.setBrush(hex(0x6E6688));
+        l.drawPolygon(QPolygonF{{x + w * 0.2, y},
+                                {x + w * 0.2 + lean, y - h},
+                                {x + w * 0.8 + lean, y - h},
+                                {x + w, y}});
+        l.setBrush(hex(0xF1E4E4));
+        l.drawEllipse(QPointF(x + lean, y - h), w * 1.1, w * 0.45);
+        l.setBrush(hex(0x8C84A8, 0.55));
+        l.drawEllipse(QPointF(x + w * 2.5, y + w * 0.3), w * 3.5, w * 0.7);
+    }
+    l.end();
+    s.drawImage(0, 0, blurred(posts, std::max(1, static_cast<int>(1.5 * u))));
     paintStars(s, rng, QRectF(0, 0, W, 0.3 * H), 70, 1.6 * u, hex(0xF7EFE6), [&](QPointF c) {
         return (1.0 - c.y() / (0.32 * H)) *
                (1.0 - glow.sample(static_cast<float>(c.x()), static_cast<float>(c.y())));
