@@ -1,5 +1,6 @@
 #include "Canvas.h"
 #include "Coast.h"
+#include "Conifer.h"
 #include "Finish.h"
 #include "Flora.h"
 #include "Noise.h"
@@ -19,6 +20,99 @@ constexpr double pi = 3.14159265358979;
 
 QPainterPath polygonPath(const QPolygonF& poly)
 {
+    QPainterPath path;
+    path.addPolygon(poly);
+    path.closeSubpath();
+    return path;
+}
+
+// A fractal line from `from` down to `to`, bowed a little, so an edge reads as a rock arete
+// or gully rather than a ruled line.
+QPolygonF arete(Random& rng, QPointF from, QPointF to)
+{
+    const std::vector<double> wander = fractalProfile(rng, 7, 0.62);
+    const int n = static_cast<int>(wander.size());
+    const double length = to.y() - from.y();
+    QPolygonF line;
+    for (int i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) / (n - 1);
+        const double x = from.x() + (to.x() - from.x()) * std::pow(t, 0.8) +
+                         wander[static_cast<size_t>(i)] * length * 0.04 * std::sin(t * pi);
+        line << QPointF(x, from.y() + length * t);
+    }
+    return line;
+}
+
+// The face turned from the light between a summit's arete and the gully where the next lit
+// face begins; intersect with the mountain.
+QPainterPath summitShadow(const QPolygonF& ridge, Random& rng, double peakX, double footX,
+                          double valleyX, double gullyX, double bottom)
+{
+    QPolygonF poly = arete(rng, QPointF(peakX, lineY(ridge, peakX)), QPointF(footX, bottom));
+    const QPolygonF gully =
+        arete(rng, QPointF(valleyX, lineY(ridge, valleyX)), QPointF(gullyX, bottom));
+    for (auto it = gully.rbegin(); it != gully.rend(); ++it)
+        poly << *it;
+    poly << QPointF(valleyX, -1e5) << QPointF(peakX, -1e5);
+    QPainterPath shade;
+    shade.addPolygon(poly);
+    shade.closeSubpath();
+    return shade;
+}
+
+// Where the ridge is highest between two x positions.
+double summitX(const QPolygonF& ridge, double from, double to)
+{
+    QPointF best(from, 1e9);
+    for (const QPointF& p : ridge)
+        if (p.x() >= from && p.x() <= to && p.y() < best.y())
+            best = p;
+    return best.x();
+}
+
+// Where the ridge is lowest between two x positions.
+double saddleX(const QPolygonF& ridge, double from, double to)
+{
+    QPointF best(from, -1e9);
+    for (const QPointF& p : ridge)
+        if (p.x() >= from && p.x() <= to && p.y() > best.y())
+            best = p;
+    return best.x();
+}
+
+// Snow down to a line that wanders broadly and runs further down in a few couloirs, each a
+// smooth tongue rather than a notch.
+QPainterPath snowLine(const QPolygonF& ridge, Random& rng, double snowY, double spread)
+{
+    const quint32 seed = rng.seed();
+    const double left = ridge.first().x();
+    const double width = ridge.last().x() - left;
+    struct Tongue
+    {
+        double at, halfWidth, depth;
+    };
+    std::vector<Tongue> tongues;
+    // Couloirs carry snow down; rock ribs push up into it.
+    for (int i = 0; i < 16; ++i)
+        tongues.push_back({rng.uniform(), rng.range(0.002, 0.006),
+                           spread * rng.range(0.8, 2.0) * (rng.chance(0.4) ? -0.6 : 1.0)});
+    double ridgeTop = 1e9;
+    for (const QPointF& p : ridge)
+        ridgeTop = std::min(ridgeTop, p.y());
+    ridgeTop += 0.5 * (snowY - ridgeTop);
+    QPolygonF poly;
+    const int samples = 900;
+    for (int i = 0; i <= samples; ++i) {
+        const double t = static_cast<double>(i) / samples;
+        const double x = left + width * t;
+        // Snow clings lower on the steep flanks, so the line partly follows the ridge.
+        double y = 0.8 * snowY + 0.2 * (lineY(ridge, x) + (snowY - ridgeTop)) +
+                   spread * (2.0 * fbm1(static_cast<float>(t * 24.0), seed, 5, 0.62f) - 1.0);
+        for (const Tongue& g : tongues)
+            y += g.depth * std::exp(-std::abs(t - g.at) / g.halfWidth);
+        poly << QPointF(x, y);
+    }
+    poly << QPointF(ridge.last().x(), -1e5) << QPointF(left, -1e5);
     QPainterPath path;
     path.addPolygon(poly);
     path.closeSubpath();
@@ -293,28 +387,38 @@ QImage paintSnowPeak(QSize size)
     fillPathVertical(p, mountain, 0.15 * H, horizon, hex(0x7A869C), hex(0x55637A));
     p.save();
     p.setClipPath(mountain);
-    const QPainterPath snow = snowField(peak, rng, 0.4 * H, 0.045 * H).intersected(mountain);
+    const QPainterPath snow = snowLine(peak, rng, 0.4 * H, 0.03 * H).intersected(mountain);
     fillPathVertical(p, snow, 0.15 * H, 0.5 * H, hex(0xFFFFFF), hex(0xE6EEF6));
-    const QPainterPath shadows = ridgeShadows(peak, H, rng);
-    p.fillPath(shadows, hex(0x3E4A66, 0.55));
-    p.fillPath(shadows.intersected(snow), hex(0x9DB2D3, 0.55));
+    // Light from the upper left: the summit's right face and the shoulder's are in shade.
+    const double top = summitX(peak, 0.55 * W, 0.8 * W);
+    const double shoulder = summitX(peak, 0.18 * W, 0.4 * W);
+    const double saddle = saddleX(peak, shoulder, top);
+    QPainterPath shadows = summitShadow(peak, rng, top, top + 0.07 * W, 1.2 * W, 1.2 * W, H);
+    shadows.addPath(
+        summitShadow(peak, rng, shoulder, shoulder + 0.05 * W, saddle, saddle + 0.03 * W, H));
+    shadows = shadows.intersected(mountain);
+    p.fillPath(shadows, hex(0x3E4A66, 0.5));
+    p.fillPath(shadows.intersected(snow), hex(0x9DB2D3, 0.6));
     // Mist pooling at the mountain's foot.
     fillPathVertical(p, mountain, 0.45 * H, horizon + 0.02 * H, hex(0xD8E8F1, 0.0),
                      hex(0xD8E8F1, 0.75));
     p.restore();
 
-    // Forested foothills, bluer with distance.
+    // Forested foothills, bluer with distance; each tree is lit on its left.
     const QPolygonF hills1 = rollingLine(W, horizon + 0.05 * H, 0.03 * H, 61, 3.0);
     p.fillPath(areaBelow(hills1, H), hex(0x5F8A8C));
-    p.fillPath(pineRow(rng, hills1, 0.03 * H, 0.06 * H, 0.008 * W), hex(0x5F8A8C));
+    paintConifers(p, coniferStand(rng, hills1, 0.03 * H, 0.06 * H, 0.008 * W),
+                  {hex(0x5A8587), hex(0x5F8A8C), hex(0x69938F)}, hex(0x3F6470, 0.3));
     const QPolygonF hills2 = rollingLine(W, horizon + 0.15 * H, 0.05 * H, 62, 2.0);
     p.fillPath(areaBelow(hills2, H), hex(0x3C6663));
-    p.fillPath(pineRow(rng, hills2, 0.06 * H, 0.12 * H, 0.012 * W), hex(0x3C6663));
+    paintConifers(p, coniferStand(rng, hills2, 0.06 * H, 0.12 * H, 0.012 * W),
+                  {hex(0x365E5C), hex(0x3C6663), hex(0x46716A)}, hex(0x1F3F4A, 0.35));
     const QPolygonF hills3 = profileLine(-0.02 * W, 1.02 * W, 100, [&](double t) {
         return 0.9 * H + 0.05 * H * std::cos(t * pi * 2.0) - 0.03 * H * std::sin(t * 5.0);
     });
     p.fillPath(areaBelow(hills3, H), hex(0x24443F));
-    p.fillPath(pineRow(rng, hills3, 0.12 * H, 0.3 * H, 0.025 * W), hex(0x24443F));
+    paintConifers(p, coniferStand(rng, hills3, 0.12 * H, 0.3 * H, 0.025 * W),
+                  {hex(0x203E3A), hex(0x24443F), hex(0x2C4E45)}, hex(0x0F2630, 0.4));
     return finishIllustration(canvas.finish(), 0x5A0);
 }
 
