@@ -1,3 +1,4 @@
+#include "Conifer.h"
 #include "Field.h"
 #include "Flora.h"
 #include "Noise.h"
@@ -130,7 +131,8 @@ QImage paintNorthernLights(QSize size)
     print.fill(nearArea, {1.0, -1, 0.5});
     print.ramp(1, nearArea, horizon - 0.08 * H, shore, 0.45, 0.75);
     const QPolygonF bank = rollingLine(W, shore, 0.004 * H, 3, 6.0);
-    print.fill(pineRow(rng, bank, 0.03 * H, 0.07 * H, 0.006 * W), {1.0, 0.9, 0.7});
+    print.fill(coniferBodies(coniferStand(rng, bank, 0.03 * H, 0.07 * H, 0.006 * W)),
+               {1.0, 0.9, 0.7});
     print.fill(areaBelow(bank, shore + 0.004 * H), {1.0, 0.9, 0.7});
 
     // The lake mirrors everything above the shore, darker, and more so nearer the viewer where
@@ -163,21 +165,24 @@ QImage paintNorthernLights(QSize size)
     // Foreground pines framing the sides, with a paler stand behind each group so they read as
     // woods in depth rather than one row of cut-outs.
     Random backRng(0xA0E);
-    QPainterPath behind = pineRow(
+    std::vector<Conifer> behind = coniferStand(
         backRng,
         profileLine(-0.03 * W, 0.36 * W, 30, [&](double t) { return H * (0.9 + 0.08 * t); }),
         0.12 * H, 0.3 * H, 0.03 * W);
-    behind.addPath(pineRow(
+    const std::vector<Conifer> behindRight = coniferStand(
         backRng,
         profileLine(0.66 * W, 1.03 * W, 30, [&](double t) { return H * (0.98 - 0.08 * t); }),
-        0.12 * H, 0.32 * H, 0.03 * W));
-    print.fill(behind, {1.0, 0.72, 0.7});
+        0.12 * H, 0.32 * H, 0.03 * W);
+    behind.insert(behind.end(), behindRight.begin(), behindRight.end());
+    // Each tree prints a little lighter or darker so the stand is not one stamp.
+    for (int tone = 0; tone < 3; ++tone)
+        print.fill(coniferBodies(behind, tone), {1.0, 0.78 - 0.06 * tone, 0.74 - 0.04 * tone});
     const QPolygonF leftGround =
         profileLine(-0.05 * W, 0.3 * W, 40, [&](double t) { return H * (0.93 + 0.1 * t); });
     const QPolygonF rightGround =
         profileLine(0.72 * W, 1.05 * W, 40, [&](double t) { return H * (1.02 - 0.1 * t); });
-    QPainterPath near = pineRow(rng, leftGround, 0.18 * H, 0.42 * H, 0.04 * W);
-    near.addPath(pineRow(rng, rightGround, 0.2 * H, 0.45 * H, 0.04 * W));
+    QPainterPath near = coniferBodies(coniferStand(rng, leftGround, 0.18 * H, 0.42 * H, 0.04 * W));
+    near.addPath(coniferBodies(coniferStand(rng, rightGround, 0.2 * H, 0.45 * H, 0.04 * W)));
     near.addPath(
         areaBelow(profileLine(-0.02 * W, 1.02 * W, 60,
                               [&](double t) { return H * (0.97 + 0.03 * std::cos(t * pi * 2)); }),
@@ -256,10 +261,12 @@ QImage paintStarField(QSize size)
     print.fill(areaBelow(hills, H * 1.02), {1.0, 0.85, 0.2});
     QPolygonF clump =
         profileLine(0.0, 0.24 * W, 30, [&](double t) { return lineY(hills, 0.24 * t * W); });
-    print.fill(pineRow(rng, clump, 0.07 * H, 0.17 * H, 0.014 * W), {1.0, 0.85, 0.2});
+    print.fill(coniferBodies(coniferStand(rng, clump, 0.07 * H, 0.17 * H, 0.014 * W)),
+               {1.0, 0.85, 0.2});
     QPolygonF clump2 = profileLine(0.84 * W, 0.95 * W, 10,
                                    [&](double t) { return lineY(far, (0.84 + 0.11 * t) * W); });
-    print.fill(pineRow(rng, clump2, 0.03 * H, 0.06 * H, 0.008 * W), {1.0, 0.75, 0.0});
+    print.fill(coniferBodies(coniferStand(rng, clump2, 0.03 * H, 0.06 * H, 0.008 * W)),
+               {1.0, 0.75, 0.0});
     const double cx = 0.74 * W;
     const double cy = lineY(hills, cx) + 0.006 * H;
     const double s = 0.03 * H;
