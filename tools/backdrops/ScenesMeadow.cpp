@@ -1,6 +1,7 @@
 #include "Buildings.h"
 #include "Canvas.h"
 #include "Coast.h"
+#include "Conifer.h"
 #include "Field.h"
 #include "Finish.h"
 #include "Flora.h"
@@ -338,10 +339,6 @@ QImage paintPaperHills(QSize size)
                 softShape(size, sun.translated(4 * u, 8 * u), static_cast<int>(12 * u),
                           hex(0x6E3B3A, 0.25)));
     p.fillPath(sun, hex(0xFFF1E0));
-    QPainterPath ring;
-    ring.addEllipse(sunCentre, 0.12 * H, 0.12 * H);
-    ring.addEllipse(sunCentre, 0.1 * H, 0.1 * H);
-    p.fillPath(ring, hex(0xFCE2CF, 0.8));
     const QPointF cloudSpots[] = {{0.2 * W, 0.24 * H}, {0.52 * W, 0.14 * H}, {0.86 * W, 0.4 * H}};
     for (const QPointF& c : cloudSpots) {
         const QPainterPath cloud = cumulusPath(rng, c, 0.12 * W, 0.05 * H);
@@ -378,10 +375,11 @@ QImage paintPaperHills(QSize size)
         p.fillPath(lip, withAlpha(shade(colors[i], 1.25), 0.7));
         if (i == 5 || i == 7) {
             const double from = i == 5 ? 0.72 * W : 0.02 * W;
-            QPainterPath trees = pineRow(rng, ridge, 0.05 * H, 0.09 * H, 0.018 * W);
-            QPainterPath keep;
-            keep.addRect(QRectF(from, 0, 0.26 * W, H));
-            trees = trees.intersected(keep);
+            const QPolygonF stretch = profileLine(from, from + 0.26 * W, 60, [&](double f) {
+                return lineY(ridge, from + 0.26 * W * f);
+            });
+            const QPainterPath trees =
+                coniferBodies(coniferStand(rng, stretch, 0.045 * H, 0.12 * H, 0.014 * W));
             p.drawImage(0, 0,
                         softShape(size, trees.translated(0, -4 * u), static_cast<int>(10 * u),
                                   hex(0x3A2030, 0.3)));
