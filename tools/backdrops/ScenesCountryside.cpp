@@ -423,10 +423,14 @@ QImage paintLoneTree(QSize size)
     p.fillPath(hillArea.translated(0.004 * W, 0.01 * H), hex(0x6A6E40));
     p.restore();
     const QPointF root(0.74 * W, lineY(hill, 0.74 * W) + 0.01 * H);
-    p.setBrush(hex(0x3C4428, 0.55));
-    p.drawEllipse(QRectF(root.x() - 0.02 * W, root.y() - 0.008 * H, 0.2 * W, 0.02 * H));
-    paintBroadleaf(p, rng, root, 0.5 * H,
-                   {hex(0x2F3524), hex(0x2C3A25), hex(0x435230), hex(0x5F6A3C)}, 1.3);
+    // The low sun throws the shadow away to the right, along the crest and no further.
+    p.save();
+    p.setClipPath(hillArea);
+    p.setBrush(hex(0x3C4428, 0.5));
+    p.drawEllipse(QRectF(root.x() - 0.03 * W, root.y() - 0.006 * H, 0.15 * W, 0.016 * H));
+    p.restore();
+    paintSpreadingTree(p, rng, root, 0.5 * H,
+                       {hex(0x2F3524), hex(0x2C3A25), hex(0x3B4A2C), hex(0x56623A)}, 1.35);
     paintGrass(p, rng, QRectF(-0.02 * W, 0.86 * H, 1.04 * W, 0.14 * H), 2600, 0.02 * H, 0.06 * H,
                hex(0x3F4A2A), hex(0x9C9152), 0.25);
     return finishIllustration(canvas.finish(), 0x10AE);

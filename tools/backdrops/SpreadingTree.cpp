@@ -62,8 +62,9 @@ QPainterPath paintSpreadingTree(QPainter& p, Random& rng, QPointF base, double h
 
     p.save();
     p.setPen(Qt::NoPen);
-    QPainterPath wood;
-    wood.setFillRule(Qt::WindingFill);
+    // Each piece is filled on its own: unioned under one fill rule, pieces that turn opposite
+    // ways would cancel where they overlap and leave holes at the crotch.
+    std::vector<QPainterPath> wood;
     // The trunk flares into its roots.
     QPainterPath trunk;
     trunk.moveTo(base + QPointF(-trunkW * 1.4, 0));
@@ -72,7 +73,11 @@ QPainterPath paintSpreadingTree(QPainter& p, Random& rng, QPointF base, double h
     trunk.lineTo(top + QPointF(trunkW * 0.35, 0));
     trunk.quadTo(base + QPointF(trunkW * 0.45, -fork * 0.25), base + QPointF(trunkW * 1.4, 0));
     trunk.closeSubpath();
-    wood.addPath(trunk);
+    wood.push_back(trunk);
+    // A collar where the limbs leave the trunk fills the crotch between them.
+    QPainterPath collar;
+    collar.addEllipse(top + QPointF(0, trunkW * 0.15), trunkW * 0.45, trunkW * 0.55);
+    wood.push_back(collar);
 
     // Main limbs fan out from the fork; each forks once more near its end. Every tip carries a
     // clump, so no branch ends in the air.
@@ -86,13 +91,13 @@ QPainterPath paintSpreadingTree(QPainter& p, Random& rng, QPointF base, double h
                           top.y() + std::sin(a) * crownH * reach * 0.75);
         const double bow = rng.range(-0.12, 0.12);
         // Limbs start inside the trunk so the crotch closes without notches.
-        wood.addPath(limb(top + QPointF(0, fork * 0.1), end, trunkW * 0.6, trunkW * 0.22, bow));
+        wood.push_back(limb(top + QPointF(0, fork * 0.1), end, trunkW * 0.6, trunkW * 0.22, bow));
         const int twigs = rng.integer(1, 3);
         for (int k = 0; k < twigs; ++k) {
             const double b = a + rng.range(-0.55, 0.55);
             const double len = rng.range(0.18, 0.3) * crownW;
             const QPointF tip(end.x() + std::cos(b) * len, end.y() + std::sin(b) * len * 0.8);
-            wood.addPath(limb(end, tip, trunkW * 0.22, trunkW * 0.08, rng.range(-0.15, 0.15)));
+            wood.push_back(limb(end, tip, trunkW * 0.22, trunkW * 0.08, rng.range(-0.15, 0.15)));
             const double r = crownW * rng.range(0.2, 0.3);
             clumps.push_back({clump(rng, tip, r), tip, r});
         }
@@ -102,7 +107,8 @@ QPainterPath paintSpreadingTree(QPainter& p, Random& rng, QPointF base, double h
     // A clump over the fork fills the crown's heart.
     const QPointF heart(top.x(), top.y() - crownH * 0.45);
     clumps.push_back({clump(rng, heart, crownW * 0.36), heart, crownW * 0.36});
-    p.fillPath(wood, colors.trunk);
+    for (const QPainterPath& piece : wood)
+        p.fillPath(piece, colors.trunk);
 
     // Higher clumps first, so lower ones lay their shaded undersides across them.
     std::stable_sort(clumps.begin(), clumps.end(),
