@@ -143,15 +143,19 @@ QImage paintCoastalBay(QSize size)
         c.setRenderHint(QPainter::Antialiasing);
         c.setPen(Qt::NoPen);
         // Drawn mirrored, so the painter's upper-left light lands on the sunward right.
-        for (int i = 0; i < 12; ++i) {
-            const double d = 0.5 * std::pow((i + rng.uniform()) / 12.0, 1.5); // 0 far, 1 overhead
-            const double y = horizon - 0.025 * H - d * 0.33 * H;
-            const double w = (0.035 + 0.1 * d) * W * rng.range(0.7, 1.2);
-            const double h = w * (0.22 + 0.18 * d) * rng.range(0.8, 1.15);
+        // A loose drift of clouds: crisp like the rest of the picture, in two uneven groups
+        // rather than a row, with one larger cloud nearer.
+        const double groups[] = {0.3, 0.72};
+        for (int i = 0; i < 8; ++i) {
+            const double d = i == 7 ? 0.75 : 0.45 * std::pow(rng.uniform(), 1.4);
+            const double y = horizon - 0.02 * H - d * 0.36 * H;
+            const double w = (0.03 + 0.12 * d) * W * rng.range(0.6, 1.4);
+            const double h = w * (0.2 + 0.2 * d) * rng.range(0.75, 1.2);
             const double haze = 1.0 - d;
-            paintCumulus(c, rng, QPointF(rng.range(0.05, 0.95) * W, y), w, h,
-                         mix(hex(0xFFFFFF), hex(0xE6EEF3), haze),
-                         mix(hex(0xAFC0D4), hex(0xCFDDE8), haze));
+            const double x = groups[i % 2] + rng.gauss() * (0.08 + 0.1 * d);
+            paintFlatCumulus(c, rng, QPointF(x * W, y), w, h,
+                             mix(hex(0xFFFFFF), hex(0xE6EEF3), haze),
+                             mix(hex(0xB9C9DA), hex(0xD3E0EA), haze));
         }
         c.end();
         p.drawImage(0, 0, clouds.mirrored(true, false));
@@ -180,14 +184,21 @@ QImage paintCoastalBay(QSize size)
         facePath.addPolygon(face);
         p.fillPath(facePath, mix(hex(0xB7A48E), hazeColor, h[2]));
     }
-    // Glitter under the sun.
-    for (int i = 0; i < 110; ++i) {
-        const double y = horizon + std::pow(rng.uniform(), 1.6) * 0.3 * H;
+    // Glitter under the sun: the light catches a few wave crests at a time, so it comes in
+    // broken rows that bunch and thin out, brighter towards the horizon under the sun.
+    for (int row = 0; row < 48; ++row) {
+        const double y = horizon + 2 * u + std::pow(rng.uniform(), 1.8) * 0.3 * H;
         const double d = (y - horizon) / (0.3 * H);
-        const double x = 0.74 * W + rng.gauss() * (0.04 + 0.1 * d) * W;
-        p.setPen(QPen(hex(0xFFFFFF, 0.25 + 0.35 * (1 - d)), (1.0 + 2.0 * d) * u, Qt::SolidLine,
-                      Qt::RoundCap));
-        p.drawLine(QPointF(x, y), QPointF(x + (0.004 + 0.012 * d) * W, y));
+        const double rowStrength = rng.range(0.3, 1.0);
+        const int glints = rng.integer(1, 6);
+        double x = 0.74 * W + rng.gauss() * (0.03 + 0.08 * d) * W;
+        for (int k = 0; k < glints; ++k) {
+            const double len = (0.002 + 0.012 * d) * W * std::pow(rng.uniform(), 1.5) + 2 * u;
+            const double a = (0.3 + 0.5 * (1 - d)) * rowStrength * rng.range(0.6, 1.0);
+            p.setPen(QPen(hex(0xFFFFFF, a), (0.8 + 1.8 * d) * u, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(x, y), QPointF(x + len, y));
+            x += len + rng.range(0.3, 3.0) * (0.004 + 0.01 * d) * W;
+        }
     }
     p.setPen(Qt::NoPen);
 
@@ -282,9 +293,27 @@ QImage paintCoastalBay(QSize size)
     }
     p.setPen(Qt::NoPen);
     p.restore();
+    // The stump of its fallen neighbour and a few rocks keep it company, so it reads as what
+    // is left of a point worn back, not a lone peg.
+    for (int i = 0; i < 4; ++i) {
+        const double rx = (0.452 + 0.016 * i + rng.range(-0.004, 0.004)) * W;
+        const double rw = (i == 0 ? 0.011 : rng.range(0.004, 0.008)) * W;
+        const double rh = (i == 0 ? 0.022 : rng.range(0.004, 0.008)) * H;
+        QPolygonF rock;
+        for (int k = 0; k <= 8; ++k) {
+            const double a = pi + pi * k / 8.0;
+            rock << QPointF(rx + rw * std::cos(a) * rng.range(0.85, 1.1),
+                            sBase + 0.002 * H + rh * std::sin(a) * rng.range(0.8, 1.1));
+        }
+        const QPainterPath rockPath = polygonPath(rock);
+        fillPathVertical(p, rockPath, sBase - rh, sBase, hex(0xBFA68A), hex(0x8E7662));
+        QPainterPath shadeSide;
+        shadeSide.addRect(QRectF(rx - 2 * rw, sBase - 2 * rh, 1.6 * rw, 3 * rh));
+        p.fillPath(rockPath.intersected(shadeSide), hex(0x6A574B, 0.45));
+    }
     QPolygonF stackSurf;
     for (int i = 0; i <= 20; ++i)
-        stackSurf << QPointF((0.405 + 0.05 * i / 20.0) * W, 0.516 * H);
+        stackSurf << QPointF((0.405 + 0.1 * i / 20.0) * W, 0.516 * H);
     paintSurf(p, rng, stackSurf, QPointF(0, 1), u * 0.5, 0.8);
     QPolygonF cliffSurf;
     for (const QPointF& pt : foot)
@@ -294,10 +323,16 @@ QImage paintCoastalBay(QSize size)
 
     // The beach sweeps from the cliff foot round to the lower right; the water over it shows
     // the sand through, then the wet margin, then dry sand.
+    // It starts at the cliff foot, so the face stands on sand at the left and only its point
+    // reaches the water.
     QPolygonF shore;
+    const double shoreFrom = 0.15;
+    const double shoreTop = footY((shoreFrom + 0.02) / 0.38) / H + 0.006;
     for (int i = 0; i <= 120; ++i) {
         const double t = i / 120.0;
-        shore << QPointF((-0.02 + 1.06 * t) * W, H * (0.675 + 0.25 * std::pow(t, 1.3)));
+        shore << QPointF(
+            (shoreFrom + (1.04 - shoreFrom) * t) * W,
+            H * (shoreTop + (0.925 - shoreTop) * (0.35 * t + 0.65 * std::pow(t, 1.6))));
     }
     // The band of shallow water narrows to nothing where the beach meets the cliff.
     QPolygonF shallow = shore;
@@ -320,12 +355,40 @@ QImage paintCoastalBay(QSize size)
     QPolygonF dry = shore;
     for (QPointF& pt : dry)
         pt.ry() += 0.035 * H;
-    dry << QPointF(1.03 * W, 1.02 * H) << QPointF(-0.02 * W, 1.02 * H)
-        << QPointF(-0.02 * W, 0.75 * H);
+    dry << QPointF(1.03 * W, 1.02 * H) << QPointF(-0.02 * W, 1.02 * H);
+    // Under the cliff the dry sand reaches up to the scree at its foot.
+    for (const QPointF& pt : foot)
+        if (pt.x() < shore.first().x())
+            dry << pt + QPointF(0, 0.03 * H);
     QPainterPath dryPath;
     dryPath.addPolygon(dry);
     p.drawImage(0, 0, softShape(size, dryPath, static_cast<int>(10 * u), hex(0xF1E2C2)));
     paintSurf(p, rng, shore, QPointF(-0.2, -1.0), u, 1.0);
+    // Fallen rock along the cliff foot breaks the line where the face meets the water: a band
+    // of boulders, lit on their tops, ragged on the seaward side.
+    {
+        QPolygonF top;
+        QPolygonF bottom;
+        for (int i = 0; i <= 160; ++i) {
+            const double t = -0.02 + 0.34 * i / 160.0;
+            const double y = footY((t + 0.02) / 0.38);
+            const double bulk = 0.006 * H + 0.012 * H * fbm1(static_cast<float>(t * 30), 21, 3);
+            top << QPointF(t * W, y - bulk * 0.6);
+            bottom << QPointF(t * W,
+                              y + bulk * 0.5 * (0.6 + fbm1(static_cast<float>(t * 90), 22, 2)));
+        }
+        const QPainterPath apron = areaBetween(top, bottom);
+        p.fillPath(apron, hex(0x6E5C50));
+        for (int i = 0; i < 80; ++i) {
+            const double t = rng.range(-0.02, 0.32);
+            const double y = footY((t + 0.02) / 0.38);
+            const double r = rng.range(0.003, 0.008) * W;
+            QPainterPath boulder;
+            boulder.addEllipse(QPointF(t * W, y + rng.range(-0.2, 0.6) * r), r, r * 0.55);
+            p.fillPath(boulder, hex(0x7E6957));
+            p.fillPath(boulder.subtracted(boulder.translated(-r * 0.15, r * 0.25)), hex(0xA88F76));
+        }
+    }
     // Dunes with marram grass in the near left corner.
     const QPolygonF dune = profileLine(-0.02 * W, 0.45 * W, 80, [&](double t) {
         return 0.86 * H + 0.18 * H * std::pow(t, 2.5) - 0.02 * H * std::sin(t * 6.0);
