@@ -317,9 +317,17 @@ QImage paintCanyonLayers(QSize size)
     }
     // Low sun: the left rim's shadow climbs the right wall from the floor.
     QPainterPath shadow;
-    shadow.addPolygon(
-        QPolygonF{{0.2 * W, 0.3 * H}, {1.1 * W, 0.5 * H}, {1.1 * W, 1.1 * H}, {0.2 * W, 1.1 * H}});
-    print.ramp(1, nearRight.intersected(shadow), 0.4 * H, H, 0.38, 0.5);
+    // Its edge is the left rim's skyline thrown across the wall: ragged, catching on the
+    // ledges, and only a little darker than the lit rock so it reads as shade, not a seam.
+    QPolygonF edge = profileLine(0.55 * W, 1.05 * W, 160, [&](double t) {
+        return H * (0.4 + 0.1 * t) +
+               0.035 * H * (2.0 * fbm1(static_cast<float>(t * 5.0), 0xCA3, 3) - 1.0) +
+               0.012 * H * (2.0 * fbm1(static_cast<float>(t * 31.0), 0xCA4, 2) - 1.0);
+    });
+    edge << QPointF(1.05 * W, 1.1 * H) << QPointF(0.55 * W, 1.1 * H);
+    shadow.addPolygon(edge);
+    shadow.closeSubpath();
+    print.ramp(1, nearRight.intersected(shadow), 0.4 * H, H, 0.22, 0.4);
     // Light bounced off the lit wall warms the shaded one low down.
     print.ramp(2, nearLeft, 0.3 * H, H, 0.2, 0.4);
     return print.print();
