@@ -323,18 +323,24 @@ QImage paintPalmSilhouette(QSize size)
     print.fill(sea, {0.08, 0.0, 0.0, 0.0});
     print.ramp(2, sea, horizon, H, 0.45, 0.75);
     print.ramp(3, sea, horizon, H, 0.55, 0.8);
-    // The sun's path: many short ripples, narrow far out and spreading towards the shore.
-    for (int i = 0; i < 180; ++i) {
+    // The sun's path: swells catch the light a few at a time, so it breaks into rows of
+    // glints of uneven length and strength, narrow far out and spreading towards the shore.
+    for (int row = 0; row < 70; ++row) {
         const double t = std::pow(rng.uniform(), 1.3);
         const double y = horizon + 0.004 * H + t * (H - horizon) * 0.9;
         const double spreadX = (0.015 + 0.09 * t) * W;
-        const double x = sunCentre.x() + rng.gauss() * spreadX * 0.55;
-        const double len = (0.006 + 0.03 * t) * W * rng.range(0.5, 1.2);
-        const double thick = (1.2 + 4.0 * t) * u;
-        QPainterPath ripple;
-        ripple.addRoundedRect(QRectF(x - len / 2, y, len, thick), thick / 2, thick / 2);
-        const double fade = 1.0 - std::min(1.0, std::abs(x - sunCentre.x()) / (1.6 * spreadX));
-        print.fill(ripple, {0.2, 0.45 + 0.4 * fade, 0.25 * (1 - fade), 0.1});
+        const double strength = rng.range(0.4, 1.0);
+        const double thick = (1.0 + 3.5 * t) * u * rng.range(0.7, 1.2);
+        double x = sunCentre.x() + rng.gauss() * spreadX * 0.5;
+        for (int k = rng.integer(1, 4); k > 0; --k) {
+            const double len = (0.003 + 0.03 * t) * W * std::pow(rng.uniform(), 1.3) + 3 * u;
+            QPainterPath ripple;
+            ripple.addRoundedRect(QRectF(x - len / 2, y, len, thick), thick / 2, thick / 2);
+            const double fade =
+                strength * (1.0 - std::min(1.0, std::abs(x - sunCentre.x()) / (1.6 * spreadX)));
+            print.fill(ripple, {0.2, 0.35 + 0.5 * fade, 0.25 * (1 - fade), 0.1});
+            x += (rng.chance(0.5) ? 1 : -1) * (len + rng.range(0.2, 1.5) * spreadX * 0.3);
+        }
     }
     // A low island far off with a few small palms.
     const QPolygonF island = profileLine(0.08 * W, 0.34 * W, 80, [&](double t) {
@@ -348,8 +354,10 @@ QImage paintPalmSilhouette(QSize size)
     // The near shore and its palms, one silhouette.
     QPainterPath palms;
     palms.setFillRule(Qt::WindingFill);
+    // One tall palm on the left; a pair on the right, the smaller one leaning in, so the two
+    // sides balance without crowding either.
     palms.addPath(palmTree(rng, QPointF(0.1 * W, 1.0 * H), 0.7 * H, 0.2));
-    palms.addPath(palmTree(rng, QPointF(0.2 * W, 1.0 * H), 0.48 * H, 0.32));
+    palms.addPath(palmTree(rng, QPointF(0.84 * W, 1.0 * H), 0.36 * H, -0.3));
     palms.addPath(palmTree(rng, QPointF(0.95 * W, 1.0 * H), 0.58 * H, -0.22));
     const QPolygonF beach = profileLine(-0.02 * W, 1.02 * W, 120, [&](double t) {
         return H * (0.94 + 0.05 * std::pow(2.0 * t - 1.0, 2.0) - 0.015 * std::sin(t * 9.0));
