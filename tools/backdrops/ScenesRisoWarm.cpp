@@ -345,9 +345,10 @@ QImage paintHillsSundown(QSize size)
     print.ramp(1, sky, 0.1 * H, 0.62 * H, 0.0, 0.9);
     print.ramp(2, sky, 0, 0.35 * H, 0.35, 0.0);
     print.fill(slottedSun(QPointF(0.5 * W, 0.6 * H), 0.2 * H, 0), {0.2, 1.0, 0.0});
-    // Wisps of cloud lit from below.
+    // Wisps of cloud lit from below, off to either side so none cuts across the sun.
     for (int i = 0; i < 4; ++i) {
-        const QPointF c(rng.range(0.15, 0.85) * W, 0.22 * H + i * 0.08 * H);
+        const QPointF c(((i % 2 == 0) ? 0.24 : 0.76) * W + rng.range(-0.08, 0.08) * W,
+                        0.16 * H + i * 0.06 * H);
         print.fill(stratusPath(rng, c, rng.range(0.15, 0.3) * W, 0.012 * H), {0.75, 0.4, 0.0});
     }
     struct Hill
@@ -374,13 +375,6 @@ QImage paintHillsSundown(QSize size)
         // The sunlit crest fades into the shadowed body of each hill.
         print.ramp(1, area, H * (hill.base - hill.amp), H * (hill.base + 0.1), hill.ink[1] + 0.35,
                    0.0);
-    }
-    // Birds heading into the sunset.
-    for (int i = 0; i < 5; ++i) {
-        const QPointF c(0.28 * W + i * 0.03 * W + rng.range(-0.01, 0.01) * W,
-                        0.26 * H + rng.range(-0.04, 0.04) * H);
-        const double s = rng.range(0.008, 0.012) * H;
-        print.fill(birdSilhouette(c, s), {1.0, 0.0, 1.0});
     }
     return print.print();
 }
