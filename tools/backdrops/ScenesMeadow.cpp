@@ -10,6 +10,7 @@
 #include "Random.h"
 #include "Scenes.h"
 #include "Sky.h"
+#include "SpreadingTree.h"
 #include "Terrain.h"
 
 #include <QPainterPathStroker>
@@ -55,6 +56,16 @@ QImage paintTallGrass(QSize size)
         b.setPen(Qt::NoPen);
         const QPolygonF trees = rollingLine(W, horizon, 0.015 * H, 71, 4.0);
         b.fillPath(areaBelow(trees, H), hex(0xB89C86));
+        // A few single trees of different sizes stand out of the hedgerows, so the far line
+        // has a shape to read through the haze; their tops catch a little of the sun.
+        const double spots[] = {0.07, 0.12, 0.31, 0.49, 0.53, 0.88};
+        for (const double spot : spots) {
+            const double x = (spot + rng.range(-0.015, 0.015)) * W;
+            const double h = rng.range(0.045, 0.1) * H;
+            paintSpreadingTree(b, rng, QPointF(x, lineY(trees, x) + 0.01 * H), h,
+                               {hex(0xA38A7C), hex(0xA08678), hex(0xAA9082), hex(0xC2A48C)},
+                               rng.range(0.7, 1.2));
+        }
         paintCopses(b, rng, trees, 0, W, 26 * u, hex(0xA78C7C), hex(0xB59884), 0.7);
         const QPolygonF field = rollingLine(W, horizon + 0.03 * H, 0.01 * H, 72, 2.0);
         fillPathVertical(b, areaBelow(field, H), horizon, H, hex(0xC9A775), hex(0x9E8A50));
