@@ -258,7 +258,12 @@ QImage paintStarField(QSize size)
         return horizon + 0.06 * H - 0.16 * H * std::exp(-std::pow((t - 0.1) / 0.2, 2.0)) -
                0.03 * H * std::sin(t * 6.0 + 2.0);
     });
-    print.fill(areaBelow(hills, H * 1.02), {1.0, 0.85, 0.2});
+    const QPainterPath hillArea = areaBelow(hills, H * 1.02);
+    print.fill(hillArea, {1.0, 0.85, 0.2});
+    // Starlight lies faintly on the open slopes and dies away into the dark foreground, so the
+    // bottom of the picture is land rather than a flat slab of ink.
+    print.ramp(1, hillArea, horizon, H, 0.74, 0.9);
+    print.ramp(0, hillArea, horizon, H, 0.93, 1.0);
     QPolygonF clump =
         profileLine(0.0, 0.24 * W, 30, [&](double t) { return lineY(hills, 0.24 * t * W); });
     print.fill(coniferBodies(coniferStand(rng, clump, 0.07 * H, 0.17 * H, 0.014 * W)),
@@ -277,6 +282,16 @@ QImage paintStarField(QSize size)
     cabin.lineTo(cx + s * 1.2, cy - s * 0.75);
     cabin.closeSubpath();
     cabin.addRect(QRectF(cx + s * 0.5, cy - s * 1.6, s * 0.25, s * 0.6));
+    // A track winds up from the foreground to the door, pale in the starlight.
+    QPainterPath track;
+    track.moveTo(0.6 * W, H * 1.02);
+    track.cubicTo(QPointF(0.66 * W, 0.94 * H), QPointF(0.78 * W, 0.9 * H),
+                  QPointF(cx - s * 0.1, cy + 0.002 * H));
+    track.lineTo(cx + s * 0.3, cy + 0.002 * H);
+    track.cubicTo(QPointF(0.8 * W, 0.9 * H), QPointF(0.72 * W, 0.95 * H),
+                  QPointF(0.68 * W, H * 1.02));
+    track.closeSubpath();
+    print.fill(track, {0.86, 0.66, 0.22});
     print.fill(cabin, {1.0, 0.85, 0.2});
     QPainterPath window;
     window.addRect(QRectF(cx - s * 0.55, cy - s * 0.6, s * 0.4, s * 0.3));
