@@ -421,9 +421,10 @@ QImage paintSnowPeak(QSize size)
 
     fillVertical(p, QRectF(0, 0, W, horizon),
                  {{0.0, hex(0x2F66A6)}, {0.55, hex(0x7DAAD6)}, {1.0, hex(0xD8E8F1)}});
+    // Thin crisp streaks at separate heights, so no two cross into a brighter sliver.
     for (int i = 0; i < 3; ++i)
-        paintStratus(p, rng, QPointF(rng.range(0.05, 0.45) * W, rng.range(0.1, 0.3) * H),
-                     rng.range(0.15, 0.25) * W, 0.012 * H, hex(0xFFFFFF, 0.55));
+        paintFlatStratus(p, rng, QPointF(rng.range(0.08, 0.42) * W, (0.1 + 0.085 * i) * H),
+                         rng.range(0.15, 0.25) * W, 0.012 * H, hex(0xFFFFFF, 0.35));
 
     // Far range, hazy with faint snow.
     const QPolygonF range = mountainRidge(
