@@ -1,11 +1,13 @@
 #include "Buildings.h"
 #include "Canvas.h"
+#include "Conifer.h"
 #include "Finish.h"
 #include "Flora.h"
 #include "Palette.h"
 #include "Random.h"
 #include "Scenes.h"
 #include "Sky.h"
+#include "SpreadingTree.h"
 #include "Terrain.h"
 
 #include <cmath>
@@ -34,10 +36,12 @@ QImage paintCountryRoad(QSize size)
     paintGlow(p, QPointF(0.8 * W, 0.44 * H), 0.55 * H, hex(0xFFF0C8, 0.65));
     const QColor cloud = hex(0xFFFFFF, 0.96);
     const QColor cloudShade = hex(0xDDE3EE);
-    paintCumulus(p, rng, QPointF(0.16 * W, 0.24 * H), 0.2 * W, 0.09 * H, cloud, cloudShade);
-    paintCumulus(p, rng, QPointF(0.55 * W, 0.13 * H), 0.13 * W, 0.05 * H, cloud, cloudShade);
-    paintCumulus(p, rng, QPointF(0.9 * W, 0.3 * H), 0.14 * W, 0.06 * H, cloud, cloudShade);
-    paintStratus(p, rng, QPointF(0.38 * W, 0.36 * H), 0.22 * W, 0.012 * H, hex(0xFFFFFF, 0.5));
+    // Crisp clouds, like every other shape here; distance shows as paler, smaller clouds.
+    paintFlatCumulus(p, rng, QPointF(0.16 * W, 0.24 * H), 0.2 * W, 0.09 * H, cloud, cloudShade);
+    paintFlatCumulus(p, rng, QPointF(0.55 * W, 0.13 * H), 0.13 * W, 0.05 * H, cloud, cloudShade);
+    paintFlatCumulus(p, rng, QPointF(0.9 * W, 0.3 * H), 0.14 * W, 0.06 * H,
+                     mix(cloud, hex(0xE9E6D6), 0.25), mix(cloudShade, hex(0xE9E6D6), 0.3));
+    paintFlatStratus(p, rng, QPointF(0.38 * W, 0.36 * H), 0.22 * W, 0.012 * H, hex(0xFFFFFF, 0.35));
 
     // Hazy ranges first, then ever greener and more saturated hills towards the viewer.
     const QPolygonF far = mountainRidge(
@@ -175,10 +179,10 @@ QImage paintCountryRoad(QSize size)
 
     scatterDots(p, rng, frontArea.subtracted(areaBetween(shoulderL, shoulderR)),
                 QRectF(0, crestY, W, H - crestY), 900, 2.4 * u, hex(0xFFF6D8), hex(0xF3D35B));
-    paintBroadleaf(p, rng, QPointF(0.1 * W, 0.83 * H), 0.42 * H,
-                   {hex(0x5B4634), hex(0x3E6B35), hex(0x55873F), hex(0x7DAE55)});
-    paintBroadleaf(p, rng, QPointF(0.86 * W, 0.755 * H), 0.17 * H,
-                   {hex(0x5B4634), hex(0x4A7A3C), hex(0x5F9446), hex(0x84B55C)});
+    paintSpreadingTree(p, rng, QPointF(0.1 * W, 0.83 * H), 0.42 * H,
+                       {hex(0x5B4634), hex(0x3E6B35), hex(0x55873F), hex(0x7DAE55)});
+    paintSpreadingTree(p, rng, QPointF(0.86 * W, 0.755 * H), 0.17 * H,
+                       {hex(0x5B4634), hex(0x4A7A3C), hex(0x5F9446), hex(0x84B55C)});
     paintGrass(p, rng, QRectF(-0.02 * W, 0.88 * H, 0.27 * W, 0.12 * H), 700, 0.03 * H, 0.08 * H,
                hex(0x4E8436), hex(0x8CC05A), 0.15);
     paintGrass(p, rng, QRectF(0.66 * W, 0.9 * H, 0.36 * W, 0.1 * H), 600, 0.03 * H, 0.07 * H,
@@ -207,11 +211,11 @@ QImage paintBlueFarmhouse(QSize size)
     for (int i = 0; i < 5; ++i) {
         const double x = (0.08 + 0.21 * i + rng.range(-0.04, 0.04)) * W;
         const double tall = rng.range(0.06, 0.1) * H;
-        paintCumulus(p, rng, QPointF(x, horizon - 0.015 * H), rng.range(0.16, 0.24) * W, tall,
-                     mix(cloud, hex(0xE8F0EC), 0.3), mix(cloudShade, hex(0xC9D6E2), 0.5));
+        paintFlatCumulus(p, rng, QPointF(x, horizon - 0.015 * H), rng.range(0.16, 0.24) * W, tall,
+                         mix(cloud, hex(0xE8F0EC), 0.3), mix(cloudShade, hex(0xC9D6E2), 0.5));
     }
-    paintStratus(p, rng, QPointF(0.6 * W, 0.33 * H), 0.25 * W, 0.014 * H, hex(0xFFFFFF, 0.55));
-    paintStratus(p, rng, QPointF(0.12 * W, 0.42 * H), 0.18 * W, 0.01 * H, hex(0xFFFFFF, 0.45));
+    paintFlatStratus(p, rng, QPointF(0.6 * W, 0.33 * H), 0.25 * W, 0.014 * H, hex(0xFFFFFF, 0.4));
+    paintFlatStratus(p, rng, QPointF(0.12 * W, 0.42 * H), 0.18 * W, 0.01 * H, hex(0xFFFFFF, 0.32));
 
     const QPolygonF far = mountainRidge(
         rng, W, horizon, 0.05 * H,
@@ -241,8 +245,8 @@ QImage paintBlueFarmhouse(QSize size)
     QPainterPath treeShade;
     treeShade.addEllipse(treeFoot + QPointF(0.05 * W, 0.004 * H), 0.065 * W, 0.01 * H);
     p.drawImage(0, 0, softShape(size, treeShade, static_cast<int>(10 * u), hex(0x2E5A2A, 0.28)));
-    paintBroadleaf(p, rng, treeFoot, 0.25 * H,
-                   {hex(0x4D3C2E), hex(0x3C6B3A), hex(0x4F8444), hex(0x79AE59)});
+    paintSpreadingTree(p, rng, treeFoot, 0.25 * H,
+                       {hex(0x4D3C2E), hex(0x3C6B3A), hex(0x4F8444), hex(0x79AE59)});
     // The pines' shadows too, long and thin away from the sun.
     QPainterPath pineShade;
     pineShade.addEllipse(QPointF(0.905 * W, foot.y() + 0.001 * H), 0.04 * W, 0.006 * H);
@@ -252,10 +256,13 @@ QImage paintBlueFarmhouse(QSize size)
     paintGrass(p, tuft,
                QRectF(treeFoot.x() - 0.022 * W, treeFoot.y() - 0.004 * H, 0.044 * W, 0.01 * H), 90,
                0.006 * H, 0.014 * H, hex(0x5F9A45), hex(0x9CCB6A), 0.1);
-    p.fillPath(pineTree(rng, QPointF(0.875 * W, foot.y() - 0.005 * H), 0.2 * H, 0.06 * W),
-               hex(0x35603C));
-    p.fillPath(pineTree(rng, QPointF(0.905 * W, foot.y() + 0.003 * H), 0.15 * H, 0.045 * W),
-               hex(0x3E6E44));
+    const Conifer tall = conifer(rng, QPointF(0.875 * W, foot.y() - 0.005 * H), 0.2 * H, 0.06 * W);
+    p.fillPath(tall.body, hex(0x35603C));
+    p.fillPath(tall.shade, hex(0x24452C, 0.5));
+    const Conifer small =
+        conifer(rng, QPointF(0.905 * W, foot.y() + 0.003 * H), 0.15 * H, 0.045 * W);
+    p.fillPath(small.body, hex(0x3E6E44));
+    p.fillPath(small.shade, hex(0x24452C, 0.5));
     // The low sun on the left throws the house's shadow out to the right across the grass: long,
     // dark at the walls and fading as it goes.
     const double houseW = 0.22 * W;
@@ -416,10 +423,14 @@ QImage paintLoneTree(QSize size)
     p.fillPath(hillArea.translated(0.004 * W, 0.01 * H), hex(0x6A6E40));
     p.restore();
     const QPointF root(0.74 * W, lineY(hill, 0.74 * W) + 0.01 * H);
-    p.setBrush(hex(0x3C4428, 0.55));
-    p.drawEllipse(QRectF(root.x() - 0.02 * W, root.y() - 0.008 * H, 0.2 * W, 0.02 * H));
-    paintBroadleaf(p, rng, root, 0.5 * H,
-                   {hex(0x2F3524), hex(0x2C3A25), hex(0x435230), hex(0x5F6A3C)}, 1.3);
+    // The low sun throws the shadow away to the right, along the crest and no further.
+    p.save();
+    p.setClipPath(hillArea);
+    p.setBrush(hex(0x3C4428, 0.5));
+    p.drawEllipse(QRectF(root.x() - 0.03 * W, root.y() - 0.006 * H, 0.15 * W, 0.016 * H));
+    p.restore();
+    paintSpreadingTree(p, rng, root, 0.5 * H,
+                       {hex(0x2F3524), hex(0x2C3A25), hex(0x3B4A2C), hex(0x56623A)}, 1.35);
     paintGrass(p, rng, QRectF(-0.02 * W, 0.86 * H, 1.04 * W, 0.14 * H), 2600, 0.02 * H, 0.06 * H,
                hex(0x3F4A2A), hex(0x9C9152), 0.25);
     return finishIllustration(canvas.finish(), 0x10AE);

@@ -76,16 +76,22 @@ Butte makeButte(Random& rng, double left, double right, double top, double foot,
         return crag * 1.6 * j[static_cast<size_t>(std::lround(t * (j.size() - 1)))] +
                0.03 * (right - left) * smoothstep(ledge + 0.03, ledge - 0.03, t);
     };
+    // Each wall climbs to where the cap's broken corner is, not to the level top, so no
+    // splinter of wall sticks up past the corner.
     QPolygonF outline;
     const int steps = 64;
+    const double topL = b.cap.first().y();
+    const double topR = b.cap.last().y();
     for (int i = 0; i <= steps; ++i) {
         const double t = static_cast<double>(i) / steps;
-        outline << QPointF(left - wallX(wallL, t, ledgeL), foot - (foot - top) * t);
+        outline << QPointF(left - wallX(wallL, t, ledgeL) * (1.0 - smoothstep(0.9, 1.0, t)),
+                           foot - (foot - topL) * t);
     }
     outline += b.cap;
     for (int i = steps; i >= 0; --i) {
         const double t = static_cast<double>(i) / steps;
-        outline << QPointF(right + wallX(wallR, t, ledgeR), foot - (foot - top) * t);
+        outline << QPointF(right + wallX(wallR, t, ledgeR) * (1.0 - smoothstep(0.9, 1.0, t)),
+                           foot - (foot - topR) * t);
     }
     b.cliff = polygonPath(outline);
     // The skirt is steep under the wall and flattens out into the plain.
@@ -153,35 +159,58 @@ void paintButte(QPainter& p, Random& rng, QSize size, const Butte& b, const Rock
                             t * 8.0 + 3.0 * fbm1(static_cast<float>(t * 3.0), columns, 2);
                         const double flute = phase - std::floor(phase);
                         const double face = flute < 0.75 ? flute / 0.75 : (1.0 - flute) / 0.25;
+                        // Buttresses only ripple the light; the rock's grain runs across.
                         const double light =
-                            clamp01(0.08 + 0.8 * turn + (0.2 + 0.2 * turn) * (face - 0.6));
+                            clamp01(0.08 + 0.8 * turn + (0.07 + 0.07 * turn) * (face - 0.6));
                         QLinearGradient down(0, b.top, 0, b.foot);
                         down.setColorAt(0.0, rockAt(clamp01(light + 0.06)));
                         down.setColorAt(1.0, rockAt(light * 0.86));
                         l.fillRect(QRectF(x, b.top - 0.1 * h, step * 1.1, 1.2 * h), down);
                     }
                 }));
-    // Desert varnish: dark streaks hanging from the rim where water runs off, and a few faint,
-    // broken beds across the face.
+    // Sandstone beds: bands of slightly different tone right across the face, each harder
+    // one standing out as a thin ledge lit on top with a shadow under it. A few faint streaks
+    // of varnish hang from the rim.
+    {
+        const quint32 beds = rng.seed();
+        double y = b.top + 0.08 * h;
+        int k = 0;
+        while (y < b.foot) {
+            const double thick = h * rng.range(0.05, 0.13);
+            const QPolygonF upper =
+                profileLine(b.left - 0.1 * w, b.right + 0.1 * w, 60, [&](double t) {
+                    return y +
+                           0.012 * h * (2.0 * fbm1(static_cast<float>(t * 4.0), beds + k, 2) - 1.0);
+                });
+            const QPolygonF lower = upper.translated(0, thick);
+            const bool darker = k % 2 == 1;
+            p.fillPath(areaBetween(upper, lower),
+                       withAlpha(darker ? c.shadow : c.lit, rng.range(0.05, 0.12)));
+            if (rng.chance(0.5)) {
+                // A ledge runs only part way before it weathers back into the face.
+                const double from = rng.range(-0.1, 0.4);
+                const double to = from + rng.range(0.4, 0.9);
+                const QPolygonF ledge =
+                    profileLine(b.left + from * w, b.left + to * w, 40, [&](double t) {
+                        return lineY(upper, b.left + (from + (to - from) * t) * w);
+                    });
+                p.fillPath(areaBetween(ledge, ledge.translated(0, 0.01 * h)),
+                           withAlpha(c.lit, 0.3));
+                p.fillPath(
+                    areaBetween(ledge.translated(0, 0.01 * h), ledge.translated(0, 0.022 * h)),
+                    withAlpha(c.shadow, 0.25));
+            }
+            y += thick;
+            ++k;
+        }
+    }
     p.drawImage(0, 0, softLayer(size, static_cast<int>(3 * u), [&](QPainter& l) {
-                    for (int i = 0; i < 26; ++i) {
+                    for (int i = 0; i < 10; ++i) {
                         const double x = b.left + rng.uniform() * w;
-                        const double len = h * rng.range(0.15, 0.7);
+                        const double len = h * rng.range(0.1, 0.35);
                         const double y0 = lineY(b.cap, x);
-                        l.fillRect(QRectF(x, y0, rng.range(2.0, 9.0) * u, len),
-                                   withAlpha(c.shadow, rng.range(0.08, 0.2)));
-                    }
-                    for (int i = 0; i < 4; ++i) {
-                        const double y = b.top + h * rng.range(0.25, 0.85);
-                        const double from = b.left + w * rng.range(-0.1, 0.5);
-                        const double to = from + w * rng.range(0.2, 0.5);
-                        const double wave = rng.range(0.0, 6.0);
-                        const QPolygonF line = profileLine(from, to, 30, [&](double t) {
-                            return y + 0.01 * h * std::sin(t * 5.0 + wave);
-                        });
-                        l.fillPath(
-                            areaBetween(line, line.translated(0, h * rng.range(0.006, 0.015))),
-                            withAlpha(c.shadow, rng.range(0.06, 0.12)));
+                        l.fillRect(QRectF(x, y0, rng.range(2.0, 7.0) * u, len),
+                                   withAlpha(c.shadow, rng.range(0.05, 0.12)));
                     }
                 }));
     // The hard cap rock: a thin darker lip with a lit rim.
@@ -204,7 +233,7 @@ void paintButte(QPainter& p, Random& rng, QSize size, const Butte& b, const Rock
     fillPathVertical(p, b.talus, b.foot - 0.45 * h, b.base, withAlpha(c.mid, 0.45),
                      withAlpha(c.mid, 0.0));
     p.drawImage(0, 0, softLayer(size, static_cast<int>(6 * u), [&](QPainter& l) {
-                    for (int i = 0; i < 34; ++i) {
+                    for (int i = 0; i < 14; ++i) {
                         const double t = rng.uniform();
                         const double x0 = b.left + t * w;
                         const double x1 = b.skirtLeft + t * (b.skirtRight - b.skirtLeft) +
@@ -214,7 +243,7 @@ void paintButte(QPainter& p, Random& rng, QSize size, const Butte& b, const Rock
                                     QPointF(x1, b.base + 4));
                         const bool dark = rng.chance(0.6);
                         l.strokePath(rill,
-                                     QPen(withAlpha(dark ? c.shadow : c.lit, rng.range(0.12, 0.26)),
+                                     QPen(withAlpha(dark ? c.shadow : c.lit, rng.range(0.06, 0.14)),
                                           rng.range(4.0, 14.0) * u, Qt::SolidLine, Qt::FlatCap));
                     }
                 }));
@@ -228,23 +257,6 @@ void paintButte(QPainter& p, Random& rng, QSize size, const Butte& b, const Rock
                                    withAlpha(mix(c.shadow, c.mid, smoothstep(0.0, 1.0, t)), 0.3));
                     }
                 }));
-    // Fallen blocks: lit on the right, a shadow on the left.
-    for (int i = 0; i < 14; ++i) {
-        const double t = rng.range(0.05, 0.95);
-        const double down = rng.range(0.15, 0.9);
-        const double x = b.left + t * w + (t - 0.5) * (b.skirtRight - b.skirtLeft - w) * down;
-        const double y = b.foot + (b.base - b.foot) * down;
-        const double r = rng.range(0.006, 0.016) * w * (0.6 + down);
-        QPolygonF block;
-        for (int k = 0; k < 7; ++k) {
-            const double a = 2.0 * 3.14159265 * k / 7.0 + rng.range(-0.3, 0.3);
-            block << QPointF(x + r * std::cos(a), y + 0.65 * r * std::sin(a) * rng.range(0.6, 1.0));
-        }
-        const QPainterPath stone = polygonPath(block);
-        p.fillPath(stone.translated(-0.6 * r, 0.25 * r), withAlpha(c.shadow, 0.35));
-        p.fillPath(stone, shade(c.talusShadow, 0.82));
-        p.fillPath(stone.intersected(stone.translated(0.35 * r, -0.25 * r)), c.talusLit);
-    }
     p.restore();
 }
 
@@ -378,7 +390,7 @@ QImage paintRockOutcrop(QSize size)
         const double y = horizon + 0.03 * H + d * 0.38 * H;
         const double x = rng.uniform() * W;
         if (fbm(static_cast<float>(x / (0.1 * W)), static_cast<float>(y / (0.05 * H)), clumps, 2) <
-            0.5)
+            0.56)
             continue;
         if (near.whole.contains(QPointF(x, y)) || far.whole.contains(QPointF(x, y)))
             continue;

@@ -1,6 +1,7 @@
 #include "Buildings.h"
 #include "Canvas.h"
 #include "Coast.h"
+#include "Conifer.h"
 #include "Field.h"
 #include "Finish.h"
 #include "Flora.h"
@@ -9,6 +10,7 @@
 #include "Random.h"
 #include "Scenes.h"
 #include "Sky.h"
+#include "SpreadingTree.h"
 #include "Terrain.h"
 
 #include <QPainterPathStroker>
@@ -54,6 +56,16 @@ QImage paintTallGrass(QSize size)
         b.setPen(Qt::NoPen);
         const QPolygonF trees = rollingLine(W, horizon, 0.015 * H, 71, 4.0);
         b.fillPath(areaBelow(trees, H), hex(0xB89C86));
+        // A few single trees of different sizes stand out of the hedgerows, so the far line
+        // has a shape to read through the haze; their tops catch a little of the sun.
+        const double spots[] = {0.07, 0.12, 0.31, 0.49, 0.53, 0.88};
+        for (const double spot : spots) {
+            const double x = (spot + rng.range(-0.015, 0.015)) * W;
+            const double h = rng.range(0.045, 0.1) * H;
+            paintSpreadingTree(b, rng, QPointF(x, lineY(trees, x) + 0.01 * H), h,
+                               {hex(0xA38A7C), hex(0xA08678), hex(0xAA9082), hex(0xC2A48C)},
+                               rng.range(0.7, 1.2));
+        }
         paintCopses(b, rng, trees, 0, W, 26 * u, hex(0xA78C7C), hex(0xB59884), 0.7);
         const QPolygonF field = rollingLine(W, horizon + 0.03 * H, 0.01 * H, 72, 2.0);
         fillPathVertical(b, areaBelow(field, H), horizon, H, hex(0xC9A775), hex(0x9E8A50));
@@ -128,24 +140,32 @@ QImage paintSeasideBarn(QSize size)
     fillVertical(p, QRectF(0, 0, W, horizon),
                  {{0.0, hex(0x4A86C0)}, {0.6, hex(0x8DBBE0)}, {1.0, hex(0xDDEBF1)}});
     // High fair-weather cloud: one soft heap and long wisps, lit from the sun on the right.
-    paintCumulus(p, rng, QPointF(0.72 * W, 0.2 * H), 0.18 * W, 0.065 * H, hex(0xFFFFFF),
-                 hex(0xD6E1EC));
-    for (int i = 0; i < 5; ++i)
-        paintStratus(p, rng, QPointF(rng.range(0.05, 0.6) * W, rng.range(0.1, 0.4) * H),
-                     rng.range(0.12, 0.25) * W, 0.012 * H, hex(0xFFFFFF, 0.45));
+    // Crisp, like every other shape in the picture.
+    paintFlatCumulus(p, rng, QPointF(0.72 * W, 0.2 * H), 0.18 * W, 0.065 * H, hex(0xFFFFFF),
+                     hex(0xD6E1EC));
+    paintFlatCumulus(p, rng, QPointF(0.9 * W, 0.34 * H), 0.08 * W, 0.025 * H, hex(0xF4F8FB),
+                     hex(0xD8E4EE));
+    for (int i = 0; i < 4; ++i)
+        paintFlatStratus(p, rng, QPointF(rng.range(0.05, 0.6) * W, rng.range(0.1, 0.4) * H),
+                         rng.range(0.12, 0.25) * W, 0.01 * H, hex(0xFFFFFF, 0.3));
 
     // Sea: deep at the horizon, turquoise near the shore, with glints.
     fillVertical(p, QRectF(0, horizon, W, H - horizon),
                  {{0.0, hex(0x3B6F9C)}, {0.35, hex(0x3F88AE)}, {1.0, hex(0x4FB0BE)}});
-    p.setPen(QPen(hex(0xFFFFFF, 0.5), 2 * u, Qt::SolidLine, Qt::RoundCap));
-    for (int i = 0; i < 160; ++i) {
-        const double y = horizon + std::pow(rng.uniform(), 1.5) * (H - horizon);
+    // Glints come in broken rows where a swell catches the light, bunched towards the sun's
+    // side and thinning out, rather than dashes spread evenly.
+    for (int row = 0; row < 60; ++row) {
+        const double y = horizon + 2 * u + std::pow(rng.uniform(), 1.4) * (H - horizon);
         const double d = (y - horizon) / (H - horizon);
-        const double x = rng.uniform() * W;
-        const double len = (0.004 + 0.02 * d) * W;
-        p.setPen(
-            QPen(hex(0xFFFFFF, 0.25 + 0.35 * d), (1.0 + 2.5 * d) * u, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(x, y), QPointF(x + len, y));
+        double x = (0.62 + rng.gauss() * 0.16) * W;
+        const double strength = rng.range(0.25, 1.0);
+        for (int k = rng.integer(1, 5); k > 0; --k) {
+            const double len = (0.002 + 0.016 * d) * W * std::pow(rng.uniform(), 1.4) + 2 * u;
+            p.setPen(QPen(hex(0xFFFFFF, (0.2 + 0.35 * d) * strength), (1.0 + 2.5 * d) * u,
+                          Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(x, y), QPointF(x + len, y));
+            x += len + rng.range(0.5, 4.0) * (0.004 + 0.012 * d) * W;
+        }
     }
     p.setPen(Qt::NoPen);
     // Far headland across the water: a turf cap over a cliff face turned towards us, pale with
@@ -205,9 +225,7 @@ QImage paintSeasideBarn(QSize size)
         const double t = static_cast<double>(i) / (cliffFoot.size() - 1);
         shallowEdge << cliffFoot[i] + seaward * (0.002 + 0.035 * t) * W;
     }
-    p.drawImage(0, 0,
-                softShape(size, areaBetween(cliffTop, shallowEdge), static_cast<int>(20 * u),
-                          hex(0x63C7C2, 0.55)));
+    p.fillPath(areaBetween(cliffTop, shallowEdge), hex(0x63C7C2, 0.4));
     // The slope is broken rock: blocks of many tones, lighter where they catch the sun near
     // the top, darker towards the wet foot, with a few clefts down the fall line. No lines
     // along it, which would read as planks or a boardwalk.
@@ -338,10 +356,6 @@ QImage paintPaperHills(QSize size)
                 softShape(size, sun.translated(4 * u, 8 * u), static_cast<int>(12 * u),
                           hex(0x6E3B3A, 0.25)));
     p.fillPath(sun, hex(0xFFF1E0));
-    QPainterPath ring;
-    ring.addEllipse(sunCentre, 0.12 * H, 0.12 * H);
-    ring.addEllipse(sunCentre, 0.1 * H, 0.1 * H);
-    p.fillPath(ring, hex(0xFCE2CF, 0.8));
     const QPointF cloudSpots[] = {{0.2 * W, 0.24 * H}, {0.52 * W, 0.14 * H}, {0.86 * W, 0.4 * H}};
     for (const QPointF& c : cloudSpots) {
         const QPainterPath cloud = cumulusPath(rng, c, 0.12 * W, 0.05 * H);
@@ -378,10 +392,11 @@ QImage paintPaperHills(QSize size)
         p.fillPath(lip, withAlpha(shade(colors[i], 1.25), 0.7));
         if (i == 5 || i == 7) {
             const double from = i == 5 ? 0.72 * W : 0.02 * W;
-            QPainterPath trees = pineRow(rng, ridge, 0.05 * H, 0.09 * H, 0.018 * W);
-            QPainterPath keep;
-            keep.addRect(QRectF(from, 0, 0.26 * W, H));
-            trees = trees.intersected(keep);
+            const QPolygonF stretch = profileLine(from, from + 0.26 * W, 60, [&](double f) {
+                return lineY(ridge, from + 0.26 * W * f);
+            });
+            const QPainterPath trees =
+                coniferBodies(coniferStand(rng, stretch, 0.045 * H, 0.12 * H, 0.014 * W));
             p.drawImage(0, 0,
                         softShape(size, trees.translated(0, -4 * u), static_cast<int>(10 * u),
                                   hex(0x3A2030, 0.3)));

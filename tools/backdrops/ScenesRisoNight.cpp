@@ -1,3 +1,4 @@
+#include "Conifer.h"
 #include "Field.h"
 #include "Flora.h"
 #include "Noise.h"
@@ -130,7 +131,8 @@ QImage paintNorthernLights(QSize size)
     print.fill(nearArea, {1.0, -1, 0.5});
     print.ramp(1, nearArea, horizon - 0.08 * H, shore, 0.45, 0.75);
     const QPolygonF bank = rollingLine(W, shore, 0.004 * H, 3, 6.0);
-    print.fill(pineRow(rng, bank, 0.03 * H, 0.07 * H, 0.006 * W), {1.0, 0.9, 0.7});
+    print.fill(coniferBodies(coniferStand(rng, bank, 0.03 * H, 0.07 * H, 0.006 * W)),
+               {1.0, 0.9, 0.7});
     print.fill(areaBelow(bank, shore + 0.004 * H), {1.0, 0.9, 0.7});
 
     // The lake mirrors everything above the shore, darker, and more so nearer the viewer where
@@ -163,21 +165,24 @@ QImage paintNorthernLights(QSize size)
     // Foreground pines framing the sides, with a paler stand behind each group so they read as
     // woods in depth rather than one row of cut-outs.
     Random backRng(0xA0E);
-    QPainterPath behind = pineRow(
+    std::vector<Conifer> behind = coniferStand(
         backRng,
         profileLine(-0.03 * W, 0.36 * W, 30, [&](double t) { return H * (0.9 + 0.08 * t); }),
         0.12 * H, 0.3 * H, 0.03 * W);
-    behind.addPath(pineRow(
+    const std::vector<Conifer> behindRight = coniferStand(
         backRng,
         profileLine(0.66 * W, 1.03 * W, 30, [&](double t) { return H * (0.98 - 0.08 * t); }),
-        0.12 * H, 0.32 * H, 0.03 * W));
-    print.fill(behind, {1.0, 0.72, 0.7});
+        0.12 * H, 0.32 * H, 0.03 * W);
+    behind.insert(behind.end(), behindRight.begin(), behindRight.end());
+    // Each tree prints a little lighter or darker so the stand is not one stamp.
+    for (int tone = 0; tone < 3; ++tone)
+        print.fill(coniferBodies(behind, tone), {1.0, 0.78 - 0.06 * tone, 0.74 - 0.04 * tone});
     const QPolygonF leftGround =
         profileLine(-0.05 * W, 0.3 * W, 40, [&](double t) { return H * (0.93 + 0.1 * t); });
     const QPolygonF rightGround =
         profileLine(0.72 * W, 1.05 * W, 40, [&](double t) { return H * (1.02 - 0.1 * t); });
-    QPainterPath near = pineRow(rng, leftGround, 0.18 * H, 0.42 * H, 0.04 * W);
-    near.addPath(pineRow(rng, rightGround, 0.2 * H, 0.45 * H, 0.04 * W));
+    QPainterPath near = coniferBodies(coniferStand(rng, leftGround, 0.18 * H, 0.42 * H, 0.04 * W));
+    near.addPath(coniferBodies(coniferStand(rng, rightGround, 0.2 * H, 0.45 * H, 0.04 * W)));
     near.addPath(
         areaBelow(profileLine(-0.02 * W, 1.02 * W, 60,
                               [&](double t) { return H * (0.97 + 0.03 * std::cos(t * pi * 2)); }),
@@ -253,13 +258,20 @@ QImage paintStarField(QSize size)
         return horizon + 0.06 * H - 0.16 * H * std::exp(-std::pow((t - 0.1) / 0.2, 2.0)) -
                0.03 * H * std::sin(t * 6.0 + 2.0);
     });
-    print.fill(areaBelow(hills, H * 1.02), {1.0, 0.85, 0.2});
+    const QPainterPath hillArea = areaBelow(hills, H * 1.02);
+    print.fill(hillArea, {1.0, 0.85, 0.2});
+    // Starlight lies faintly on the open slopes and dies away into the dark foreground, so the
+    // bottom of the picture is land rather than a flat slab of ink.
+    print.ramp(1, hillArea, horizon, H, 0.74, 0.9);
+    print.ramp(0, hillArea, horizon, H, 0.93, 1.0);
     QPolygonF clump =
         profileLine(0.0, 0.24 * W, 30, [&](double t) { return lineY(hills, 0.24 * t * W); });
-    print.fill(pineRow(rng, clump, 0.07 * H, 0.17 * H, 0.014 * W), {1.0, 0.85, 0.2});
+    print.fill(coniferBodies(coniferStand(rng, clump, 0.07 * H, 0.17 * H, 0.014 * W)),
+               {1.0, 0.85, 0.2});
     QPolygonF clump2 = profileLine(0.84 * W, 0.95 * W, 10,
                                    [&](double t) { return lineY(far, (0.84 + 0.11 * t) * W); });
-    print.fill(pineRow(rng, clump2, 0.03 * H, 0.06 * H, 0.008 * W), {1.0, 0.75, 0.0});
+    print.fill(coniferBodies(coniferStand(rng, clump2, 0.03 * H, 0.06 * H, 0.008 * W)),
+               {1.0, 0.75, 0.0});
     const double cx = 0.74 * W;
     const double cy = lineY(hills, cx) + 0.006 * H;
     const double s = 0.03 * H;
@@ -270,6 +282,16 @@ QImage paintStarField(QSize size)
     cabin.lineTo(cx + s * 1.2, cy - s * 0.75);
     cabin.closeSubpath();
     cabin.addRect(QRectF(cx + s * 0.5, cy - s * 1.6, s * 0.25, s * 0.6));
+    // A track winds up from the foreground to the door, pale in the starlight.
+    QPainterPath track;
+    track.moveTo(0.6 * W, H * 1.02);
+    track.cubicTo(QPointF(0.66 * W, 0.94 * H), QPointF(0.78 * W, 0.9 * H),
+                  QPointF(cx - s * 0.1, cy + 0.002 * H));
+    track.lineTo(cx + s * 0.3, cy + 0.002 * H);
+    track.cubicTo(QPointF(0.8 * W, 0.9 * H), QPointF(0.72 * W, 0.95 * H),
+                  QPointF(0.68 * W, H * 1.02));
+    track.closeSubpath();
+    print.fill(track, {0.86, 0.66, 0.22});
     print.fill(cabin, {1.0, 0.85, 0.2});
     QPainterPath window;
     window.addRect(QRectF(cx - s * 0.55, cy - s * 0.6, s * 0.4, s * 0.3));
@@ -316,18 +338,24 @@ QImage paintPalmSilhouette(QSize size)
     print.fill(sea, {0.08, 0.0, 0.0, 0.0});
     print.ramp(2, sea, horizon, H, 0.45, 0.75);
     print.ramp(3, sea, horizon, H, 0.55, 0.8);
-    // The sun's path: many short ripples, narrow far out and spreading towards the shore.
-    for (int i = 0; i < 180; ++i) {
+    // The sun's path: swells catch the light a few at a time, so it breaks into rows of
+    // glints of uneven length and strength, narrow far out and spreading towards the shore.
+    for (int row = 0; row < 70; ++row) {
         const double t = std::pow(rng.uniform(), 1.3);
         const double y = horizon + 0.004 * H + t * (H - horizon) * 0.9;
         const double spreadX = (0.015 + 0.09 * t) * W;
-        const double x = sunCentre.x() + rng.gauss() * spreadX * 0.55;
-        const double len = (0.006 + 0.03 * t) * W * rng.range(0.5, 1.2);
-        const double thick = (1.2 + 4.0 * t) * u;
-        QPainterPath ripple;
-        ripple.addRoundedRect(QRectF(x - len / 2, y, len, thick), thick / 2, thick / 2);
-        const double fade = 1.0 - std::min(1.0, std::abs(x - sunCentre.x()) / (1.6 * spreadX));
-        print.fill(ripple, {0.2, 0.45 + 0.4 * fade, 0.25 * (1 - fade), 0.1});
+        const double strength = rng.range(0.4, 1.0);
+        const double thick = (1.0 + 3.5 * t) * u * rng.range(0.7, 1.2);
+        double x = sunCentre.x() + rng.gauss() * spreadX * 0.5;
+        for (int k = rng.integer(1, 4); k > 0; --k) {
+            const double len = (0.003 + 0.03 * t) * W * std::pow(rng.uniform(), 1.3) + 3 * u;
+            QPainterPath ripple;
+            ripple.addRoundedRect(QRectF(x - len / 2, y, len, thick), thick / 2, thick / 2);
+            const double fade =
+                strength * (1.0 - std::min(1.0, std::abs(x - sunCentre.x()) / (1.6 * spreadX)));
+            print.fill(ripple, {0.2, 0.35 + 0.5 * fade, 0.25 * (1 - fade), 0.1});
+            x += (rng.chance(0.5) ? 1 : -1) * (len + rng.range(0.2, 1.5) * spreadX * 0.3);
+        }
     }
     // A low island far off with a few small palms.
     const QPolygonF island = profileLine(0.08 * W, 0.34 * W, 80, [&](double t) {
@@ -341,8 +369,10 @@ QImage paintPalmSilhouette(QSize size)
     // The near shore and its palms, one silhouette.
     QPainterPath palms;
     palms.setFillRule(Qt::WindingFill);
+    // One tall palm on the left; a pair on the right, the smaller one leaning in, so the two
+    // sides balance without crowding either.
     palms.addPath(palmTree(rng, QPointF(0.1 * W, 1.0 * H), 0.7 * H, 0.2));
-    palms.addPath(palmTree(rng, QPointF(0.2 * W, 1.0 * H), 0.48 * H, 0.32));
+    palms.addPath(palmTree(rng, QPointF(0.84 * W, 1.0 * H), 0.36 * H, -0.3));
     palms.addPath(palmTree(rng, QPointF(0.95 * W, 1.0 * H), 0.58 * H, -0.22));
     const QPolygonF beach = profileLine(-0.02 * W, 1.02 * W, 120, [&](double t) {
         return H * (0.94 + 0.05 * std::pow(2.0 * t - 1.0, 2.0) - 0.015 * std::sin(t * 9.0));

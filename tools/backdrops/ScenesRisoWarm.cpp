@@ -167,13 +167,24 @@ QImage paintSunsetDunes(QSize size)
     const double W = size.width();
     const double H = size.height();
     const double horizon = 0.6 * H;
+    // A quiet dusk: lavender overhead warming to a pale apricot at the horizon, light enough
+    // to sit behind a call without glaring.
     const QPainterPath sky = rectPath(QRectF(0, 0, W, horizon + 0.1 * H));
-    print.ramp(0, sky, 0, horizon, 0.55, 0.75);
-    print.ramp(1, sky, 0, horizon, 0.05, 0.85);
-    print.ramp(2, sky, 0, horizon * 0.8, 0.5, 0.0);
-    print.fill(slottedSun(QPointF(0.64 * W, 0.47 * H), 0.15 * H, 7), {0.15, 1.0, 0.0});
+    print.ramp(0, sky, 0, horizon, 0.34, 0.3);
+    print.ramp(1, sky, 0.1 * H, horizon, 0.0, 0.42);
+    print.ramp(2, sky, 0, horizon * 0.85, 0.36, 0.02);
+    // The low sun, half sunk behind the far dunes, with a faint warm glow around it.
+    const QPointF sunCentre(0.66 * W, 0.575 * H);
+    QRadialGradient glow(sunCentre, 0.32 * H);
+    glow.setColorAt(0.0, QColor::fromRgbF(0.62f, 0.62f, 0.62f));
+    glow.setColorAt(1.0, QColor::fromRgbF(0.62f, 0.62f, 0.62f, 0.0f));
+    print.plate(1).fillPath(sky, glow);
+    QPainterPath sun;
+    sun.addEllipse(sunCentre, 0.075 * H, 0.075 * H);
+    print.fill(sun, {0.12, 0.62, 0.0});
 
-    // Dunes: each has a sharp crest with its slip face in shadow below it.
+    // Dunes, far to near: each swell has a sharp crest, a long lit back to the right and a
+    // steep slip face on its left in shadow. The far ones are paler with haze.
     struct Layer
     {
         double base;
@@ -182,14 +193,12 @@ QImage paintSunsetDunes(QSize size)
         double shade[3];
     };
     const Layer layers[] = {
-        {0.64, 0.06, {0.45, 0.6, 0.0}, {0.62, 0.45, 0.1}},
-        {0.76, 0.12, {0.55, 0.85, 0.0}, {0.8, 0.5, 0.16}},
-        {0.96, 0.17, {0.65, 1.0, 0.0}, {0.95, 0.5, 0.24}},
+        {0.61, 0.04, {0.3, 0.5, 0.08}, {0.4, 0.4, 0.2}},
+        {0.7, 0.08, {0.32, 0.56, 0.06}, {0.46, 0.42, 0.24}},
+        {0.83, 0.13, {0.36, 0.62, 0.05}, {0.52, 0.46, 0.28}},
+        {1.0, 0.18, {0.4, 0.68, 0.04}, {0.58, 0.5, 0.32}},
     };
-    QPolygonF firstCrest;
     for (const Layer& layer : layers) {
-        // A few overlapping swells, each with a steep slip face on its left and a long gentle
-        // back to the right; taking the highest keeps sharp troughs between them.
         struct Swell
         {
             double centre;
@@ -197,27 +206,28 @@ QImage paintSunsetDunes(QSize size)
             double height;
         };
         std::vector<Swell> swells;
-        for (double c = rng.range(-0.15, 0.05); c < 1.2; c += rng.range(0.3, 0.5))
-            swells.push_back({c, rng.range(0.16, 0.26), rng.range(0.6, 1.0)});
-        const QPolygonF crest = profileLine(-0.15 * W, 1.02 * W, 500, [&](double t) {
+        for (double c = rng.range(-0.2, 0.05); c < 1.25; c += rng.range(0.22, 0.45))
+            swells.push_back({c, rng.range(0.14, 0.26), rng.range(0.55, 1.0)});
+        // Each swell has a steep slip face on its left and a long gentle back to the right;
+        // taking the highest keeps sharp troughs between them.
+        const auto crestY = [&](double t) {
             double hgt = 0.0;
             for (const Swell& s : swells) {
                 const double d = (t - s.centre) / s.width;
-                hgt = std::max(hgt, s.height * std::exp(-(d < 0 ? d * d / 0.12 : d * d)));
+                hgt = std::max(hgt, s.height * std::exp(-(d < 0 ? d * d / 0.1 : d * d)));
             }
             return H * layer.base - H * layer.amp * hgt;
-        });
-        if (firstCrest.isEmpty())
-            firstCrest = crest;
+        };
+        const QPolygonF crest = profileLine(-0.2 * W, 1.05 * W, 700, crestY);
         const QPainterPath dune = areaBelow(crest, H * 1.02);
         print.fill(dune, {layer.lit[0], layer.lit[1], layer.lit[2]});
-        print.ramp(2, dune, H * (layer.base - layer.amp), H * layer.base + 0.05 * H, 0.0,
-                   layer.lit[2] + 0.15);
-        // The sun is on the right, so left-facing slopes are in shadow. Cutting away a copy of
-        // the dune slid to the right leaves exactly those slopes, bounded below by a curve that
-        // follows the crest the way a dune's ridge line sweeps round.
-        const QPainterPath shadow = dune.subtracted(dune.translated(0.07 * W, 0.012 * H));
-        print.fill(shadow, {layer.shade[0], layer.shade[1], layer.shade[2]});
+
+        // Each dune darkens towards its foot, where it drops into the hollow before the next;
+        // the crests stay lit by the low sun.
+        const double crestTop = H * (layer.base - layer.amp);
+        for (int ink = 0; ink < 3; ++ink)
+            print.ramp(ink, dune, crestTop, H * layer.base + 0.04 * H, layer.lit[ink],
+                       layer.shade[ink]);
     }
     return print.print();
 }
@@ -307,9 +317,17 @@ QImage paintCanyonLayers(QSize size)
     }
     // Low sun: the left rim's shadow climbs the right wall from the floor.
     QPainterPath shadow;
-    shadow.addPolygon(
-        QPolygonF{{0.2 * W, 0.3 * H}, {1.1 * W, 0.5 * H}, {1.1 * W, 1.1 * H}, {0.2 * W, 1.1 * H}});
-    print.ramp(1, nearRight.intersected(shadow), 0.4 * H, H, 0.38, 0.5);
+    // Its edge is the left rim's skyline thrown across the wall: ragged, catching on the
+    // ledges, and only a little darker than the lit rock so it reads as shade, not a seam.
+    QPolygonF edge = profileLine(0.55 * W, 1.05 * W, 160, [&](double t) {
+        return H * (0.4 + 0.1 * t) +
+               0.035 * H * (2.0 * fbm1(static_cast<float>(t * 5.0), 0xCA3, 3) - 1.0) +
+               0.012 * H * (2.0 * fbm1(static_cast<float>(t * 31.0), 0xCA4, 2) - 1.0);
+    });
+    edge << QPointF(1.05 * W, 1.1 * H) << QPointF(0.55 * W, 1.1 * H);
+    shadow.addPolygon(edge);
+    shadow.closeSubpath();
+    print.ramp(1, nearRight.intersected(shadow), 0.4 * H, H, 0.22, 0.4);
     // Light bounced off the lit wall warms the shaded one low down.
     print.ramp(2, nearLeft, 0.3 * H, H, 0.2, 0.4);
     return print.print();
@@ -327,9 +345,10 @@ QImage paintHillsSundown(QSize size)
     print.ramp(1, sky, 0.1 * H, 0.62 * H, 0.0, 0.9);
     print.ramp(2, sky, 0, 0.35 * H, 0.35, 0.0);
     print.fill(slottedSun(QPointF(0.5 * W, 0.6 * H), 0.2 * H, 0), {0.2, 1.0, 0.0});
-    // Wisps of cloud lit from below.
+    // Wisps of cloud lit from below, off to either side so none cuts across the sun.
     for (int i = 0; i < 4; ++i) {
-        const QPointF c(rng.range(0.15, 0.85) * W, 0.22 * H + i * 0.08 * H);
+        const QPointF c(((i % 2 == 0) ? 0.24 : 0.76) * W + rng.range(-0.08, 0.08) * W,
+                        0.16 * H + i * 0.06 * H);
         print.fill(stratusPath(rng, c, rng.range(0.15, 0.3) * W, 0.012 * H), {0.75, 0.4, 0.0});
     }
     struct Hill
@@ -356,13 +375,6 @@ QImage paintHillsSundown(QSize size)
         // The sunlit crest fades into the shadowed body of each hill.
         print.ramp(1, area, H * (hill.base - hill.amp), H * (hill.base + 0.1), hill.ink[1] + 0.35,
                    0.0);
-    }
-    // Birds heading into the sunset.
-    for (int i = 0; i < 5; ++i) {
-        const QPointF c(0.28 * W + i * 0.03 * W + rng.range(-0.01, 0.01) * W,
-                        0.26 * H + rng.range(-0.04, 0.04) * H);
-        const double s = rng.range(0.008, 0.012) * H;
-        print.fill(birdSilhouette(c, s), {1.0, 0.0, 1.0});
     }
     return print.print();
 }

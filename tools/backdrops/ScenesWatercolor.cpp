@@ -1,3 +1,4 @@
+#include "Conifer.h"
 #include "Flora.h"
 #include "Palette.h"
 #include "Random.h"
@@ -46,7 +47,7 @@ QImage paintMistyMountains(QSize size)
     sky.darkEdge = 0.1;
     sky.granulation = 0.25;
     sky.unevenness = 0.45;
-    sky.blooms = 2;
+    sky.blooms = 0;
     wc.wash(hex(0xA7BCD3), sky, [&](QPainter& p) {
         p.fillRect(QRectF(0, 0, W, 0.6 * H), fade(0, 0.55 * H, 0.75, 0.0));
     });
@@ -92,8 +93,9 @@ QImage paintMistyMountains(QSize size)
                 const double from = i == 4 ? 0.62 * W : 0.0;
                 QPainterPath keep;
                 keep.addRect(QRectF(from, 0, 0.38 * W, H));
-                p.fillPath(pineRow(rng, ridge, 0.03 * H, 0.075 * H, 0.012 * W, 0.004 * H)
-                               .intersected(keep),
+                const std::vector<Conifer> stand =
+                    coniferStand(rng, ridge, 0.03 * H, 0.075 * H, 0.009 * W, 0.004 * H);
+                p.fillPath(coniferBodies(stand).intersected(keep),
                            fade(base - amp - 0.08 * H, base + 0.1 * H, 1.0, 0.2));
             }
         });
@@ -172,8 +174,13 @@ QImage paintLakeReflection(QSize size)
     layers.push_back({mountain.subtracted(snow), hex(0x8C8FB8), 0.75, water - 0.32 * H});
     const QPolygonF hills = rollingLine(W, water - 0.03 * H, 0.02 * H, 0x1A, 3.0);
     QPainterPath forest = areaBelow(hills, water);
-    forest.addPath(pineRow(rng, hills, 0.04 * H, 0.1 * H, 0.01 * W));
+    const std::vector<Conifer> stand = coniferStand(rng, hills, 0.04 * H, 0.1 * H, 0.01 * W);
+    forest.addPath(coniferBodies(stand));
     layers.push_back({forest, hex(0x4F7A62), 0.85, water - 0.12 * H});
+    // A second glaze over some of the firs and their shaded sides, so the wood has depth.
+    QPainterPath darker = coniferBodies(stand, 0);
+    darker.addPath(coniferShades(stand));
+    layers.push_back({darker, hex(0x35574A), 0.4, water - 0.12 * H});
 
     Watercolor::Wash hill;
     hill.opacity = 0.75;
@@ -205,18 +212,34 @@ QImage paintLakeReflection(QSize size)
     for (const Layer& layer : layers) {
         reflect.opacity = layer.opacity * 0.6;
         wc.wash(layer.pigment, reflect, [&](QPainter& p) {
-            p.fillPath(mirrored(layer.shape, water), fade(water, water + 0.35 * H, 0.85, 0.25));
+            p.fillPath(mirrored(layer.shape, water), fade(water, water + 0.4 * H, 0.85, 0.45));
         });
     }
-    // Lifted ripple lines where the light catches the water.
+    shadowWash.opacity = 0.3;
+    wc.wash(hex(0x5D5F92), shadowWash, [&](QPainter& p) {
+        p.fillPath(mirrored(shadows, water), fade(water, water + 0.32 * H, 0.4, 1.0));
+    });
+    // The snowfields show in the lake too, as paler shapes.
+    wc.lift(0.5, [&](QPainter& p) {
+        p.fillPath(mirrored(mountain.intersected(snow), water),
+                   fade(water, water + 0.4 * H, 1.0, 0.6));
+    });
+    // Lifted ripples where a breeze catches the water: a few streaks of broken lines at uneven
+    // depths, thicker and longer nearer, with calm water between them.
     wc.lift(0.75, [&](QPainter& p) {
         p.drawRect(QRectF(0, water, W, 2.5 * u));
-        for (int i = 0; i < 90; ++i) {
-            const double y =
-                water + 0.008 * H + std::pow(rng.uniform(), 1.3) * (H - water - 0.05 * H);
-            const double x = rng.uniform() * W;
-            const double d = (y - water) / (H - water);
-            p.drawRoundedRect(QRectF(x, y, rng.range(0.03, 0.16) * W, (1.5 + 3.0 * d) * u), u, u);
+        for (int band = 0; band < 16; ++band) {
+            const double d = std::pow(rng.uniform(), 1.5);
+            const double y0 = water + 0.01 * H + d * (H - water - 0.06 * H);
+            const double centre = rng.range(-0.1, 1.1) * W;
+            const double reach = rng.range(0.08, 0.35) * W * (0.5 + d);
+            const int dashes = rng.integer(2, 7);
+            for (int i = 0; i < dashes; ++i) {
+                const double x = centre + rng.range(-1.0, 1.0) * reach;
+                const double y = y0 + rng.range(-1.0, 1.0) * (2 + 10 * d) * u;
+                const double len = rng.range(0.01, 0.06) * W * (0.4 + d);
+                p.drawRoundedRect(QRectF(x - len / 2, y, len, (1.2 + 3.0 * d) * u), u, u);
+            }
         }
     });
     // Reeds in the near left corner.

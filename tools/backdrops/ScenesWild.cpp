@@ -1,5 +1,6 @@
 #include "Canvas.h"
 #include "Coast.h"
+#include "Conifer.h"
 #include "Finish.h"
 #include "Flora.h"
 #include "Noise.h"
@@ -19,6 +20,99 @@ constexpr double pi = 3.14159265358979;
 
 QPainterPath polygonPath(const QPolygonF& poly)
 {
+    QPainterPath path;
+    path.addPolygon(poly);
+    path.closeSubpath();
+    return path;
+}
+
+// A fractal line from `from` down to `to`, bowed a little, so an edge reads as a rock arete
+// or gully rather than a ruled line.
+QPolygonF arete(Random& rng, QPointF from, QPointF to)
+{
+    const std::vector<double> wander = fractalProfile(rng, 7, 0.62);
+    const int n = static_cast<int>(wander.size());
+    const double length = to.y() - from.y();
+    QPolygonF line;
+    for (int i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) / (n - 1);
+        const double x = from.x() + (to.x() - from.x()) * std::pow(t, 0.8) +
+                         wander[static_cast<size_t>(i)] * length * 0.04 * std::sin(t * pi);
+        line << QPointF(x, from.y() + length * t);
+    }
+    return line;
+}
+
+// The face turned from the light between a summit's arete and the gully where the next lit
+// face begins; intersect with the mountain.
+QPainterPath summitShadow(const QPolygonF& ridge, Random& rng, double peakX, double footX,
+                          double valleyX, double gullyX, double bottom)
+{
+    QPolygonF poly = arete(rng, QPointF(peakX, lineY(ridge, peakX)), QPointF(footX, bottom));
+    const QPolygonF gully =
+        arete(rng, QPointF(valleyX, lineY(ridge, valleyX)), QPointF(gullyX, bottom));
+    for (auto it = gully.rbegin(); it != gully.rend(); ++it)
+        poly << *it;
+    poly << QPointF(valleyX, -1e5) << QPointF(peakX, -1e5);
+    QPainterPath shade;
+    shade.addPolygon(poly);
+    shade.closeSubpath();
+    return shade;
+}
+
+// Where the ridge is highest between two x positions.
+double summitX(const QPolygonF& ridge, double from, double to)
+{
+    QPointF best(from, 1e9);
+    for (const QPointF& p : ridge)
+        if (p.x() >= from && p.x() <= to && p.y() < best.y())
+            best = p;
+    return best.x();
+}
+
+// Where the ridge is lowest between two x positions.
+double saddleX(const QPolygonF& ridge, double from, double to)
+{
+    QPointF best(from, -1e9);
+    for (const QPointF& p : ridge)
+        if (p.x() >= from && p.x() <= to && p.y() > best.y())
+            best = p;
+    return best.x();
+}
+
+// Snow down to a line that wanders broadly and runs further down in a few couloirs, each a
+// smooth tongue rather than a notch.
+QPainterPath snowLine(const QPolygonF& ridge, Random& rng, double snowY, double spread)
+{
+    const quint32 seed = rng.seed();
+    const double left = ridge.first().x();
+    const double width = ridge.last().x() - left;
+    struct Tongue
+    {
+        double at, halfWidth, depth;
+    };
+    std::vector<Tongue> tongues;
+    // Couloirs carry snow down; rock ribs push up into it.
+    for (int i = 0; i < 16; ++i)
+        tongues.push_back({rng.uniform(), rng.range(0.002, 0.006),
+                           spread * rng.range(0.8, 2.0) * (rng.chance(0.4) ? -0.6 : 1.0)});
+    double ridgeTop = 1e9;
+    for (const QPointF& p : ridge)
+        ridgeTop = std::min(ridgeTop, p.y());
+    ridgeTop += 0.5 * (snowY - ridgeTop);
+    QPolygonF poly;
+    const int samples = 900;
+    for (int i = 0; i <= samples; ++i) {
+        const double t = static_cast<double>(i) / samples;
+        const double x = left + width * t;
+        // Snow clings lower on the steep flanks, so the line partly follows the ridge.
+        double y = 0.8 * snowY + 0.2 * (lineY(ridge, x) + (snowY - ridgeTop)) +
+                   spread * (2.0 * fbm1(static_cast<float>(t * 24.0), seed, 5, 0.62f) - 1.0);
+        for (const Tongue& g : tongues)
+            y += g.depth * std::exp(-std::abs(t - g.at) / g.halfWidth);
+        poly << QPointF(x, y);
+    }
+    poly << QPointF(ridge.last().x(), -1e5) << QPointF(left, -1e5);
     QPainterPath path;
     path.addPolygon(poly);
     path.closeSubpath();
@@ -49,15 +143,19 @@ QImage paintCoastalBay(QSize size)
         c.setRenderHint(QPainter::Antialiasing);
         c.setPen(Qt::NoPen);
         // Drawn mirrored, so the painter's upper-left light lands on the sunward right.
-        for (int i = 0; i < 12; ++i) {
-            const double d = 0.5 * std::pow((i + rng.uniform()) / 12.0, 1.5); // 0 far, 1 overhead
-            const double y = horizon - 0.025 * H - d * 0.33 * H;
-            const double w = (0.035 + 0.1 * d) * W * rng.range(0.7, 1.2);
-            const double h = w * (0.22 + 0.18 * d) * rng.range(0.8, 1.15);
+        // A loose drift of clouds: crisp like the rest of the picture, in two uneven groups
+        // rather than a row, with one larger cloud nearer.
+        const double groups[] = {0.3, 0.72};
+        for (int i = 0; i < 8; ++i) {
+            const double d = i == 7 ? 0.75 : 0.45 * std::pow(rng.uniform(), 1.4);
+            const double y = horizon - 0.02 * H - d * 0.36 * H;
+            const double w = (0.03 + 0.12 * d) * W * rng.range(0.6, 1.4);
+            const double h = w * (0.2 + 0.2 * d) * rng.range(0.75, 1.2);
             const double haze = 1.0 - d;
-            paintCumulus(c, rng, QPointF(rng.range(0.05, 0.95) * W, y), w, h,
-                         mix(hex(0xFFFFFF), hex(0xE6EEF3), haze),
-                         mix(hex(0xAFC0D4), hex(0xCFDDE8), haze));
+            const double x = groups[i % 2] + rng.gauss() * (0.08 + 0.1 * d);
+            paintFlatCumulus(c, rng, QPointF(x * W, y), w, h,
+                             mix(hex(0xFFFFFF), hex(0xE6EEF3), haze),
+                             mix(hex(0xB9C9DA), hex(0xD3E0EA), haze));
         }
         c.end();
         p.drawImage(0, 0, clouds.mirrored(true, false));
@@ -86,14 +184,21 @@ QImage paintCoastalBay(QSize size)
         facePath.addPolygon(face);
         p.fillPath(facePath, mix(hex(0xB7A48E), hazeColor, h[2]));
     }
-    // Glitter under the sun.
-    for (int i = 0; i < 110; ++i) {
-        const double y = horizon + std::pow(rng.uniform(), 1.6) * 0.3 * H;
+    // Glitter under the sun: the light catches a few wave crests at a time, so it comes in
+    // broken rows that bunch and thin out, brighter towards the horizon under the sun.
+    for (int row = 0; row < 48; ++row) {
+        const double y = horizon + 2 * u + std::pow(rng.uniform(), 1.8) * 0.3 * H;
         const double d = (y - horizon) / (0.3 * H);
-        const double x = 0.74 * W + rng.gauss() * (0.04 + 0.1 * d) * W;
-        p.setPen(QPen(hex(0xFFFFFF, 0.25 + 0.35 * (1 - d)), (1.0 + 2.0 * d) * u, Qt::SolidLine,
-                      Qt::RoundCap));
-        p.drawLine(QPointF(x, y), QPointF(x + (0.004 + 0.012 * d) * W, y));
+        const double rowStrength = rng.range(0.3, 1.0);
+        const int glints = rng.integer(1, 6);
+        double x = 0.74 * W + rng.gauss() * (0.03 + 0.08 * d) * W;
+        for (int k = 0; k < glints; ++k) {
+            const double len = (0.002 + 0.012 * d) * W * std::pow(rng.uniform(), 1.5) + 2 * u;
+            const double a = (0.3 + 0.5 * (1 - d)) * rowStrength * rng.range(0.6, 1.0);
+            p.setPen(QPen(hex(0xFFFFFF, a), (0.8 + 1.8 * d) * u, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(x, y), QPointF(x + len, y));
+            x += len + rng.range(0.3, 3.0) * (0.004 + 0.01 * d) * W;
+        }
     }
     p.setPen(Qt::NoPen);
 
@@ -188,9 +293,27 @@ QImage paintCoastalBay(QSize size)
     }
     p.setPen(Qt::NoPen);
     p.restore();
+    // The stump of its fallen neighbour and a few rocks keep it company, so it reads as what
+    // is left of a point worn back, not a lone peg.
+    for (int i = 0; i < 4; ++i) {
+        const double rx = (0.452 + 0.016 * i + rng.range(-0.004, 0.004)) * W;
+        const double rw = (i == 0 ? 0.011 : rng.range(0.004, 0.008)) * W;
+        const double rh = (i == 0 ? 0.022 : rng.range(0.004, 0.008)) * H;
+        QPolygonF rock;
+        for (int k = 0; k <= 8; ++k) {
+            const double a = pi + pi * k / 8.0;
+            rock << QPointF(rx + rw * std::cos(a) * rng.range(0.85, 1.1),
+                            sBase + 0.002 * H + rh * std::sin(a) * rng.range(0.8, 1.1));
+        }
+        const QPainterPath rockPath = polygonPath(rock);
+        fillPathVertical(p, rockPath, sBase - rh, sBase, hex(0xBFA68A), hex(0x8E7662));
+        QPainterPath shadeSide;
+        shadeSide.addRect(QRectF(rx - 2 * rw, sBase - 2 * rh, 1.6 * rw, 3 * rh));
+        p.fillPath(rockPath.intersected(shadeSide), hex(0x6A574B, 0.45));
+    }
     QPolygonF stackSurf;
     for (int i = 0; i <= 20; ++i)
-        stackSurf << QPointF((0.405 + 0.05 * i / 20.0) * W, 0.516 * H);
+        stackSurf << QPointF((0.405 + 0.1 * i / 20.0) * W, 0.516 * H);
     paintSurf(p, rng, stackSurf, QPointF(0, 1), u * 0.5, 0.8);
     QPolygonF cliffSurf;
     for (const QPointF& pt : foot)
@@ -200,10 +323,16 @@ QImage paintCoastalBay(QSize size)
 
     // The beach sweeps from the cliff foot round to the lower right; the water over it shows
     // the sand through, then the wet margin, then dry sand.
+    // It starts at the cliff foot, so the face stands on sand at the left and only its point
+    // reaches the water.
     QPolygonF shore;
+    const double shoreFrom = 0.15;
+    const double shoreTop = footY((shoreFrom + 0.02) / 0.38) / H + 0.006;
     for (int i = 0; i <= 120; ++i) {
         const double t = i / 120.0;
-        shore << QPointF((-0.02 + 1.06 * t) * W, H * (0.675 + 0.25 * std::pow(t, 1.3)));
+        shore << QPointF(
+            (shoreFrom + (1.04 - shoreFrom) * t) * W,
+            H * (shoreTop + (0.925 - shoreTop) * (0.35 * t + 0.65 * std::pow(t, 1.6))));
     }
     // The band of shallow water narrows to nothing where the beach meets the cliff.
     QPolygonF shallow = shore;
@@ -226,12 +355,40 @@ QImage paintCoastalBay(QSize size)
     QPolygonF dry = shore;
     for (QPointF& pt : dry)
         pt.ry() += 0.035 * H;
-    dry << QPointF(1.03 * W, 1.02 * H) << QPointF(-0.02 * W, 1.02 * H)
-        << QPointF(-0.02 * W, 0.75 * H);
+    dry << QPointF(1.03 * W, 1.02 * H) << QPointF(-0.02 * W, 1.02 * H);
+    // Under the cliff the dry sand reaches up to the scree at its foot.
+    for (const QPointF& pt : foot)
+        if (pt.x() < shore.first().x())
+            dry << pt + QPointF(0, 0.03 * H);
     QPainterPath dryPath;
     dryPath.addPolygon(dry);
     p.drawImage(0, 0, softShape(size, dryPath, static_cast<int>(10 * u), hex(0xF1E2C2)));
     paintSurf(p, rng, shore, QPointF(-0.2, -1.0), u, 1.0);
+    // Fallen rock along the cliff foot breaks the line where the face meets the water: a band
+    // of boulders, lit on their tops, ragged on the seaward side.
+    {
+        QPolygonF top;
+        QPolygonF bottom;
+        for (int i = 0; i <= 160; ++i) {
+            const double t = -0.02 + 0.34 * i / 160.0;
+            const double y = footY((t + 0.02) / 0.38);
+            const double bulk = 0.006 * H + 0.012 * H * fbm1(static_cast<float>(t * 30), 21, 3);
+            top << QPointF(t * W, y - bulk * 0.6);
+            bottom << QPointF(t * W,
+                              y + bulk * 0.5 * (0.6 + fbm1(static_cast<float>(t * 90), 22, 2)));
+        }
+        const QPainterPath apron = areaBetween(top, bottom);
+        p.fillPath(apron, hex(0x6E5C50));
+        for (int i = 0; i < 80; ++i) {
+            const double t = rng.range(-0.02, 0.32);
+            const double y = footY((t + 0.02) / 0.38);
+            const double r = rng.range(0.003, 0.008) * W;
+            QPainterPath boulder;
+            boulder.addEllipse(QPointF(t * W, y + rng.range(-0.2, 0.6) * r), r, r * 0.55);
+            p.fillPath(boulder, hex(0x7E6957));
+            p.fillPath(boulder.subtracted(boulder.translated(-r * 0.15, r * 0.25)), hex(0xA88F76));
+        }
+    }
     // Dunes with marram grass in the near left corner.
     const QPolygonF dune = profileLine(-0.02 * W, 0.45 * W, 80, [&](double t) {
         return 0.86 * H + 0.18 * H * std::pow(t, 2.5) - 0.02 * H * std::sin(t * 6.0);
@@ -264,9 +421,10 @@ QImage paintSnowPeak(QSize size)
 
     fillVertical(p, QRectF(0, 0, W, horizon),
                  {{0.0, hex(0x2F66A6)}, {0.55, hex(0x7DAAD6)}, {1.0, hex(0xD8E8F1)}});
+    // Thin crisp streaks at separate heights, so no two cross into a brighter sliver.
     for (int i = 0; i < 3; ++i)
-        paintStratus(p, rng, QPointF(rng.range(0.05, 0.45) * W, rng.range(0.1, 0.3) * H),
-                     rng.range(0.15, 0.25) * W, 0.012 * H, hex(0xFFFFFF, 0.55));
+        paintFlatStratus(p, rng, QPointF(rng.range(0.08, 0.42) * W, (0.1 + 0.085 * i) * H),
+                         rng.range(0.15, 0.25) * W, 0.012 * H, hex(0xFFFFFF, 0.35));
 
     // Far range, hazy with faint snow.
     const QPolygonF range = mountainRidge(
@@ -293,28 +451,38 @@ QImage paintSnowPeak(QSize size)
     fillPathVertical(p, mountain, 0.15 * H, horizon, hex(0x7A869C), hex(0x55637A));
     p.save();
     p.setClipPath(mountain);
-    const QPainterPath snow = snowField(peak, rng, 0.4 * H, 0.045 * H).intersected(mountain);
+    const QPainterPath snow = snowLine(peak, rng, 0.4 * H, 0.03 * H).intersected(mountain);
     fillPathVertical(p, snow, 0.15 * H, 0.5 * H, hex(0xFFFFFF), hex(0xE6EEF6));
-    const QPainterPath shadows = ridgeShadows(peak, H, rng);
-    p.fillPath(shadows, hex(0x3E4A66, 0.55));
-    p.fillPath(shadows.intersected(snow), hex(0x9DB2D3, 0.55));
+    // Light from the upper left: the summit's right face and the shoulder's are in shade.
+    const double top = summitX(peak, 0.55 * W, 0.8 * W);
+    const double shoulder = summitX(peak, 0.18 * W, 0.4 * W);
+    const double saddle = saddleX(peak, shoulder, top);
+    QPainterPath shadows = summitShadow(peak, rng, top, top + 0.07 * W, 1.2 * W, 1.2 * W, H);
+    shadows.addPath(
+        summitShadow(peak, rng, shoulder, shoulder + 0.05 * W, saddle, saddle + 0.03 * W, H));
+    shadows = shadows.intersected(mountain);
+    p.fillPath(shadows, hex(0x3E4A66, 0.5));
+    p.fillPath(shadows.intersected(snow), hex(0x9DB2D3, 0.6));
     // Mist pooling at the mountain's foot.
     fillPathVertical(p, mountain, 0.45 * H, horizon + 0.02 * H, hex(0xD8E8F1, 0.0),
                      hex(0xD8E8F1, 0.75));
     p.restore();
 
-    // Forested foothills, bluer with distance.
+    // Forested foothills, bluer with distance; each tree is lit on its left.
     const QPolygonF hills1 = rollingLine(W, horizon + 0.05 * H, 0.03 * H, 61, 3.0);
     p.fillPath(areaBelow(hills1, H), hex(0x5F8A8C));
-    p.fillPath(pineRow(rng, hills1, 0.03 * H, 0.06 * H, 0.008 * W), hex(0x5F8A8C));
+    paintConifers(p, coniferStand(rng, hills1, 0.03 * H, 0.06 * H, 0.008 * W),
+                  {hex(0x5A8587), hex(0x5F8A8C), hex(0x69938F)}, hex(0x3F6470, 0.3));
     const QPolygonF hills2 = rollingLine(W, horizon + 0.15 * H, 0.05 * H, 62, 2.0);
     p.fillPath(areaBelow(hills2, H), hex(0x3C6663));
-    p.fillPath(pineRow(rng, hills2, 0.06 * H, 0.12 * H, 0.012 * W), hex(0x3C6663));
+    paintConifers(p, coniferStand(rng, hills2, 0.06 * H, 0.12 * H, 0.012 * W),
+                  {hex(0x365E5C), hex(0x3C6663), hex(0x46716A)}, hex(0x1F3F4A, 0.35));
     const QPolygonF hills3 = profileLine(-0.02 * W, 1.02 * W, 100, [&](double t) {
         return 0.9 * H + 0.05 * H * std::cos(t * pi * 2.0) - 0.03 * H * std::sin(t * 5.0);
     });
     p.fillPath(areaBelow(hills3, H), hex(0x24443F));
-    p.fillPath(pineRow(rng, hills3, 0.12 * H, 0.3 * H, 0.025 * W), hex(0x24443F));
+    paintConifers(p, coniferStand(rng, hills3, 0.12 * H, 0.3 * H, 0.025 * W),
+                  {hex(0x203E3A), hex(0x24443F), hex(0x2C4E45)}, hex(0x0F2630, 0.4));
     return finishIllustration(canvas.finish(), 0x5A0);
 }
 

@@ -149,6 +149,26 @@ void paintStratus(QPainter& p, Random& rng, QPointF centre, double width, double
                   [&](QPainter& c) { c.fillPath(shape, color); });
 }
 
+void paintFlatCumulus(QPainter& p, Random& rng, QPointF base, double width, double height,
+                      const QColor& light, const QColor& shadow)
+{
+    const QPainterPath shape = cumulusPath(rng, base, width, height);
+    p.save();
+    p.fillPath(shape, shadow);
+    p.setClipPath(shape);
+    // The lit face, then a narrow band of half tone where it turns into the shaded base.
+    const QPointF lift(-width * rng.range(0.01, 0.04), -height * rng.range(0.14, 0.22));
+    p.fillPath(shape.translated(lift * 0.6), mix(shadow, light, 0.55));
+    p.fillPath(shape.translated(lift), light);
+    p.restore();
+}
+
+void paintFlatStratus(QPainter& p, Random& rng, QPointF centre, double width, double thickness,
+                      const QColor& color)
+{
+    p.fillPath(stratusPath(rng, centre, width, thickness * 1.2), color);
+}
+
 void paintStars(QPainter& p, Random& rng, const QRectF& area, int count, double unit,
                 const QColor& tint, const std::function<double(QPointF)>& density)
 {

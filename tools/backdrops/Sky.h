@@ -33,6 +33,13 @@ QPainterPath stratusPath(Random& rng, QPointF centre, double width, double thick
 void paintStratus(QPainter& p, Random& rng, QPointF centre, double width, double thickness,
                   const QColor& color);
 
+// The same clouds with crisp edges and flat shading, for pictures drawn all in sharp shapes
+// where a softened cloud would look out of focus beside them.
+void paintFlatCumulus(QPainter& p, Random& rng, QPointF base, double width, double height,
+                      const QColor& light, const QColor& shadow);
+void paintFlatStratus(QPainter& p, Random& rng, QPointF centre, double width, double thickness,
+                      const QColor& color);
+
 // `density` (0..1) thins the stars out where it is low, e.g. towards the horizon.
 void paintStars(QPainter& p, Random& rng, const QRectF& area, int count, double unit,
                 const QColor& tint, const std::function<double(QPointF)>& density = {});

@@ -41,6 +41,30 @@ QRect coverageBounds(const QImage& layer)
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// The paper's tooth. Value noise on one square lattice shows its grid as little blocks, so two
+// lattices turned against each other are mixed and softened into a round, fibrous grain.
+Field paperTooth(QSize size, double unit, quint32 seed)
+{
+    Field out(size.width(), size.height());
+    const double inv = 1.0 / (5.0 * unit);
+    const double c1 = std::cos(0.52) * inv;
+    const double s1 = std::sin(0.52) * inv;
+    const double c2 = std::cos(-0.95) * inv * 1.37;
+    const double s2 = std::sin(-0.95) * inv * 1.37;
+    for (int y = 0; y < size.height(); ++y) {
+        float* r = out.row(y);
+        for (int x = 0; x < size.width(); ++x) {
+            const float a = fbm(static_cast<float>(x * c1 - y * s1),
+                                static_cast<float>(x * s1 + y * c1), seed, 3);
+            const float b = fbm(static_cast<float>(x * c2 - y * s2),
+                                static_cast<float>(x * s2 + y * c2), seed ^ 0x7700u, 3);
+            r[x] = std::clamp(0.5f + 1.5f * (0.55f * a + 0.45f * b - 0.5f), 0.0f, 1.0f);
+        }
+    }
+    out.blur(std::max(1, static_cast<int>(std::lround(0.8 * unit))), 2);
+    return out;
+}
+
 } // namespace
 
 Watercolor::Watercolor(QSize size, const QColor& paper, quint32 seed)
@@ -48,8 +72,7 @@ Watercolor::Watercolor(QSize size, const QColor& paper, quint32 seed)
       m_red(size.width(), size.height(), static_cast<float>(paper.redF())),
       m_green(size.width(), size.height(), static_cast<float>(paper.greenF())),
       m_blue(size.width(), size.height(), static_cast<float>(paper.blueF())),
-      m_tooth(Field::fineNoise(size.width(), size.height(), static_cast<float>(6.5 * m_unit),
-                               seed ^ 0x5eedu, 3))
+      m_tooth(paperTooth(size, m_unit, seed ^ 0x5eedu))
 {
 }
 
