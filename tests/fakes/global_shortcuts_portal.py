@@ -1,13 +1,8 @@
 '''A desktop portal with global shortcuts, for python-dbusmock.
 
-Debian 12 has no portal backend with global shortcuts outside KDE, so the tests talk to this.
-Parameters:
-  registry (bool): the host app registry of portals from 1.21 on; the portal then serves only
-                   a caller that registered an app id first. Default: False (portal 1.16).
-  shortcuts (bool): whether the portal offers global shortcuts at all. Default: True.
-  refuse (bool): BindShortcuts ends the request as cancelled, as when the user says no;
-                otherwise every shortcut gets its preferred trigger. Default: False.
-The test presses a shortcut with org.freedesktop.portal.Test.Press(id).
+Parameters: registry (portal 1.21 on: a caller must register its app id first), shortcuts
+(False: the portal offers no global shortcuts), refuse (BindShortcuts is cancelled, as when the
+user says no). The test presses and releases a shortcut with org.freedesktop.portal.Test.Press.
 '''
 
 import dbus

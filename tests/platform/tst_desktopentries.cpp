@@ -23,11 +23,6 @@ const QByteArray foreign = "# written by hand\n"
                            "[Desktop Action hide]\n"
                            "Hidden=true\n";
 
-bool writeWithFolders(const QByteArray& path, const QByteArray& contents)
-{
-    return QDir().mkpath(QFileInfo(QFile::decodeName(path)).path()) && writeFile(path, contents);
-}
-
 // A tree entry for an application's file; ';' separates its keys.
 QByteArray app(QByteArray keys)
 {
@@ -40,13 +35,6 @@ class TestDesktopEntries : public QObject
 {
     Q_OBJECT
 
-    QList<std::pair<const char*, std::optional<QByteArray>>> m_saved;
-
-    void setEnvironment(const char* name, const std::optional<QByteArray>& value)
-    {
-        m_saved.append({name, TestTree::setEnvironment(name, value)});
-    }
-
 private Q_SLOTS:
     void init()
     {
@@ -56,34 +44,19 @@ private Q_SLOTS:
         m_entry = m_scratch->at("config/autostart/tavlin.desktop");
     }
 
-    void cleanup()
-    {
-        while (!m_saved.isEmpty()) {
-            const auto [name, value] = m_saved.takeLast();
-            TestTree::setEnvironment(name, value);
-        }
-    }
-
     // The entry must start the program through a real desktop-entry launcher, whatever
     // characters its path holds.
-    void startsProgram_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("quotes and dollar") << QStringLiteral("it's \"$HOME\" `x`");
-        QTest::newRow("backslashes") << QStringLiteral("two\\\\back\\slashes");
-        QTest::newRow("shell characters") << QStringLiteral("a;b&c|d(e)*?#~<>=");
-    }
-
     void startsProgram()
     {
-        QFETCH(QString, folder);
         const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
         QVERIFY2(!gio.isEmpty(), "gio (libglib2.0-bin) launches the entry");
-        const QString program = QFile::decodeName(m_scratch->root) + QLatin1Char('/') + folder +
-                                QStringLiteral("/tavlin");
+        const QString program = QFile::decodeName(m_scratch->root) +
+                                QStringLiteral("/it's \"$HOME\" `x` two\\\\back\\slashes "
+                                               "a;b&c|d(e)*?#~<>=/tavlin");
         const QByteArray marker = m_scratch->at("started");
-        QVERIFY(writeWithFolders(QFile::encodeName(program),
-                                 "#!/bin/sh\nprintf '%s' \"$0\" > '" + marker + "'\n"));
+        QVERIFY(QDir().mkpath(QFileInfo(program).path()));
+        QVERIFY(writeFile(QFile::encodeName(program),
+                          "#!/bin/sh\nprintf '%s' \"$0\" > '" + marker + "'\n"));
         QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
 
         AutostartLoginItem item(m_config, program);
@@ -97,42 +70,19 @@ private Q_SLOTS:
         QVERIFY(!item.isEnabled());
     }
 
-    void readsState_data()
-    {
-        QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<bool>("enabled");
-
-        const QByteArray head = "[Desktop Entry]\nExec=tavlin\n";
-        QTest::newRow("hidden, spaced") << head + "Hidden = true\n" << false;
-        QTest::newRow("hidden=false") << head + "Hidden=false\n" << true;
-        QTest::newRow("hidden in another group") << foreign << true;
-        QTest::newRow("switched off for GNOME")
-            << head + "X-GNOME-Autostart-enabled=false" << false;
-        QTest::newRow("not a desktop entry") << QByteArray("Exec=tavlin\n") << false;
-    }
-
-    void readsState()
-    {
-        QFETCH(QByteArray, contents);
-        QFETCH(bool, enabled);
-        QVERIFY(writeWithFolders(m_entry, contents));
-        QCOMPARE(AutostartLoginItem(m_config, QStringLiteral("/usr/bin/tavlin")).isEnabled(),
-                 enabled);
-    }
-
     // An entry we did not write is switched by Hidden alone, everything else kept.
     void foreignEntryKept_data()
     {
         QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<bool>("enable");
+        QTest::addColumn<bool>("enable"); // it reads as the opposite before
         QTest::addColumn<QByteArray>("expected");
 
-        QTest::newRow("switched off")
+        QTest::newRow("Hidden only in another group, switched off")
             << foreign << false
             << QByteArray(foreign).replace("[Desktop Entry]\n", "[Desktop Entry]\nHidden=true\n");
-        const QByteArray hidden = "[Desktop Entry]\nHidden=true\nExec=tavlin\n";
-        QTest::newRow("hidden, switched on")
-            << hidden << true << QByteArray("[Desktop Entry]\nHidden=false\nExec=tavlin\n");
+        QTest::newRow("hidden, with spaces, switched on")
+            << QByteArray("[Desktop Entry]\nHidden = true\nExec=tavlin\n") << true
+            << QByteArray("[Desktop Entry]\nHidden=false\nExec=tavlin\n");
         QTest::newRow("off for GNOME, switched on")
             << QByteArray("[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=false\n") << true
             << QByteArray(
@@ -144,17 +94,19 @@ private Q_SLOTS:
         QFETCH(QByteArray, contents);
         QFETCH(bool, enable);
         QFETCH(QByteArray, expected);
-        QVERIFY(writeWithFolders(m_entry, contents));
+        QVERIFY(build(m_scratch->root, tree("config/autostart/tavlin.desktop=F:" + contents)));
         AutostartLoginItem item(m_config, QStringLiteral("/usr/bin/tavlin"));
+        QCOMPARE(item.isEnabled(), !enable);
         QVERIFY(item.setEnabled(enable));
         QCOMPARE(item.isEnabled(), enable);
         QCOMPARE(readFile(m_entry), expected);
     }
 
+    // Refused, the entry and the state it reads as stay as they were.
     void refused_data()
     {
         QTest::addColumn<QByteArray>("tree");
-        QTest::addColumn<bool>("enable");
+        QTest::addColumn<bool>("enable"); // reads as the opposite, before and after
         QTest::addColumn<QString>("program");
 
         const QString program = QStringLiteral("/usr/bin/tavlin");
@@ -163,7 +115,7 @@ private Q_SLOTS:
         QTest::newRow("folder in the entry's place")
             << QByteArray("config/autostart/tavlin.desktop/keep=F:x") << true << program;
         QTest::newRow("not a desktop entry")
-            << QByteArray("config/autostart/tavlin.desktop=F:notes") << true << program;
+            << QByteArray("config/autostart/tavlin.desktop=F:Exec=tavlin\n") << true << program;
         // Writing through the link would change the file it points to.
         QTest::newRow("entry links elsewhere")
             << QByteArray("apps/tavlin.desktop=F:[Desktop Entry]\nExec=tavlin\n|"
@@ -187,40 +139,24 @@ private Q_SLOTS:
         }
         const Snapshot before = snapshot(m_scratch->root);
         AutostartLoginItem item(m_config, program);
-        const bool wasEnabled = item.isEnabled();
+        QCOMPARE(item.isEnabled(), !enable);
         QVERIFY(!item.setEnabled(enable));
-        QCOMPARE(item.isEnabled(), wasEnabled);
+        QCOMPARE(item.isEnabled(), !enable);
         QCOMPARE(snapshot(m_scratch->root), before);
     }
 
-    // Which installed application a window belongs to, and its name in the user's language.
-    void applicationDirs_data()
-    {
-        QTest::addColumn<std::optional<QByteArray>>("dataHome");
-        QTest::addColumn<std::optional<QByteArray>>("dataDirs");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("unset: the defaults")
-            << std::optional<QByteArray>() << std::optional<QByteArray>()
-            << QStringList{QStringLiteral("/h/.local/share/applications"),
-                           QStringLiteral("/usr/local/share/applications"),
-                           QStringLiteral("/usr/share/applications")};
-        QTest::newRow("relative and empty parts ignored")
-            << std::optional<QByteArray>("rel") << std::optional<QByteArray>(":rel:/opt")
-            << QStringList{QStringLiteral("/h/.local/share/applications"),
-                           QStringLiteral("/opt/applications")};
-    }
-
+    // Unset or relative, the XDG defaults.
     void applicationDirs()
     {
-        QFETCH(std::optional<QByteArray>, dataHome);
-        QFETCH(std::optional<QByteArray>, dataDirs);
-        QFETCH(QStringList, expected);
-        setEnvironment("HOME", QByteArray("/h"));
-        setEnvironment("XDG_DATA_HOME", dataHome);
-        setEnvironment("XDG_DATA_DIRS", dataDirs);
-        QCOMPARE(DesktopEntryIndex::applicationDirs(), expected);
+        setEnvironment("XDG_DATA_HOME", QByteArray("rel"));
+        setEnvironment("XDG_DATA_DIRS", QByteArray(":rel:"));
+        QCOMPARE(DesktopEntryIndex::applicationDirs(),
+                 (QStringList{QDir::homePath() + QStringLiteral("/.local/share/applications"),
+                              QStringLiteral("/usr/local/share/applications"),
+                              QStringLiteral("/usr/share/applications")}));
     }
 
+    // Which installed application a window belongs to, and its name in the user's language.
     void appFor_data()
     {
         QTest::addColumn<QByteArray>("files"); // below home/applications and shared/applications
@@ -263,7 +199,7 @@ private Q_SLOTS:
         row("the user's file hides the shared one",
             "home/applications/tool.desktop=" + app("Name=Mine") + '|' + shared +
                 app("Name=Theirs"),
-            {}, "", "Tool", "tool: Mine");
+            {QStringLiteral("tool")}, "", "Tool", "tool: Mine");
         row("country before language", files, {}, "", "files", "files: Dateien (AT)",
             "de_AT.UTF-8");
         row("missing Name falls back to class", shared + app("Comment=nameless"), {}, "", "Tool",
@@ -283,10 +219,9 @@ private Q_SLOTS:
         QFETCH(QString, windowClass);
         QFETCH(QString, locale);
         QFETCH(QString, expected);
-        TestTree::Scratch scratch;
-        QVERIFY(TestTree::build(scratch.root, TestTree::tree(files)));
-        setEnvironment("XDG_DATA_HOME", scratch.at("home"));
-        setEnvironment("XDG_DATA_DIRS", scratch.at("shared"));
+        QVERIFY(build(m_scratch->root, tree(files)));
+        setEnvironment("XDG_DATA_HOME", m_scratch->at("home"));
+        setEnvironment("XDG_DATA_DIRS", m_scratch->at("shared"));
 
         const RunningApp found = DesktopEntryIndex(locale).appFor(hints, instance, windowClass);
         QCOMPARE(found.identifier + QStringLiteral(": ") + found.name, expected);

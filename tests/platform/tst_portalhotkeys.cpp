@@ -21,23 +21,29 @@ namespace {
 
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 
+bool portalRegistered()
+{
+    return QDBusConnection::sessionBus().interface()->isServiceRegistered(portalService);
+}
+
 } // namespace
 
 class TestPortalHotKeys : public QObject
 {
     Q_OBJECT
 
-public:
-    explicit TestPortalHotKeys(QString busAddress) : m_busAddress(std::move(busAddress)) {}
-
 private Q_SLOTS:
     void initTestCase()
     {
-        // No service folders: a portal installed on this machine must not be started on
-        // demand, or "no portal at all" could never be tested there.
+        // Named before anything connects, so nothing here reaches a user's own bus. No service
+        // folders: a portal installed on this machine must not be started on demand, or "no
+        // portal at all" could never be tested there.
+        const QString socket = m_scratch.filePath(QStringLiteral("bus"));
+        m_address = QStringLiteral("unix:path=") + socket;
+        qputenv("DBUS_SESSION_BUS_ADDRESS", QFile::encodeName(m_address));
         QFile config(m_scratch.filePath(QStringLiteral("bus.conf")));
         QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write("<busconfig><type>session</type><listen>" + m_busAddress.toUtf8() +
+        config.write("<busconfig><type>session</type><listen>" + m_address.toUtf8() +
                      "</listen><policy context=\"default\">"
                      "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
                      "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
@@ -47,7 +53,7 @@ private Q_SLOTS:
                      QStringLiteral("--nofork"), QStringLiteral("--nopidfile")});
         QVERIFY2(m_bus.waitForStarted(), "dbus-daemon must be installed");
         // Connected once the socket is there: a session bus connection is made only once.
-        QTRY_VERIFY(QFileInfo::exists(m_busAddress.mid(m_busAddress.indexOf(u'=') + 1)));
+        QTRY_VERIFY(QFileInfo::exists(socket));
         QVERIFY(QDBusConnection::sessionBus().isConnected());
     }
 
@@ -61,7 +67,7 @@ private Q_SLOTS:
     {
         m_portal.terminate();
         m_portal.waitForFinished();
-        QTRY_VERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(portalService));
+        QTRY_VERIFY(!portalRegistered());
     }
 
     void bindAndPress_data()
@@ -91,13 +97,12 @@ private Q_SLOTS:
                             QStringLiteral("--template"), QStringLiteral(TAVLIN_PORTAL_TEMPLATE),
                             QStringLiteral("-p"), portal, QStringLiteral("-l"), log});
             QVERIFY2(m_portal.waitForStarted(), "python3-dbusmock must be installed");
-            QTRY_VERIFY(
-                QDBusConnection::sessionBus().interface()->isServiceRegistered(portalService));
+            QTRY_VERIFY(portalRegistered());
         }
 
         // A connection of its own, as the program makes one.
-        const QString name = QStringLiteral("portal-") + QString::number(++m_connections);
-        PortalHotKeyGrabber grabber(QDBusConnection::connectToBus(m_busAddress, name),
+        const QString name = QString::fromLatin1(QTest::currentDataTag());
+        PortalHotKeyGrabber grabber(QDBusConnection::connectToBus(m_address, name),
                                     QStringLiteral("tavlin"));
         HotKeys hotKeys(grabber);
         QSignalSpy answered(&grabber, &HotKeyGrabber::answered);
@@ -121,8 +126,14 @@ private Q_SLOTS:
             QVERIFY(calls.contains("CTRL+ALT+LOGO+d") && calls.contains("CTRL+ALT+LOGO+s"));
             // Pressed and released once each: the cover's action runs once, by the time the
             // later press has arrived.
-            press(QStringLiteral("hotkey-1"));
-            press(QStringLiteral("hotkey-2"));
+            for (const char* shortcut : {"hotkey-1", "hotkey-2"}) {
+                QDBusMessage press = QDBusMessage::createMethodCall(
+                    portalService, QStringLiteral("/org/freedesktop/portal/desktop"),
+                    QStringLiteral("org.freedesktop.portal.Test"), QStringLiteral("Press"));
+                press << QString::fromLatin1(shortcut);
+                QCOMPARE(QDBusConnection::sessionBus().call(press).type(),
+                         QDBusMessage::ReplyMessage);
+            }
             QTRY_COMPARE(spotlight, 1);
             QCOMPARE(cover, 1);
         }
@@ -130,32 +141,11 @@ private Q_SLOTS:
     }
 
 private:
-    void press(const QString& shortcutId)
-    {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            portalService, QStringLiteral("/org/freedesktop/portal/desktop"),
-            QStringLiteral("org.freedesktop.portal.Test"), QStringLiteral("Press"));
-        call << shortcutId;
-        QCOMPARE(QDBusConnection::sessionBus().call(call).type(), QDBusMessage::ReplyMessage);
-    }
-
-    const QString m_busAddress;
+    QTemporaryDir m_scratch;
+    QString m_address;
     QProcess m_bus;
     QProcess m_portal;
-    QTemporaryDir m_scratch;
-    int m_connections = 0;
 };
 
-int main(int argc, char** argv)
-{
-    // The bus is named before anything can connect, so nothing here reaches a user's own bus.
-    QTemporaryDir busFolder;
-    const QString address =
-        QStringLiteral("unix:path=") + busFolder.path() + QStringLiteral("/bus");
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toLocal8Bit());
-    QCoreApplication app(argc, argv);
-    TestPortalHotKeys test(address);
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestPortalHotKeys)
 #include "tst_portalhotkeys.moc"
