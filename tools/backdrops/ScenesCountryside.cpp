@@ -84,41 +84,14 @@ QImage paintCountryRoad(QSize size)
     p.restore();
     paintCopses(p, rng, fields, 0.0, W, 22 * u, hex(0x4F7F42), hex(0x6B9A50), 0.9);
 
-    // The foreground hill carries the road; the road reappears, thin, on the fields beyond.
+    // One road runs from the bottom edge over the rise and across the fields until it drops
+    // behind the far hill. It lies on flat ground: a fixed width and gentle bends in ground
+    // units, projected as 1/distance, so it narrows steadily and its parts always line up.
     const QPolygonF front = rollingLine(W, 0.765 * H, 0.025 * H, 5, 1.5);
-    const double crestX = 0.6 * W;
-    const double crestY = lineY(front, crestX);
-    {
-        QPainterPath farRoad;
-        const QPointF a(crestX - 0.005 * W, crestY + 0.01 * H);
-        const QPointF b(0.675 * W, lineY(fields, 0.675 * W) + 2 * u);
-        const double wa = 0.016 * W;
-        const double wb = 0.004 * W;
-        const QPointF bend(0.7 * W, (a.y() + b.y()) / 2);
-        farRoad.moveTo(a.x() - wa, a.y());
-        farRoad.quadTo(bend - QPointF(0.012 * W, 0), QPointF(b.x() - wb, b.y()));
-        farRoad.lineTo(b.x() + wb, b.y());
-        farRoad.quadTo(bend + QPointF(0.012 * W, 0), QPointF(a.x() + wa, a.y()));
-        farRoad.closeSubpath();
-        p.fillPath(farRoad, hex(0xBDB6AB));
-        QPainterPath farther;
-        const QPointF c(0.7 * W, lineY(hill2, 0.7 * W) + 1 * u);
-        farther.moveTo(b.x() + 0.012 * W, lineY(hill2, b.x()) + 0.02 * H);
-        farther.lineTo(c.x() - 0.0015 * W, c.y());
-        farther.lineTo(c.x() + 0.0015 * W, c.y());
-        farther.lineTo(b.x() + 0.02 * W, lineY(hill2, b.x()) + 0.02 * H);
-        farther.closeSubpath();
-        p.save();
-        p.setClipPath(hill2Area.subtracted(fieldArea));
-        p.fillPath(farther, hex(0xC4BFB6));
-        p.restore();
-    }
-    const QPainterPath frontArea = areaBelow(front, H);
-    fillPathVertical(p, frontArea, crestY, H, hex(0x86B857), hex(0x5E9640));
-
-    // Near road: width shrinks with distance below the horizon, as on flat ground.
+    const double crestY = lineY(front, 0.6 * W);
     auto distanceAt = [&](double y) { return (y - horizon) / (H - horizon); };
-    const int samples = 120;
+    const double farY = horizon + 0.035 * H;
+    const int samples = 320;
     QPolygonF left;
     QPolygonF right;
     QPolygonF shoulderL;
@@ -126,11 +99,11 @@ QImage paintCountryRoad(QSize size)
     std::vector<QPointF> centre;
     std::vector<double> half;
     for (int i = 0; i <= samples; ++i) {
-        const double s = static_cast<double>(i) / samples;
-        const double y = H * 1.02 + (crestY + 2 * u - H * 1.02) * s;
+        const double y = H * 1.02 + (farY - H * 1.02) * i / samples;
         const double d = distanceAt(y);
-        const double x =
-            crestX + (0.42 * W - crestX) * std::pow(1.0 - s, 1.6) - 0.05 * W * std::sin(pi * s) * d;
+        const double z = 1.0 / d - 1.0;
+        const double ground = -0.22 - 0.012 * z + 0.09 * std::sin(z * 0.55);
+        const double x = vanish.x() + ground * W * d;
         const double hw = 0.14 * W * d;
         centre.emplace_back(x, y);
         half.push_back(hw);
@@ -139,42 +112,60 @@ QImage paintCountryRoad(QSize size)
         shoulderL << QPointF(x - hw * 1.1, y);
         shoulderR << QPointF(x + hw * 1.1, y);
     }
-    p.fillPath(areaBetween(shoulderL, shoulderR), hex(0xCDBB94));
-    fillPathVertical(p, areaBetween(left, right), crestY, H, hex(0xB4AEA6), hex(0x8C8782));
-    // Centre dashes spaced evenly in ground distance, which is 1/d on screen.
-    for (int i = 0; i < samples; ++i) {
-        const double z = 1.0 / distanceAt(centre[static_cast<size_t>(i)].y());
-        if (std::fmod(z * 2.2, 1.0) > 0.5)
-            continue;
-        const double dw0 = half[static_cast<size_t>(i)] * 0.04;
-        const double dw1 = half[static_cast<size_t>(i + 1)] * 0.04;
-        const QPointF c0 = centre[static_cast<size_t>(i)];
-        const QPointF c1 = centre[static_cast<size_t>(i + 1)];
+    const QPainterPath roadArea = areaBetween(shoulderL, shoulderR);
+    auto paintRoad = [&](const QPainterPath& clip) {
+        p.save();
+        p.setClipPath(clip);
+        p.fillPath(roadArea, hex(0xCDBB94));
+        fillPathVertical(p, areaBetween(left, right), farY, H, hex(0xBDB7AE), hex(0x8C8782));
+        // Centre dashes spaced evenly in ground distance, which is 1/d on screen.
         p.setBrush(hex(0xF4EBD2));
-        p.drawPolygon(QPolygonF{c0 - QPointF(dw0, 0), c1 - QPointF(dw1, 0), c1 + QPointF(dw1, 0),
-                                c0 + QPointF(dw0, 0)});
-    }
-    // Fence posts on the right verge, also spaced in ground distance.
-    QPolygonF railTop;
-    QPolygonF railMid;
+        for (int i = 0; i < samples; ++i) {
+            const size_t k = static_cast<size_t>(i);
+            const double z = 1.0 / distanceAt(centre[k].y());
+            if (std::fmod(z * 2.2, 1.0) > 0.5)
+                continue;
+            const double dw0 = half[k] * 0.04;
+            const double dw1 = half[k + 1] * 0.04;
+            const QPointF c0 = centre[k];
+            const QPointF c1 = centre[k + 1];
+            p.drawPolygon(QPolygonF{c0 - QPointF(dw0, 0), c1 - QPointF(dw1, 0),
+                                    c1 + QPointF(dw1, 0), c0 + QPointF(dw0, 0)});
+        }
+        p.restore();
+    };
+    // The far stretch cuts through the hedges and ends at the far hill's brow. The near rise is
+    // filled over it, so the near stretch is painted again on top: one road, no seam.
+    paintRoad(hill2Area);
+    const QPainterPath frontArea = areaBelow(front, H);
+    fillPathVertical(p, frontArea, crestY, H, hex(0x86B857), hex(0x5E9640));
+    paintRoad(frontArea);
+
+    // Fence on the right verge, posts spaced in ground distance, straight rails between them.
+    QPolygonF posts;
     p.setBrush(hex(0x6E5138));
     double lastZ = -1;
     for (int i = 0; i <= samples; ++i) {
         const double d = distanceAt(centre[static_cast<size_t>(i)].y());
+        if (centre[static_cast<size_t>(i)].y() < crestY + 0.01 * H)
+            break;
         const double z = std::floor(1.0 / d * 3.0);
-        const QPointF base(right[i].x() + 0.05 * W * d, right[i].y());
-        const double postH = 0.07 * H * d;
-        railTop << base + QPointF(0, -postH * 0.9);
-        railMid << base + QPointF(0, -postH * 0.5);
         if (z == lastZ)
             continue;
         lastZ = z;
-        p.drawRect(QRectF(base.x() - 0.003 * W * d, base.y() - postH, 0.006 * W * d, postH));
+        const QPointF base(right[i].x() + 0.07 * W * d, right[i].y());
+        const double postH = 0.06 * H * d;
+        posts << base;
+        p.drawRect(QRectF(base.x() - 0.0025 * W * d, base.y() - postH, 0.005 * W * d, postH));
     }
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(hex(0x7D5E43), 3.5 * u));
-    p.drawPolyline(railTop);
-    p.drawPolyline(railMid);
+    for (int i = 0; i + 1 < posts.size(); ++i) {
+        const double d0 = distanceAt(posts[i].y());
+        const double d1 = distanceAt(posts[i + 1].y());
+        p.setPen(QPen(hex(0x7D5E43), std::max(1.5 * u, 7 * u * d0), Qt::SolidLine, Qt::FlatCap));
+        for (const double h : {0.88, 0.5})
+            p.drawLine(posts[i] - QPointF(0, 0.06 * H * d0 * h),
+                       posts[i + 1] - QPointF(0, 0.06 * H * d1 * h));
+    }
     p.setPen(Qt::NoPen);
 
     scatterDots(p, rng, frontArea.subtracted(areaBetween(shoulderL, shoulderR)),
