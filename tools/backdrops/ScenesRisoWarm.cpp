@@ -341,15 +341,18 @@ QImage paintHillsSundown(QSize size)
     const double W = size.width();
     const double H = size.height();
     const QPainterPath sky = rectPath(QRectF(0, 0, W, 0.75 * H));
-    print.ramp(0, sky, 0, 0.62 * H, 0.35, 0.75);
-    print.ramp(1, sky, 0.1 * H, 0.62 * H, 0.0, 0.9);
-    print.ramp(2, sky, 0, 0.35 * H, 0.35, 0.0);
-    print.fill(slottedSun(QPointF(0.5 * W, 0.6 * H), 0.2 * H, 0), {0.2, 1.0, 0.0});
+    // A quiet dusk rather than a poster sunset: thin inks, and a veil of teal over the whole
+    // sky greys the pink and yellow down, so nothing shouts behind a call.
+    print.ramp(0, sky, 0, 0.62 * H, 0.22, 0.42);
+    print.ramp(1, sky, 0.1 * H, 0.62 * H, 0.0, 0.42);
+    print.ramp(2, sky, 0, 0.62 * H, 0.3, 0.1);
+    // A small pale sun, paler than the sky round it, low behind the first ridge.
+    print.fill(slottedSun(QPointF(0.5 * W, 0.6 * H), 0.085 * H, 0), {0.08, 0.38, 0.0});
     // Wisps of cloud lit from below, off to either side so none cuts across the sun.
     for (int i = 0; i < 4; ++i) {
         const QPointF c(((i % 2 == 0) ? 0.24 : 0.76) * W + rng.range(-0.08, 0.08) * W,
                         0.16 * H + i * 0.06 * H);
-        print.fill(stratusPath(rng, c, rng.range(0.15, 0.3) * W, 0.012 * H), {0.75, 0.4, 0.0});
+        print.fill(stratusPath(rng, c, rng.range(0.15, 0.3) * W, 0.012 * H), {0.34, 0.3, 0.12});
     }
     struct Hill
     {
@@ -358,9 +361,9 @@ QImage paintHillsSundown(QSize size)
         double ink[3];
     };
     const Hill hills[] = {
-        {0.62, 0.04, {0.55, 0.55, 0.15}}, {0.68, 0.06, {0.75, 0.45, 0.3}},
-        {0.76, 0.07, {0.9, 0.35, 0.5}},   {0.86, 0.08, {1.0, 0.25, 0.75}},
-        {0.97, 0.09, {1.0, 0.1, 1.0}},
+        {0.62, 0.04, {0.38, 0.3, 0.24}},  {0.68, 0.06, {0.48, 0.24, 0.34}},
+        {0.76, 0.07, {0.57, 0.18, 0.46}}, {0.86, 0.08, {0.65, 0.12, 0.58}},
+        {0.97, 0.09, {0.72, 0.06, 0.7}},
     };
     for (const Hill& hill : hills) {
         const double f1 = rng.range(3.0, 6.0);
@@ -373,7 +376,7 @@ QImage paintHillsSundown(QSize size)
         const QPainterPath area = areaBelow(ridge, H * 1.02);
         print.fill(area, {hill.ink[0], hill.ink[1], hill.ink[2]});
         // The sunlit crest fades into the shadowed body of each hill.
-        print.ramp(1, area, H * (hill.base - hill.amp), H * (hill.base + 0.1), hill.ink[1] + 0.35,
+        print.ramp(1, area, H * (hill.base - hill.amp), H * (hill.base + 0.1), hill.ink[1] + 0.12,
                    0.0);
     }
     return print.print();
