@@ -187,7 +187,7 @@ void addClockwise(QPainterPath& path, const QPolygonF& shape)
 
 } // namespace
 
-QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
+QPainterPath palmTree(Random& rng, QPointF base, double height, double lean, double droop)
 {
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
@@ -230,12 +230,12 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
         const QPointF dir(std::cos(angle), std::sin(angle) * 0.8 - 0.25);
         const double side = std::abs(dir.x());
         const double len = frondLen * rng.range(0.8, 1.1) * (old ? 0.6 : 0.7 + 0.3 * side);
-        const double droop = len * (old ? 1.5 : 0.45 + 0.55 * side) * rng.range(0.85, 1.15);
+        const double sag = len * (old ? 1.5 : 0.45 + 0.55 * side) * rng.range(0.85, 1.15) * droop;
         QPolygonF spine;
         const int ribSteps = 40;
         for (int i = 0; i <= ribSteps; ++i) {
             const double s = static_cast<double>(i) / ribSteps;
-            spine << top + dir * (s * len) + QPointF(0, droop * s * s * (0.4 + 0.6 * s));
+            spine << top + dir * (s * len) + QPointF(0, sag * s * s * (0.4 + 0.6 * s));
         }
         QPolygonF rib;
         for (int i = 0; i < spine.size(); ++i) {
@@ -266,7 +266,7 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean)
                 QPointF start = t * 0.7 + n * (0.45 * sideSign);
                 start /= std::max(1e-9, std::hypot(start.x(), start.y()));
                 // The leaflet leaves the rib along `start` and bends over towards the ground.
-                const double hang = 0.55 + 0.35 * s;
+                const double hang = (0.55 + 0.35 * s) * (0.5 + 0.5 * droop);
                 QPointF end = start * (1.0 - hang) + QPointF(0, 1.0) * hang;
                 end /= std::max(1e-9, std::hypot(end.x(), end.y()));
                 const QPointF mid = root + start * (leafLen * 0.45);

@@ -30,8 +30,9 @@ struct TreeColors
 QPainterPath paintBroadleaf(QPainter& p, Random& rng, QPointF base, double height,
                             const TreeColors& colors, double spread = 1.0);
 
-// Palm silhouette: curved ringed trunk and a crown of drooping, feathery fronds.
-QPainterPath palmTree(Random& rng, QPointF base, double height, double lean);
+// Palm silhouette: curved ringed trunk and a crown of drooping, feathery fronds. `droop` below 1
+// holds the fronds and their leaflets out flatter, for an open, airy crown.
+QPainterPath palmTree(Random& rng, QPointF base, double height, double lean, double droop = 1.0);
 
 QPainterPath grassBlade(QPointF base, double height, double width, double bend);
 // Blades sorted back to front; colour runs from `dark` at the back to `light`.

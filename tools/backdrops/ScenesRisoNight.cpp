@@ -307,37 +307,41 @@ QImage paintPalmSilhouette(QSize size)
     RisoPrint print(size, ink::paper(),
                     {ink::fluorescentPink(), ink::yellow(), ink::purple(), ink::mediumBlue()},
                     0x9A1);
+    // Fine leaflets would pick up coloured fringes from a full drum offset.
+    print.setMisregistration(1.5);
     Random rng(0x9A1);
     const double W = size.width();
     const double H = size.height();
     const double u = print.unit();
     const double horizon = 0.62 * H;
 
-    // Dusk: violet overhead, through mauve to apricot at the horizon.
+    // Late dusk, kept quiet: greyed violet overhead, through dusty mauve to a thin apricot
+    // at the horizon. Purple runs down the whole sky to take the edge off the pink and yellow.
     const QPainterPath sky = rectPath(QRectF(0, 0, W, horizon));
-    print.ramp(0, sky, 0.1 * H, horizon, 0.08, 0.3);
-    print.ramp(1, sky, 0.2 * H, horizon, 0.0, 0.62);
-    print.ramp(2, sky, 0, 0.5 * H, 0.45, 0.0);
-    print.ramp(3, sky, 0, 0.35 * H, 0.22, 0.0);
-    const QPointF sunCentre(0.58 * W, horizon - 0.05 * H);
-    QRadialGradient glow(sunCentre, 0.35 * H);
-    glow.setColorAt(0, QColor(255, 255, 255, 120));
+    print.ramp(0, sky, 0.1 * H, horizon, 0.08, 0.2);
+    print.ramp(1, sky, 0.2 * H, horizon, 0.0, 0.34);
+    print.ramp(2, sky, 0, horizon, 0.42, 0.12);
+    print.ramp(3, sky, 0, 0.35 * H, 0.16, 0.0);
+    const QPointF sunCentre(0.58 * W, horizon - 0.03 * H);
+    QRadialGradient glow(sunCentre, 0.25 * H);
+    glow.setColorAt(0, QColor(255, 255, 255, 50));
     glow.setColorAt(1, QColor(255, 255, 255, 0));
     print.plate(1).fillPath(sky, glow);
-    print.fill(disc(sunCentre, 0.075 * H).intersected(sky), {0.12, 0.85, 0.0, 0.0});
+    // A small, pale sun, only just lighter than the sky round it.
+    print.fill(disc(sunCentre, 0.045 * H).intersected(sky), {0.06, 0.42, 0.0, 0.0});
     // Long thin clouds lit from below.
     for (int i = 0; i < 4; ++i) {
         const QPointF c(rng.range(0.1, 0.9) * W, (0.16 + 0.07 * i) * H);
         print.fill(stratusPath(rng, c, rng.range(0.2, 0.35) * W, 0.02 * H),
-                   {0.3, 0.3 + 0.08 * i, 0.3 - 0.05 * i, 0.05});
+                   {0.2, 0.2 + 0.04 * i, 0.32 - 0.04 * i, 0.06});
     }
 
     // Sea: a deeper blue-violet than any of the sky, darkening towards the viewer, so the
     // horizon holds as a line.
     const QPainterPath sea = rectPath(QRectF(0, horizon, W, H - horizon));
-    print.fill(sea, {0.08, 0.0, 0.0, 0.0});
-    print.ramp(2, sea, horizon, H, 0.45, 0.75);
-    print.ramp(3, sea, horizon, H, 0.55, 0.8);
+    print.fill(sea, {0.12, 0.06, 0.0, 0.0});
+    print.ramp(2, sea, horizon, H, 0.5, 0.72);
+    print.ramp(3, sea, horizon, H, 0.3, 0.5);
     // The sun's path: swells catch the light a few at a time, so it breaks into rows of
     // glints of uneven length and strength, narrow far out and spreading towards the shore.
     for (int row = 0; row < 70; ++row) {
@@ -353,7 +357,7 @@ QImage paintPalmSilhouette(QSize size)
             ripple.addRoundedRect(QRectF(x - len / 2, y, len, thick), thick / 2, thick / 2);
             const double fade =
                 strength * (1.0 - std::min(1.0, std::abs(x - sunCentre.x()) / (1.6 * spreadX)));
-            print.fill(ripple, {0.2, 0.35 + 0.5 * fade, 0.25 * (1 - fade), 0.1});
+            print.fill(ripple, {0.14, 0.1 + 0.26 * fade, 0.46 - 0.16 * fade, 0.26});
             x += (rng.chance(0.5) ? 1 : -1) * (len + rng.range(0.2, 1.5) * spreadX * 0.3);
         }
     }
@@ -364,16 +368,18 @@ QImage paintPalmSilhouette(QSize size)
     QPainterPath far = areaBelow(island, horizon + 2);
     far.addPath(palmTree(rng, QPointF(0.2 * W, horizon - 0.012 * H), 0.07 * H, 0.12));
     far.addPath(palmTree(rng, QPointF(0.23 * W, horizon - 0.01 * H), 0.055 * H, -0.1));
-    print.fill(far, {0.3, 0.35, 0.55, 0.3});
+    print.fill(far, {0.22, 0.2, 0.55, 0.3});
 
     // The near shore and its palms, one silhouette.
     QPainterPath palms;
     palms.setFillRule(Qt::WindingFill);
     // One tall palm on the left; a pair on the right, the smaller one leaning in, so the two
-    // sides balance without crowding either.
-    palms.addPath(palmTree(rng, QPointF(0.1 * W, 1.0 * H), 0.7 * H, 0.2));
-    palms.addPath(palmTree(rng, QPointF(0.84 * W, 1.0 * H), 0.36 * H, -0.3));
-    palms.addPath(palmTree(rng, QPointF(0.95 * W, 1.0 * H), 0.58 * H, -0.22));
+    // sides balance without crowding either. Their fronds are held out flat, so each crown
+    // reads as a spray of leaves against the sky rather than a hanging mop.
+    const double airy = 0.7;
+    palms.addPath(palmTree(rng, QPointF(0.1 * W, 1.0 * H), 0.7 * H, 0.2, airy));
+    palms.addPath(palmTree(rng, QPointF(0.84 * W, 1.0 * H), 0.36 * H, -0.3, airy));
+    palms.addPath(palmTree(rng, QPointF(0.95 * W, 1.0 * H), 0.58 * H, -0.22, airy));
     const QPolygonF beach = profileLine(-0.02 * W, 1.02 * W, 120, [&](double t) {
         return H * (0.94 + 0.05 * std::pow(2.0 * t - 1.0, 2.0) - 0.015 * std::sin(t * 9.0));
     });
