@@ -68,6 +68,26 @@ void knockOutStars(RisoPrint& print, Random& rng, const QRectF& area, int count,
     }
 }
 
+// A quiet sky: most stars are small and only thin the blue plate, so they print as dim specks;
+// a rare few knock out to paper, and only the very brightest get a small glint.
+void printFaintStars(RisoPrint& print, Random& rng, const QRectF& area, int count, double unit,
+                     const std::function<double(QPointF)>& density)
+{
+    for (int i = 0; i < count; ++i) {
+        const QPointF c(area.left() + rng.uniform() * area.width(),
+                        area.top() + rng.uniform() * area.height());
+        const double light = std::pow(rng.uniform(), 4.0);
+        const bool glint = rng.chance(0.006);
+        if (rng.uniform() > density(c))
+            continue;
+        const double r = unit * (1.3 + 2.2 * light + (glint ? 1.2 : 0.0));
+        if (glint)
+            print.fill(sparkle(c, r * 2.6), {0.15, 0.2, 0.35});
+        const double ink = glint ? 0.0 : 0.62 * (1.0 - light);
+        print.fill(disc(c, r), {ink, ink * 0.6, 0.0});
+    }
+}
+
 } // namespace
 
 QImage paintNorthernLights(QSize size)
@@ -206,9 +226,9 @@ QImage paintStarField(QSize size)
     print.ramp(1, sky, 0, horizon, 0.3, 0.7);
     print.ramp(2, sky, 0.55 * H, horizon, 0.0, 0.35);
 
-    // The Milky Way: a diagonal band where the blue thins into mottled light with dark lanes.
+    // The Milky Way: a soft diagonal band where the blue thins into faint, gently mottled light.
     const Field cloud =
-        Field::smoothNoise(size.width(), size.height(), static_cast<float>(160 * u), 0x57A3, 5, 4);
+        Field::smoothNoise(size.width(), size.height(), static_cast<float>(220 * u), 0x57A3, 5, 4);
     const double angle = -0.42;
     const double ca = std::cos(angle);
     const double sa = std::sin(angle);
@@ -217,25 +237,20 @@ QImage paintStarField(QSize size)
         const double dy = y - 0.42 * H;
         const double across = -dx * sa + dy * ca;
         const double wander = 0.04 * H * std::sin((dx * ca + dy * sa) / W * 5.0);
-        const double band = std::exp(-std::pow((across - wander) / (0.13 * H), 2.0));
+        const double band = std::exp(-std::pow((across - wander) / (0.15 * H), 2.0));
         if (band < 0.01)
             return;
-        const double glow = band * (0.6 + 0.9 * (cloud.at(x, y) - 0.5));
-        // Dust lanes are streaked along the band.
-        const double along = dx * ca + dy * sa;
-        const double lane = fbm(static_cast<float>(along / (260 * u)),
-                                static_cast<float>((across - wander) / (30 * u)), 0x57A4, 4);
-        const double dust = band * smoothstep(0.56, 0.72, lane) * 0.45;
-        d[0] = std::clamp(d[0] * (1.0 - 0.6 * glow) + 0.5 * dust, 0.0, 1.0);
-        d[1] = std::clamp(d[1] * (1.0 - 0.3 * glow) + 0.1 * dust, 0.0, 1.0);
-        d[2] = std::clamp(d[2] + 0.15 * glow - 0.1 * dust, 0.0, 1.0);
+        const double glow = band * (0.8 + 0.4 * (cloud.at(x, y) - 0.5));
+        d[0] = std::clamp(d[0] * (1.0 - 0.42 * glow), 0.0, 1.0);
+        d[1] = std::clamp(d[1] * (1.0 - 0.25 * glow), 0.0, 1.0);
+        d[2] = std::clamp(d[2] + 0.1 * glow, 0.0, 1.0);
     });
-    // Stars crowd into the band.
-    knockOutStars(print, rng, QRectF(0, 0, W, horizon), 5000, u, {0.0, 0.0, 0.6}, [&](QPointF c) {
+    // About a thousand stars, a little thicker in the band and thinning towards the hills.
+    printFaintStars(print, rng, QRectF(0, 0, W, horizon), 1000, u, [&](QPointF c) {
         const double dx = c.x() - 0.5 * W;
         const double dy = c.y() - 0.42 * H;
         const double band = std::exp(-std::pow((-dx * sa + dy * ca) / (0.18 * H), 2.0));
-        return (0.35 + 0.65 * band) * (1.0 - 0.6 * smoothstep(0.5 * H, horizon, c.y()));
+        return (0.45 + 0.55 * band) * (1.0 - 0.6 * smoothstep(0.5 * H, horizon, c.y()));
     });
     // A shooting star.
     QPainterPath streak;
