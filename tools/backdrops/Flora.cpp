@@ -224,7 +224,9 @@ QPainterPath palmTree(Random& rng, QPointF base, double height, double lean, dou
     // The last two are old fronds that hang down the trunk's sides.
     for (int f = 0; f < fronds + 2; ++f) {
         const bool old = f >= fronds;
-        const double spread = old ? 0.08 + 0.84 * (f - fronds) : (f + rng.range(0.2, 0.8)) / fronds;
+        double spread = old ? 0.08 + 0.84 * (f - fronds) : (f + rng.range(0.2, 0.8)) / fronds;
+        // An airy crown thins out the upright fronds in the middle of the fan.
+        spread -= (1.0 - droop) * 0.4 * std::sin(2.0 * pi * spread);
         // Fan from low left over the top to low right; few fronds point straight up.
         const double angle = -pi * 1.02 + spread * pi * 1.04 + lean * 0.3;
         const QPointF dir(std::cos(angle), std::sin(angle) * 0.8 - 0.25);
