@@ -23,13 +23,6 @@ QDBusMessage callShell(const QString& service, const QString& path, const QStrin
     return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
 }
 
-QString windowsOf(qint64 pid)
-{
-    return QStringLiteral("global.get_window_actors().map(a => a.meta_window)"
-                          ".filter(w => w.get_pid() === %1)")
-        .arg(pid);
-}
-
 } // namespace
 
 QString GnomeSession::unavailableReason() const
@@ -39,7 +32,7 @@ QString GnomeSession::unavailableReason() const
     return {};
 }
 
-QList<QRect> GnomeSession::monitorRects() const
+QList<QRect> GnomeSession::outputRects() const
 {
     return {QRect(QPoint(0, 0), monitorSize), QRect(QPoint(monitorSize.width(), 0), monitorSize)};
 }
@@ -140,8 +133,10 @@ std::optional<QString> GnomeSession::eval(const QString& script)
 
 bool GnomeSession::onWindows(qint64 pid, const QString& call)
 {
-    return eval(QStringLiteral("const ws = %1; ws.forEach(w => w.%2); ws.length")
-                    .arg(windowsOf(pid), call))
+    return eval(QStringLiteral("const ws = global.get_window_actors().map(a => a.meta_window)"
+                               ".filter(w => w.get_pid() === %1); ws.forEach(w => w.%2); ws.length")
+                    .arg(pid)
+                    .arg(call))
                .value_or(QStringLiteral("0")) != QLatin1String("0");
 }
 

@@ -24,7 +24,7 @@ public:
     bool start() override;
 
     // The monitors' logical rectangles, left to right.
-    QList<QRect> monitorRects() const;
+    QList<QRect> outputRects() const;
 
     // Runs JavaScript inside the shell; its result as text, or none when it threw.
     std::optional<QString> eval(const QString& script);

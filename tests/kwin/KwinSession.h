@@ -51,7 +51,6 @@ private:
     // Nothing waits for a window through the base: they are placed by a script.
     bool showsWindowOf(qint64) override { return true; }
     void clear() override { m_kwin = 0; }
-    bool startKwin();
     bool runInput(const QStringList& args);
     QString xwaylandDisplay() const;
 
