@@ -67,7 +67,8 @@ bool WaylandSession::prepareUser()
 {
     if (::geteuid() != 0)
         return true; // the compositor runs as we do
-    const QByteArray name(userName);
+    // The account that runs the compositor when the tests run as root.
+    const QByteArray name("tavlin-test");
     // A system account without a home or a shell: it only ever runs the compositor.
     if (!::getpwnam(name.constData()))
         run(QStringLiteral("useradd"),
@@ -153,8 +154,9 @@ bool WaylandSession::startSway()
                                     .filter(QRegularExpression(QStringLiteral("^wayland-\\d+$")));
     if (sockets.isEmpty())
         return fail(QStringLiteral("sway made no Wayland socket"), QStringLiteral("sway"));
-    m_waylandDisplay = QFile::encodeName(m_compositorRuntime + QLatin1Char('/') + sockets.first());
-    m_home->setEnvironment("WAYLAND_DISPLAY", m_waylandDisplay);
+    // An absolute path, so clients need no XDG_RUNTIME_DIR of the compositor's user.
+    m_home->setEnvironment("WAYLAND_DISPLAY",
+                           QFile::encodeName(m_compositorRuntime + u'/' + sockets.first()));
     return true;
 }
 
@@ -189,8 +191,7 @@ bool WaylandSession::startWeston()
                 startTimeoutMs);
     if (!up || !m_children.isRunning(m_compositor))
         return fail(QStringLiteral("weston did not start"), QStringLiteral("weston"));
-    m_waylandDisplay = QFile::encodeName(path);
-    m_home->setEnvironment("WAYLAND_DISPLAY", m_waylandDisplay);
+    m_home->setEnvironment("WAYLAND_DISPLAY", QFile::encodeName(path));
     return true;
 }
 

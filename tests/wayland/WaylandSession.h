@@ -32,8 +32,6 @@ class WaylandSession : public TestSession
 {
 public:
     static constexpr QRgb wallpaperColor = 0xff204060;
-    // The account that runs the compositor when the tests run as root.
-    static constexpr char userName[] = "tavlin-test";
 
     explicit WaylandSession(WaylandSessionOptions options = {});
     ~WaylandSession() override;
@@ -44,14 +42,10 @@ public:
     bool start() override;
     QString unavailableReason() const override;
 
-    // An absolute path, so clients need no XDG_RUNTIME_DIR of the compositor's user.
-    QByteArray waylandDisplay() const { return m_waylandDisplay; }
     QString swaySocket() const { return m_swaySocket; }
     // The compositor's process, for what it costs.
     qint64 compositorPid() const { return m_compositor; }
 
-    // sway's answer to `swaymsg -t type` (get_tree, get_outputs …), or an empty document.
-    QJsonDocument query(const QString& type);
     // A sway command such as "output HEADLESS-2 disable"; true when sway says it succeeded.
     bool command(const QString& command);
 
@@ -79,6 +73,8 @@ public:
     QImage grabOutput(const QString& name);
 
 private:
+    // sway's answer to `swaymsg -t type` (get_tree, get_outputs …), or an empty document.
+    QJsonDocument query(const QString& type);
     bool showsWindowOf(qint64 pid) override { return !windowRect(pid).isNull(); }
     bool prepareUser();
     bool startSway();
@@ -90,7 +86,6 @@ private:
 
     WaylandSessionOptions m_options;
     QString m_compositorRuntime;
-    QByteArray m_waylandDisplay;
     QString m_swaySocket;
     qint64 m_compositor = 0;
     std::optional<std::pair<uint, uint>> m_user; // uid, gid to run the compositor as

@@ -3,13 +3,10 @@
 #include "backdrop/DesktopCover.h"
 #include "platform/wayland/sway/SwayWindows.h"
 #include "spotlight/CutoutView.h"
-#include "spotlight/FocusReminder.h"
-#include "spotlight/ReminderPanel.h"
 #include "tests/spotlight/CompositorFixture.h"
 #include "tests/wayland/WaylandTestMain.h"
 
 #include <QPainter>
-#include <QScreen>
 #include <QSignalSpy>
 
 using namespace tavlin;
@@ -96,8 +93,6 @@ private Q_SLOTS:
     void spotlightFollowsAndLetsClicksThrough() { checkSpotlightFollowsAndLetsClicksThrough(); }
     void holeIsExactAndGoesWithItsWorkspace();
     void reminderOnTheActiveOutput() { checkReminderOnTheActiveOutput(); }
-    void reminderShowsTopCentreAboveTheOverlays_data();
-    void reminderShowsTopCentreAboveTheOverlays();
     void windowListFollowsSwaysEvents();
     void scaledOutputShowsDevicePixels(); // last: it changes an output for good
 
@@ -106,11 +101,8 @@ private:
     {
         m_settings->setValue(Backdrop::settingsKey(), stored);
     }
-    // One spotlight overlay per screen, at `level`, without holes.
-    void showSpotlight(OverlayLevel level);
 
     std::unique_ptr<DesktopCover> m_cover;
-    QList<OverlayWindow*> m_spotlight;
 };
 
 void TestWaylandOverlays::initTestCase()
@@ -138,24 +130,9 @@ void TestWaylandOverlays::init()
 void TestWaylandOverlays::cleanup()
 {
     m_cover.reset();
-    qDeleteAll(m_spotlight);
-    m_spotlight.clear();
     closeWindows();
     // Everything gone: the wallpaper shows again.
     QVERIFY(waitFor([] { return everywhere(WaylandSession::wallpaperColor); }));
-}
-
-void TestWaylandOverlays::showSpotlight(OverlayLevel level)
-{
-    for (QScreen* screen : TestSession::screensLeftToRight()) {
-        auto view = std::make_unique<CutoutView>(
-            m_images->screenImage(Backdrop::stored(*m_settings), screen));
-        OverlayWindow* window =
-            OverlayWindow::create(*m_services.overlays, screen, level, std::move(view));
-        QVERIFY(window);
-        window->fadeIn(false);
-        m_spotlight.append(window);
-    }
 }
 
 void TestWaylandOverlays::coverHidesTheWallpaperBelowWindows()
@@ -212,40 +189,6 @@ void TestWaylandOverlays::holeIsExactAndGoesWithItsWorkspace()
     QVERIFY(session().command(
         QStringLiteral("[pid=%1] move container to workspace tavlin-away").arg(pid)));
     QVERIFY(waitFor([] { return everywhere(backdropColor); }));
-}
-
-void TestWaylandOverlays::reminderShowsTopCentreAboveTheOverlays_data()
-{
-    QTest::addColumn<OverlayLevel>("level");
-    QTest::newRow("above spotlight") << OverlayLevel::Spotlight;
-    QTest::newRow("above spotlight covering panels") << OverlayLevel::SpotlightPanels;
-}
-
-void TestWaylandOverlays::reminderShowsTopCentreAboveTheOverlays()
-{
-    QFETCH(OverlayLevel, level);
-    // As spotlight mode starts: the reminder right after the overlays, before they are shown.
-    showSpotlight(level);
-    FocusReminder reminder(*m_settings, *m_services.overlays, [] { return nullptr; });
-    QScreen* second = TestSession::screensLeftToRight().last();
-    reminder.showReminder(second);
-    QVERIFY(reminder.currentPanel());
-    const QSize size = ReminderPanel().size();
-    const QRect expected(1024 + (1024 - size.width()) / 2, ReminderPanel::topMargin, size.width(),
-                         size.height());
-    QCOMPARE(reminder.currentPanel()->geometry(), expected);
-    // The panel's dark middle row, and the backdrop just outside it on every side.
-    const auto panelShows = [&] {
-        const QImage screen = session().grabScreen();
-        const QColor middle =
-            pixels::colorAt(screen, QPoint(expected.left() + 4, expected.center().y()));
-        return pixels::distance(middle, QColor(backdropColor)) > 60 &&
-               ringShows(screen, expected, backdropColor);
-    };
-    QVERIFY(waitFor(panelShows));
-    reminder.dismissReminder();
-    QVERIFY(waitFor(
-        [] { return shows(session().grabScreen(), QRect(1024, 0, 1024, 768), backdropColor); }));
 }
 
 // Opened, focused, hidden by a workspace switch, closed: told by sway's events alone, read through

@@ -6,7 +6,7 @@
 #include "tests/wayland/WaylandTestMain.h"
 
 #include <QDBusArgument>
-#include <QDBusConnection>
+#include <QDBusInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -34,25 +34,6 @@ struct Node
     QList<Node> children;
 };
 
-QDBusMessage call(const QString& service, const QString& path, const QString& interface,
-                  const QString& method, const QVariantList& args)
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
-    message.setArguments(args);
-    return QDBusConnection::sessionBus().call(message);
-}
-
-QVariant busProperty(const QString& service, const QString& path, const QString& interface,
-                     const QString& name)
-{
-    const QDBusMessage reply =
-        call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-             QStringLiteral("Get"), {interface, name});
-    return reply.arguments().isEmpty()
-               ? QVariant()
-               : qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant();
-}
-
 Node readNode(const QDBusArgument& argument)
 {
     Node node;
@@ -69,37 +50,40 @@ Node readNode(const QDBusArgument& argument)
     return node;
 }
 
-const QString dbusMenu = QStringLiteral("com.canonical.dbusmenu");
-
 // The menu of the first item registered with the StatusNotifierWatcher, or nothing yet.
 std::optional<Menu> firstMenu()
 {
     const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-    const QStringList items = busProperty(watcher, QStringLiteral("/StatusNotifierWatcher"),
-                                          watcher, QStringLiteral("RegisteredStatusNotifierItems"))
-                                  .toStringList();
+    const QStringList items =
+        QDBusInterface(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher)
+            .property("RegisteredStatusNotifierItems")
+            .toStringList();
     if (items.isEmpty())
         return std::nullopt;
     // "service/path", or the service alone for the usual path.
     const QString item = items.constFirst();
     const qsizetype slash = item.indexOf(u'/');
-    const QString service = slash < 0 ? item : item.left(slash);
+    const QString service = item.left(slash);
     const QString path = slash < 0 ? QStringLiteral("/StatusNotifierItem") : item.mid(slash);
-    const QString menu =
-        qvariant_cast<QDBusObjectPath>(busProperty(service, path,
-                                                   QStringLiteral("org.kde.StatusNotifierItem"),
-                                                   QStringLiteral("Menu")))
-            .path();
+    const QString menu = QDBusInterface(service, path, QStringLiteral("org.kde.StatusNotifierItem"))
+                             .property("Menu")
+                             .value<QDBusObjectPath>()
+                             .path();
     if (menu.isEmpty())
         return std::nullopt;
     return Menu(service, menu);
 }
 
+QDBusInterface menuInterface(const Menu& menu)
+{
+    return QDBusInterface(menu.first, menu.second, QStringLiteral("com.canonical.dbusmenu"));
+}
+
 // The whole menu, or an empty node.
 Node layout(const Menu& menu)
 {
-    const QDBusMessage reply = call(menu.first, menu.second, dbusMenu, QStringLiteral("GetLayout"),
-                                    {0, -1, QStringList()});
+    const QDBusMessage reply =
+        menuInterface(menu).call(QStringLiteral("GetLayout"), 0, -1, QStringList());
     return reply.arguments().size() == 2
                ? readNode(qvariant_cast<QDBusArgument>(reply.arguments().at(1)))
                : Node();
@@ -108,8 +92,8 @@ Node layout(const Menu& menu)
 // Chooses the item `id`, as a host does when it is clicked.
 void click(const Menu& menu, int id)
 {
-    call(menu.first, menu.second, dbusMenu, QStringLiteral("Event"),
-         {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    menuInterface(menu).call(QStringLiteral("Event"), id, QStringLiteral("clicked"),
+                             QVariant::fromValue(QDBusVariant(0)), 0u);
 }
 
 std::optional<Node> child(const Node& menu, const QString& label)
