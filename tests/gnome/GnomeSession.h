@@ -45,7 +45,6 @@ public:
 private:
     // Nothing waits for a window through the base: the tests move it and look.
     bool showsWindowOf(qint64) override { return true; }
-    bool writeSettings();
 };
 
 } // namespace tavlin

@@ -90,7 +90,7 @@ bool KwinSession::start()
                        },
                        startTimeoutMs))
         return fail(QStringLiteral("KWin did not start"), QStringLiteral("kwin"));
-    m_x11Display = xwaylandDisplay().toLocal8Bit();
+    m_x11Display = xwaylandDisplay();
     m_home->setEnvironment("WAYLAND_DISPLAY", socket.toLocal8Bit());
     m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("wayland"));
     m_home->setEnvironment("XDG_CURRENT_DESKTOP", QByteArrayLiteral("KDE"));
@@ -121,15 +121,10 @@ QString KwinSession::xwaylandDisplay() const
 
 qint64 KwinSession::startX11Program(const QString& program, const QStringList& args)
 {
-    // The child inherits our environment: point it at Xwayland just for the start.
-    const QByteArray display = qgetenv("DISPLAY");
-    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
-    qputenv("DISPLAY", m_x11Display);
-    qunsetenv("WAYLAND_DISPLAY");
-    const qint64 pid = startProgram(program, args);
-    qputenv("DISPLAY", display);
-    qputenv("WAYLAND_DISPLAY", wayland);
-    return pid;
+    return startProgram(QStringLiteral("env"),
+                        QStringList{QStringLiteral("-u"), QStringLiteral("WAYLAND_DISPLAY"),
+                                    QStringLiteral("DISPLAY=") + m_x11Display, program} +
+                            args);
 }
 
 bool KwinSession::runScript(const QString& body, int timeoutMs)

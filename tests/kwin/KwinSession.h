@@ -55,7 +55,7 @@ private:
     QString xwaylandDisplay() const;
 
     qint64 m_kwin = 0;
-    QByteArray m_x11Display;
+    QString m_x11Display;
     int m_scripts = 0;
 };
 

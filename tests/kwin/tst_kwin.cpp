@@ -104,7 +104,8 @@ void TestKwin::coverHidesDesktopWindows()
     QTRY_COMPARE(m_services.runningApps->frontmostPid(), std::optional<qint32>(qint32(windowPid)));
 
     DesktopCover cover(*m_settings, *m_images, *m_services.overlays, *m_services.workspace);
-    cover.toggleWithoutAnimation();
+    cover.setOn(true);
+    QSignalSpy presented(&cover.windows().first()->surface(), &OverlaySurface::presented);
     const auto coveredBelowWindow = [&] {
         const QImage screen = session().grabScreen();
         return showsEverywhere(screen, QRect(20, 600, 200, 100), backdropColor) &&
@@ -112,6 +113,10 @@ void TestKwin::coverHidesDesktopWindows()
                showsEverywhere(screen, window.adjusted(1, 1, -1, -1), otherColor);
     };
     QVERIFY(waitFor(coveredBelowWindow));
+    QCOMPARE(presented.count(), 1);
+    // The screen reads as covered a step before the fade ends; it must end fully opaque.
+    for (OverlayWindow* overlay : cover.windows())
+        QTRY_COMPARE(overlay->opacity(), 1.0);
     QCOMPARE(m_services.runningApps->frontmostPid(), std::optional<qint32>(qint32(windowPid)));
     // Plasma's "Show Desktop" raises the desktop above everything while it lasts (the README
     // says so); afterwards the cover hides it again.
