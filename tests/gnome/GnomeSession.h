@@ -18,7 +18,6 @@ class GnomeSession : public TestSession
 public:
     // The session started last and not yet stopped, for the test functions.
     static GnomeSession* current() { return static_cast<GnomeSession*>(s_current); }
-    // Why no session can run here at all (GNOME Shell is not installed), else empty.
     QString unavailableReason() const override;
 
     bool start() override;

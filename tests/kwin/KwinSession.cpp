@@ -30,11 +30,6 @@ QDBusMessage callKwin(const QString& path, const QString& interface, const QStri
 
 } // namespace
 
-KwinSession::~KwinSession()
-{
-    stop();
-}
-
 QString KwinSession::unavailableReason() const
 {
     for (const char* program : {"kwin_wayland", "Xwayland"}) {

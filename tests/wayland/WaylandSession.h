@@ -34,7 +34,6 @@ public:
     static constexpr QRgb wallpaperColor = 0xff204060;
 
     explicit WaylandSession(WaylandSessionOptions options = {});
-    ~WaylandSession() override;
 
     // The session started last and not yet stopped, for the test functions.
     static WaylandSession* current() { return static_cast<WaylandSession*>(s_current); }
@@ -79,7 +78,6 @@ private:
     bool prepareUser();
     bool startSway();
     bool startWeston();
-    bool startPointer();
     bool wallpaperShows();
     bool startCompositor(const QString& program, const QStringList& args,
                          const QStringList& environment = {});

@@ -122,10 +122,10 @@ private Q_SLOTS:
 
     void iconShowsOnceATrayStarts()
     {
-        m_pid = session().startProgram(program);
-        QVERIFY(m_pid);
+        const qint64 pid = session().startProgram(program);
+        QVERIFY(pid);
         QVERIFY(WaylandSession::waitFor(
-            [&] { return session().outputOf(m_pid).contains("no system tray yet"); }, 10000));
+            [&] { return session().outputOf(pid).contains("no system tray yet"); }, 10000));
 
         QVERIFY(session().writeHomeFile(QStringLiteral(".config/waybar/config"), waybarConfig));
         QVERIFY(session().writeHomeFile(QStringLiteral(".config/waybar/style.css"), waybarStyle));
@@ -143,7 +143,7 @@ private Q_SLOTS:
                  "no gradient icon in waybar's tray");
 
         // No portal binds global shortcuts here: one line says how to bind the command line.
-        QCOMPARE(session().outputOf(m_pid).count("global shortcuts"), 1);
+        QCOMPARE(session().outputOf(pid).count("global shortcuts"), 1);
     }
 
     void runningAppsArePinnedFromTheMenu()
@@ -169,7 +169,6 @@ private Q_SLOTS:
     }
 
 private:
-    qint64 m_pid = 0;
     std::optional<Menu> m_menu;
 };
 
