@@ -1,14 +1,8 @@
 // Clicks and keys for the KWin tests through KWin's fake-input protocol (KWin must allow it,
-// e.g. KWIN_WAYLAND_NO_PERMISSION_CHECKS=1).
-//
-//   tavlin_test_kwin_input              keeps a fake pointer until killed: KWin gives the seat
-//                                       a pointer only while one exists, and clients started
-//                                       without it never learn of one
-//   tavlin_test_kwin_input X Y          moves to X,Y (global, logical), presses and releases
-//                                       the left button, then exits
-//   tavlin_test_kwin_input press|release KEY...
-//                                       presses (or releases) the Linux key codes in this
-//                                       order, then exits; pressed keys stay down until released
+// e.g. KWIN_WAYLAND_NO_PERMISSION_CHECKS=1). Without arguments it keeps a fake pointer until
+// killed: KWin gives the seat a pointer only while one exists, and clients started without it
+// never learn of one. "X Y" clicks the left button at X,Y (global, logical); "press|release
+// KEY..." presses or releases the Linux key codes in this order, pressed keys staying down.
 
 #include "fake-input-client-protocol.h"
 

@@ -271,6 +271,13 @@ bool WaylandSession::setOutputScale(const QString& name, double scale)
     return done || fail(QStringLiteral("the application's screens did not follow the scale"));
 }
 
+bool WaylandSession::addOutput()
+{
+    const qsizetype screens = screensLeftToRight().size();
+    return command(QStringLiteral("create_output")) &&
+           waitFor([&] { return screensLeftToRight().size() == screens + 1; });
+}
+
 QRect WaylandSession::windowRect(qint64 pid)
 {
     QList<QJsonObject> windows;

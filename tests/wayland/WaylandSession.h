@@ -52,6 +52,9 @@ public:
     QList<QRect> outputRects();
     // Waits until sway reports the new scale and the application's QScreens match.
     bool setOutputScale(const QString& name, double scale);
+    // A new output right of the others (sway adds outputs but does not remove them); waits until
+    // the application has a screen for it.
+    bool addOutput();
 
     // A floating window of our test client at `geometry` (logical), one colour; the pid, or 0 once
     // the window did not show there.

@@ -94,7 +94,9 @@ private Q_SLOTS:
     void holeIsExactAndGoesWithItsWorkspace();
     void reminderOnTheActiveOutput() { checkReminderOnTheActiveOutput(); }
     void windowListFollowsSwaysEvents();
-    void scaledOutputShowsDevicePixels(); // last: it changes an output for good
+    // Last: they change the outputs for good.
+    void scaledOutputShowsDevicePixels();
+    void newOutputIsCovered();
 };
 
 void TestWaylandOverlays::initTestCase()
@@ -238,6 +240,17 @@ void TestWaylandOverlays::scaledOutputShowsDevicePixels()
     QVERIFY(waitFor([&] {
         const QRect now = session().windowRect(pid);
         return now.topLeft() == QPoint(1250, 180) && holeOver(now);
+    }));
+}
+
+void TestWaylandOverlays::newOutputIsCovered()
+{
+    DesktopCover cover(*m_settings, *m_images, *m_services.overlays, *m_services.workspace);
+    cover.toggleWithoutAnimation();
+    QVERIFY2(session().addOutput(), qPrintable(session().errorString()));
+    QTRY_COMPARE(cover.windows().size(), 3);
+    QVERIFY(waitFor([&] {
+        return shows(session().grabScreen(), session().outputRects().last(), backdropColor);
     }));
 }
 
