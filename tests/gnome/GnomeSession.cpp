@@ -13,7 +13,6 @@ namespace {
 
 constexpr int startTimeoutMs = 30000;
 constexpr QSize monitorSize(1024, 768);
-const QString helperUuid = QStringLiteral("tavlin-test-helper@tavlin.github.io");
 
 QDBusMessage callShell(const QString& service, const QString& path, const QString& interface,
                        const QString& method, const QVariantList& arguments)
@@ -21,13 +20,6 @@ QDBusMessage callShell(const QString& service, const QString& path, const QStrin
     QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(arguments);
     return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
-}
-
-QString windowsOf(qint64 pid)
-{
-    return QStringLiteral("global.get_window_actors().map(a => a.meta_window)"
-                          ".filter(w => w.get_pid() === %1)")
-        .arg(pid);
 }
 
 } // namespace
@@ -39,47 +31,31 @@ QString GnomeSession::unavailableReason() const
     return {};
 }
 
-QList<QRect> GnomeSession::monitorRects() const
+QList<QRect> GnomeSession::outputRects() const
 {
     return {QRect(QPoint(0, 0), monitorSize), QRect(QPoint(monitorSize.width(), 0), monitorSize)};
-}
-
-bool GnomeSession::writeSettings()
-{
-    // Our extension and the helper on at start (the shell loads extensions only then), a plain
-    // grey desktop, no animations or banners to make screenshots a guess.
-    const QByteArray keyfile = "[org/gnome/shell]\n"
-                               "enabled-extensions=['" +
-                               helperUuid.toLatin1() +
-                               "', 'tavlin@tavlin.github.io']\n"
-                               "welcome-dialog-last-shown-version='999'\n"
-                               "[org/gnome/desktop/background]\n"
-                               "picture-uri=''\npicture-uri-dark=''\n"
-                               "primary-color='#c0c0c0'\ncolor-shading-type='solid'\n"
-                               "[org/gnome/desktop/interface]\nenable-animations=false\n"
-                               "[org/gnome/desktop/notifications]\nshow-banners=false\n";
-    const QString helper = QStringLiteral("share/gnome-shell/extensions/") + helperUuid;
-    bool written =
-        m_home->writeFile(QStringLiteral("home/.config/glib-2.0/settings/keyfile"), keyfile);
-    for (const QString& name : {QStringLiteral("metadata.json"), QStringLiteral("extension.js")}) {
-        QFile source(QStringLiteral(TAVLIN_GNOME_HELPER) + QLatin1Char('/') + name);
-        written = written && source.open(QIODevice::ReadOnly) &&
-                  m_home->writeFile(helper + QLatin1Char('/') + name, source.readAll());
-    }
-    return written;
 }
 
 bool GnomeSession::start()
 {
     if (!prepare(QStringLiteral("tavlin-gnome")))
         return false;
-    if (!writeSettings())
+    // Our extension and the test helper on at start (the shell loads extensions only then), a
+    // plain grey desktop, no animations or banners to make screenshots a guess.
+    if (!m_home->writeFile(QStringLiteral("home/.config/glib-2.0/settings/keyfile"),
+                           "[org/gnome/shell]\n"
+                           "enabled-extensions=['tavlin-test-helper@tavlin.github.io', "
+                           "'tavlin@tavlin.github.io']\n"
+                           "welcome-dialog-last-shown-version='999'\n"
+                           "[org/gnome/desktop/background]\n"
+                           "picture-uri=''\npicture-uri-dark=''\n"
+                           "primary-color='#c0c0c0'\ncolor-shading-type='solid'\n"
+                           "[org/gnome/desktop/interface]\nenable-animations=false\n"
+                           "[org/gnome/desktop/notifications]\nshow-banners=false\n"))
         return fail(QStringLiteral("no session folder"));
     m_home->setEnvironment("GSETTINGS_BACKEND", QByteArrayLiteral("keyfile"));
-    m_home->setEnvironment("XDG_DATA_DIRS",
-                           QFile::encodeName(m_home->path() + QStringLiteral("/share:") +
-                                             QStringLiteral(TAVLIN_GNOME_EXTENSIONS_DATA) +
-                                             QStringLiteral(":/usr/local/share:/usr/share")));
+    m_home->setEnvironment("XDG_DATA_DIRS", QByteArrayLiteral(TAVLIN_GNOME_EXTENSIONS_DATA
+                                                              ":/usr/local/share:/usr/share"));
     // The shell asks the system bus about seats and sessions: a private one will do.
     const QString systemBus = m_home->runtimePath() + QStringLiteral("/system-bus");
     if (!m_children.start(QStringLiteral("dbus-daemon"),
@@ -131,17 +107,15 @@ std::optional<QString> GnomeSession::eval(const QString& script)
     const QVariantList answer = reply.arguments();
     if (answer.size() != 2 || !answer[0].toBool())
         return std::nullopt;
-    // The result comes as JSON: strings quoted.
-    QString text = answer[1].toString();
-    if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
-        text = text.mid(1, text.size() - 2);
-    return text;
+    return answer[1].toString(); // as JSON
 }
 
 bool GnomeSession::onWindows(qint64 pid, const QString& call)
 {
-    return eval(QStringLiteral("const ws = %1; ws.forEach(w => w.%2); ws.length")
-                    .arg(windowsOf(pid), call))
+    return eval(QStringLiteral("const ws = global.get_window_actors().map(a => a.meta_window)"
+                               ".filter(w => w.get_pid() === %1); ws.forEach(w => w.%2); ws.length")
+                    .arg(pid)
+                    .arg(call))
                .value_or(QStringLiteral("0")) != QLatin1String("0");
 }
 

@@ -18,13 +18,12 @@ class GnomeSession : public TestSession
 public:
     // The session started last and not yet stopped, for the test functions.
     static GnomeSession* current() { return static_cast<GnomeSession*>(s_current); }
-    // Why no session can run here at all (GNOME Shell is not installed), else empty.
     QString unavailableReason() const override;
 
     bool start() override;
 
     // The monitors' logical rectangles, left to right.
-    QList<QRect> monitorRects() const;
+    QList<QRect> outputRects() const;
 
     // Runs JavaScript inside the shell; its result as text, or none when it threw.
     std::optional<QString> eval(const QString& script);
@@ -45,7 +44,6 @@ public:
 private:
     // Nothing waits for a window through the base: the tests move it and look.
     bool showsWindowOf(qint64) override { return true; }
-    bool writeSettings();
 };
 
 } // namespace tavlin

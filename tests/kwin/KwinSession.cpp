@@ -5,16 +5,12 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
+#include <QTemporaryFile>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace tavlin {
 
@@ -32,33 +28,7 @@ QDBusMessage callKwin(const QString& path, const QString& interface, const QStri
     return QDBusConnection::sessionBus().call(message, QDBus::Block, timeoutMs);
 }
 
-// Reads `fd` to its end; KWin keeps the pipe open when it fails, hence the deadline.
-QByteArray readAll(int fd, int timeoutMs)
-{
-    QByteArray data;
-    QDeadlineTimer deadline(timeoutMs);
-    char buffer[65536];
-    for (;;) {
-        pollfd ready{fd, POLLIN, 0};
-        const int waited = ::poll(&ready, 1, int(deadline.remainingTime()));
-        if (waited <= 0)
-            return {};
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got == 0)
-            return data;
-        if (got < 0 && errno != EINTR && errno != EAGAIN)
-            return {};
-        if (got > 0)
-            data.append(buffer, got);
-    }
-}
-
 } // namespace
-
-KwinSession::~KwinSession()
-{
-    stop();
-}
 
 QString KwinSession::unavailableReason() const
 {
@@ -84,11 +54,6 @@ bool KwinSession::start()
                            "[KDE]\nAnimationDurationFactor=0\n") ||
         !m_home->startBus(m_children))
         return fail(QStringLiteral("no private session bus"), QStringLiteral("dbus"));
-    return startKwin();
-}
-
-bool KwinSession::startKwin()
-{
     // The installed binary carries a file capability that containers refuse to exec: a plain
     // copy runs anywhere.
     const QString binary = m_home->path() + QStringLiteral("/kwin_wayland");
@@ -120,7 +85,7 @@ bool KwinSession::startKwin()
                        },
                        startTimeoutMs))
         return fail(QStringLiteral("KWin did not start"), QStringLiteral("kwin"));
-    m_x11Display = xwaylandDisplay().toLocal8Bit();
+    m_x11Display = xwaylandDisplay();
     m_home->setEnvironment("WAYLAND_DISPLAY", socket.toLocal8Bit());
     m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("wayland"));
     m_home->setEnvironment("XDG_CURRENT_DESKTOP", QByteArrayLiteral("KDE"));
@@ -151,15 +116,10 @@ QString KwinSession::xwaylandDisplay() const
 
 qint64 KwinSession::startX11Program(const QString& program, const QStringList& args)
 {
-    // The child inherits our environment: point it at Xwayland just for the start.
-    const QByteArray display = qgetenv("DISPLAY");
-    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
-    qputenv("DISPLAY", m_x11Display);
-    qunsetenv("WAYLAND_DISPLAY");
-    const qint64 pid = startProgram(program, args);
-    qputenv("DISPLAY", display);
-    qputenv("WAYLAND_DISPLAY", wayland);
-    return pid;
+    return startProgram(QStringLiteral("env"),
+                        QStringList{QStringLiteral("-u"), QStringLiteral("WAYLAND_DISPLAY"),
+                                    QStringLiteral("DISPLAY=") + m_x11Display, program} +
+                            args);
 }
 
 bool KwinSession::runScript(const QString& body, int timeoutMs)
@@ -216,28 +176,27 @@ bool KwinSession::moveWindow(qint64 pid, const QRect& geometry)
 
 QImage KwinSession::grabScreen()
 {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
+    QTemporaryFile file(m_home->scratchPath() + QStringLiteral("/screen-XXXXXX"));
+    if (!file.open())
         return {};
     const QDBusMessage reply =
         callKwin(QStringLiteral("/org/kde/KWin/ScreenShot2"),
                  QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureWorkspace"),
                  {QVariantMap{{QStringLiteral("include-cursor"), false}},
-                  QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]))});
-    ::close(fds[1]);
-    QByteArray data;
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        data = readAll(fds[0], 5000);
-    ::close(fds[0]);
-    if (reply.arguments().isEmpty())
+                  QVariant::fromValue(QDBusUnixFileDescriptor(file.handle()))});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
     const QVariantMap info = qdbus_cast<QVariantMap>(reply.arguments().constFirst());
     const int width = info.value(QStringLiteral("width")).toInt();
     const int height = info.value(QStringLiteral("height")).toInt();
     const int stride = info.value(QStringLiteral("stride")).toInt();
     const auto format = QImage::Format(info.value(QStringLiteral("format")).toInt());
-    if (width <= 0 || height <= 0 || stride < width * 4 || data.size() < qsizetype(stride) * height)
+    // KWin writes the picture after it answered.
+    if (width <= 0 || height <= 0 || stride < width * 4 ||
+        !waitFor([&] { return file.size() >= qint64(stride) * height; }))
         return {};
+    file.seek(0);
+    const QByteArray data = file.readAll();
     return QImage(reinterpret_cast<const uchar*>(data.constData()), width, height, stride, format)
         .convertToFormat(QImage::Format_RGB32);
 }

@@ -14,11 +14,8 @@ namespace tavlin {
 class KwinSession : public TestSession
 {
 public:
-    ~KwinSession() override;
-
     // The session started last and not yet stopped, for the test functions.
     static KwinSession* current() { return static_cast<KwinSession*>(s_current); }
-    // Why no session can run here at all (KWin is not installed), else empty.
     QString unavailableReason() const override;
 
     bool start() override;
@@ -50,13 +47,11 @@ public:
 private:
     // Nothing waits for a window through the base: they are placed by a script.
     bool showsWindowOf(qint64) override { return true; }
-    void clear() override { m_kwin = 0; }
-    bool startKwin();
     bool runInput(const QStringList& args);
     QString xwaylandDisplay() const;
 
     qint64 m_kwin = 0;
-    QByteArray m_x11Display;
+    QString m_x11Display;
     int m_scripts = 0;
 };
 

@@ -1,21 +1,14 @@
 // Clicks and keys for the KWin tests through KWin's fake-input protocol (KWin must allow it,
-// e.g. KWIN_WAYLAND_NO_PERMISSION_CHECKS=1).
-//
-//   tavlin_test_kwin_input              keeps a fake pointer until killed: KWin gives the seat
-//                                       a pointer only while one exists, and clients started
-//                                       without it never learn of one
-//   tavlin_test_kwin_input X Y          moves to X,Y (global, logical), presses and releases
-//                                       the left button, then exits
-//   tavlin_test_kwin_input press|release KEY...
-//                                       presses (or releases) the Linux key codes in this
-//                                       order, then exits; pressed keys stay down until released
+// e.g. KWIN_WAYLAND_NO_PERMISSION_CHECKS=1). Without arguments it keeps a fake pointer until
+// killed: KWin gives the seat a pointer only while one exists, and clients started without it
+// never learn of one. "X Y" clicks the left button at X,Y (global, logical); "press|release
+// KEY..." presses or releases the Linux key codes in this order, pressed keys staying down.
 
 #include "fake-input-client-protocol.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 #include <wayland-client.h>
 
 namespace {
@@ -34,9 +27,7 @@ void bindGlobal(void*, wl_registry* registry, uint32_t name, const char* interfa
     }
 }
 
-void removeGlobal(void*, wl_registry*, uint32_t) {}
-
-const wl_registry_listener registryListener{bindGlobal, removeGlobal};
+const wl_registry_listener registryListener{bindGlobal, [](void*, wl_registry*, uint32_t) {}};
 
 } // namespace
 
@@ -56,6 +47,13 @@ int main(int argc, char** argv)
     }
     org_kde_kwin_fake_input_authenticate(fakeInput, "tavlin tests", "clicks in tests");
     const bool press = argc > 2 && std::strcmp(argv[1], "press") == 0;
+    if (argc == 1) {
+        std::printf("pointer ready\n");
+        std::fflush(stdout);
+        while (wl_display_dispatch(display) >= 0) {
+        }
+        return 0;
+    }
     if (press || (argc > 2 && std::strcmp(argv[1], "release") == 0)) {
         if (fakeVersion < 4) {
             std::fprintf(stderr, "the compositor's fake input has no keys\n");
@@ -63,26 +61,16 @@ int main(int argc, char** argv)
         }
         for (int i = 2; i < argc; ++i)
             org_kde_kwin_fake_input_keyboard_key(fakeInput, uint32_t(std::atoi(argv[i])), press);
-        const bool ok = wl_display_roundtrip(display) >= 0;
-        wl_display_disconnect(display);
-        return ok ? 0 : 1;
-    }
-    if (argc == 3) {
-        const double x = std::atof(argv[1]);
-        const double y = std::atof(argv[2]);
-        org_kde_kwin_fake_input_pointer_motion_absolute(fakeInput, wl_fixed_from_double(x),
-                                                        wl_fixed_from_double(y));
+    } else {
+        org_kde_kwin_fake_input_pointer_motion_absolute(
+            fakeInput, wl_fixed_from_double(std::atof(argv[1])),
+            wl_fixed_from_double(std::atof(argv[argc - 1])));
         wl_display_roundtrip(display);
         org_kde_kwin_fake_input_button(fakeInput, leftButton, 1);
         wl_display_roundtrip(display);
         org_kde_kwin_fake_input_button(fakeInput, leftButton, 0);
-        const bool ok = wl_display_roundtrip(display) >= 0;
-        wl_display_disconnect(display);
-        return ok ? 0 : 1;
     }
-    std::printf("pointer ready\n");
-    std::fflush(stdout);
-    while (wl_display_dispatch(display) >= 0) {
-    }
-    return 0;
+    const bool ok = wl_display_roundtrip(display) >= 0;
+    wl_display_disconnect(display);
+    return ok ? 0 : 1;
 }

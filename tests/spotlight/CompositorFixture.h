@@ -155,6 +155,34 @@ protected:
             [&] { return showsEverywhere(session().grabScreen(), covered, pressedColor); }));
     }
 
+    // Switched on from the menu while a window on the second output has the focus: the reminder
+    // shows at the top centre of that output only, over the backdrop.
+    void checkReminderOnTheActiveOutput()
+    {
+        const QList<QRect> outputs = session().outputRects();
+        const QRect window(outputs[1].topLeft() + QPoint(100, 300), QSize(300, 200));
+        const qint64 pid = startWindow(window, otherColor);
+        QVERIFY(pid);
+        QTRY_COMPARE(m_services.runningApps->frontmostPid(), std::optional<qint32>(qint32(pid)));
+        // The compositor first puts it somewhere else; the report of the move may come after the
+        // window shows there.
+        QTRY_COMPARE(reported(pid).value_or(WindowInfo{}).bounds, QRectF(window));
+
+        Spotlight spotlight(*m_settings, *m_images, m_services);
+        spotlight.setRemindsAboutNotifications(true);
+        spotlight.setOn(true);
+        QVERIFY(spotlight.reminder().currentPanel());
+        // The panel is dark, the backdrop not; it shows for a few seconds only.
+        const auto topCentre = [&](int index) {
+            return QRect(outputs[index].center().x() - 20, outputs[index].top() + 40, 40, 10);
+        };
+        QVERIFY(waitFor([&] {
+            const QImage screen = session().grabScreen();
+            return pixels::countDiffering(screen, topCentre(1), Qt::black, 69) < 400 &&
+                   showsEverywhere(screen, topCentre(0), backdropColor);
+        }));
+    }
+
     WindowServices m_services;
     std::unique_ptr<JsonSettingsStore> m_settings;
     std::unique_ptr<BackdropImages> m_images;

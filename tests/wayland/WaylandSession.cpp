@@ -2,11 +2,9 @@
 
 #include "tests/session/PixelChecks.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -47,11 +45,6 @@ QRect rectOf(const QJsonObject& node)
 
 WaylandSession::WaylandSession(WaylandSessionOptions options) : m_options(std::move(options)) {}
 
-WaylandSession::~WaylandSession()
-{
-    stop();
-}
-
 QString WaylandSession::unavailableReason() const
 {
     const QStringList needed = m_options.compositor == WaylandSessionOptions::Compositor::Sway
@@ -69,7 +62,8 @@ bool WaylandSession::prepareUser()
 {
     if (::geteuid() != 0)
         return true; // the compositor runs as we do
-    const QByteArray name(userName);
+    // The account that runs the compositor when the tests run as root.
+    const QByteArray name("tavlin-test");
     // A system account without a home or a shell: it only ever runs the compositor.
     if (!::getpwnam(name.constData()))
         run(QStringLiteral("useradd"),
@@ -87,24 +81,25 @@ bool WaylandSession::prepareUser()
                    user->pw_gid) == 0;
 }
 
-QStringList WaylandSession::asCompositorUser(const QString& program, const QStringList& args) const
+bool WaylandSession::startCompositor(const QString& program, const QStringList& args,
+                                     const QStringList& environment)
 {
     // A clean environment: nothing of ours (our bus, our runtime folder) leaks into it.
-    QStringList command{QStringLiteral("env"),
-                        QStringLiteral("-i"),
-                        QStringLiteral("PATH=") + qEnvironmentVariable("PATH"),
-                        QStringLiteral("HOME=") + m_compositorRuntime,
-                        QStringLiteral("XDG_RUNTIME_DIR=") + m_compositorRuntime,
-                        program};
-    command += args;
-    if (!m_user)
-        return command;
+    QStringList command =
+        QStringList{QStringLiteral("-i"), QStringLiteral("PATH=") + qEnvironmentVariable("PATH"),
+                    QStringLiteral("HOME=") + m_compositorRuntime,
+                    QStringLiteral("XDG_RUNTIME_DIR=") + m_compositorRuntime} +
+        environment + QStringList{program} + args;
     // The parent-death signal would be dropped with the change of user: keep it.
-    return QStringLiteral("--reuid=%1 --regid=%2 --clear-groups --pdeathsig=keep --")
-               .arg(m_user->first)
-               .arg(m_user->second)
-               .split(u' ') +
-           command;
+    if (m_user)
+        command = QStringLiteral("--reuid=%1 --regid=%2 --clear-groups --pdeathsig=keep -- env")
+                      .arg(m_user->first)
+                      .arg(m_user->second)
+                      .split(u' ') +
+                  command;
+    m_compositor = m_children.start(m_user ? QStringLiteral("setpriv") : QStringLiteral("env"),
+                                    command, m_home->logFile(program));
+    return m_compositor || fail(QStringLiteral("cannot start ") + program);
 }
 
 bool WaylandSession::startSway()
@@ -132,26 +127,19 @@ bool WaylandSession::startSway()
         return fail(QStringLiteral("cannot write sway's configuration"));
 
     m_swaySocket = m_compositorRuntime + QStringLiteral("/sway-ipc.sock");
-    QStringList args =
-        asCompositorUser(QStringLiteral("sway"),
-                         {QStringLiteral("-c"), m_home->path() + QStringLiteral("/sway.conf")});
-    const QStringList swayEnvironment =
-        QStringLiteral("SWAYSOCK=%1 WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=%2 "
-                       "WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1")
-            .arg(m_swaySocket)
-            .arg(m_options.outputs)
-            .split(u' ');
-    const qsizetype at = args.indexOf(QStringLiteral("sway"));
-    args = args.mid(0, at) + swayEnvironment + args.mid(at);
-    m_compositor = m_children.start(m_user ? QStringLiteral("setpriv") : args.takeFirst(), args,
-                                    m_home->logFile(QStringLiteral("sway")));
-    if (!m_compositor)
-        return fail(QStringLiteral("cannot start sway"));
+    if (!startCompositor(QStringLiteral("sway"),
+                         {QStringLiteral("-c"), m_home->path() + QStringLiteral("/sway.conf")},
+                         QStringLiteral("SWAYSOCK=%1 WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=%2 "
+                                        "WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1")
+                             .arg(m_swaySocket)
+                             .arg(m_options.outputs)
+                             .split(u' ')))
+        return false;
     m_home->setEnvironment("SWAYSOCK", QFile::encodeName(m_swaySocket));
     const bool up = waitFor(
         [&] {
             return !m_children.isRunning(m_compositor) ||
-                   (QFileInfo::exists(m_swaySocket) && outputs().size() == m_options.outputs);
+                   (QFileInfo::exists(m_swaySocket) && outputRects().size() == m_options.outputs);
         },
         startTimeoutMs);
     if (!up || !m_children.isRunning(m_compositor))
@@ -161,15 +149,16 @@ bool WaylandSession::startSway()
                                     .filter(QRegularExpression(QStringLiteral("^wayland-\\d+$")));
     if (sockets.isEmpty())
         return fail(QStringLiteral("sway made no Wayland socket"), QStringLiteral("sway"));
-    m_waylandDisplay = QFile::encodeName(m_compositorRuntime + QLatin1Char('/') + sockets.first());
-    m_home->setEnvironment("WAYLAND_DISPLAY", m_waylandDisplay);
+    // An absolute path, so clients need no XDG_RUNTIME_DIR of the compositor's user.
+    m_home->setEnvironment("WAYLAND_DISPLAY",
+                           QFile::encodeName(m_compositorRuntime + u'/' + sockets.first()));
     return true;
 }
 
 bool WaylandSession::wallpaperShows()
 {
-    // Up once a screenshot shows the wallpaper everywhere, also without the pointer, which
-    // hides once it has been still for a moment.
+    // Up once a screenshot shows the wallpaper everywhere, also without the pointer, which hides
+    // once it has been still for a moment.
     if (!command(QStringLiteral("seat - cursor set 0 0")))
         return false;
     const bool painted = waitFor(
@@ -185,36 +174,20 @@ bool WaylandSession::wallpaperShows()
 bool WaylandSession::startWeston()
 {
     const QString socket = QStringLiteral("wayland-tavlin");
-    QStringList args = asCompositorUser(
-        QStringLiteral("weston"),
-        {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--socket=") + socket,
-         QStringLiteral("--width=%1").arg(m_options.outputSize.width()),
-         QStringLiteral("--height=%1").arg(m_options.outputSize.height()),
-         QStringLiteral("--idle-time=0"), QStringLiteral("--no-config")});
-    m_compositor = m_children.start(m_user ? QStringLiteral("setpriv") : args.takeFirst(), args,
-                                    m_home->logFile(QStringLiteral("weston")));
     const QString path = m_compositorRuntime + QLatin1Char('/') + socket;
     const bool up =
-        m_compositor &&
+        startCompositor(QStringLiteral("weston"),
+                        {QStringLiteral("--backend=headless-backend.so"),
+                         QStringLiteral("--socket=") + socket,
+                         QStringLiteral("--width=%1").arg(m_options.outputSize.width()),
+                         QStringLiteral("--height=%1").arg(m_options.outputSize.height()),
+                         QStringLiteral("--idle-time=0"), QStringLiteral("--no-config")}) &&
         waitFor([&] { return !m_children.isRunning(m_compositor) || QFileInfo::exists(path); },
                 startTimeoutMs);
     if (!up || !m_children.isRunning(m_compositor))
         return fail(QStringLiteral("weston did not start"), QStringLiteral("weston"));
-    m_waylandDisplay = QFile::encodeName(path);
-    m_home->setEnvironment("WAYLAND_DISPLAY", m_waylandDisplay);
+    m_home->setEnvironment("WAYLAND_DISPLAY", QFile::encodeName(path));
     return true;
-}
-
-bool WaylandSession::startPointer()
-{
-    const qint64 pid =
-        startProgram(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), {QStringLiteral("--pointer")});
-    const bool ready =
-        pid && waitFor([&] {
-            return !m_children.isRunning(pid) || outputOf(pid).contains("pointer ready");
-        });
-    return (ready && m_children.isRunning(pid)) ||
-           fail(QStringLiteral("no virtual pointer: ") + QString::fromLocal8Bit(outputOf(pid)));
 }
 
 bool WaylandSession::start()
@@ -233,14 +206,15 @@ bool WaylandSession::start()
     if (m_options.compositor == WaylandSessionOptions::Compositor::Weston)
         return startWeston();
     m_home->setEnvironment("XDG_CURRENT_DESKTOP", QByteArrayLiteral("sway"));
-    return startSway() && startPointer() && wallpaperShows();
-}
-
-void WaylandSession::clear()
-{
-    m_compositor = 0;
-    m_waylandDisplay.clear();
-    m_swaySocket.clear();
+    if (!startSway())
+        return false;
+    // A headless sway has no pointer, and without one no client is sent a click.
+    const qint64 pointer =
+        startProgram(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), {QStringLiteral("--pointer")});
+    if (!pointer || !waitFor([&] { return outputOf(pointer).contains("pointer ready"); }))
+        return fail(QStringLiteral("no virtual pointer: ") +
+                    QString::fromLocal8Bit(outputOf(pointer)));
+    return wallpaperShows();
 }
 
 QJsonDocument WaylandSession::query(const QString& type)
@@ -264,90 +238,44 @@ bool WaylandSession::command(const QString& command)
            });
 }
 
-QList<std::pair<QString, QRect>> WaylandSession::outputs()
-{
-    QList<std::pair<QString, QRect>> result;
-    const QJsonArray all = query(QStringLiteral("get_outputs")).array();
-    for (const QJsonValue& value : all) {
-        const QJsonObject output = value.toObject();
-        if (output.value(QLatin1String("active")).toBool())
-            result.append({output.value(QLatin1String("name")).toString(), rectOf(output)});
-    }
-    std::sort(result.begin(), result.end(),
-              [](const auto& a, const auto& b) { return a.second.x() < b.second.x(); });
-    return result;
-}
-
 QList<QRect> WaylandSession::outputRects()
 {
     QList<QRect> rects;
-    for (const auto& [name, rect] : outputs())
-        rects.append(rect);
+    const QJsonArray all = query(QStringLiteral("get_outputs")).array();
+    for (const QJsonValue& output : all) {
+        if (output.toObject().value(QLatin1String("active")).toBool())
+            rects.append(rectOf(output.toObject()));
+    }
+    std::sort(rects.begin(), rects.end(),
+              [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
     return rects;
-}
-
-bool WaylandSession::screensMatch()
-{
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return true;
-    const QList<QRect> expected = outputRects();
-    return waitFor([&] {
-        QList<QRect> actual;
-        for (const QScreen* screen : QGuiApplication::screens())
-            actual.append(screen->geometry());
-        std::sort(actual.begin(), actual.end(),
-                  [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
-        return actual == expected;
-    });
-}
-
-QString WaylandSession::addOutput()
-{
-    const QList<std::pair<QString, QRect>> before = outputs();
-    if (!command(QStringLiteral("create_output"))) {
-        fail(QStringLiteral("sway made no output"));
-        return {};
-    }
-    QString name;
-    waitFor([&] {
-        for (const auto& output : outputs()) {
-            if (!before.contains(output))
-                name = output.first;
-        }
-        return !name.isEmpty();
-    });
-    const int right = before.isEmpty() ? 0 : before.last().second.right() + 1;
-    if (name.isEmpty() || !command(QStringLiteral("output %1 mode %2x%3 position %4 0")
-                                       .arg(name)
-                                       .arg(m_options.outputSize.width())
-                                       .arg(m_options.outputSize.height())
-                                       .arg(right))) {
-        fail(QStringLiteral("the new output did not come up"));
-        return {};
-    }
-    const bool placed = waitFor([&] { return outputRects().last().x() == right; });
-    if (!placed || !screensMatch()) {
-        fail(QStringLiteral("the application's screens did not follow"));
-        return {};
-    }
-    return name;
 }
 
 bool WaylandSession::setOutputScale(const QString& name, double scale)
 {
     if (!command(QStringLiteral("output %1 scale %2").arg(name).arg(scale)))
         return fail(QStringLiteral("sway refused the scale of ") + name);
+    // Done once sway reports it and the application's screens match sway's outputs.
     const bool done = waitFor([&] {
         const QJsonArray all = query(QStringLiteral("get_outputs")).array();
-        return std::any_of(all.begin(), all.end(), [&](const QJsonValue& value) {
+        const bool scaled = std::any_of(all.begin(), all.end(), [&](const QJsonValue& value) {
             const QJsonObject output = value.toObject();
             return output.value(QLatin1String("name")).toString() == name &&
                    qFuzzyCompare(output.value(QLatin1String("scale")).toDouble(), scale);
         });
+        QList<QRect> screens;
+        for (const QScreen* screen : screensLeftToRight())
+            screens.append(screen->geometry());
+        return scaled && screens == outputRects();
     });
-    if (!done)
-        return fail(QStringLiteral("sway did not scale ") + name);
-    return screensMatch() || fail(QStringLiteral("the application's screens did not follow"));
+    return done || fail(QStringLiteral("the application's screens did not follow the scale"));
+}
+
+bool WaylandSession::addOutput()
+{
+    const qsizetype screens = screensLeftToRight().size();
+    return command(QStringLiteral("create_output")) &&
+           waitFor([&] { return screensLeftToRight().size() == screens + 1; });
 }
 
 QRect WaylandSession::windowRect(qint64 pid)
@@ -362,31 +290,25 @@ QRect WaylandSession::windowRect(qint64 pid)
     return {};
 }
 
-bool WaylandSession::moveWindow(qint64 pid, const QPoint& topLeft)
+bool WaylandSession::moveWindow(qint64 pid, const QRect& geometry)
 {
-    return command(QStringLiteral("[pid=%1] move absolute position %2 %3")
-                       .arg(pid)
-                       .arg(topLeft.x())
-                       .arg(topLeft.y())) &&
-           waitFor([&] { return windowRect(pid).topLeft() == topLeft; });
+    const QString window = QStringLiteral("[pid=%1] ").arg(pid);
+    return command(
+               window +
+               QStringLiteral("resize set %1 %2").arg(geometry.width()).arg(geometry.height())) &&
+           command(window + QStringLiteral("move absolute position %1 %2")
+                                .arg(geometry.x())
+                                .arg(geometry.y())) &&
+           waitFor([&] { return windowRect(pid) == geometry; });
 }
 
-qint64 WaylandSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId,
-                                   const QColor& pressedColor)
+qint64 WaylandSession::startWindow(const QRect& geometry, const QColor& color, const QString& appId)
 {
-    QStringList args{QStringLiteral("%1x%2").arg(geometry.width()).arg(geometry.height()),
-                     color.name(), QStringLiteral("--app-id=") + appId};
-    if (pressedColor.isValid())
-        args.append(QStringLiteral("--pressed=") + pressedColor.name());
-    const qint64 pid = startClient(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW), args);
-    if (!pid)
-        return 0;
-    if (!command(QStringLiteral("[pid=%1] resize set %2 %3")
-                     .arg(pid)
-                     .arg(geometry.width())
-                     .arg(geometry.height())) ||
-        !moveWindow(pid, geometry.topLeft()) ||
-        !waitFor([&] { return windowRect(pid) == geometry; })) {
+    const qint64 pid =
+        startClient(QStringLiteral(TAVLIN_TEST_WAYLAND_WINDOW),
+                    {QStringLiteral("%1x%2").arg(geometry.width()).arg(geometry.height()),
+                     color.name(), QStringLiteral("--app-id=") + appId});
+    if (pid && !moveWindow(pid, geometry)) {
         fail(QStringLiteral("the test window did not go to its place"));
         m_children.stop(pid);
         return 0;
@@ -394,7 +316,7 @@ qint64 WaylandSession::startWindow(const QRect& geometry, const QColor& color, c
     return pid;
 }
 
-void WaylandSession::stopClient(qint64 pid)
+void WaylandSession::stopProgram(qint64 pid)
 {
     m_children.stop(pid);
     waitFor([&] { return windowRect(pid).isNull(); });
@@ -407,25 +329,18 @@ bool WaylandSession::click(const QPoint& point)
            command(QStringLiteral("seat - cursor release button1"));
 }
 
-QImage WaylandSession::grab(const QStringList& args)
+QImage WaylandSession::grabOutput(const QString& name)
 {
     const QString file = m_home->path() + QStringLiteral("/screen.ppm");
     QFile::remove(file);
+    // Scale 1 for all outputs: one image pixel per logical pixel, whatever their scales.
+    const QStringList which = name.isEmpty()
+                                  ? QStringList{QStringLiteral("-s"), QStringLiteral("1")}
+                                  : QStringList{QStringLiteral("-o"), name};
     if (!run(QStringLiteral("grim"),
-             args + QStringList{QStringLiteral("-t"), QStringLiteral("ppm"), file}))
+             which + QStringList{QStringLiteral("-t"), QStringLiteral("ppm"), file}))
         return {};
     return QImage(file).convertToFormat(QImage::Format_RGB32);
-}
-
-QImage WaylandSession::grabScreen()
-{
-    // Scale 1: one image pixel per logical pixel, whatever the outputs' scales.
-    return grab({QStringLiteral("-s"), QStringLiteral("1")});
-}
-
-QImage WaylandSession::grabOutput(const QString& name)
-{
-    return grab({QStringLiteral("-o"), name});
 }
 
 } // namespace tavlin

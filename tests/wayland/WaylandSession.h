@@ -25,19 +25,15 @@ struct WaylandSessionOptions
     int outputs = 2;             // side by side, left to right, named HEADLESS-1, -2 …
 };
 
-// A private headless Wayland compositor for one test process: sway (as an unprivileged user,
-// since it refuses to run as root) painting a solid wallpaper, with a virtual pointer so that
-// clicks reach clients; or weston. The test process and the clients it starts connect as
-// themselves.
+// A private headless Wayland compositor for one test process: sway (as an unprivileged user, since
+// it refuses to run as root) painting a solid wallpaper, with a virtual pointer so that clicks
+// reach clients; or weston. The test process and the clients it starts connect as themselves.
 class WaylandSession : public TestSession
 {
 public:
     static constexpr QRgb wallpaperColor = 0xff204060;
-    // The account that runs the compositor when the tests run as root.
-    static constexpr char userName[] = "tavlin-test";
 
     explicit WaylandSession(WaylandSessionOptions options = {});
-    ~WaylandSession() override;
 
     // The session started last and not yet stopped, for the test functions.
     static WaylandSession* current() { return static_cast<WaylandSession*>(s_current); }
@@ -45,60 +41,52 @@ public:
     bool start() override;
     QString unavailableReason() const override;
 
-    const WaylandSessionOptions& options() const { return m_options; }
-    // An absolute path, so clients need no XDG_RUNTIME_DIR of the compositor's user.
-    QByteArray waylandDisplay() const { return m_waylandDisplay; }
     QString swaySocket() const { return m_swaySocket; }
     // The compositor's process, for what it costs.
     qint64 compositorPid() const { return m_compositor; }
 
-    // sway's answer to `swaymsg -t type` (get_tree, get_outputs …), or an empty document.
-    QJsonDocument query(const QString& type);
     // A sway command such as "output HEADLESS-2 disable"; true when sway says it succeeded.
     bool command(const QString& command);
 
-    // The active outputs' names and logical rectangles, left to right.
-    QList<std::pair<QString, QRect>> outputs();
+    // The active outputs' logical rectangles, left to right.
     QList<QRect> outputRects();
-    // A new output of the session's mode right of the others (headless sway 1.7 can add
-    // outputs but neither disable nor remove one); its name, or empty. These wait until sway
-    // reports the result and, when there is one, the application's QScreens match.
-    QString addOutput();
+    // Waits until sway reports the new scale and the application's QScreens match.
     bool setOutputScale(const QString& name, double scale);
+    // A new output right of the others (sway adds outputs but does not remove them); waits until
+    // the application has a screen for it.
+    bool addOutput();
 
-    // A floating window of our test client at `geometry` (logical), one colour; the pid, or 0
-    // once the window did not show there. `pressedColor`: the colour it turns once clicked.
+    // A floating window of our test client at `geometry` (logical), one colour; the pid, or 0 once
+    // the window did not show there.
     qint64 startWindow(const QRect& geometry, const QColor& color,
-                       const QString& appId = QStringLiteral("tavlin-test-window"),
-                       const QColor& pressedColor = {});
-    void stopClient(qint64 pid);
+                       const QString& appId = QStringLiteral("tavlin-test-window"));
+    // Stops a program and waits until its windows are gone.
+    void stopProgram(qint64 pid);
     // sway's rectangle of the first window of `pid`, null when it has none.
     QRect windowRect(qint64 pid);
-    // Moves the windows of `pid` and waits until sway reports them there.
-    bool moveWindow(qint64 pid, const QPoint& topLeft);
+    // Moves and resizes the windows of `pid` and waits until sway reports them there.
+    bool moveWindow(qint64 pid, const QRect& geometry);
 
     // A press and release of the left button at a global logical point.
     bool click(const QPoint& point);
 
     // Every output as shown, in logical pixels; or one output in its device pixels.
-    QImage grabScreen();
+    QImage grabScreen() { return grabOutput({}); }
     QImage grabOutput(const QString& name);
 
 private:
+    // sway's answer to `swaymsg -t type` (get_tree, get_outputs …), or an empty document.
+    QJsonDocument query(const QString& type);
     bool showsWindowOf(qint64 pid) override { return !windowRect(pid).isNull(); }
-    void clear() override;
     bool prepareUser();
     bool startSway();
     bool startWeston();
-    bool startPointer();
     bool wallpaperShows();
-    bool screensMatch();
-    QStringList asCompositorUser(const QString& program, const QStringList& args) const;
-    QImage grab(const QStringList& args);
+    bool startCompositor(const QString& program, const QStringList& args,
+                         const QStringList& environment = {});
 
     WaylandSessionOptions m_options;
     QString m_compositorRuntime;
-    QByteArray m_waylandDisplay;
     QString m_swaySocket;
     qint64 m_compositor = 0;
     std::optional<std::pair<uint, uint>> m_user; // uid, gid to run the compositor as

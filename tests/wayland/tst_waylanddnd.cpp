@@ -97,7 +97,7 @@ private Q_SLOTS:
         QVERIFY(!dnd.switchOn());
         dnd.giveBack();
         QCOMPARE(state(), userOn);
-        session().stopClient(pid);
+        session().stopProgram(pid);
     }
 };
 
