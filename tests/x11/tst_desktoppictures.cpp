@@ -70,7 +70,6 @@ private Q_SLOTS:
 
 private:
     QByteArray withPaths(QByteArray text) const;
-    bool writeFile(const QString& path, const QByteArray& contents, bool executable = false);
     bool setRoot(Root root);
 
     std::unique_ptr<X11DesktopPictures> m_pictures;
@@ -82,11 +81,11 @@ void TestDesktopPictures::initTestCase()
 {
     QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::screens().size(), 2, 5000);
     m_pictures = std::make_unique<X11DesktopPictures>(X11Connection::create());
-    m_folder = session().scratchPath() + QStringLiteral("/pictures");
+    m_folder = session().homePath() + QStringLiteral("/pictures");
     QVERIFY(QDir().mkpath(m_folder));
     QVERIFY(solid(Qt::green).save(m_folder + QStringLiteral("/green.png")));
     QVERIFY(solid(Qt::yellow).save(m_folder + QStringLiteral("/my yellow.png")));
-    QVERIFY(writeFile(m_folder + QStringLiteral("/slideshow.xml"), "<background/>\n"));
+    QVERIFY(session().writeHomeFile(QStringLiteral("pictures/slideshow.xml"), "<background/>\n"));
     m_path = qgetenv("PATH");
 }
 
@@ -101,18 +100,6 @@ QByteArray TestDesktopPictures::withPaths(QByteArray text) const
 {
     const QByteArray dir = QFile::encodeName(m_folder);
     return text.replace("{url}", QUrl::fromLocalFile(m_folder).toEncoded()).replace("{dir}", dir);
-}
-
-bool TestDesktopPictures::writeFile(const QString& path, const QByteArray& contents,
-                                    bool executable)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(contents) != contents.size())
-        return false;
-    file.close();
-    return !executable ||
-           file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ReadOwner);
 }
 
 bool TestDesktopPictures::setRoot(Root root)
@@ -225,19 +212,20 @@ void TestDesktopPictures::pictureFor()
     QFETCH(Case, c);
     const auto& [desktop, root, fehbg, appletsrc, tools, expected, outputOrder, maxMs] = c;
     const QString home = session().homePath();
-    const QString fehbgPath = home + QStringLiteral("/.fehbg");
-    const QString appletsPath =
-        home + QStringLiteral("/.config/plasma-org.kde.plasma.desktop-appletsrc");
-    QFile::remove(fehbgPath);
-    QFile::remove(appletsPath);
+    const QString bin = home + QStringLiteral("/bin/");
+    QFile::remove(home + QStringLiteral("/.fehbg"));
+    QFile::remove(home + QStringLiteral("/.config/plasma-org.kde.plasma.desktop-appletsrc"));
+    QVERIFY(QDir(bin).removeRecursively());
     if (!fehbg.isEmpty())
-        QVERIFY(writeFile(fehbgPath, withPaths(fehbg)));
+        QVERIFY(session().writeHomeFile(QStringLiteral(".fehbg"), withPaths(fehbg)));
     if (!appletsrc.isEmpty())
-        QVERIFY(writeFile(appletsPath, withPaths(appletsrc)));
-    const QString bin = session().scratchPath() + QStringLiteral("/bin");
-    QVERIFY(QDir(bin).removeRecursively() && QDir().mkpath(bin));
-    for (auto it = tools.cbegin(); it != tools.cend(); ++it)
-        QVERIFY(writeFile(bin + u'/' + it.key(), withPaths(it.value()), true));
+        QVERIFY(session().writeHomeFile(
+            QStringLiteral(".config/plasma-org.kde.plasma.desktop-appletsrc"),
+            withPaths(appletsrc)));
+    for (auto it = tools.cbegin(); it != tools.cend(); ++it) {
+        QVERIFY(session().writeHomeFile(QStringLiteral("bin/") + it.key(), withPaths(it.value())));
+        QVERIFY(QFile::setPermissions(bin + it.key(), QFile::ReadOwner | QFile::ExeOwner));
+    }
     QVERIFY2(setRoot(root), qPrintable(session().errorString()));
 
     qputenv("PATH", QFile::encodeName(bin));
