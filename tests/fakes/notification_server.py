@@ -19,9 +19,6 @@ def load(mock, parameters):
     mock.AddMethods(MAIN_IFACE, [
         ('GetServerInformation', '', 'ssss',
          'ret = (%r, "test", "1.0", "1.2")' % parameters.get('name', 'Plasma')),
-        ('GetCapabilities', '', 'as', 'ret = ["body"]'),
-        ('Notify', 'susssasa{sv}i', 'u', 'ret = 1'),
-        ('CloseNotification', 'u', '', ''),
     ])
     mock.inhibitions = {}  # cookie: the unique name of the connection that asked
     mock.next_cookie = 1

@@ -39,16 +39,6 @@ int distance(const QColor& a, const QColor& b)
                      std::abs(a.blue() - b.blue())});
 }
 
-bool isBlendOf(const QColor& seen, const QColor& a, const QColor& b, int tolerance)
-{
-    const auto between = [](int v, int x, int y) {
-        return v >= std::min(x, y) - 2 && v <= std::max(x, y) + 2;
-    };
-    return between(seen.red(), a.red(), b.red()) && between(seen.green(), a.green(), b.green()) &&
-           between(seen.blue(), a.blue(), b.blue()) && distance(seen, a) > tolerance &&
-           distance(seen, b) > tolerance;
-}
-
 int countDiffering(const QImage& image, const QRect& area, const QColor& color, int tolerance)
 {
     const QRect inside = area & image.rect();
@@ -76,8 +66,14 @@ bool fadesToward(const std::function<QImage()>& grab, const QPoint& point, const
             return distance(*seen, from) > tolerance;
         }))
         return false;
-    // The same tolerance on both sides, so a colour near the end of the fade counts as either.
-    return isBlendOf(*seen, from, to, tolerance) || distance(*seen, to) <= tolerance;
+    // A blend is on every channel between the two colours; the same tolerance on both sides,
+    // so a colour near the end of the fade counts as either.
+    const auto between = [](int v, int x, int y) {
+        return v >= std::min(x, y) - 2 && v <= std::max(x, y) + 2;
+    };
+    return distance(*seen, to) <= tolerance || (between(seen->red(), from.red(), to.red()) &&
+                                                between(seen->green(), from.green(), to.green()) &&
+                                                between(seen->blue(), from.blue(), to.blue()));
 }
 
 bool saveSolid(const QString& path, QRgb color)

@@ -82,11 +82,6 @@ bool allVisible(const QList<QPointer<OverlayWindow>>& windows)
                        [](const QPointer<OverlayWindow>& w) { return w && w->isVisible(); });
 }
 
-bool xdotool(const QString& commandLine)
-{
-    return session().run(QStringLiteral("xdotool"), commandLine.split(u' '));
-}
-
 long wakeUpsWhileIdle(int ms)
 {
     const auto switches = [] {

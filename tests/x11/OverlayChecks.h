@@ -22,7 +22,6 @@ bool monitorsShow(const QList<QRgb>& expected);
 bool iconsCovered();
 bool anyVisible(const QList<QPointer<OverlayWindow>>& windows);
 bool allVisible(const QList<QPointer<OverlayWindow>>& windows);
-bool xdotool(const QString& commandLine);
 // How often the main thread went to sleep and was woken while the event loop ran for `ms`.
 long wakeUpsWhileIdle(int ms);
 

@@ -3,10 +3,9 @@
 #include "tests/session/PixelChecks.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QScreen>
 
 namespace tavlin {
@@ -14,6 +13,52 @@ namespace tavlin {
 namespace {
 
 constexpr int startTimeoutMs = 15000;
+
+// No key bindings at all: the defaults would take Super and the like from the tests. Clicks
+// focus and raise as usual (a plain press on the frame context would swallow clicks meant for
+// what panels embed, as in openbox's own defaults the frame wants Alt); no pop-up when switching
+// desktops, so screenshots stay clean.
+constexpr char openboxRc[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
+  <placement><policy>Smart</policy><center>yes</center></placement>
+  <theme><name>Clearlooks</name><animateIconify>no</animateIconify></theme>
+  <desktops><number>4</number><firstdesk>1</firstdesk><popupTime>0</popupTime></desktops>
+  <margins><top>0</top><bottom>0</bottom><left>0</left><right>0</right></margins>
+  <keyboard></keyboard>
+  <mouse>
+    <context name="Client">
+      <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
+    </context>
+    <context name="Frame">
+      <mousebind button="A-Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
+    </context>
+  </mouse>
+</openbox_config>
+)";
+
+// Nothing animated and nothing drawn around windows: what it paints is exactly the windows.
+constexpr char picomRc[] = R"(backend = "xrender";
+fading = false;
+no-fading-openclose = true;
+shadow = false;
+vsync = false;
+unredir-if-possible = false;
+detect-client-opacity = true;
+inactive-opacity = 1.0;
+active-opacity = 1.0;
+frame-opacity = 1.0;
+inactive-dim = 0.0;
+)";
+
+constexpr char pcmanfmRc[] = R"([config]
+bm_open_method=0
+
+[volume]
+mount_on_startup=0
+mount_removable=0
+autorun=0
+)";
 
 QString xrandrGeometry(const QRect& rect)
 {
@@ -42,46 +87,34 @@ bool X11Session::startServer()
     const QString size = QStringLiteral("%1x%2x24")
                              .arg(m_options.screenSize.width())
                              .arg(m_options.screenSize.height());
-    for (int number = 90; number < 200; ++number) {
-        const QString lock = QStringLiteral("/tmp/.X%1-lock").arg(number);
-        if (QFileInfo::exists(lock) ||
-            QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
-            continue;
-        const QByteArray display = ':' + QByteArray::number(number);
-        const QString args = QStringLiteral("%1 -screen 0 %2 -nolisten tcp -noreset -br");
-        const qint64 pid = m_children.start(
-            QStringLiteral("Xvfb"), args.arg(QString::fromLatin1(display), size).split(u' '),
-            m_home->logFile(QStringLiteral("Xvfb")));
-        if (!pid)
-            return fail(QStringLiteral("cannot start Xvfb"));
-        // Ours once its lock names our child and it answers; another server may have taken the
-        // number meanwhile, and then ours gives up at once.
-        const auto ours = [&] {
-            QFile file(lock);
-            return file.open(QIODevice::ReadOnly) && file.readAll().trimmed().toLongLong() == pid;
-        };
-        std::unique_ptr<XcbProbe> probe;
-        waitFor(
-            [&] {
-                if (!m_children.isRunning(pid))
-                    return true;
-                if (ours())
-                    probe = std::make_unique<XcbProbe>(display);
-                if (probe && !probe->isConnected())
-                    probe.reset();
-                return probe != nullptr;
-            },
-            startTimeoutMs);
-        if (probe) {
-            m_display = display;
-            m_probe = std::move(probe);
-            m_home->setEnvironment("DISPLAY", display);
-            return true;
-        }
-        m_children.stop(pid);
-    }
-    return fail(QStringLiteral("Xvfb could not start on any display from :90 to :199"),
-                QStringLiteral("Xvfb"));
+    // The server takes the first free display number and writes it to its output, our log.
+    const QString log = m_home->logFile(QStringLiteral("Xvfb"));
+    const qint64 pid =
+        m_children.start(QStringLiteral("Xvfb"),
+                         QStringLiteral("-displayfd 1 -screen 0 %1 -nolisten tcp -noreset -br")
+                             .arg(size)
+                             .split(u' '),
+                         log);
+    if (!pid)
+        return fail(QStringLiteral("cannot start Xvfb"));
+    const QRegularExpression number(QStringLiteral("^(\\d+)$"),
+                                    QRegularExpression::MultilineOption);
+    waitFor(
+        [&] {
+            QFile file(log);
+            const QRegularExpressionMatch found = number.match(QString::fromLatin1(
+                file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray()));
+            if (found.hasMatch())
+                m_display = ':' + found.captured(1).toLatin1();
+            return !m_display.isEmpty() || !m_children.isRunning(pid);
+        },
+        startTimeoutMs);
+    if (!m_display.isEmpty())
+        m_probe = std::make_unique<XcbProbe>(m_display);
+    if (!m_probe || !m_probe->isConnected())
+        return fail(QStringLiteral("Xvfb did not start"), QStringLiteral("Xvfb"));
+    m_home->setEnvironment("DISPLAY", m_display);
+    return true;
 }
 
 bool X11Session::startWindowManager()
@@ -139,11 +172,28 @@ bool X11Session::startTray()
     return up || fail(QStringLiteral("trayer took no tray selection"), QStringLiteral("trayer"));
 }
 
+// Each program's configuration, in the home: openbox, picom, and pcmanfm, which paints a plain
+// colour with light labels on each of the two monitors (it keeps one file each).
+bool X11Session::writeConfiguration()
+{
+    const QString pcmanfm = QStringLiteral("home/.config/pcmanfm/default/");
+    const QByteArray items = QByteArrayLiteral("[*]\nwallpaper_mode=color\ndesktop_bg=") +
+                             QColor(desktopColor).name().toLatin1() +
+                             QByteArrayLiteral("\ndesktop_fg=#ffffff\ndesktop_shadow=#000000\n"
+                                               "show_wm_menu=0\nshow_documents=0\nshow_trash=0\n"
+                                               "show_mounts=0\n");
+    return m_home->writeFile(QStringLiteral("openbox.xml"), openboxRc) &&
+           m_home->writeFile(QStringLiteral("picom.conf"), picomRc) &&
+           m_home->writeFile(pcmanfm + QStringLiteral("pcmanfm.conf"), pcmanfmRc) &&
+           m_home->writeFile(pcmanfm + QStringLiteral("desktop-items-0.conf"), items) &&
+           m_home->writeFile(pcmanfm + QStringLiteral("desktop-items-1.conf"), items);
+}
+
 bool X11Session::start()
 {
     if (!prepare(QStringLiteral("tavlin-x11")))
         return false;
-    if (!X11SessionFiles::write(*m_home))
+    if (!writeConfiguration())
         return fail(QStringLiteral("cannot write the session's configuration"));
     m_home->setEnvironment("XDG_SESSION_TYPE", QByteArrayLiteral("x11"));
     if (!startServer())
@@ -296,13 +346,13 @@ qint64 X11Session::startWindow(const QRect& geometry, const QColor& color, doubl
         QString::number(opacity),
         title.isEmpty() ? QStringLiteral("test window") : title,
         QStringLiteral("--windows=%1").arg(options.windows),
-        QStringLiteral("--instance=") + options.instance,
-        QStringLiteral("--class=") + options.windowClass,
         QStringLiteral("--type=") + options.type,
         QStringLiteral("--drag=%1,%2,%3")
             .arg(options.drag.x())
             .arg(options.drag.y())
             .arg(options.dragFrames)};
+    if (!options.windowClass.isEmpty())
+        args.append(QStringLiteral("--class=") + options.windowClass);
     if (options.icon)
         args.append(QStringLiteral("--icon"));
     return startClient(QStringLiteral(TAVLIN_TEST_WINDOW), args);
@@ -328,11 +378,9 @@ quint32 X11Session::desktopIconWindow()
     return 0;
 }
 
-bool X11Session::raiseDesktopIconWindow()
+bool X11Session::xdotool(const QString& commandLine)
 {
-    const quint32 window = desktopIconWindow();
-    return window &&
-           run(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), QString::number(window)});
+    return run(QStringLiteral("xdotool"), commandLine.split(u' ', Qt::SkipEmptyParts));
 }
 
 bool X11Session::setRootBackground(const QList<QImage>& perMonitor)
@@ -346,6 +394,21 @@ bool X11Session::setRootBackground(const QList<QImage>& perMonitor)
     }
     return run(QStringLiteral("feh"), args) &&
            m_probe->values(m_probe->root(), "_XROOTPMAP_ID").size() == 1;
+}
+
+QList<quint32> X11Session::windowsOfProcess(qint64 pid)
+{
+    QByteArray out;
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+         QString::number(pid)},
+        5000, &out);
+    QList<quint32> windows;
+    for (const QByteArray& line : out.split('\n')) {
+        if (const quint32 window = line.trimmed().toUInt())
+            windows.append(window);
+    }
+    return windows;
 }
 
 QImage X11Session::grabScreen()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "tests/session/TestSession.h"
-#include "tests/x11/X11SessionFiles.h"
 #include "tests/x11/XcbProbe.h"
 
 #include <QColor>
@@ -26,8 +25,7 @@ struct X11SessionOptions
 // What a test window says of itself, besides where it is and how it looks.
 struct TestWindowOptions
 {
-    QString instance{};    // WM_CLASS; the test window's own when empty
-    QString windowClass{}; // likewise
+    QString windowClass{}; // WM_CLASS; the test window's own when empty
     QString type{};        // "DOCK", "DIALOG" ...: _NET_WM_WINDOW_TYPE; none when empty
     bool icon = false;     // a 16 × 16 _NET_WM_ICON
     int windows = 1;       // opened by the one process, each 20 pixels further down and right
@@ -43,7 +41,7 @@ class X11Session : public TestSession
 {
 public:
     // The colour pcmanfm paints the desktop with, around its icons.
-    static constexpr QRgb desktopColor = X11SessionFiles::desktopColor;
+    static constexpr QRgb desktopColor = 0xff204060;
 
     explicit X11Session(X11SessionOptions options = {});
     ~X11Session() override;
@@ -84,7 +82,10 @@ public:
 
     // pcmanfm's desktop window on the first monitor, or 0.
     quint32 desktopIconWindow();
-    bool raiseDesktopIconWindow();
+    // Runs xdotool with the words of `commandLine`.
+    bool xdotool(const QString& commandLine);
+    // The viewable windows of process `pid`, managed by the window manager or not.
+    QList<quint32> windowsOfProcess(qint64 pid);
 
     // The root background, one picture per monitor (as feh sets it, with _XROOTPMAP_ID).
     bool setRootBackground(const QList<QImage>& perMonitor);
@@ -96,6 +97,7 @@ private:
     bool showsWindowOf(qint64 pid) override;
     void clear() override;
     bool startServer();
+    bool writeConfiguration();
     bool startWindowManager();
     bool startDesktop();
     bool applyMonitors(const QList<QRect>& monitors, int primary);

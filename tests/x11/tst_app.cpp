@@ -16,11 +16,6 @@ namespace {
 
 const QString program = QStringLiteral(TAVLIN_PROGRAM);
 
-bool xdotool(const QString& commandLine)
-{
-    return session().run(QStringLiteral("xdotool"), commandLine.split(u' '));
-}
-
 } // namespace
 
 class TestApp : public QObject
@@ -79,18 +74,11 @@ QRect TestApp::trayIcon()
 
 QList<quint32> TestApp::programWindows(const char* type)
 {
-    QByteArray out;
-    session().run(QStringLiteral("xdotool"),
-                  QStringLiteral("search --onlyvisible --pid %1").arg(m_appPid).split(u' '), 5000,
-                  &out);
-    QList<quint32> windows;
+    QList<quint32> windows = session().windowsOfProcess(m_appPid);
     const quint32 wanted = type ? session().probe().atom(type) : 0;
-    for (const QByteArray& line : out.split('\n')) {
-        const quint32 window = line.trimmed().toUInt();
-        if (window &&
-            (!type || session().probe().values(window, "_NET_WM_WINDOW_TYPE").contains(wanted)))
-            windows.append(window);
-    }
+    windows.removeIf([&](quint32 window) {
+        return type && !session().probe().values(window, "_NET_WM_WINDOW_TYPE").contains(wanted);
+    });
     return windows;
 }
 
@@ -108,15 +96,15 @@ QList<quint32> TestApp::menuWindows()
 
 bool TestApp::openMenu()
 {
-    return xdotool(QStringLiteral("mousemove 300 300 sleep 0.2 mousemove %1 %2 click 1")
-                       .arg(m_icon.center().x())
-                       .arg(m_icon.center().y())) &&
+    return session().xdotool(QStringLiteral("mousemove 300 300 sleep 0.2 mousemove %1 %2 click 1")
+                                 .arg(m_icon.center().x())
+                                 .arg(m_icon.center().y())) &&
            X11Session::waitFor([&] { return !menuWindows().isEmpty(); });
 }
 
 bool TestApp::chooseFromMenu(const QStringList& keys)
 {
-    return openMenu() && xdotool(QStringLiteral("key --delay 50 ") + keys.join(u' ')) &&
+    return openMenu() && session().xdotool(QStringLiteral("key --delay 50 ") + keys.join(u' ')) &&
            X11Session::waitFor([&] { return menuWindows().isEmpty(); });
 }
 
@@ -168,7 +156,7 @@ void TestApp::clickOpensTheMenu()
                                       QColor(X11Session::desktopColor),
                                       8) > menu.width() * menu.height() / 2;
     }));
-    QVERIFY(xdotool(QStringLiteral("key Escape")));
+    QVERIFY(session().xdotool(QStringLiteral("key Escape")));
     QVERIFY(X11Session::waitFor([&] { return menuWindows().isEmpty(); }));
 }
 
@@ -189,7 +177,7 @@ void TestApp::menuAndCommandLineSwitchTheCover()
 void TestApp::hotKeyStartsSpotlightWithoutFade()
 {
     const QList<quint32> before = programWindows();
-    QVERIFY(xdotool(QStringLiteral("key ctrl+alt+super+s")));
+    QVERIFY(session().xdotool(QStringLiteral("key ctrl+alt+super+s")));
     QList<quint32> overlays;
     QVERIFY(X11Session::waitFor([&] {
         overlays.clear();
@@ -206,7 +194,7 @@ void TestApp::hotKeyStartsSpotlightWithoutFade()
         QVERIFY(!opacity || *opacity == 0xffffffff);
     }
     QCOMPARE(programWindows().size(), before.size() + 2);
-    QVERIFY(xdotool(QStringLiteral("key ctrl+alt+super+s")));
+    QVERIFY(session().xdotool(QStringLiteral("key ctrl+alt+super+s")));
     QVERIFY(X11Session::waitFor([&] { return programWindows().size() == before.size(); }));
 }
 

@@ -101,17 +101,10 @@ qint64 TestDoNotDisturb::startTavlin()
 bool TestDoNotDisturb::reminderShows(qint64 pid)
 {
     // The reminder is the program's one small window; spotlight overlays fill the screen.
-    QByteArray windows;
-    session().run(QStringLiteral("xdotool"),
-                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                   QStringLiteral("--pid"), QString::number(pid)},
-                  5000, &windows);
-    for (const QByteArray& line : windows.split('\n')) {
-        const quint32 window = line.trimmed().toUInt();
-        if (window && session().probe().geometry(window).height() < 200)
-            return true;
-    }
-    return false;
+    const QList<quint32> windows = session().windowsOfProcess(pid);
+    return std::any_of(windows.begin(), windows.end(), [](quint32 window) {
+        return session().probe().geometry(window).height() < 200;
+    });
 }
 
 // Switches as the user would: with the service's own tool, or for Plasma another program's

@@ -67,7 +67,6 @@ private Q_SLOTS:
     void compositorStoppingAndStarting();
     void newBackdropReplacesTheOverlays();
     void followsMonitorsComingAndGoing();
-    void reminderAtMostThreeTimes();
     void coversEveryMonitorEdgeToEdge_data();
     void coversEveryMonitorEdgeToEdge();
     void windowsStayAboveTheCover();
@@ -228,7 +227,7 @@ void TestSpotlight::fallsBackToTheFrontmostApplication()
     const QRect back(200, 200, 400, 300);
     QVERIFY(startWindow(back, otherColor));
     const qint64 frontPid = startWindow(front);
-    QVERIFY(xdotool(QStringLiteral("windowactivate --sync ") + windowOf(frontPid)));
+    QVERIFY(session().xdotool(QStringLiteral("windowactivate --sync ") + windowOf(frontPid)));
     QTRY_COMPARE(m_services.runningApps->frontmostPid(), std::optional<qint32>(qint32(frontPid)));
 
     m_spotlight->toggleWithoutAnimation();
@@ -242,7 +241,7 @@ void TestSpotlight::holesFollowAMovedWindow()
     const qint64 pid = startWindow(QRect(100, 100, 300, 200));
     m_spotlight->toggleWithoutAnimation();
     QVERIFY(X11Session::waitFor([&] { return holeShows(QRect(100, 100, 300, 200)); }));
-    QVERIFY(xdotool(QStringLiteral("windowmove %1 500 400").arg(windowOf(pid))));
+    QVERIFY(session().xdotool(QStringLiteral("windowmove %1 500 400").arg(windowOf(pid))));
     QVERIFY(X11Session::waitFor([&] { return holeShows(QRect(500, 400, 300, 200)); }));
     QVERIFY(X11Session::waitFor([&] { return covered(QRect(110, 110, 280, 180)); }));
     // Once it is still, nothing is looked at: looking 60 times a second would wake the program
@@ -264,7 +263,7 @@ void TestSpotlight::holesStayWhileTheWindowListIsGone()
     QGuiApplication::sync();
     QVERIFY(!X11Session::waitFor([&] { return !holeShows(rect); }, 500));
     // The window manager lists its windows again at its next restack.
-    QVERIFY(xdotool(QStringLiteral("windowraise ") + window));
+    QVERIFY(session().xdotool(QStringLiteral("windowraise ") + window));
     QVERIFY(X11Session::waitFor([&] { return !session().probe().clients().isEmpty(); }));
     QVERIFY(X11Session::waitFor([&] { return holeShows(rect); }));
 }
@@ -293,7 +292,7 @@ void TestSpotlight::noHoleFor()
     // A big pinned window elsewhere shows the mode is cutting holes at all.
     startWindow(QRect(1100, 100, 300, 300));
     if (!action.isEmpty())
-        QVERIFY(xdotool(action.arg(windowOf(pid))));
+        QVERIFY(session().xdotool(action.arg(windowOf(pid))));
     m_spotlight->toggleWithoutAnimation();
     QVERIFY(X11Session::waitFor([&] { return holeShows(QRect(1100, 100, 300, 300)); }));
     QVERIFY(X11Session::waitFor([&] { return covered(rect); }));
@@ -308,7 +307,7 @@ void TestSpotlight::newWindowsStayCoveredAndTakeClicks()
     startWindow(QRect(1100, 100, 300, 300)); // in front now
     // The window manager activates a window on a press inside it, so the press got through, and
     // raises it: still covered.
-    QVERIFY(xdotool(QStringLiteral("mousemove 450 400 click 1")));
+    QVERIFY(session().xdotool(QStringLiteral("mousemove 450 400 click 1")));
     const quint32 window = session().windowOf(pid);
     QVERIFY(X11Session::waitFor([&] {
         return session().probe().values(session().probe().root(), "_NET_ACTIVE_WINDOW") ==
@@ -372,25 +371,6 @@ void TestSpotlight::followsMonitorsComingAndGoing()
     }
 }
 
-void TestSpotlight::reminderAtMostThreeTimes()
-{
-    m_spotlight->setRemindsAboutNotifications(true);
-    m_spotlight->toggleWithoutAnimation(); // the hot key never reminds
-    QVERIFY(!m_spotlight->reminder().currentPanel());
-    m_spotlight->toggleWithoutAnimation();
-    for (int showing = 1; showing <= 4; ++showing) {
-        m_spotlight->setOn(true);
-        QPointer<OverlayWindow> panel = m_spotlight->reminder().currentPanel();
-        QCOMPARE(bool(panel), showing <= 3);
-        if (panel)
-            QTRY_VERIFY(panel->isVisible());
-        m_spotlight->setOn(false);
-        QVERIFY(!m_spotlight->reminder().currentPanel());
-        QTRY_VERIFY(!panel || !panel->isVisible());
-    }
-    QCOMPARE(m_settings->integer(FocusReminder::countKey()), 3);
-}
-
 void TestSpotlight::coversEveryMonitorEdgeToEdge_data()
 {
     QTest::addColumn<QString>("stored");
@@ -401,7 +381,6 @@ void TestSpotlight::coversEveryMonitorEdgeToEdge_data()
         << QStringLiteral("wallpaper") << QList<QRgb>{leftWallpaper, rightWallpaper};
     QTest::newRow("missing picture shows the gradient")
         << QStringLiteral("bg-snow-peak.jpeg") << QList<QRgb>{};
-    QTest::newRow("gradient") << QStringLiteral("gradient") << QList<QRgb>{};
 }
 
 void TestSpotlight::coversEveryMonitorEdgeToEdge()
@@ -449,7 +428,8 @@ void TestSpotlight::raisedIconWindowGoesBackUnder()
     };
     QVERIFY(X11Session::waitFor(coverOnTop));
     for (int round = 0; round < 3; ++round) {
-        QVERIFY(session().raiseDesktopIconWindow());
+        QVERIFY(
+            session().xdotool(QStringLiteral("windowraise %1").arg(session().desktopIconWindow())));
         QVERIFY(X11Session::waitFor([&] {
             return coverOnTop() && monitorsShow({backdropColor, backdropColor});
         }));
