@@ -268,7 +268,9 @@ QImage paintStarField(QSize size)
     const QPolygonF far = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {
         return horizon - 0.03 * H * (0.6 * std::sin(t * 5.0 + 1.0) + 0.4 * std::sin(t * 11.0));
     });
-    print.fill(areaBelow(far, H * 1.02), {1.0, 0.75, 0.0});
+    // The far hills sit between the sky and the near slopes in tone, greyed by distance; in
+    // full blue they would stand out brighter than both.
+    print.fill(areaBelow(far, H * 1.02), {0.86, 0.72, 0.28});
     const QPolygonF hills = profileLine(-0.02 * W, 1.02 * W, 200, [&](double t) {
         return horizon + 0.06 * H - 0.16 * H * std::exp(-std::pow((t - 0.1) / 0.2, 2.0)) -
                0.03 * H * std::sin(t * 6.0 + 2.0);
@@ -286,7 +288,7 @@ QImage paintStarField(QSize size)
     QPolygonF clump2 = profileLine(0.84 * W, 0.95 * W, 10,
                                    [&](double t) { return lineY(far, (0.84 + 0.11 * t) * W); });
     print.fill(coniferBodies(coniferStand(rng, clump2, 0.03 * H, 0.06 * H, 0.008 * W)),
-               {1.0, 0.75, 0.0});
+               {0.95, 0.8, 0.3});
     const double cx = 0.74 * W;
     const double cy = lineY(hills, cx) + 0.006 * H;
     const double s = 0.03 * H;
@@ -311,7 +313,18 @@ QImage paintStarField(QSize size)
     QPainterPath window;
     window.addRect(QRectF(cx - s * 0.55, cy - s * 0.6, s * 0.4, s * 0.3));
     print.fill(window, {0.0, 0.25, 1.0});
-    print.fill(disc(QPointF(cx - s * 0.35, cy - s * 0.45), s * 1.4), {-1, -1, 0.15});
+    // Lamplight: the inks thin softly around the window, so the glow is lighter than the
+    // night around it rather than a darker disc of yellow over blue.
+    const QPointF lamp(cx - s * 0.35, cy - s * 0.45);
+    print.adjust([&](int x, int y, double* d) {
+        const double r = std::hypot(x - lamp.x(), y - lamp.y()) / (1.6 * s);
+        if (r >= 1.0)
+            return;
+        const double glow = 1.0 - smoothstep(0.0, 1.0, r);
+        d[0] = std::clamp(d[0] * (1.0 - 0.3 * glow), 0.0, 1.0);
+        d[1] = std::clamp(d[1] * (1.0 - 0.2 * glow), 0.0, 1.0);
+        d[2] = std::clamp(d[2] + 0.12 * glow, 0.0, 1.0);
+    });
     print.fill(window, {0.0, 0.25, 1.0});
     return print.print();
 }
