@@ -111,8 +111,11 @@ QImage paintNorthernLights(QSize size)
 
     // Aurora: it thins the blue and prints green, with pink at the ray tops. The green stays
     // under a veil of blue so the sky reads as night, not as a lit screen.
+    // The main curtain hangs just above the ranges: hung higher, it left a dome of starry sky
+    // under its hem that read as one more mountain, and the lake had no aurora to mirror.
     Field rise;
-    const Field glow = auroraIntensity(size, 0xA0A, {0.42 * H, 0.1 * H, 0.3 * H, 0.25, 1.5}, &rise);
+    const Field glow =
+        auroraIntensity(size, 0xA0A, {0.57 * H, 0.04 * H, 0.38 * H, 0.25, 1.5}, &rise);
     Field rise2;
     const Field glow2 =
         auroraIntensity(size, 0xA0B, {0.22 * H, 0.06 * H, 0.14 * H, -0.2, 0.8}, &rise2);
