@@ -29,7 +29,8 @@ bool hasOwner(const QString& name)
 // What a command line ("%1" the session's home) writes to stdout.
 QByteArray output(const QString& commandLine)
 {
-    QStringList args = commandLine.arg(session().homePath()).split(u' ');
+    QStringList args =
+        QString(commandLine).replace(QStringLiteral("%1"), session().homePath()).split(u' ');
     QProcess process;
     process.start(args.takeFirst(), args);
     process.waitForFinished(20000);
