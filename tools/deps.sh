@@ -24,9 +24,10 @@ if $test; then
     # A real X session for the window tests: server, window manager, compositor, desktop
     # icons, tray, and the tools that drive and inspect them; gio starts desktop entries.
     # dbusmock stands in for a desktop portal with global shortcuts, which Debian 12 has only
-    # inside KDE.
+    # inside KDE. dconf holds GNOME's Do Not Disturb setting, as on a GNOME desktop.
     packages+=(faketime xvfb xauth dbus-x11 openbox picom pcmanfm trayer xdotool x11-utils
-               x11-xserver-utils feh xterm procps libglib2.0-bin python3-dbusmock)
+               x11-xserver-utils feh xterm procps libglib2.0-bin python3-dbusmock
+               dconf-service dconf-gsettings-backend dconf-cli)
     # A headless Wayland session: sway with its wallpaper painter, screenshots, weston (no
     # layer shell) and Qt's Wayland platform; waybar for a tray.
     packages+=(sway swaybg grim weston qt6-wayland waybar)

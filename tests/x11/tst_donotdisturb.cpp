@@ -1,6 +1,6 @@
 // Do Not Disturb switched on with spotlight mode and always given back: the real program, driven
 // from its command line, with real notification services on the session's bus (dunst, Xfce's
-// daemon with xfconfd, GNOME's setting in a private GSettings keyfile) and python-dbusmock
+// daemon with xfconfd, GNOME's setting in a private dconf database) and python-dbusmock
 // playing KDE Plasma's inhibitions, which cannot run here. Each is read back with its own tools.
 #include "tests/x11/X11Session.h"
 #include "tests/x11/X11TestMain.h"
@@ -74,8 +74,9 @@ private:
 
 void TestDoNotDisturb::initTestCase()
 {
-    // The program, its helper and the gsettings tool share a settings file of their own.
-    qputenv("GSETTINGS_BACKEND", "keyfile");
+    // GNOME's own store, dconf, kept in the session's home and started by the session's bus. A
+    // keyfile would not do: each process reloads it only when a file monitor says so.
+    qputenv("GSETTINGS_BACKEND", "dconf");
 }
 
 void TestDoNotDisturb::init()
@@ -157,16 +158,16 @@ void TestDoNotDisturb::givesTheUserStateBack_data()
         << QStringList{xfconf + QStringLiteral(" -n -t bool -s true"),
                        xfconf + QStringLiteral(" -r")}
         << xfconf + QStringLiteral(" -n -t bool -s false") << QByteArray("false") << true;
-    // Do Not Disturb is banners not shown; the keyfile tells whether the user set it at all.
+    // Do Not Disturb is banners not shown; dconf prints nothing when the user never set it.
     QTest::newRow("GNOME") << QStringList{QStringLiteral("python3 {\"name\": \"gnome-shell\"}")}
-                           << QStringLiteral("grep -h show-banners= "
-                                             "%1/.config/glib-2.0/settings/keyfile")
-                           << QByteArray() << QByteArray("show-banners=false")
+                           << QStringLiteral("dconf read /org/gnome/desktop/notifications/"
+                                             "show-banners")
+                           << QByteArray() << QByteArray("false")
                            << QStringList{QStringLiteral("gsettings set ") + banners +
                                               QStringLiteral(" false"),
                                           QStringLiteral("gsettings reset ") + banners}
                            << QStringLiteral("gsettings set ") + banners + QStringLiteral(" true")
-                           << QByteArray("show-banners=true") << true;
+                           << QByteArray("true") << true;
     QTest::newRow("KDE Plasma")
         << QStringList{QStringLiteral("python3 {\"name\": \"Plasma\", \"inhibit\": true}")}
         << QStringLiteral("gdbus call --session --dest org.freedesktop.Notifications "
